@@ -1,0 +1,123 @@
+// CThread: the thread waits at a start gate until its owner has stored the handle, runs the procedure,
+// and marks itself ended; the owner's destructor polls for that end and then joins.
+#include "runtime/CThread.h"
+
+#include <system_error>
+
+#include "platform/ThreadControl.h"
+#include "runtime/CallStack.h"
+#include "runtime/LogFile.h"
+#include "runtime/MemoryTracker.h"
+
+namespace {
+std::atomic<int> gWaitStepMs{25};
+std::atomic<int> gWarningPass{600};  // 600 x 25 ms: about fifteen seconds
+std::atomic<bool> gFailNextCreation{false};
+
+// Windows thread priorities to nice values.
+int NiceValueOf(int priority) {
+    if (priority <= -15) return 19;
+    if (priority >= 15) return -20;
+    switch (priority) {
+    case -2: return 10;
+    case -1: return 5;
+    case 1: return -5;
+    case 2: return -10;
+    default: return 0;
+    }
+}
+}  // namespace
+
+struct CThread::ParamData {
+    CThread* owner;
+    Procedure procedure;
+    void* parameter;
+};
+
+void CThread::SetWaitTimingForTests(std::chrono::milliseconds step, int warningPass) {
+    gWaitStepMs = static_cast<int>(step.count());
+    gWarningPass = warningPass;
+}
+
+void CThread::FailNextCreationForTests() { gFailNextCreation = true; }
+
+CThread::CThread(Procedure procedure, const char* name, void* parameter) : m_name(name != nullptr ? name : "") {
+    auto* data = track(new ParamData{this, procedure, parameter}, "ParamData", VELM_SITE);
+    m_suspendCount = 1;  // created suspended
+    try {
+        if (gFailNextCreation.exchange(false)) {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        }
+        m_thread = std::thread(&CThread::StartRoutine, data);
+        m_running = true;
+    } catch (const std::system_error&) {
+        errorLog.Write("CreateThread failed...?!?!\nCall stack:\n");
+        errorLog.Write(GetCallStack());
+        errorLog.Write("\n");
+        trackedDelete(data, VELM_SITE);
+        return;
+    }
+    Resume();
+}
+
+void CThread::StartRoutine(ParamData* data) {
+    CThread* owner = data->owner;
+    for (int count = owner->m_suspendCount.load(); count > 0; count = owner->m_suspendCount.load()) {
+        owner->m_suspendCount.wait(count);
+    }
+    owner->m_nativeThreadId = CurrentThreadId();
+    try {
+        data->procedure(owner, data->parameter);
+    } catch (...) {
+        errorLog.Write("Error: thread \"" + owner->m_name + "\" ended with an exception.\n");
+    }
+    trackedDelete(data, VELM_SITE);
+    // The last touch of the owner: once this is false its destructor may finish.
+    owner->m_running = false;
+}
+
+CThread::~CThread() {
+    for (int pass = 1; m_running; ++pass) {
+        terminateRequested = true;
+        m_suspendCount = 0;
+        m_suspendCount.notify_all();
+        if (!m_running) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(gWaitStepMs.load()));
+        if (pass == gWarningPass.load()) {
+            errorLog.Write("Warning: Thread still going ~15 seconds after termination request.  It may be stuck.\n");
+            errorLog.Write("  -Thread name: " + m_name + "\n");
+            errorLog.Write("Call stack of dtor waiting loop:\n");
+            errorLog.Write(GetCallStack());
+            errorLog.Write("\n");
+        }
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+int CThread::Suspend() {
+    if (!m_running) {
+        return -1;
+    }
+    return m_suspendCount.fetch_add(1);
+}
+
+int CThread::Resume() {
+    if (!m_running) {
+        return -1;
+    }
+    int previous = m_suspendCount.load();
+    while (previous > 0 && !m_suspendCount.compare_exchange_weak(previous, previous - 1)) {
+    }
+    if (previous <= 1) {
+        m_suspendCount.notify_all();
+    }
+    return previous;
+}
+
+bool CThread::SetPriority(int priority) {
+    return m_running && SetThreadNiceValue(m_nativeThreadId.load(), NiceValueOf(priority));
+}
