@@ -1,0 +1,8 @@
+// The inspector's subcommands. Each takes the words after its name, prints to stdout and returns the
+// process exit status: 0 done, 1 the data could not be read (the reason is in _error.txt), 2 bad usage.
+#pragma once
+
+#include <string>
+#include <vector>
+
+int ProfileCommand(const std::vector<std::string>& args);
