@@ -1,10 +1,10 @@
-// Stack capture through backward-cpp's unwinder; address lookup through libdw over the modules of this
-// process. libdw is not thread-safe, so every lookup is serialised, and each address is resolved once.
+// Stack capture through glibc's backtrace (frame 0 is always the caller of backtrace, which makes the
+// skipping exact); address lookup through libdw over the modules of this process. libdw is not thread-safe, so every lookup is serialised, and each address is resolved once.
 #include "platform/StackWalk.h"
 
-#include <backward.hpp>
 #include <cxxabi.h>
 #include <elfutils/libdwfl.h>
+#include <execinfo.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -73,17 +73,30 @@ bool StartSymbolLookup() {
     return s.dwfl != nullptr;
 }
 
-std::vector<std::uintptr_t> CaptureStack(int skip, int maxFrames) {
-    backward::StackTrace trace;
-    // load_here starts at its own caller, this function; the extra frame is CaptureStack itself.
-    trace.load_here(static_cast<size_t>(skip + 1 + maxFrames));
+__attribute__((noinline)) std::vector<std::uintptr_t> CaptureStack(int skip, int maxFrames) {
+    if (skip < 0) skip = 0;
+    if (maxFrames <= 0) return {};
+    // The walk may begin inside backtrace's own helpers (a sanitizer's interceptor, say): start at the
+    // frame that returns into our caller, found by its return address.
+    void* const returnIntoCaller = __builtin_return_address(0);
+    constexpr int kHelperFrames = 8;
+    std::vector<void*> frames(static_cast<size_t>(kHelperFrames + skip + maxFrames));
+    const int count = backtrace(frames.data(), static_cast<int>(frames.size()));
+    int first = 0;
+    while (first < count && frames[static_cast<size_t>(first)] != returnIntoCaller) {
+        ++first;
+    }
+    if (first == count) {
+        first = 1;  // not found: assume frame 0 is this function
+    }
     std::vector<std::uintptr_t> addresses;
-    for (size_t i = static_cast<size_t>(skip) + 1; i < trace.size(); ++i) {
-        const auto address = reinterpret_cast<std::uintptr_t>(trace[i].addr);
+    for (int i = first + skip; i < count && static_cast<int>(addresses.size()) < maxFrames; ++i) {
+        const auto address = reinterpret_cast<std::uintptr_t>(frames[static_cast<size_t>(i)]);
         if (address == 0) {
             break;
         }
-        addresses.push_back(address);
+        // A return address points after the call; one byte back lies inside the call instruction.
+        addresses.push_back(address - 1);
     }
     return addresses;
 }

@@ -18,8 +18,8 @@ struct ResolvedFrame {
 // Prepares symbol lookup for the modules of the process. False when symbols cannot be had.
 bool StartSymbolLookup();
 
-// Return addresses of the calling thread, innermost first, already moved into the call instruction.
-// skip drops that many frames above the caller of CaptureStack.
+// Code addresses of the calling thread's frames, innermost (the caller of CaptureStack) first, each
+// moved back into its call instruction. skip drops that many innermost frames.
 std::vector<std::uintptr_t> CaptureStack(int skip, int maxFrames);
 
 // Module, line and symbol of one address. Cached: an address is resolved once per process.

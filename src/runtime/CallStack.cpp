@@ -17,7 +17,7 @@ __attribute__((noinline)) std::string FormatStack(int extraSkip) {
     if (!symbolEngine.Ready()) {
         return {};
     }
-    // Skip FormatStack and the public function that called it.
+    // The first frame CaptureStack gives is this function's; skip it and the public function above it.
     const std::vector<std::uintptr_t> addresses = CaptureStack(2 + extraSkip, kMaxFrames + 1);
     std::string text;
     int frames = 0;

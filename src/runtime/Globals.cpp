@@ -6,9 +6,23 @@
 #include "runtime/NetworkLock.h"
 #include "runtime/SymbolEngine.h"
 
+namespace {
+// Holds a log that is constructed in place and never destroyed: a union does not run its member's
+// destructor.
+union ImmortalLog {
+    LogFile log;
+    explicit ImmortalLog(const char* fileName) : log(fileName, true) {}
+    ~ImmortalLog() {}
+};
+
+ImmortalLog errorLogStorage __attribute__((init_priority(102)))("_error.txt");
+ImmortalLog statLogStorage __attribute__((init_priority(103)))("_stat.txt");
+ImmortalLog netLogStorage __attribute__((init_priority(106)))("_netlog.txt");
+}  // namespace
+
 MemoryTracker memoryTracker __attribute__((init_priority(101)));
-LogFile errorLog __attribute__((init_priority(102)))("_error.txt", true);
-LogFile statLog __attribute__((init_priority(103)))("_stat.txt", true);
+constinit LogFile& errorLog = errorLogStorage.log;
+constinit LogFile& statLog = statLogStorage.log;
 SymbolEngine symbolEngine __attribute__((init_priority(104)));
 std::recursive_mutex networkLock __attribute__((init_priority(105)));
-LogFile netLog __attribute__((init_priority(106)))("_netlog.txt", true);
+constinit LogFile& netLog = netLogStorage.log;

@@ -8,13 +8,14 @@
 #include "platform/NativePath.h"
 
 LogFile::LogFile(const char* fileName, bool echoToDebugger)
-    : m_fileName(strdup(fileName != nullptr ? fileName : "")), m_echoToDebugger(echoToDebugger) {
+    : m_echoToDebugger(echoToDebugger) {
+    std::snprintf(m_fileName, sizeof m_fileName, "%s", fileName != nullptr ? fileName : "");
     if (std::FILE* file = OpenFile(m_fileName, "w+")) {
         std::fclose(file);
     }
 }
 
-// The name stays allocated on purpose: the memory tracker's report writes here after this has run.
+// Nothing to release: the object must stay usable during static teardown.
 LogFile::~LogFile() = default;
 
 void LogFile::Write(const char* text) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+
 struct LogVector3 {
     float x = 0, y = 0, z = 0;
 };
@@ -28,10 +29,14 @@ public:
     const char* FileName() const { return m_fileName; }
 
 private:
-    char* m_fileName;  // owned copy, never freed (see the destructor)
+    // A copy held inline, not on the heap: the memory tracker's exit report still writes through the
+    // logs after their destructors have run.
+    char m_fileName[4096];
     bool m_echoToDebugger;
 };
 
-extern LogFile errorLog;  // "_error.txt": errors, warnings, call stacks, memory leaks
-extern LogFile statLog;   // "_stat.txt": system description and statistics
-extern LogFile netLog;    // "_netlog.txt": what is exchanged with the game server
+// The three logs are never destroyed, so that the memory tracker's exit report, the last thing the
+// process runs, can still write.
+extern LogFile& errorLog;  // "_error.txt": errors, warnings, call stacks, memory leaks
+extern LogFile& statLog;   // "_stat.txt": system description and statistics
+extern LogFile& netLog;    // "_netlog.txt": what is exchanged with the game server

@@ -96,7 +96,7 @@ MemoryTracker::~MemoryTracker() {
 }
 
 void MemoryTracker::Register(int kind, const void* pointer, int size, const char* label, const char* file,
-                             int line) {
+                             int line, int helperFrames) {
     {
         std::lock_guard guard(m_lock);
         if (!m_enabled) {
@@ -104,7 +104,7 @@ void MemoryTracker::Register(int kind, const void* pointer, int size, const char
         }
     }
     // The walk is slow; it is taken before the lock so that other threads are not held up.
-    std::string callStack = StripFirstLine(GetCallStack());
+    std::string callStack = StripFirstLine(GetCallStackSkipping(helperFrames));
     std::lock_guard guard(m_lock);
     if (!m_enabled) {
         return;

@@ -19,7 +19,9 @@ public:
     // The exit report: leaks and refused deletes to errorLog, with message boxes.
     virtual ~MemoryTracker();
 
-    void Register(int kind, const void* pointer, int size, const char* label, const char* file, int line);
+    // helperFrames: frames between the allocation site and Register (such as track) left out of the stack.
+    void Register(int kind, const void* pointer, int size, const char* label, const char* file, int line,
+                  int helperFrames = 0);
     // Removes the record and answers how to release the block: kObject, kArray, or 0 for "do not".
     int TrackedDelete(int kind, const void* pointer, const char* file, int line);
 
@@ -46,9 +48,10 @@ private:
 extern MemoryTracker memoryTracker;
 
 // Registers an object right where it is created: track(new CText(...), "CText()", VELM_SITE).
+// Kept out of line so that the stack of the record starts exactly at the site.
 template <class T>
-T* track(T* pointer, const char* label, const char* file, int line) {
-    memoryTracker.Register(MemoryTracker::kObject, pointer, static_cast<int>(sizeof(T)), label, file, line);
+__attribute__((noinline)) T* track(T* pointer, const char* label, const char* file, int line) {
+    memoryTracker.Register(MemoryTracker::kObject, pointer, static_cast<int>(sizeof(T)), label, file, line, 1);
     return pointer;
 }
 

@@ -1,0 +1,118 @@
+// CThread: start order, cooperative end, the stuck-thread warning, and creation failure.
+#include "runtime/CThread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "runtime/MemoryTracker.h"
+#include "support/TestSupport.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+class CThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearLog(errorLog); }
+    void TearDown() override { CThread::SetWaitTimingForTests(25ms, 600); }
+};
+
+template <class Predicate>
+bool WaitFor(Predicate done, std::chrono::milliseconds limit = 5s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+struct Probe {
+    std::atomic<bool> sawRunningOwner{false};
+    std::atomic<int> polls{0};
+    std::atomic<bool> release{false};
+};
+
+void PollUntilTerminated(CThread* owner, void* parameter) {
+    auto* probe = static_cast<Probe*>(parameter);
+    probe->sawRunningOwner = owner->Running();
+    while (!owner->terminateRequested) {
+        ++probe->polls;
+        std::this_thread::sleep_for(1ms);
+    }
+}
+
+void ReturnAtOnce(CThread*, void* parameter) { static_cast<Probe*>(parameter)->sawRunningOwner = true; }
+
+void IgnoreTheFlag(CThread*, void* parameter) {
+    auto* probe = static_cast<Probe*>(parameter);
+    while (!probe->release) {
+        std::this_thread::sleep_for(1ms);
+    }
+}
+}  // namespace
+
+TEST_F(CThreadTest, ProcedureSeesItsHandleAndEndsOnRequest) {
+    Probe probe;
+    {
+        CThread thread(&PollUntilTerminated, "Poller", &probe);
+        ASSERT_TRUE(WaitFor([&] { return probe.polls > 3; }));
+    }
+    EXPECT_TRUE(probe.sawRunningOwner);
+    EXPECT_EQ(LogText(errorLog), "");
+}
+
+TEST_F(CThreadTest, DestroyingAnEndedThreadDoesNotWait) {
+    Probe probe;
+    CThread::SetWaitTimingForTests(10s, 600);  // any wait would show
+    auto* thread = new CThread(&ReturnAtOnce, "Quick", &probe);
+    ASSERT_TRUE(WaitFor([&] { return !thread->Running(); }));
+    const auto start = std::chrono::steady_clock::now();
+    delete thread;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+TEST_F(CThreadTest, SuspendedThreadIsResumedByTheDestructor) {
+    Probe probe;
+    {
+        CThread thread(&PollUntilTerminated, "Held", &probe);
+        EXPECT_EQ(thread.Suspend(), 0);
+        EXPECT_EQ(thread.Suspend(), 1);
+        EXPECT_EQ(thread.Resume(), 2);
+    }
+    EXPECT_EQ(LogText(errorLog), "");
+}
+
+TEST_F(CThreadTest, StuckThreadIsReportedOnceByName) {
+    CThread::SetWaitTimingForTests(1ms, 20);
+    Probe probe;
+    std::thread releaser([&] {
+        // Release the procedure only after the warning, and a while later, so that a second one could show.
+        WaitFor([] { return LogText(errorLog).find("Thread still going") != std::string::npos; });
+        std::this_thread::sleep_for(100ms);
+        probe.release = true;
+    });
+    { CThread thread(&IgnoreTheFlag, "Stubborn", &probe); }
+    releaser.join();
+    const std::string log = LogText(errorLog);
+    EXPECT_EQ(log.rfind("Warning: Thread still going ~15 seconds after termination request.  It may be stuck.\n"
+                        "  -Thread name: Stubborn\nCall stack of dtor waiting loop:\n   test_runtime: ",
+                        0),
+              0u)
+        << log;
+    EXPECT_EQ(log.find("Thread still going", 10), std::string::npos);
+}
+
+TEST_F(CThreadTest, CreationFailureIsReportedAndDestructionReturns) {
+    Probe probe;
+    CThread::FailNextCreationForTests();
+    {
+        CThread thread(&ReturnAtOnce, "Never", &probe);
+        EXPECT_FALSE(thread.Running());
+        EXPECT_EQ(thread.Suspend(), -1);
+    }
+    EXPECT_FALSE(probe.sawRunningOwner);
+    EXPECT_EQ(LogText(errorLog).rfind("CreateThread failed...?!?!\nCall stack:\n   test_runtime: ", 0), 0u);
+}

@@ -1,0 +1,105 @@
+// Call-stack text: line shapes, the 64-frame limit, stripping, and the misuse report.
+#include "runtime/CallStack.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "runtime/SymbolEngine.h"
+#include "support/TestSupport.h"
+
+namespace {
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+__attribute__((noinline)) std::string Recurse(int depth) {
+    if (depth == 0) {
+        return GetCallStack();
+    }
+    std::string text = Recurse(depth - 1);
+    return text;
+}
+
+__attribute__((noinline)) void DetectMisuse() { ReportMisuse("Error: misuse detected.\n", kCallMadeFrom); }
+
+__attribute__((noinline)) void CallerOfDetector() {
+    DetectMisuse();
+    errorLog.Write("");
+}
+}  // namespace
+
+TEST(CallStack, EveryLineHasOneOfTheFourShapesAndTheFirstNamesTheCaller) {
+    const std::vector<std::string> lines = Lines(GetCallStack());
+    ASSERT_GE(lines.size(), 3u);
+    const std::regex shape(
+        "   [^ :]+: .+ - .+ - Line [0-9]+|   [^ :]+: Unknown \\(.*\\)|   [^ :]+: \\(external code\\)|"
+        "  \\(Error\\?\\): \\(external code\\)");
+    for (const std::string& line : lines) {
+        EXPECT_TRUE(std::regex_match(line, shape)) << line;
+    }
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex("   test_runtime: .*EveryLineHasOneOfTheFourShapes.* - "
+                                                      ".*CallStackTest\\.cpp - Line [0-9]+")))
+        << lines[0];
+}
+
+TEST(CallStack, DeepRecursionIsCutAfterSixtyFourFrames) {
+    const std::vector<std::string> lines = Lines(Recurse(100));
+    ASSERT_EQ(lines.size(), 65u);
+    EXPECT_EQ(lines[64], "  (Error while walking stack... over 64 walks... ending prematurely)");
+    EXPECT_NE(lines[63].find("Recurse"), std::string::npos);
+}
+
+TEST(CallStack, WalksFromSeveralThreadsAtOnceAgree) {
+    std::vector<std::thread> threads;
+    std::vector<std::string> firstLines(4);
+    for (int i = 0; i < 4; ++i) {
+        threads.emplace_back([&firstLines, i] {
+            for (int n = 0; n < 20; ++n) {
+                firstLines[i] = Lines(Recurse(3))[0];
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (const std::string& line : firstLines) {
+        EXPECT_NE(line.find("Recurse"), std::string::npos) << line;
+    }
+}
+
+TEST(CallStack, StripFirstLine) {
+    EXPECT_EQ(StripFirstLine(""), "");
+    EXPECT_EQ(StripFirstLine("no break at all"), "no break at all");
+    EXPECT_EQ(StripFirstLine("one line\n"), "");
+    EXPECT_EQ(StripFirstLine("first\nsecond\nthird\n"), "second\nthird\n");
+    EXPECT_EQ(StripFirstLine("tab\tends it"), "ends it");
+}
+
+TEST(CallStack, MisuseReportStartsWithTheCallerAndEndsWithAnEmptyLine) {
+    ClearLog(errorLog);
+    CallerOfDetector();
+    const std::vector<std::string> lines = Lines(LogText(errorLog));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "Error: misuse detected.");
+    EXPECT_EQ(lines[1], "  -call made from:");
+    EXPECT_NE(lines[2].find("CallerOfDetector"), std::string::npos) << lines[2];
+    EXPECT_EQ(lines.back(), "");
+}
+
+TEST(CallStack, WithoutSymbolsStacksAreEmptyAndReportsKeepTheirFrame) {
+    symbolEngine.SetReadyForTests(false);
+    ClearLog(errorLog);
+    EXPECT_EQ(GetCallStack(), "");
+    ReportMisuse("Error: misuse detected.\n");
+    symbolEngine.SetReadyForTests(true);
+    EXPECT_EQ(LogText(errorLog), "Error: misuse detected.\n  -attempt made from:\n\n");
+}

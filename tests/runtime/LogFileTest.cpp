@@ -1,0 +1,54 @@
+// LogFile: emptied at construction, append per write, number formats, silent loss when unopenable.
+#include "runtime/LogFile.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+TEST(LogFile, ConstructionEmptiesTheFileAndWritesAppend) {
+    ScratchFolder folder("logfile");
+    const fs::path path = folder.path() / "_test.txt";
+    WriteTextFile(path, "left over from the last run\n");
+    LogFile log(path.c_str(), false);
+    EXPECT_EQ(ReadTextFile(path), "");
+    log.Write("one ");
+    log.Write(std::string("two "));
+    log.Write(-42);
+    log.Write(" ");
+    log.Write(LONG_MIN);
+    EXPECT_EQ(ReadTextFile(path), "one two -42 " + std::to_string(LONG_MIN));
+}
+
+TEST(LogFile, EmptyAndNullTextsDoNotTouchTheFile) {
+    ScratchFolder folder("logfile-empty");
+    const fs::path path = folder.path() / "_test.txt";
+    LogFile log(path.c_str(), true);
+    fs::remove(path);
+    log.Write("");
+    log.Write(static_cast<const char*>(nullptr));
+    log.Write(std::string());
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(LogFile, FloatingPointInGeneralForm) {
+    ScratchFolder folder("logfile-float");
+    const fs::path path = folder.path() / "_test.txt";
+    LogFile log(path.c_str(), false);
+    log.Write(0.5);
+    log.Write(" ");
+    log.Write(1e21);
+    log.Write(" ");
+    log.Write(LogVector3{1.5f, -2.0f, 0.25f});
+    EXPECT_EQ(ReadTextFile(path), "0.5 1e+21 (1.5,-2,0.25)");
+}
+
+TEST(LogFile, UnopenableFileLosesTheTextSilently) {
+    LogFile log("no-such-folder/_test.txt", false);
+    log.Write("lost");
+    EXPECT_FALSE(fs::exists("no-such-folder"));
+}

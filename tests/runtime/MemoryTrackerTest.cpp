@@ -1,0 +1,79 @@
+// The tracker's refusals and answers; the exit report itself is checked in TrackerDemoTest.
+#include "runtime/MemoryTracker.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace {
+class MemoryTrackerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        memoryTracker.ResetForTests();
+        ClearLog(errorLog);
+    }
+    void TearDown() override { memoryTracker.ResetForTests(); }
+};
+}  // namespace
+
+TEST_F(MemoryTrackerTest, RegisteredObjectIsReleasedOnce) {
+    int* value = track(new int(7), "int(7)", ".\\Here", 10);
+    EXPECT_EQ(memoryTracker.LiveAllocationsForTests(), 1);
+    trackedDelete(value, ".\\Here", 11);
+    EXPECT_EQ(memoryTracker.LiveAllocationsForTests(), 0);
+    EXPECT_EQ(LogText(errorLog), "");
+}
+
+TEST_F(MemoryTrackerTest, NullAndUnknownDeletesAreRefused) {
+    int unknown = 0;
+    EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kObject, nullptr, ".\\Site", 5), 0);
+    EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kObject, &unknown, ".\\Site", 6), 0);
+    EXPECT_EQ(LogText(errorLog),
+              "Error: delete being used on a null pointer.\n  -delete call made in .\\Site line 5.\n"
+              "Error: delete used on memory that doesn't exist.\n  -delete call made in .\\Site line 6.\n");
+}
+
+TEST_F(MemoryTrackerTest, WrongFormIsReportedAndAnsweredWithTheAllocatedForm) {
+    int block[4] = {};
+    memoryTracker.Register(MemoryTracker::kArray, block, 16, "int[4]", ".\\Maker", 20);
+    EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kObject, block, ".\\Breaker", 30), MemoryTracker::kArray);
+    memoryTracker.Register(MemoryTracker::kObject, block, 4, "int", ".\\Maker", 21);
+    EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kArray, block, ".\\Breaker", 31), MemoryTracker::kObject);
+    EXPECT_EQ(LogText(errorLog),
+              "Error: Wrong delete operator used when freeing memory.\n"
+              "  -Delete (non-array) used on memory allocated with new array.\n"
+              "  -delete call made in .\\Breaker line 30.\n"
+              "  -call made on memory that was allocated in .\\Maker line 20.\n"
+              "Error: Wrong delete operator used when freeing memory.\n"
+              "  -Delete array used on memory allocated with new (non-array).\n"
+              "  -delete call made in .\\Breaker line 31.\n"
+              "  -call made on memory that was allocated in .\\Maker line 21.\n");
+}
+
+TEST_F(MemoryTrackerTest, ThreadsRegisterAndDeleteConcurrently) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([] {
+            for (int i = 0; i < 200; ++i) {
+                trackedDelete(track(new int(i), "int", VELM_SITE), VELM_SITE);
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(memoryTracker.LiveAllocationsForTests(), 0);
+    EXPECT_EQ(LogText(errorLog), "");
+}
+
+TEST_F(MemoryTrackerTest, HintsAreRemovedById) {
+    const int first = memoryTracker.AddHint(10);
+    const int second = memoryTracker.AddHint(20);
+    EXPECT_NE(first, second);
+    memoryTracker.RemoveHint(first);
+    memoryTracker.RemoveHint(second);
+    memoryTracker.RemoveHint(second);  // unknown ids are ignored
+}

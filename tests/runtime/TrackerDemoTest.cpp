@@ -1,0 +1,74 @@
+// The memory tracker's exit report and the call-stack report, as a real program writes them at exit.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "support/TestSupport.h"
+
+namespace {
+struct DemoRun {
+    int status;
+    std::string errors;
+    std::string boxes;
+};
+
+DemoRun RunDemo(const std::string& scenario) {
+    ScratchFolder folder("demo-" + scenario);
+    const std::string command = "cd '" + folder.path().string() + "' && ASAN_OPTIONS=detect_leaks=0 '" +
+                                BuiltProgram("tests/runtime/tracker-demo").string() + "' " + scenario;
+    DemoRun run;
+    run.status = RunCommand(command);
+    run.errors = ReadTextFile(folder.path() / "_error.txt");
+    run.boxes = ReadTextFile(folder.path() / "_boxes.txt");
+    return run;
+}
+}  // namespace
+
+TEST(TrackerDemo, CleanRunWritesNothingAndShowsNoBox) {
+    const DemoRun run = RunDemo("clean");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(run.boxes, "");
+}
+
+TEST(TrackerDemo, LeakIsListedWithLabelPlaceAndStackAndBothTotalsAreShown) {
+    const DemoRun run = RunDemo("leak");
+    EXPECT_EQ(run.status, 0);
+    const std::regex report(
+        "\nTotal memory leaks: 20 bytes in 1 allocation\\(s\\)\\.\n"
+        "\n -- List of memory leaks --\n"
+        "Object \"Lantern\\(leaked\\)\" \\(20 bytes total\\):\n"
+        "  -Allocated in \\.\\\\TrackerDemo line [0-9]+\\.\n"
+        "  -call stack of allocation:\n"
+        "   tracker-demo: main - .*TrackerDemo\\.cpp - Line [0-9]+\n"
+        "(.*\n)*\n");
+    EXPECT_TRUE(std::regex_match(run.errors, report)) << run.errors;
+    EXPECT_EQ(run.boxes,
+              "[Memory Leaks]\nMemory was allocated and never freed.\n20 byte(s) leaked.\n"
+              "1 total unfreed allocations.\nSee _error.txt for details.\n");
+}
+
+TEST(TrackerDemo, DoubleDeleteIsRefusedAndRaisesTheCriticalBox) {
+    const DemoRun run = RunDemo("double-delete");
+    EXPECT_EQ(run.status, 0);
+    const std::regex report(
+        "Error: delete used on memory that doesn't exist\\.\n"
+        "  -delete call made in \\.\\\\TrackerDemo line [0-9]+\\.\n");
+    EXPECT_TRUE(std::regex_match(run.errors, report)) << run.errors;
+    EXPECT_EQ(run.boxes,
+              "[Critical Memory Error]\nCritical memory management errors occured.\n"
+              "Check _error.txt for details.\n");
+}
+
+TEST(TrackerDemo, MisuseReportStartsAtTheCallerOfTheMisusedFunction) {
+    const DemoRun run = RunDemo("stack");
+    EXPECT_EQ(run.status, 0);
+    // Message, introducing line, then the caller of MisuseSomething with module, function, file and line.
+    const std::regex report(
+        "Error: the lantern was lit twice\\.\n"
+        "  -attempt made from:\n"
+        "   tracker-demo: [^\n]*CallerOfMisuse[^\n]* - [^\n]*TrackerDemo\\.cpp - Line [0-9]+\n"
+        "   tracker-demo: main - [^\n]*TrackerDemo\\.cpp - Line [0-9]+\n"
+        "(.*\n)*\n");
+    EXPECT_TRUE(std::regex_match(run.errors, report)) << run.errors;
+}

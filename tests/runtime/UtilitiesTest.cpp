@@ -1,0 +1,115 @@
+// The small utilities and the system report.
+#include "runtime/Utilities.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+
+#include "runtime/SystemReport.h"
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+TEST(Utilities, CharactersAndBits) {
+    EXPECT_TRUE(IsLetter('a') && IsLetter('Z'));
+    EXPECT_FALSE(IsLetter('@') || IsLetter('[') || IsLetter('`') || IsLetter('{') || IsLetter(0xE9));
+    EXPECT_TRUE(IsPrintable(' ') && IsPrintable('~'));
+    EXPECT_FALSE(IsPrintable(31) || IsPrintable(127));
+    EXPECT_EQ(HighestBit(0), -1);
+    EXPECT_EQ(HighestBit(1), 0);
+    EXPECT_EQ(HighestBit(0x80000000u), 31);
+    EXPECT_EQ(CountBits(0xFFFFFFFFu), 32);
+    EXPECT_EQ(CountBits(256), 1);
+}
+
+TEST(Utilities, PathPieces) {
+    EXPECT_EQ(DirectoryOf("name.txt"), "");
+    EXPECT_EQ(DirectoryOf("vvw_tmp\\12\\12.dream"), "vvw_tmp\\12\\");
+    EXPECT_EQ(ExtensionOf("floors.spk"), "spk");
+    EXPECT_EQ(ExtensionOf("archive.tar.gz"), "gz");
+    EXPECT_EQ(ExtensionOf("README"), "");
+}
+
+TEST(Utilities, SplitWordsTakesOnlyRunsFollowedByADelimiter) {
+    std::vector<std::string> words{"stale"};
+    SplitWords("walk  north now\n", " \n", words);
+    EXPECT_EQ(words, (std::vector<std::string>{"walk", "north", "now"}));
+    SplitWords("walk  north now", " \n", words);
+    EXPECT_EQ(words, (std::vector<std::string>{"walk", "north"}));
+    SplitWords("", " ", words);
+    EXPECT_TRUE(words.empty());
+}
+
+TEST(Utilities, FilesFoldersAndStringLists) {
+    ScratchFolder folder("utilities");
+    WorkingDirectory here(folder.path());
+    ClearLog(errorLog);
+    CreateFoldersOfPath("vvw_tmp\\77\\77.dream");
+    EXPECT_TRUE(fs::is_directory("vvw_tmp/77"));
+    EXPECT_FALSE(fs::exists("vvw_tmp/77/77.dream"));
+
+    WriteTextFile("Words.TXT", "alpha beta\n\tgamma  ");
+    EXPECT_EQ(GetFileSize("words.txt"), 19);  // found whatever the letter case
+    EXPECT_EQ(GetFileSize("missing.txt"), 0);
+    std::vector<std::string> list{"first"};
+    LoadStringList(list, "words.txt");
+    EXPECT_EQ(list, (std::vector<std::string>{"first", "alpha", "beta", "gamma"}));
+    LoadStringList(list, "missing.txt");
+    EXPECT_EQ(LogText(errorLog), "Failed to open string list: missing.txt\n");
+}
+
+TEST(Utilities, UserDataFolderFallsBackToTheGameDirectory) {
+    ScratchFolder folder("userdata");
+    WorkingDirectory here(folder.path());
+    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    setenv("XDG_DOCUMENTS_DIR", (folder.path() / "docs").c_str(), 1);
+    EXPECT_EQ(GetUserDataFolder("VelmView"), (folder.path() / "docs" / "VelmView").string());
+    EXPECT_TRUE(fs::is_directory(folder.path() / "docs" / "VelmView"));
+
+    unsetenv("XDG_DOCUMENTS_DIR");
+    unsetenv("HOME");
+    ClearLog(errorLog);
+    EXPECT_EQ(GetUserDataFolder("VelmView"), "userdata\\");
+    EXPECT_TRUE(fs::is_directory("userdata"));
+    setenv("HOME", home.c_str(), 1);
+    EXPECT_EQ(LogText(errorLog), "Unable to retrieve user's home diretory.  Resorting to game dir.\n");
+}
+
+struct OsCase {
+    OsVersionRecord record;
+    const char* text;
+};
+
+class OsVersionTable : public ::testing::TestWithParam<OsCase> {};
+
+TEST_P(OsVersionTable, CodeAndText) { EXPECT_STREQ(OsVersionText(GetOsVersionCode(GetParam().record)), GetParam().text); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, OsVersionTable,
+    ::testing::Values(OsCase{{false, 5, 1, false}, "Unable to determine...\n"},
+                      OsCase{{true, 3, 51, false}, "Something really old...\n"},
+                      OsCase{{true, 4, 0, false}, "Windows NT3\n"}, OsCase{{true, 4, 0, true}, "Windows 95\n"},
+                      OsCase{{true, 4, 10, true}, "Windows 98\n"}, OsCase{{true, 4, 89, true}, "Windows 98\n"},
+                      OsCase{{true, 4, 90, true}, "Windows ME\n"},
+                      OsCase{{true, 4, 5, true}, "Unable to determine...\n"},
+                      OsCase{{true, 4, 91, true}, "Unable to determine...\n"},
+                      OsCase{{true, 5, 0, false}, "Windows 2000\n"}, OsCase{{true, 5, 1, false}, "Windows XP\n"},
+                      OsCase{{true, 5, 2, false}, "Windows 2003\n"},
+                      OsCase{{true, 5, 3, false}, "Something really new...\n"},
+                      OsCase{{true, 6, 1, false}, "Something really new...\n"}));
+
+TEST(SystemReport, WritesTheOperatingSystemAndTheProcessor) {
+    ClearLog(statLog);
+    ReportSystemInfo();
+    const std::string report = LogText(statLog);
+    EXPECT_TRUE(std::regex_match(report, std::regex("OS Version: .+, Linux [0-9]+\\.[0-9]+.*\n"
+                                                    "(CPU code name: [A-Za-z ]{12}\n)?")))
+        << report;
+#if defined(__x86_64__)
+    CpuInfo cpu;
+    EXPECT_TRUE(GetCpuInfo(cpu));
+    EXPECT_TRUE(cpu.hasMmx && cpu.hasSse && cpu.hasSse2);  // every x86-64 processor has all three
+#endif
+}
