@@ -1,0 +1,407 @@
+// The graphics foundation's device set-up, frame cycle, lost-device recovery, shutdown and statistics.
+#include "gfx/DXG.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gfx/GlDevice.h"
+#include "runtime/CallStack.h"
+#include "runtime/LogFile.h"
+
+namespace DXG {
+
+namespace {
+
+struct State {
+    bool ready = false;
+    bool failed = false;      // during Init, after a failed Init, after an unrecoverable reset error
+    bool deviceLost = false;  // from the device reporting loss until a scene begins again
+    bool inFrame = false;     // between a successful BeginFrame and EndFrame0
+    Setup setup;              // as Init adjusted it
+    gfx::Format displayFormat = gfx::fmt::Unknown;
+    gfx::Format depthFormat = gfx::fmt::Unknown;
+    std::shared_ptr<gfx::Driver> installedDriver;  // tests: used instead of the OpenGL driver
+    std::shared_ptr<gfx::Driver> driver;           // the adapter object while initialised
+    std::unique_ptr<gfx::Device> device;
+    gfx::PresentParameters params;  // kept for a device reset
+    uint64_t initialTotal = 0;      // bytes: free texture memory at start plus the frame buffers' estimate
+    uint64_t minFree = 0;           // bytes: least free texture memory seen
+    uint32_t frames = 0;            // frames counted
+    double seconds = 0;             // sum of the counted frames' durations
+    std::recursive_mutex lock;      // Init, Shutdown, device-texture work, the scenes' drawing
+    std::vector<DeviceLostHandler> handlers;
+};
+
+State& S() {
+    static State* state = new State;  // never destroyed: the automatic shutdown runs at exit
+    return *state;
+}
+
+void AutomaticShutdown() {
+    if (!S().ready) return;
+    errorLog.Write("Warning: Graphics foundation never shut down\n");
+    errorLog.Write(" -Performing automtic shutdown... ");
+    Shutdown();
+    errorLog.Write("OK\n");
+}
+
+int DesktopBits() {
+    State& s = S();
+    return s.installedDriver ? s.installedDriver->DesktopBitsPerPixel() : gfx::GlDesktopBitsPerPixel();
+}
+
+// The set-up check: an empty reason on success.
+bool CheckSetup(const Setup* setup, std::string* reason) {
+    if (!setup) {
+        *reason = "Invalid pointer passed for Setup struct.";
+        return false;
+    }
+    if (!setup->fullscreen) {
+        int bits = DesktopBits();
+        if (bits != 16 && bits != 32)
+            errorLog.Write("Windows desktop should be set to either 16 or 32 bit color to run in windowed mode... "
+                           "but will try it anyways...\n");
+    }
+    reason->clear();
+    return true;
+}
+
+bool ChooseDisplayFormat(State& s) {
+    const gfx::Format with32[] = {gfx::fmt::A2R10G10B10, gfx::fmt::X8R8G8B8};
+    const gfx::Format with16[] = {gfx::fmt::R5G6B5, gfx::fmt::X1R5G5B5};
+    for (gfx::Format f : s.setup.colour32 ? with32 : with16)
+        if (s.driver->CheckDeviceType(s.setup.adapter, f, f, !s.setup.fullscreen)) {
+            s.displayFormat = f;
+            return true;
+        }
+    return false;
+}
+
+bool ChooseDepthFormat(State& s) {
+    if (s.setup.stencil) {
+        for (gfx::Format f : {gfx::fmt::D24S8, gfx::fmt::D15S1})
+            if (s.driver->CheckDepthStencilMatch(s.setup.adapter, s.displayFormat, f)) {
+                s.depthFormat = f;
+                return true;
+            }
+        s.setup.stencil = 0;
+        errorLog.Write("Warning: Couldn't find compatible stencil buffer format... reverting to plain depth buffer "
+                       "formats.\n");
+    }
+    for (gfx::Format f : {gfx::fmt::D32, gfx::fmt::D24X8, gfx::fmt::D24S8, gfx::fmt::D16})
+        if (s.driver->CheckDepthStencilMatch(s.setup.adapter, s.displayFormat, f)) {
+            s.depthFormat = f;
+            return true;
+        }
+    return false;
+}
+
+bool CreateTheDevice(State& s, void* window) {
+    uint32_t flags = s.setup.hardwareVertexProcessing ? gfx::kCreateHardwareVertexProcessing
+                                                      : gfx::kCreateSoftwareVertexProcessing;
+    if (s.setup.multithreaded) flags |= gfx::kCreateMultithreaded;
+    gfx::PresentParameters& p = s.params;
+    p = gfx::PresentParameters();
+    p.backBufferWidth = s.setup.width;
+    p.backBufferHeight = s.setup.height;
+    p.backBufferFormat = s.displayFormat;
+    p.backBufferCount = s.setup.tripleBuffer ? 2 : 1;
+    p.window = window;
+    p.windowed = !s.setup.fullscreen;
+    p.enableAutoDepthStencil = true;
+    p.autoDepthStencilFormat = s.depthFormat;
+    p.vsync = s.setup.vsync;
+
+    gfx::Result r = s.driver->CreateDevice(s.setup.adapter, window, flags, &p, &s.device);
+    if (gfx::Succeeded(r)) return true;
+    errorLog.Write("CreateDevice failed... trying again in case the API fixed a parameter...");
+    r = s.driver->CreateDevice(s.setup.adapter, window, flags, &p, &s.device);
+    if (gfx::Succeeded(r)) return true;
+    s.depthFormat = p.autoDepthStencilFormat = gfx::fmt::D16;
+    s.setup.stencil = 0;
+    r = s.driver->CreateDevice(s.setup.adapter, window, flags, &p, &s.device);
+    if (gfx::Succeeded(r)) {
+        errorLog.Write(" good.\n");
+        return true;
+    }
+    errorLog.Write("bad.\nFailed to create D3D device:\n");
+    if (r == gfx::Result::InvalidCall) errorLog.Write("  -bad parameters\n");
+    else if (r == gfx::Result::NotAvailable) errorLog.Write("  -device doesn't support requested features\n");
+    else if (r == gfx::Result::OutOfVideoMemory) errorLog.Write("  -device doesn't have enough video memory free\n");
+    return false;
+}
+
+void CallDeviceLostHandlers(State& s) {
+    if (s.deviceLost) return;
+    s.deviceLost = true;
+    // A handler may register another; index so the list may grow while it is walked.
+    for (size_t i = 0; i < s.handlers.size(); ++i) s.handlers[i]();
+}
+
+}  // namespace
+
+bool Init(void* window, const Setup* setup) {
+    State& s = S();
+    ScopedLock lock;
+    if (s.failed) return false;
+    s.failed = true;
+    if (s.ready) {
+        errorLog.Write("Attempt to call DXG::Init while already ready\n");
+        return false;
+    }
+    if (!window) {
+        errorLog.Write("Null window passed to DXG::Init\n");
+        return false;
+    }
+    std::string reason;
+    if (!CheckSetup(setup, &reason)) {
+        errorLog.Write("DXG::Init failed:\n  -" + reason + "\n");
+        Shutdown();
+        return false;
+    }
+    s.setup = *setup;
+    if (!s.setup.fullscreen) s.setup.colour32 = DesktopBits() == 32;
+
+    s.driver = s.installedDriver ? s.installedDriver : gfx::CreateGlDriver();
+    if (!s.driver) {
+        errorLog.Write("Failed to create Direct3D9 object\n");
+        Shutdown();
+        return false;
+    }
+    if (!ChooseDisplayFormat(s)) {
+        errorLog.Write("No valid display formats available\n");
+        Shutdown();
+        return false;
+    }
+    if (!ChooseDepthFormat(s)) {
+        errorLog.Write("No valid z buffer formats available\n");
+        Shutdown();
+        return false;
+    }
+    if (!CreateTheDevice(s, window)) {
+        Shutdown();
+        return false;
+    }
+
+    s.device->SetViewport({0, 0, s.setup.width, s.setup.height, 0.0f, 1.0f});
+    uint64_t freeNow = s.device->GetAvailableTextureMem();
+    uint64_t buffers = s.setup.tripleBuffer ? 3 : 2;
+    uint64_t bytesPerPixel = s.setup.colour32 ? 4 : 2;
+    s.initialTotal = freeNow + (((buffers * bytesPerPixel * s.setup.height * s.setup.width) >> 10) + 512) * 1024;
+    s.minFree = freeNow;
+
+    s.failed = false;
+    s.ready = true;
+    std::atexit(AutomaticShutdown);
+    SetDefaultRenderStates();
+
+    statLog.Write("Exact Vertex Shader version: " + s.device->GetVertexShaderProfile() + "\n");
+    statLog.Write("Exact Pixel Shader version: " + s.device->GetPixelShaderProfile() + "\n");
+    statLog.Write("Initial free texture memory(vid mem + agp mem): " + std::to_string(freeNow >> 20) + "MB.\n");
+    return true;
+}
+
+void Shutdown() {
+    State& s = S();
+    ScopedLock lock;
+    s.device.reset();
+    s.driver.reset();
+    if (s.initialTotal != 0) {
+        uint64_t used = s.initialTotal >= s.minFree ? s.initialTotal - s.minFree : 0;
+        statLog.Write("Approximate max video memory used: " + std::to_string(uint32_t(used >> 20)) + "MB\n\n");
+    }
+    if (s.frames != 0) {
+        unsigned wholeSeconds = unsigned(s.seconds + 0.5);
+        unsigned rate = unsigned(double(s.frames) / s.seconds + 0.5);
+        statLog.Write("Average framerate (over " + std::to_string(wholeSeconds) + " seconds): " +
+                      std::to_string(rate) + " frames/second\n\n");
+    }
+    // Each run's statistics are written once; a later Init starts its own.
+    s.initialTotal = s.minFree = 0;
+    s.frames = 0;
+    s.seconds = 0;
+    s.inFrame = false;
+    s.deviceLost = false;
+    s.ready = false;
+}
+
+bool IsReady() { return S().ready; }
+bool HasFailed() { return S().failed; }
+bool IsDeviceLost() { return S().deviceLost; }
+
+gfx::Device* GetDevice() {
+    State& s = S();
+    if (!s.ready) ReportMisuse("Error: DXG::GetDevice used when graphics foundation is not initialized.\n", kCallMadeFrom);
+    return s.device.get();
+}
+
+bool BeginFrame(float seconds, bool countFrame, bool tryReset) {
+    State& s = S();
+    if (!s.ready) {
+        ReportMisuse("Error: DXG::BeginFrame used when graphics foundation is not initialized.\n", kCallMadeFrom);
+        return false;
+    }
+    if (s.inFrame) {
+        ReportMisuse("Error: Previous BeginFrame call was not matched with an EndFrame call\n",
+                     "  -2nd call made from:\n");
+        return false;
+    }
+    gfx::Result level = s.device->TestCooperativeLevel();
+    if (level == gfx::Result::Ok) {
+        if (!gfx::Succeeded(s.device->BeginScene())) return false;
+        s.deviceLost = false;
+        s.inFrame = true;
+        if (countFrame) {
+            s.frames += 1;
+            s.seconds += seconds;
+        }
+        return true;
+    }
+    CallDeviceLostHandlers(s);
+    if (level == gfx::Result::DeviceLost) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return false;
+    }
+    if (level != gfx::Result::DeviceNotReset || !tryReset) return false;
+    gfx::Result r = s.device->Reset(s.params);
+    if (r == gfx::Result::DriverInternalError) {
+        s.failed = true;
+        errorLog.Write("Internal graphics driver error occured\n");
+        return false;
+    }
+    if (r == gfx::Result::OutOfVideoMemory) {
+        s.failed = true;
+        errorLog.Write("Graphics device out of memory\n");
+        return false;
+    }
+    if (!gfx::Succeeded(r)) return false;
+    if (!gfx::Succeeded(s.device->BeginScene())) return false;
+    s.deviceLost = false;
+    s.inFrame = true;
+    SetDefaultRenderStates();
+    return true;
+}
+
+void EndFrame0() {
+    State& s = S();
+    if (!s.ready)
+        ReportMisuse("Error: DXG::EndFrame0 used when graphics foundation is not initialized.\n", kCallMadeFrom);
+    if (s.inFrame) {
+        s.device->EndScene();
+        s.inFrame = false;
+    } else {
+        errorLog.Write("EndFrame should not be called if BeginFrame was not successfully called before.\n");
+    }
+}
+
+void EndFrame1() {
+    State& s = S();
+    if (!s.ready) {
+        ReportMisuse("Error: DXG::EndFrame1 used when graphics foundation is not initialized.\n", kCallMadeFrom);
+        return;
+    }
+    s.device->Present();
+}
+
+void Clear(uint32_t colour, bool clearColour, bool clearDepth) {
+    State& s = S();
+    if (!s.ready || s.deviceLost) return;
+    uint32_t flags = (clearColour ? gfx::kClearTarget : 0) | (clearDepth ? gfx::kClearZBuffer : 0);
+    if (gfx::HasStencil(s.depthFormat)) flags |= gfx::kClearStencil;
+    s.device->Clear(flags, colour, 1.0f, 0);
+}
+
+void SetDefaultRenderStates() {
+    State& s = S();
+    if (!s.ready || s.deviceLost) return;
+    gfx::Device* d = s.device.get();
+    using gfx::RenderState;
+    d->SetRenderState(RenderState::CullMode, gfx::cull::CCW);
+    d->SetRenderState(RenderState::Lighting, 0);
+    d->SetRenderState(RenderState::Clipping, 1);
+    d->SetRenderState(RenderState::FillMode, gfx::fill::Solid);
+    d->SetRenderState(RenderState::ShadeMode, gfx::shade::Gouraud);
+    d->SetRenderState(RenderState::AlphaBlendEnable, 1);
+    d->SetRenderState(RenderState::SrcBlend, gfx::blend::SrcAlpha);
+    d->SetRenderState(RenderState::DestBlend, gfx::blend::InvSrcAlpha);
+    d->SetRenderState(RenderState::AlphaTestEnable, 1);
+    d->SetRenderState(RenderState::AlphaRef, 0);
+    d->SetRenderState(RenderState::AlphaFunc, gfx::cmp::Greater);
+    using gfx::StageState;
+    d->SetTextureStageState(0, StageState::ColorOp, gfx::top::Modulate);
+    d->SetTextureStageState(0, StageState::ColorArg1, gfx::targ::Texture);
+    d->SetTextureStageState(0, StageState::ColorArg2, gfx::targ::Diffuse);
+    d->SetTextureStageState(0, StageState::AlphaOp, gfx::top::Modulate);
+    d->SetTextureStageState(0, StageState::AlphaArg1, gfx::targ::Texture);
+    d->SetTextureStageState(0, StageState::AlphaArg2, gfx::targ::Diffuse);
+    for (uint32_t stage = 1; stage < 8; ++stage) {
+        d->SetTextureStageState(stage, StageState::ColorOp, gfx::top::Disable);
+        d->SetTextureStageState(stage, StageState::AlphaOp, gfx::top::Disable);
+    }
+    SetTextureFilters(gfx::filter::Linear, gfx::filter::Linear);
+    d->SetRenderState(RenderState::ZEnable, 1);
+    d->SetRenderState(RenderState::ZFunc, gfx::cmp::LessEqual);
+    d->SetRenderState(RenderState::StencilEnable, 0);
+}
+
+void SetTextureFilters(uint32_t minMagFilter, uint32_t mipFilter) {
+    gfx::Device* d = S().device.get();
+    if (!d) return;
+    for (uint32_t sampler = 0; sampler < 16; ++sampler) {
+        d->SetSamplerState(sampler, gfx::SamplerState::MipFilter, mipFilter);
+        d->SetSamplerState(sampler, gfx::SamplerState::MinFilter, minMagFilter);
+        d->SetSamplerState(sampler, gfx::SamplerState::MagFilter, minMagFilter);
+    }
+}
+
+void AddDeviceLostHandler(DeviceLostHandler handler) {
+    if (handler) S().handlers.push_back(handler);
+}
+
+void Lock() { S().lock.lock(); }
+void Unlock() { S().lock.unlock(); }
+
+uint64_t SampleFreeTextureMemory() {
+    State& s = S();
+    if (!s.device) return 0;
+    uint64_t freeNow = s.device->GetAvailableTextureMem();
+    if (freeNow < s.minFree) s.minFree = freeNow;
+    return freeNow;
+}
+
+const Setup& GetSetup() { return S().setup; }
+gfx::Format GetDisplayFormat() { return S().displayFormat; }
+gfx::Format GetDepthFormat() { return S().depthFormat; }
+
+bool CheckTextureFormat(gfx::Format format) {
+    State& s = S();
+    return s.driver && s.driver->CheckTextureFormat(s.setup.adapter, s.displayFormat, format);
+}
+
+void SetDriver(std::shared_ptr<gfx::Driver> driver) { S().installedDriver = std::move(driver); }
+
+gfx::Driver* GetDriver() {
+    State& s = S();
+    return s.driver ? s.driver.get() : s.installedDriver.get();
+}
+
+void resetForTests() {
+    State& s = S();
+    ScopedLock lock;
+    s.device.reset();
+    s.driver.reset();
+    s.installedDriver.reset();
+    s.ready = s.failed = s.deviceLost = s.inFrame = false;
+    s.setup = Setup();
+    s.displayFormat = s.depthFormat = gfx::fmt::Unknown;
+    s.initialTotal = s.minFree = 0;
+    s.frames = 0;
+    s.seconds = 0;
+    s.handlers.clear();
+}
+
+}  // namespace DXG

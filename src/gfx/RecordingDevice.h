@@ -1,0 +1,150 @@
+// A device that draws nothing and records every call, state change and draw (with its vertices), so that
+// graphics logic can be tested without a display. Results of the lost-device protocol and of resource
+// creation can be forced.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "gfx/Device.h"
+
+namespace gfx {
+
+const char* RenderStateName(RenderState s);
+const char* PrimitiveTypeName(PrimitiveType t);
+
+struct RecordedDraw {
+    PrimitiveType type = PrimitiveType::TriangleList;
+    uint32_t primitiveCount = 0;
+    uint32_t startVertex = 0;    // first vertex in the stream buffer (0 for draws from memory)
+    bool fromMemory = false;     // DrawPrimitiveUP
+    uint32_t fvf = 0;
+    uint32_t stride = 0;
+    std::vector<uint8_t> vertexBytes;  // the vertices drawn, in order
+    std::shared_ptr<Texture> texture;  // stage 0 at the time of the draw
+    std::map<RenderState, uint32_t> renderStates;  // every render state at the time of the draw
+    Matrix world, view, projection;
+    std::shared_ptr<Surface> renderTarget;
+
+    uint32_t VertexCount() const { return stride ? uint32_t(vertexBytes.size() / stride) : 0; }
+    ScreenVertex Screen(uint32_t i) const;  // vertex i read as a 28-byte screen vertex
+    WorldVertex World(uint32_t i) const;    // vertex i read as a 36-byte world vertex
+    uint32_t State(RenderState s) const;
+};
+
+struct RecordedCall {
+    std::string text;    // e.g. "SetRenderState(CullMode,1)", "DrawPrimitiveUP(TriangleFan,2)", "Present"
+    int drawIndex = -1;  // index into draws for draw calls
+};
+
+class RecordingDevice : public Device {
+public:
+    explicit RecordingDevice(const PresentParameters& params = PresentParameters());
+    ~RecordingDevice() override;
+
+    // ---- what was recorded
+    std::vector<RecordedCall> calls;
+    std::vector<RecordedDraw> draws;
+    void ClearRecord();
+    // Texts of the calls whose text starts with prefix ("" = all), in order.
+    std::vector<std::string> CallTexts(const std::string& prefix = "") const;
+    size_t CountCalls(const std::string& prefix) const;
+    PresentParameters presentParameters;  // as created or last reset
+
+    // ---- forced outcomes
+    Result cooperativeLevel = Result::Ok;    // TestCooperativeLevel; a successful Reset makes it Ok
+    Result resetResult = Result::Ok;
+    Result beginSceneResult = Result::Ok;
+    Result createTextureResult = Result::Ok;
+    Result createVertexBufferResult = Result::Ok;
+    Result lockResult = Result::Ok;          // texture and vertex-buffer locks
+    std::set<Format> refusedTextureFormats;  // CheckTextureFormat false for these
+    uint64_t textureMemoryBudget = 256ull << 20;  // available memory = budget - live resources
+
+    // ---- Device
+    Result TestCooperativeLevel() override;
+    Result Reset(const PresentParameters& params) override;
+    Result BeginScene() override;
+    Result EndScene() override;
+    Result Present() override;
+    Result Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;
+    void SetRenderState(RenderState state, uint32_t value) override;
+    uint32_t GetRenderState(RenderState state) const override;
+    void SetTextureStageState(uint32_t stage, StageState state, uint32_t value) override;
+    uint32_t GetTextureStageState(uint32_t stage, StageState state) const override;
+    void SetSamplerState(uint32_t sampler, SamplerState state, uint32_t value) override;
+    uint32_t GetSamplerState(uint32_t sampler, SamplerState state) const override;
+    void SetTransform(TransformType type, const Matrix& m) override;
+    Matrix GetTransform(TransformType type) const override;
+    void SetViewport(const Viewport& vp) override;
+    Viewport GetViewport() const override;
+    void SetMaterial(const Material& m) override;
+    void SetTexture(uint32_t stage, std::shared_ptr<Texture> texture) override;
+    std::shared_ptr<Texture> GetTexture(uint32_t stage) const override;
+    void SetFVF(uint32_t fvf) override;
+    uint32_t GetFVF() const override;
+    void SetNoShaders() override;
+    void SetStreamSource(uint32_t stream, std::shared_ptr<VertexBuffer> buffer, uint32_t offset,
+                         uint32_t stride) override;
+    Result DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
+    Result DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices,
+                           uint32_t stride) override;
+    Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
+                         std::shared_ptr<Texture>* out) override;
+    Result CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
+                              std::shared_ptr<VertexBuffer>* out) override;
+    bool CheckTextureFormat(Format format, uint32_t usage) const override;
+    std::shared_ptr<Surface> GetRenderTarget() override;
+    Result SetRenderTarget(std::shared_ptr<Surface> target) override;
+    Result GetRenderTargetData(Surface* renderTarget, Surface* destination) override;
+    bool ReadRenderTarget(Image* out) override;
+    uint64_t GetAvailableTextureMem() const override;
+    std::string GetVertexShaderProfile() const override { return "recording vs"; }
+    std::string GetPixelShaderProfile() const override { return "recording ps"; }
+
+    // Material as last set.
+    Material material;
+    bool inScene = false;
+
+private:
+    void Record(std::string text, int drawIndex = -1);
+    RecordedDraw Snapshot(PrimitiveType type, uint32_t count) const;
+
+    std::map<RenderState, uint32_t> m_renderStates;
+    std::map<std::pair<uint32_t, StageState>, uint32_t> m_stageStates;
+    std::map<std::pair<uint32_t, SamplerState>, uint32_t> m_samplerStates;
+    Matrix m_world, m_view, m_projection;
+    Viewport m_viewport;
+    std::shared_ptr<Texture> m_textures[8];
+    uint32_t m_fvf = 0;
+    std::shared_ptr<VertexBuffer> m_stream;
+    uint32_t m_streamOffset = 0, m_streamStride = 0;
+    std::shared_ptr<Surface> m_backBuffer;
+    std::shared_ptr<Surface> m_renderTarget;
+    std::shared_ptr<uint64_t> m_liveBytes;  // shared with the resources, which may outlive the device
+};
+
+// A driver that creates RecordingDevices; format checks and creation outcomes can be forced.
+class RecordingDriver : public Driver {
+public:
+    std::set<Format> refusedDisplayFormats;
+    std::set<Format> refusedDepthFormats;
+    std::set<Format> refusedTextureFormats;
+    std::vector<Result> createResults;  // outcomes of successive CreateDevice calls; Ok once used up
+    int desktopBits = 32;
+    int createCalls = 0;
+    PresentParameters lastParams;       // as passed to the last CreateDevice
+    uint32_t lastCreateFlags = 0;
+    RecordingDevice* lastDevice = nullptr;  // owned by whoever received it (DXG)
+
+    bool CheckDeviceType(uint32_t adapter, Format displayFormat, Format backBufferFormat, bool windowed) override;
+    bool CheckDepthStencilMatch(uint32_t adapter, Format displayFormat, Format depthFormat) override;
+    bool CheckTextureFormat(uint32_t adapter, Format displayFormat, Format textureFormat) override;
+    Result CreateDevice(uint32_t adapter, void* focusWindow, uint32_t createFlags, PresentParameters* params,
+                        std::unique_ptr<Device>* out) override;
+    int DesktopBitsPerPixel() override { return desktopBits; }
+};
+
+}  // namespace gfx
