@@ -6,3 +6,11 @@
 #include <vector>
 
 int ProfileCommand(const std::vector<std::string>& args);
+int ProfilesCommand(const std::vector<std::string>& args);
+int PcxCommand(const std::vector<std::string>& args);
+int ColorsCommand(const std::vector<std::string>& args);
+int SpkCommand(const std::vector<std::string>& args);
+int MapCommand(const std::vector<std::string>& args);
+int Base95Command(const std::vector<std::string>& args);
+int AvatarCommand(const std::vector<std::string>& args);
+

@@ -1,8 +1,10 @@
 // velm-tool profile FILE: the fields of one player profile as the client reads them.
+// velm-tool profiles [DIR]: the profiles the client's chooser would offer, in its order.
 #include <cstdio>
 
 #include "Commands.h"
 #include "data/PlayerProfile.h"
+#include "data/ProfileList.h"
 
 int ProfileCommand(const std::vector<std::string>& args) {
     if (args.size() != 1) {
@@ -19,4 +21,15 @@ int ProfileCommand(const std::vector<std::string>& args) {
     std::printf("spec2: %d\n", profile.spec2);
     std::printf("complete: %s\n", complete ? "yes" : "no");
     return complete ? 0 : 1;
+}
+
+int ProfilesCommand(const std::vector<std::string>& args) {
+    if (args.size() > 1) {
+        std::fprintf(stderr, "usage: velm-tool profiles [DIR]\n");
+        return 2;
+    }
+    for (const ProfileEntry& entry : FindProfiles(args.empty() ? std::string() : args[0])) {
+        std::printf("%s (%s)\n", entry.name.c_str(), entry.fileName.c_str());
+    }
+    return 0;
 }

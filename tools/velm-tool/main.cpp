@@ -18,6 +18,13 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"profile", "profile FILE", ProfileCommand},
+    {"profiles", "profiles [DIR]", ProfilesCommand},
+    {"pcx", "pcx FILE", PcxCommand},
+    {"colors", "colors DIR", ColorsCommand},
+    {"spk", "spk FILE [N]", SpkCommand},
+    {"map", "map FILE [--cells]", MapCommand},
+    {"base95", "base95 TEXT", Base95Command},
+    {"avatar", "avatar COLOURCODE FRAMECODE", AvatarCommand},
     {"fetch-dream", "fetch-dream ID [--profile FILE]", FetchDreamCommand},
 };
 
