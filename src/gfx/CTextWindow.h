@@ -1,0 +1,35 @@
+// CTextWindow: a framed rectangle showing the most recent lines of a growing list of messages. Messages
+// are broken into lines of a fixed number of characters, keep their colours and backgrounds across the
+// breaks, and are kept in a bounded queue; the visible lines are joined into one inner CText.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "gfx/CText.h"
+
+class CTextWindow {
+public:
+    CTextWindow(float left, float top, float width, float height, uint32_t maxLines);
+    virtual ~CTextWindow();
+
+    void AddText(const CText& message);
+    void AddText(const std::string& message);
+    void SetPosition(float x, float y);
+    void SetDefaultColour(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha);
+    void Draw();
+
+    // The kept lines, oldest first.
+    const std::deque<CText>& GetLines() const { return m_lines; }
+    uint32_t CharactersPerLine() const;  // whole part of width / 8
+    uint32_t VisibleLines() const;       // whole part of height / 12
+
+private:
+    std::deque<CText> m_lines;
+    uint32_t m_maxLines;
+    float m_left, m_right, m_top, m_bottom, m_width, m_height;  // pixels
+    uint8_t m_red = 200, m_green = 200, m_blue = 200, m_alpha = 255;  // colour at the start of each message
+    CText m_inner;
+    bool m_dirty = true;
+};
