@@ -71,6 +71,45 @@ bool Convert(const std::string& arguments) {
     return RunCommand(program + " " + arguments) == 0;
 }
 
+namespace {
+void Put(std::string& out, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(char(v >> (8 * i) & 255));
+}
+}  // namespace
+
+void WriteBmp24(const std::filesystem::path& path, uint32_t width, uint32_t height, const std::vector<uint32_t>& argb) {
+    uint32_t rowBytes = (width * 3 + 3) & ~3u;
+    std::string out = "BM";
+    Put(out, 54 + rowBytes * height, 4);
+    Put(out, 0, 4);
+    Put(out, 54, 4);
+    Put(out, 40, 4);
+    Put(out, width, 4);
+    Put(out, height, 4);
+    Put(out, 1, 2);
+    Put(out, 24, 2);
+    for (int i = 0; i < 6; ++i) Put(out, 0, 4);
+    for (uint32_t y = height; y-- > 0;) {
+        std::string row;
+        for (uint32_t x = 0; x < width; ++x) Put(row, argb[y * width + x], 3);
+        row.resize(rowBytes, '\0');
+        out += row;
+    }
+    std::filesystem::create_directories(path.parent_path().empty() ? "." : path.parent_path());
+    std::ofstream(path, std::ios::binary) << out;
+}
+
+void WriteDdsArgb(const std::filesystem::path& path, uint32_t width, uint32_t height,
+                  const std::vector<uint32_t>& argb) {
+    std::string out = "DDS ";
+    const uint32_t header[31] = {124, 0x100f, height, width, width * 4, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 0, 0, 32, 0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000, 0, 0, 0, 0};
+    for (uint32_t v : header) Put(out, v, 4);
+    for (uint32_t c : argb) Put(out, c, 4);
+    std::filesystem::create_directories(path.parent_path().empty() ? "." : path.parent_path());
+    std::ofstream(path, std::ios::binary) << out;
+}
+
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

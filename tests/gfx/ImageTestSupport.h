@@ -21,6 +21,12 @@ bool ReadPam(const std::filesystem::path& path, uint32_t* width, uint32_t* heigh
 // Runs ImageMagick's convert with the arguments; true on exit status 0.
 bool Convert(const std::string& arguments);
 
+// Our own minimal writers for tests that need exact files: a 24-bit BMP (alpha dropped) and a one-level
+// A8R8G8B8 DDS.
+void WriteBmp24(const std::filesystem::path& path, uint32_t width, uint32_t height, const std::vector<uint32_t>& argb);
+void WriteDdsArgb(const std::filesystem::path& path, uint32_t width, uint32_t height,
+                  const std::vector<uint32_t>& argb);
+
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
