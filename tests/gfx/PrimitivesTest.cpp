@@ -1,0 +1,324 @@
+// The 2-D primitives over a RecordingDevice: vertices and fan orders, opacity, state save and restore, and
+// the reports; and the vertex buffer manager's creation, locking, stream binding and misuse warnings.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "gfx/DxgTesting.h"
+#include "gfx/Primitives.h"
+#include "gfx/Texture.h"
+#include "gfx/VertexBuffer.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+struct V {
+    float x, y;
+    uint32_t colour;
+    float u, v;
+};
+
+std::vector<V> ScreenVertices(const gfx::RecordedDraw& d) {
+    std::vector<V> out;
+    for (uint32_t i = 0; i < d.VertexCount(); ++i) {
+        gfx::ScreenVertex s = d.Screen(i);
+        EXPECT_EQ(s.z, 0.0f);
+        EXPECT_EQ(s.rhw, 1.0f);
+        out.push_back({s.x, s.y, s.colour, s.u, s.v});
+    }
+    return out;
+}
+
+void ExpectVertices(const std::vector<V>& actual, const std::vector<V>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_FLOAT_EQ(actual[i].x, expected[i].x) << "vertex " << i;
+        EXPECT_FLOAT_EQ(actual[i].y, expected[i].y) << "vertex " << i;
+        EXPECT_EQ(actual[i].colour, expected[i].colour) << "vertex " << i;
+        EXPECT_NEAR(actual[i].u, expected[i].u, 1e-6) << "vertex " << i;
+        EXPECT_NEAR(actual[i].v, expected[i].v, 1e-6) << "vertex " << i;
+    }
+}
+
+class PrimitivesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        device = DXG::InitRecordingForTests();
+        ASSERT_NE(device, nullptr);
+        DXG::Texture::resetForTests();
+        DXG::VertexBuffer::resetForTests();
+        ASSERT_TRUE(texture.Create(64, 32, DXG::OPAQUE));
+        ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
+        device->ClearRecord();
+        ClearLog(errorLog);
+    }
+    void TearDown() override {
+        DXG::EndFrame0();
+        texture.SRFree();
+        DXG::resetForTests();
+    }
+    const gfx::RecordedDraw& OnlyDraw() {
+        EXPECT_EQ(device->draws.size(), 1u);
+        return device->draws.at(0);
+    }
+    gfx::RecordingDevice* device = nullptr;
+    DXG::Texture texture;
+};
+
+TEST_F(PrimitivesTest, PlacedTextureCoversItsPixelRectangleWithHalfTexelInsets) {
+    DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f);
+    const auto& d = OnlyDraw();
+    EXPECT_EQ(d.type, gfx::PrimitiveType::TriangleFan);
+    EXPECT_EQ(d.primitiveCount, 2u);
+    EXPECT_TRUE(d.fromMemory);
+    EXPECT_EQ(d.fvf, gfx::kFvfScreen);
+    EXPECT_EQ(d.stride, 28u);
+    EXPECT_EQ(d.texture, texture.GetDeviceTexture());
+    const float u0 = 0.5f / 64, u1 = 1 - 0.5f / 64, v0 = 0.5f / 32, v1 = 1 - 0.5f / 32;
+    ExpectVertices(ScreenVertices(d), {{10.5f, 20.5f, 0xffffffff, u0, v0},
+                                       {74.5f, 20.5f, 0xffffffff, u1, v0},
+                                       {74.5f, 52.5f, 0xffffffff, u1, v1},
+                                       {10.5f, 52.5f, 0xffffffff, u0, v1}});
+}
+
+struct OpacityCase {
+    float alpha;
+    uint32_t colour;
+};
+
+class PrimitivesOpacityTest : public PrimitivesTest, public ::testing::WithParamInterface<OpacityCase> {};
+
+TEST_P(PrimitivesOpacityTest, OpacityBecomesTheVertexAlpha) {
+    DXG::DrawStretchedTexture(0, 0, 10, 10, texture, GetParam().alpha);
+    for (const V& v : ScreenVertices(OnlyDraw())) EXPECT_EQ(v.colour, GetParam().colour);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, PrimitivesOpacityTest,
+                         ::testing::Values(OpacityCase{1.5f, 0xffffffff}, OpacityCase{1.0f, 0xffffffff},
+                                           OpacityCase{0.5f, 0x7fffffff}, OpacityCase{0.0f, 0x00ffffff},
+                                           OpacityCase{-1.0f, 0x00ffffff}, OpacityCase{NAN, 0x00ffffff}));
+
+TEST_F(PrimitivesTest, StretchedTextureMirrorsWithCullingOffForTheDraw) {
+    device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::CCW);
+    device->SetRenderState(gfx::RenderState::ZEnable, 1);
+    device->ClearRecord();
+    DXG::DrawStretchedTexture(100, 10, 20, 50, texture, 1.0f);
+    const auto& d = OnlyDraw();
+    EXPECT_EQ(d.State(gfx::RenderState::CullMode), gfx::cull::None);
+    EXPECT_EQ(d.State(gfx::RenderState::ZEnable), 0u);
+    ExpectVertices(ScreenVertices(d), {{100.5f, 10.5f, 0xffffffff, 0, 0},
+                                       {20.5f, 10.5f, 0xffffffff, 1, 0},
+                                       {20.5f, 50.5f, 0xffffffff, 1, 1},
+                                       {100.5f, 50.5f, 0xffffffff, 0, 1}});
+    EXPECT_EQ(device->GetRenderState(gfx::RenderState::CullMode), gfx::cull::CCW);
+    EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZEnable), 1u);
+}
+
+TEST_F(PrimitivesTest, RotatedTextureTurnsItsCornersAboutTheCentre) {
+    DXG::DrawTexture(100.0f, 100.0f, 0.0f, 2.0f, texture, 1.0f);
+    ExpectVertices(ScreenVertices(OnlyDraw()), {{36, 68, 0xffffffff, 0, 0},
+                                                {164, 68, 0xffffffff, 1, 0},
+                                                {164, 132, 0xffffffff, 1, 1},
+                                                {36, 132, 0xffffffff, 0, 1}});
+    device->ClearRecord();
+    DXG::DrawTexture(100.0f, 100.0f, float(M_PI / 2), 1.0f, texture, 1.0f);
+    auto v = ScreenVertices(OnlyDraw());
+    // The top-left corner (-32, -16) turns a quarter to (16, -32).
+    EXPECT_NEAR(v[0].x, 116.0f, 1e-4);
+    EXPECT_NEAR(v[0].y, 68.0f, 1e-4);
+    EXPECT_NEAR(v[2].x, 84.0f, 1e-4);
+    EXPECT_NEAR(v[2].y, 132.0f, 1e-4);
+}
+
+TEST_F(PrimitivesTest, GradientFanStartsAtTheCentreWithTheMeanColour) {
+    DXG::DrawGradient(10, 20, 100, 50, 0xff000000, 0xff000000, 0xffffffff, 0xffffffff);
+    const auto& d = OnlyDraw();
+    EXPECT_EQ(d.type, gfx::PrimitiveType::TriangleFan);
+    EXPECT_EQ(d.primitiveCount, 4u);
+    EXPECT_EQ(d.texture, nullptr);
+    ExpectVertices(ScreenVertices(d), {{60, 45, 0xff7f7f7f, 0, 0},
+                                       {10, 20, 0xff000000, 0, 0},
+                                       {110, 20, 0xff000000, 0, 0},
+                                       {110, 70, 0xffffffff, 0, 0},
+                                       {10, 70, 0xffffffff, 0, 0},
+                                       {10, 20, 0xff000000, 0, 0}});
+    EXPECT_EQ(DXG::MeanColour(0x01020304, 0x01020304, 0x01020304, 0x04030201), 0x01020203u);
+}
+
+TEST_F(PrimitivesTest, UntexturedPrimitivesAndTheirShapes) {
+    DXG::DrawPoint(3, 4, 0xff112233);
+    DXG::DrawLine(1, 2, 0xff0000ff, 30, 40, 0xffff0000);
+    DXG::DrawTriangleGradient(0, 0, 10, 0, 0, 10, 0xffff0000, 0xff00ff00, 0xff0000ff);
+    ASSERT_EQ(device->draws.size(), 3u);
+    EXPECT_EQ(device->draws[0].type, gfx::PrimitiveType::PointList);
+    ExpectVertices(ScreenVertices(device->draws[0]), {{3, 4, 0xff112233, 0, 0}});
+    EXPECT_EQ(device->draws[1].type, gfx::PrimitiveType::LineList);
+    ExpectVertices(ScreenVertices(device->draws[1]), {{1, 2, 0xff0000ff, 0, 0}, {30, 40, 0xffff0000, 0, 0}});
+    EXPECT_EQ(device->draws[2].type, gfx::PrimitiveType::TriangleList);
+    EXPECT_EQ(device->draws[2].primitiveCount, 1u);
+    for (const auto& d : device->draws) {
+        EXPECT_EQ(d.texture, nullptr);
+        EXPECT_EQ(d.State(gfx::RenderState::ZEnable), 0u);
+    }
+    EXPECT_EQ(device->CountCalls("SetNoShaders"), 3u);
+}
+
+TEST_F(PrimitivesTest, WorldLineLeavesTheDepthTestAlone) {
+    device->SetRenderState(gfx::RenderState::ZEnable, 1);
+    device->ClearRecord();
+    DXG::DrawLine(1, 2, 3, 0xff00ff00, 4, 5, 6, 0xff0000ff);
+    DXG::DrawPoint(7, 8, 9, 0xffffffff);
+    ASSERT_EQ(device->draws.size(), 2u);
+    const auto& line = device->draws[0];
+    EXPECT_EQ(line.fvf, gfx::kFvfWorld);
+    EXPECT_EQ(line.stride, 36u);
+    EXPECT_EQ(line.State(gfx::RenderState::ZEnable), 1u);
+    gfx::WorldVertex a = line.World(0), b = line.World(1);
+    EXPECT_EQ(std::make_tuple(a.x, a.y, a.z, a.nx, a.ny, a.nz, a.colour, a.u, a.v),
+              std::make_tuple(1.f, 2.f, 3.f, 0.f, 0.f, 0.f, 0xff00ff00u, 0.f, 0.f));
+    EXPECT_EQ(std::make_tuple(b.x, b.y, b.z, b.colour), std::make_tuple(4.f, 5.f, 6.f, 0xff0000ffu));
+    EXPECT_EQ(device->draws[1].State(gfx::RenderState::ZEnable), 0u);
+    EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZEnable), 1u);
+}
+
+TEST_F(PrimitivesTest, BlankTextureIsReportedAndNotDrawn) {
+    DXG::Texture blank;
+    DXG::DrawTexture(0, 0, blank, 1.0f);
+    DXG::DrawStretchedTexture(0, 0, 5, 5, blank, 1.0f);
+    EXPECT_TRUE(device->draws.empty());
+    EXPECT_TRUE(StartsWith(LogText(errorLog), "Error: Attempt to draw using a blank texture.\n  -attempt made from:\n"));
+}
+
+TEST_F(PrimitivesTest, LostDeviceSkipsDrawingSilently) {
+    DXG::EndFrame0();
+    device->cooperativeLevel = gfx::Result::DeviceLost;
+    EXPECT_FALSE(DXG::BeginFrame(0.0f, false, false));
+    ClearLog(errorLog);
+    device->ClearRecord();
+    DXG::DrawLine(0, 0, 0xffffffff, 5, 5, 0xffffffff);
+    DXG::DrawTexture(0, 0, texture, 1.0f);
+    EXPECT_TRUE(device->calls.empty());
+    EXPECT_EQ(LogText(errorLog), "");
+    device->cooperativeLevel = gfx::Result::Ok;
+    ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
+}
+
+TEST(PrimitivesNotReady, EachOperationReportsItsOwnName) {
+    DXG::resetForTests();
+    DXG::Texture none;
+    const std::pair<const char*, void (*)()> operations[] = {
+        {"DXG::DrawPoint", [] { DXG::DrawPoint(0, 0, 0u); }},
+        {"DXG::DrawLine", [] { DXG::DrawLine(0, 0, 0u, 1, 1, 0u); }},
+        {"DXG::DrawGradient", [] { DXG::DrawGradient(0, 0, 1, 1, 0, 0, 0, 0); }},
+        {"DXG::DrawTriangleGradient", [] { DXG::DrawTriangleGradient(0, 0, 1, 0, 0, 1, 0, 0, 0); }},
+        {"DXG::DrawTexture", [] { DXG::DrawTexture(0, 0, DXG::Texture(), 1.0f); }},
+        {"DXG::DrawStretchedTexture", [] { DXG::DrawStretchedTexture(0, 0, 1, 1, DXG::Texture(), 1.0f); }},
+    };
+    for (const auto& [name, draw] : operations) {
+        ClearLog(errorLog);
+        draw();
+        EXPECT_TRUE(StartsWith(LogText(errorLog), std::string("Error: ") + name +
+                                                      " used when graphics foundation is not initialized.\n"
+                                                      "  -call made from:\n"))
+            << name << ": " << LogText(errorLog);
+    }
+}
+
+// ---- vertex buffers -----------------------------------------------------------------------------------
+
+TEST_F(PrimitivesTest, FloorBufferIsManagedAndWriteOnly) {
+    DXG::VertexBuffer buffer;
+    ASSERT_TRUE(buffer.Create(5766, gfx::kFvfWorld, 36, false, true));
+    EXPECT_EQ(device->CallTexts("CreateVertexBuffer"),
+              std::vector<std::string>{"CreateVertexBuffer(207576,8,0x152,1)"});
+    EXPECT_TRUE(buffer.IsAllocated());
+    EXPECT_EQ(buffer.GetCount(), 5766u);
+    {
+        DXG::VertexBufferLock lock(buffer);
+        ASSERT_NE(lock.data, nullptr);
+        static_cast<gfx::WorldVertex*>(lock.data)[0] = {1, 2, 3, 0, 0, 1, 0xffffffff, 0.5f, 0.5f};
+    }
+    EXPECT_EQ(buffer.SetAsStreamSource(0), gfx::Result::Ok);
+    EXPECT_EQ(device->GetFVF(), gfx::kFvfWorld);
+    device->DrawPrimitive(gfx::PrimitiveType::TriangleList, 0, 1);
+    ASSERT_EQ(device->draws.size(), 1u);
+    EXPECT_EQ(device->draws[0].stride, 36u);
+    EXPECT_EQ(device->draws[0].World(0).z, 3.0f);
+    EXPECT_EQ(LogText(errorLog), "");
+}
+
+TEST_F(PrimitivesTest, DynamicBufferLocksDiscardItsContents) {
+    DXG::VertexBuffer buffer;
+    ASSERT_TRUE(buffer.Create(4, gfx::kFvfScreen, 28, true, true));
+    EXPECT_EQ(device->CallTexts("CreateVertexBuffer"),
+              std::vector<std::string>{"CreateVertexBuffer(112,520,0x144,0)"});
+    {
+        DXG::VertexBufferLock lock(buffer);
+        ASSERT_NE(lock.data, nullptr);
+        std::memset(lock.data, 0x11, 112);
+    }
+    DXG::VertexBufferLock again(buffer);
+    ASSERT_NE(again.data, nullptr);
+    EXPECT_NE(static_cast<uint8_t*>(again.data)[0], 0x11);
+}
+
+TEST_F(PrimitivesTest, BlankBufferMisuseIsWarnedAndHarmless) {
+    DXG::VertexBuffer blank;
+    const std::pair<const char*, std::function<void()>> uses[] = {
+        {"Warning: attempt to lock a non-allocated vertex buffer.\n",
+         [&] {
+             DXG::VertexBufferLock lock(blank);
+             EXPECT_EQ(lock.data, nullptr);
+         }},
+        {"Warning: attempt to access a non-allocated vertex buffer.\n", [&] { EXPECT_EQ(blank.GetBuffer(), nullptr); }},
+        {"Warning: attempt to set a non-allocated vertex buffer as a stream source.\n",
+         [&] { blank.SetAsStreamSource(0); }},
+    };
+    for (const auto& [message, use] : uses) {
+        ClearLog(errorLog);
+        device->ClearRecord();
+        use();
+        EXPECT_TRUE(StartsWith(LogText(errorLog), std::string(message) + "  -call made from:\n")) << LogText(errorLog);
+        EXPECT_EQ(device->CountCalls("SetStreamSource"), 0u);
+    }
+}
+
+TEST_F(PrimitivesTest, BufferCreationFailuresNameTheirCause) {
+    const std::pair<gfx::Result, const char*> cases[] = {
+        {gfx::Result::OutOfVideoMemory, "Failed to create vertex buffer (out of video memory)\n  -call made from:\n"},
+        {gfx::Result::OutOfMemory, "Failed to create vertex buffer (not enough system memory)\n  -call made from:\n"},
+        {gfx::Result::InvalidCall, "Failed to create vertex buffer\n  -call made from:\n"},
+    };
+    for (const auto& [result, message] : cases) {
+        ClearLog(errorLog);
+        device->createVertexBufferResult = result;
+        DXG::VertexBuffer buffer;
+        EXPECT_FALSE(buffer.Create(10, gfx::kFvfWorld, 36, false, true));
+        EXPECT_FALSE(buffer.IsAllocated());
+        EXPECT_TRUE(StartsWith(LogText(errorLog), message)) << LogText(errorLog);
+    }
+}
+
+TEST_F(PrimitivesTest, EveryDeviceLossWritesTheBufferManagersLineOnce) {
+    DXG::VertexBuffer buffer;
+    ASSERT_TRUE(buffer.Create(3, gfx::kFvfScreen, 28, false, false));
+    DXG::EndFrame0();
+    const std::string line = "Vertex Buffer Manager: handling device lost not done yet...\n";
+    for (int loss = 1; loss <= 2; ++loss) {
+        ClearLog(errorLog);
+        device->cooperativeLevel = gfx::Result::DeviceLost;
+        EXPECT_FALSE(DXG::BeginFrame(0.0f, false, false));
+        EXPECT_FALSE(DXG::BeginFrame(0.0f, false, false));
+        EXPECT_EQ(LogText(errorLog), line);
+        device->cooperativeLevel = gfx::Result::Ok;
+        ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
+        DXG::EndFrame0();
+    }
+    EXPECT_TRUE(buffer.IsAllocated());  // managed buffers survive
+    ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
+}
+
+}  // namespace
