@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "gfx/Device.h"
 
@@ -16,4 +17,10 @@ int GlDesktopBitsPerPixel();
 // Why the last GL context could not be made (SDL's error text), empty when it could.
 const std::string& GlLastContextError();
 
+}  // namespace gfx
+
+namespace gfx {
+// Tests: makes a GlDevice report the cooperative level (DeviceLost, DeviceNotReset...) until a reset.
+// False when the device is not a GlDevice.
+bool ForceGlCooperativeLevel(Device* device, Result level);
 }  // namespace gfx

@@ -1,0 +1,196 @@
+// The scene manager: the stack (front = top), removed scenes kept until the update has returned, the
+// per-scene statistics and their report, and the pointer state.
+#include "app/SceneManager.h"
+
+#include <cstdint>
+#include <list>
+#include <vector>
+
+#include "app/FrameRateOverlay.h"
+#include "app/MainGame.h"
+#include "gfx/DXG.h"
+#include "runtime/CallStack.h"
+#include "runtime/LogFile.h"
+#include "runtime/MemoryTracker.h"
+
+namespace {
+
+struct SceneStats {
+    std::string name;
+    int32_t frames = 0;
+    float seconds = 0;
+};
+
+struct State {
+    std::list<Scene*> stack;    // front = top; owning
+    std::list<Scene*> pending;  // removed, not yet deleted, oldest first; owning
+    bool justPushed = false;
+    bool handlerRegistered = false;
+    std::vector<SceneStats> stats;  // in order of first appearance
+    bool reportWritten = false;
+    int32_t pointerX = 0, pointerY = 0;
+    bool clicked = false;
+};
+
+State& S() {
+    static State state;
+    return state;
+}
+
+void DeletePendingScenes() {
+    State& s = S();
+    while (!s.pending.empty()) {
+        Scene* scene = s.pending.front();
+        s.pending.pop_front();
+        trackedDelete(scene, VELM_SITE);
+    }
+}
+
+void HandleDeviceLost() {
+    for (Scene* scene : S().stack) scene->OnDeviceLost();
+    FrameRateOverlay::Release();
+}
+
+void BookFrame(float seconds) {
+    State& s = S();
+    if (s.reportWritten || s.stack.empty()) return;
+    std::string name = s.stack.front()->GetName();
+    for (SceneStats& entry : s.stats)
+        if (entry.name == name) {
+            entry.frames += 1;
+            entry.seconds += seconds;
+            return;
+        }
+    s.stats.push_back({name, 1, seconds});
+}
+
+}  // namespace
+
+void AddScene(Scene* scene) {
+    State& s = S();
+    if (!s.handlerRegistered) {
+        s.handlerRegistered = true;
+        DXG::AddDeviceLostHandler(HandleDeviceLost);
+    }
+    if (!scene) {
+        ReportMisuse("Bad.. attempt to add null pointer as a scene.\n", kAttemptMadeFrom);
+        return;
+    }
+    if (!s.stack.empty()) s.stack.front()->OnLeave();
+    s.stack.push_front(scene);
+    scene->OnEnter();
+    s.justPushed = true;
+}
+
+void RemoveScene() {
+    State& s = S();
+    if (s.stack.empty()) {
+        ReportMisuse("Bad.. attempt to remove a scene when none exist.\n", kAttemptMadeFrom);
+        return;
+    }
+    Scene* top = s.stack.front();
+    top->OnLeave();
+    s.pending.push_back(top);
+    s.stack.pop_front();
+}
+
+void RemoveAllScenes() {
+    State& s = S();
+    while (!s.stack.empty()) RemoveScene();
+    if (s.reportWritten) return;
+    s.reportWritten = true;
+    statLog.Write("average FPS for invididual scenes:\n");
+    for (const SceneStats& entry : s.stats) {
+        statLog.Write("  -");
+        statLog.Write(entry.name);
+        statLog.Write(" (over ");
+        statLog.Write(int(entry.seconds));
+        statLog.Write(" seconds): ");
+        // The rate of an entry whose seconds sum to 0 has no whole part; it is written as 0.
+        float rate = entry.seconds > 0 ? float(entry.frames) / entry.seconds : 0.0f;
+        statLog.Write(rate < 2147483647.0f ? int(rate) : 0);
+        statLog.Write(" frames/sec\n");
+    }
+    statLog.Write("\n");
+}
+
+void SceneManagerShutdown() {
+    RemoveAllScenes();
+    DeletePendingScenes();
+    FrameRateOverlay::Release();
+}
+
+void RenderScenes() {
+    State& s = S();
+    if (!s.stack.empty()) s.stack.front()->Render();
+    FrameRateOverlay::Render();
+}
+
+void UpdateScenes(float seconds) {
+    State& s = S();
+    FrameRateOverlay::Update(seconds);
+    if (s.stack.empty()) {
+        DeletePendingScenes();
+        SetRunning(false);
+        return;
+    }
+    if (seconds > 0.5f) seconds = 0.5f;
+    if (s.justPushed) {
+        s.justPushed = false;
+        s.stack.front()->Update(0.0f);
+    } else {
+        s.stack.front()->Update(seconds);
+        BookFrame(seconds);
+    }
+    DeletePendingScenes();
+}
+
+void ChangeScene(Scene* scene) {
+    while (!S().stack.empty()) RemoveScene();
+    AddScene(scene);
+}
+
+std::string CurrentSceneName() {
+    State& s = S();
+    return s.stack.empty() ? "none" : s.stack.front()->GetName();
+}
+
+bool HandlePointerMessage(const platform::WindowMessage& message) {
+    State& s = S();
+    switch (message.type) {
+    case platform::WindowMessage::MouseMove:
+        // Client coordinates travel as signed 16-bit values.
+        s.pointerX = int16_t(uint16_t(message.x));
+        s.pointerY = int16_t(uint16_t(message.y));
+        return true;
+    case platform::WindowMessage::LeftButtonDown:
+        s.clicked = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void GetMousePosition(int* x, int* y) {
+    if (x) *x = S().pointerX;
+    if (y) *y = S().pointerY;
+}
+
+bool GetMouseClick(int* x, int* y) {
+    GetMousePosition(x, y);
+    return S().clicked;
+}
+
+void ClearMouseClick() { S().clicked = false; }
+
+void resetSceneManagerForTests() {
+    State& s = S();
+    for (Scene* scene : s.stack) s.pending.push_back(scene);
+    s.stack.clear();
+    DeletePendingScenes();
+    FrameRateOverlay::resetForTests();
+    s = State();
+}
+
+int SceneCountForTests() { return int(S().stack.size()); }
+int PendingSceneCountForTests() { return int(S().pending.size()); }

@@ -1,0 +1,70 @@
+// The graphics start-up check: a hidden window with an OpenGL 3.3 core context is made and asked for its
+// renderer, then released again before the real device is created.
+#include "gfx/GraphicsSupport.h"
+
+#include <SDL2/SDL.h>
+#include <epoxy/gl.h>
+
+#include "runtime/LogFile.h"
+#include "runtime/SystemReport.h"
+
+namespace {
+
+GraphicsProbeFunction testProbe = nullptr;
+
+GraphicsProbe ProbeOpenGl() {
+    GraphicsProbe result;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return result;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_Window* window = SDL_CreateWindow("probe", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+    if (context) {
+        SDL_GL_MakeCurrent(window, context);
+        result.available = epoxy_gl_version() >= 33;
+        const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+        result.renderer = renderer ? renderer : "";
+        result.capabilitiesRead = renderer != nullptr;
+        result.hardwareTnL = !IsSoftwareRenderer(result.renderer);
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(context);
+    }
+    if (window) SDL_DestroyWindow(window);  // the video system stays up for the program's window
+    return result;
+}
+
+}  // namespace
+
+bool IsSoftwareRenderer(const std::string& renderer) {
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SwiftShader", "lavapipe"})
+        if (renderer.find(name) != std::string::npos) return true;
+    return false;
+}
+
+void SetGraphicsProbeForTests(GraphicsProbeFunction probe) { testProbe = probe; }
+
+bool CheckGraphicsSupport(uint8_t* hardwareTnL, std::string* warning) {
+    ReportSystemInfo();
+    GraphicsProbe probe = testProbe ? testProbe() : ProbeOpenGl();
+    if (!probe.available) {
+        errorLog.Write("Failed to create Direct3D9 object\n");
+        if (warning)
+            *warning += "OpenGL 3.3 or greater is required to run this program.\n"
+                        "Older versions of OpenGL (including OpenGL 3.2) will not work.\n"
+                        "Please install the current graphics driver for your card from its vendor "
+                        "(for Mesa: https://docs.mesa3d.org/download.html).\n\n";
+        return true;
+    }
+    statLog.Write("Video card: " + probe.renderer + "\n");
+    if (probe.capabilitiesRead) {
+        if (hardwareTnL) *hardwareTnL = probe.hardwareTnL ? 1 : 0;
+        statLog.Write(probe.hardwareTnL ? "Hardware TnL support detected.\n"
+                                        : "Video card does NOT support Hardware TnL.\n");
+        statLog.Write("\n");
+    } else {
+        errorLog.Write("Could not retrieve graphics device capabilities\n");
+    }
+    return false;
+}

@@ -1,0 +1,225 @@
+// The window and its events on SDL2: the window is created OpenGL-capable so the graphics device can draw
+// into it; SDL's events become window messages one at a time.
+#include "platform/Window.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <thread>
+
+// Under LeakSanitizer: the system libraries behind SDL (D-Bus, X11, Mesa) keep allocations for the
+// life of the process by design; they are not leaks of ours.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libdbus-1.so\nleak:libX11.so\nleak:libX11-xcb.so\nleak:libxcb.so\nleak:swrast_dri.so\n"
+           "leak:libgallium\nleak:libGLX_mesa.so\nleak:libGLdispatch.so\nleak:libLLVM\nleak:libSDL2\n"
+           "leak:libglapi.so\n";
+}
+
+namespace platform {
+
+namespace {
+
+// Messages made from one SDL event wait here (a text event can carry several characters).
+std::deque<WindowMessage> pending;
+bool destroySent = false;  // closing sends both a window close and a quit event: one Destroy is made
+
+// The single byte of a character typed as UTF-8 text: Latin-1 when it has one, else nothing.
+void QueueText(const char* text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p) {
+        uint32_t codePoint = 0;
+        int extra = 0;
+        if (*p < 0x80) {
+            codePoint = *p;
+        } else if ((*p & 0xE0) == 0xC0) {
+            codePoint = *p & 0x1F;
+            extra = 1;
+        } else if ((*p & 0xF0) == 0xE0) {
+            codePoint = *p & 0x0F;
+            extra = 2;
+        } else if ((*p & 0xF8) == 0xF0) {
+            codePoint = *p & 0x07;
+            extra = 3;
+        } else {
+            ++p;  // a stray continuation byte
+            continue;
+        }
+        ++p;
+        for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i, ++p) codePoint = codePoint << 6 | (*p & 0x3F);
+        if (codePoint >= 0x20 && codePoint <= 0xFF && codePoint != 0x7F) {
+            WindowMessage m;
+            m.type = WindowMessage::Char;
+            m.code = codePoint;
+            pending.push_back(m);
+        }
+    }
+}
+
+void QueueKeyDown(const SDL_KeyboardEvent& key) {
+    WindowMessage m;
+    // Keys whose characters the text events do not carry.
+    switch (key.keysym.scancode) {
+    case SDL_SCANCODE_BACKSPACE: m.type = WindowMessage::Char; m.code = 8; break;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER: m.type = WindowMessage::Char; m.code = 13; break;
+    case SDL_SCANCODE_TAB: m.type = WindowMessage::Char; m.code = 9; break;
+    case SDL_SCANCODE_ESCAPE: m.type = WindowMessage::Char; m.code = 27; break;
+    default: break;
+    }
+    if (m.type == WindowMessage::Char) {
+        pending.push_back(m);
+        return;
+    }
+    uint32_t vk = 0;
+    bool extended = true;
+    switch (key.keysym.scancode) {
+    case SDL_SCANCODE_INSERT: vk = kVkInsert; break;
+    case SDL_SCANCODE_DELETE: vk = kVkDelete; break;
+    case SDL_SCANCODE_HOME: vk = kVkHome; break;
+    case SDL_SCANCODE_END: vk = kVkEnd; break;
+    case SDL_SCANCODE_PAGEUP: vk = kVkPageUp; break;
+    case SDL_SCANCODE_PAGEDOWN: vk = kVkPageDown; break;
+    case SDL_SCANCODE_UP: vk = kVkUp; break;
+    case SDL_SCANCODE_DOWN: vk = kVkDown; break;
+    case SDL_SCANCODE_LEFT: vk = kVkLeft; break;
+    case SDL_SCANCODE_RIGHT: vk = kVkRight; break;
+    // The keypad twins without Num Lock: the same virtual keys, not extended.
+    case SDL_SCANCODE_KP_0: vk = kVkInsert; extended = false; break;
+    case SDL_SCANCODE_KP_PERIOD: vk = kVkDelete; extended = false; break;
+    case SDL_SCANCODE_KP_7: vk = kVkHome; extended = false; break;
+    case SDL_SCANCODE_KP_1: vk = kVkEnd; extended = false; break;
+    case SDL_SCANCODE_KP_9: vk = kVkPageUp; extended = false; break;
+    case SDL_SCANCODE_KP_3: vk = kVkPageDown; extended = false; break;
+    case SDL_SCANCODE_KP_8: vk = kVkUp; extended = false; break;
+    case SDL_SCANCODE_KP_2: vk = kVkDown; extended = false; break;
+    case SDL_SCANCODE_KP_4: vk = kVkLeft; extended = false; break;
+    case SDL_SCANCODE_KP_6: vk = kVkRight; extended = false; break;
+    default: break;
+    }
+    m.type = vk ? WindowMessage::KeyDown : WindowMessage::Other;
+    m.code = vk;
+    m.extended = extended && vk != 0;
+    pending.push_back(m);
+}
+
+void Translate(const SDL_Event& e) {
+    WindowMessage m;
+    switch (e.type) {
+    case SDL_QUIT:
+        if (destroySent) return;
+        destroySent = true;
+        m.type = WindowMessage::Destroy;
+        break;
+    case SDL_USEREVENT:
+        m.type = WindowMessage::Quit;
+        m.code = uint32_t(e.user.code);
+        break;
+    case SDL_WINDOWEVENT:
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            if (destroySent) return;
+            destroySent = true;
+            m.type = WindowMessage::Destroy;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: m.type = WindowMessage::Activate; break;
+        case SDL_WINDOWEVENT_FOCUS_LOST: m.type = WindowMessage::Deactivate; break;
+        case SDL_WINDOWEVENT_EXPOSED: m.type = WindowMessage::Paint; break;
+        default: m.type = WindowMessage::Other; break;
+        }
+        break;
+    case SDL_TEXTINPUT:
+        QueueText(e.text.text);
+        return;
+    case SDL_KEYDOWN:
+        QueueKeyDown(e.key);
+        return;
+    case SDL_MOUSEMOTION:
+        m.type = WindowMessage::MouseMove;
+        m.x = e.motion.x;
+        m.y = e.motion.y;
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        m.type = e.button.button == SDL_BUTTON_LEFT ? WindowMessage::LeftButtonDown : WindowMessage::Other;
+        m.x = e.button.x;
+        m.y = e.button.y;
+        break;
+    default:
+        m.type = WindowMessage::Other;
+        break;
+    }
+    pending.push_back(m);
+}
+
+}  // namespace
+
+CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window) {
+    *window = nullptr;
+    // The X11 window class is read from the environment when the video system starts.
+    setenv("SDL_VIDEO_X11_WMCLASS", settings.className.c_str(), 1);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return CreateWindowResult::NoVideo;
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_Window* w = SDL_CreateWindow(settings.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                     settings.width, settings.height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!w) return CreateWindowResult::NoWindow;
+    SDL_StartTextInput();
+    pending.clear();
+    destroySent = false;
+    *window = w;
+    return CreateWindowResult::Ok;
+}
+
+void ShowAppWindow(void* window) {
+    if (window) SDL_ShowWindow(static_cast<SDL_Window*>(window));
+}
+
+void DestroyAppWindow(void* window) {
+    if (!window) return;
+    // The video system stays up until the process ends: stopping it unloads the libraries SDL opened,
+    // which would hide their remaining allocations from the leak report's module names.
+    SDL_DestroyWindow(static_cast<SDL_Window*>(window));
+}
+
+void GetDrawingAreaSize(void* window, int* width, int* height) {
+    *width = *height = 0;
+    if (window) SDL_GetWindowSize(static_cast<SDL_Window*>(window), width, height);
+}
+
+bool PollWindowMessage(WindowMessage* out) {
+    while (pending.empty()) {
+        SDL_Event e;
+        if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || !SDL_PollEvent(&e)) return false;
+        Translate(e);
+    }
+    *out = pending.front();
+    pending.pop_front();
+    return true;
+}
+
+void PostQuit(int exitCode) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        WindowMessage m;
+        m.type = WindowMessage::Quit;
+        m.code = uint32_t(exitCode);
+        pending.push_back(m);
+        return;
+    }
+    SDL_Event e{};
+    e.type = SDL_USEREVENT;
+    e.user.code = exitCode;
+    SDL_PushEvent(&e);
+}
+
+void KeepScreenAwake(bool awake) {
+    if (awake) SDL_DisableScreenSaver();
+    else SDL_EnableScreenSaver();
+}
+
+void ShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
+
+int64_t PerformanceCounter() { return int64_t(SDL_GetPerformanceCounter()); }
+int64_t PerformanceFrequency() { return int64_t(SDL_GetPerformanceFrequency()); }
+void YieldTimeSlice() { std::this_thread::yield(); }
+
+}  // namespace platform

@@ -1,0 +1,68 @@
+// The program's one window and its events, translated into the messages the window procedure handles.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Virtual key codes of the ten extended editing and arrow keys (the Windows numbers).
+constexpr uint32_t kVkPageUp = 0x21, kVkPageDown = 0x22, kVkEnd = 0x23, kVkHome = 0x24, kVkLeft = 0x25,
+                   kVkUp = 0x26, kVkRight = 0x27, kVkDown = 0x28, kVkInsert = 0x2D, kVkDelete = 0x2E;
+
+// One window message. Typed characters come as Char (one byte each, Backspace 8, Enter 13); the editing
+// and arrow keys as KeyDown with extended set (their keypad twins have extended clear).
+struct WindowMessage {
+    enum Type {
+        None,
+        Quit,           // the loop's end; code = exit code
+        Destroy,        // the window is being closed
+        Char,           // code = the character byte
+        KeyDown,        // code = virtual key
+        MouseMove,      // x, y in client coordinates
+        LeftButtonDown, // x, y
+        Activate,       // the window gained the input focus
+        Deactivate,     // it lost the focus
+        Paint,
+        Other,
+    };
+    Type type = None;
+    uint32_t code = 0;
+    bool extended = false;  // KeyDown: an extended (non-keypad) key
+    int32_t x = 0, y = 0;
+};
+
+struct WindowSettings {
+    std::string title;
+    std::string className;  // the X11 window class
+    int width = 800;        // drawing area
+    int height = 600;
+};
+
+enum class CreateWindowResult { Ok, NoVideo, NoWindow };
+
+// Creates the window (not resizable, OpenGL-capable) and returns its handle (an SDL_Window*) through
+// window. NoVideo: the video system could not start; NoWindow: the window could not be made.
+CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window);
+void ShowAppWindow(void* window);
+void DestroyAppWindow(void* window);
+// The id of the window's drawing area size (for tests).
+void GetDrawingAreaSize(void* window, int* width, int* height);
+
+// Takes one message without waiting. False when none is waiting.
+bool PollWindowMessage(WindowMessage* out);
+// Queues the quit message with an exit code (taken by a later PollWindowMessage).
+void PostQuit(int exitCode);
+
+// Keeps the screen saver and monitor power-saving off (true) or lets them run again (false).
+void KeepScreenAwake(bool awake);
+// Shows the mouse cursor.
+void ShowCursor();
+
+// High-resolution clock.
+int64_t PerformanceCounter();
+int64_t PerformanceFrequency();
+// Gives up the rest of the time slice.
+void YieldTimeSlice();
+
+}  // namespace platform

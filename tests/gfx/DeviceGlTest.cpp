@@ -1,0 +1,257 @@
+// The OpenGL device under Xvfb: frames read back from the off-screen frame buffer, Direct3D's pixel,
+// depth, culling and projection conventions, and the screen/world round trip.
+#include <gtest/gtest.h>
+
+#include <glm/ext/matrix_clip_space.hpp>
+#include <glm/ext/matrix_transform.hpp>
+#include <glm/glm.hpp>
+
+#include <cmath>
+#include <cstring>
+
+#include "gfx/DXG.h"
+#include "gfx/GlDevice.h"
+#include "platform/Window.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using gfx::ScreenVertex;
+
+gfx::Matrix FromGlm(const glm::mat4& m) {
+    gfx::Matrix out;
+    memcpy(out.m, &m[0][0], sizeof out.m);
+    return out;
+}
+
+class DeviceGl : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        platform::WindowSettings settings{"DeviceGl", "VelmViewWindow", 800, 600};
+        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) window = nullptr;
+    }
+    static void TearDownTestSuite() {
+        DXG::resetForTests();
+        platform::DestroyAppWindow(window);
+        window = nullptr;
+    }
+    void SetUp() override {
+        if (!window) GTEST_SKIP() << "no display";
+        DXG::resetForTests();
+        DXG::Setup setup;
+        ASSERT_TRUE(DXG::Init(window, &setup)) << LogText(errorLog) << gfx::GlLastContextError();
+        device = DXG::GetDevice();
+    }
+    void TearDown() override { DXG::resetForTests(); }
+
+    gfx::Image Frame() {
+        gfx::Image image;
+        EXPECT_TRUE(device->ReadRenderTarget(&image));
+        return image;
+    }
+    void DrawScreen(gfx::PrimitiveType type, std::vector<ScreenVertex> v, uint32_t count) {
+        device->SetFVF(gfx::kFvfScreen);
+        device->SetTexture(0, nullptr);
+        ASSERT_EQ(device->DrawPrimitiveUP(type, count, v.data(), sizeof(ScreenVertex)), gfx::Result::Ok);
+    }
+    static ScreenVertex V(float x, float y, float z, uint32_t colour) { return {x, y, z, 1.0f, colour, 0, 0}; }
+
+    static void* window;
+    gfx::Device* device = nullptr;
+};
+void* DeviceGl::window = nullptr;
+
+TEST_F(DeviceGl, ClearColourReadsBackEverywhere) {
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+    DXG::Clear(0xFF336699, true, true);
+    gfx::Image image = Frame();
+    DXG::EndFrame0();
+    DXG::EndFrame1();
+    ASSERT_EQ(image.width, 800u);
+    ASSERT_EQ(image.height, 600u);
+    for (auto [x, y] : {std::pair{0u, 0u}, {799u, 0u}, {0u, 599u}, {799u, 599u}, {400u, 300u}})
+        EXPECT_EQ(image.At(x, y) & 0xFFFFFF, 0x336699u) << x << "," << y;
+}
+
+TEST_F(DeviceGl, DepthClearDecidesWhichQuadShows) {
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+    DXG::Clear(0xFF000000, true, true);
+    auto quad = [&](float z, uint32_t colour) {
+        DrawScreen(gfx::PrimitiveType::TriangleFan,
+                   {V(10, 10, z, colour), V(50, 10, z, colour), V(50, 50, z, colour), V(10, 50, z, colour)}, 2);
+    };
+    quad(0.5f, 0xFFFF0000);
+    quad(0.7f, 0xFF00FF00);  // behind: hidden by the depth test (less-or-equal)
+    EXPECT_EQ(Frame().At(30, 30) & 0xFFFFFF, 0xFF0000u);
+    DXG::Clear(0, false, true);  // depth only: colour stays, the far quad now passes
+    EXPECT_EQ(Frame().At(30, 30) & 0xFFFFFF, 0xFF0000u);
+    quad(0.7f, 0xFF00FF00);
+    EXPECT_EQ(Frame().At(30, 30) & 0xFFFFFF, 0x00FF00u);
+    DXG::EndFrame0();
+    DXG::EndFrame1();
+}
+
+TEST_F(DeviceGl, ScreenQuadCoversPixelsLikeDirect3D) {
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+    DXG::Clear(0xFF000000, true, true);
+    // Corners at (x0 - 0.5, y0 - 0.5) cover exactly the pixels x0..x1-1, y0..y1-1.
+    DrawScreen(gfx::PrimitiveType::TriangleFan,
+               {V(9.5f, 19.5f, 0, 0xFFFFFFFF), V(29.5f, 19.5f, 0, 0xFFFFFFFF), V(29.5f, 29.5f, 0, 0xFFFFFFFF),
+                V(9.5f, 29.5f, 0, 0xFFFFFFFF)},
+               2);
+    gfx::Image image = Frame();
+    DXG::EndFrame0();
+    EXPECT_EQ(image.At(10, 20) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(image.At(29, 29) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(image.At(9, 20) & 0xFFFFFF, 0u);
+    EXPECT_EQ(image.At(30, 20) & 0xFFFFFF, 0u);
+    EXPECT_EQ(image.At(10, 19) & 0xFFFFFF, 0u);
+    EXPECT_EQ(image.At(10, 30) & 0xFFFFFF, 0u);
+}
+
+TEST_F(DeviceGl, CounterClockwiseTrianglesAreCulledByDefault) {
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+    DXG::Clear(0xFF000000, true, true);
+    // Clockwise on screen (y down): drawn.
+    DrawScreen(gfx::PrimitiveType::TriangleList, {V(10, 10, 0, 0xFFFF0000), V(60, 10, 0, 0xFFFF0000), V(10, 60, 0, 0xFFFF0000)}, 1);
+    // Counter-clockwise: culled.
+    DrawScreen(gfx::PrimitiveType::TriangleList, {V(100, 10, 0, 0xFF00FF00), V(100, 60, 0, 0xFF00FF00), V(150, 10, 0, 0xFF00FF00)}, 1);
+    gfx::Image image = Frame();
+    DXG::EndFrame0();
+    EXPECT_EQ(image.At(20, 20) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(image.At(110, 20) & 0xFFFFFF, 0u);
+}
+
+TEST_F(DeviceGl, AlphaTestDiscardsTransparentAndBlendMixes) {
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+    DXG::Clear(0xFF0000FF, true, true);
+    DXG::SetDefaultRenderStates();
+    DrawScreen(gfx::PrimitiveType::TriangleFan,
+               {V(9.5f, 9.5f, 0, 0x00FF0000), V(19.5f, 9.5f, 0, 0x00FF0000), V(19.5f, 19.5f, 0, 0x00FF0000),
+                V(9.5f, 19.5f, 0, 0x00FF0000)},
+               2);
+    DrawScreen(gfx::PrimitiveType::TriangleFan,
+               {V(29.5f, 9.5f, 0, 0x80FF0000), V(39.5f, 9.5f, 0, 0x80FF0000), V(39.5f, 19.5f, 0, 0x80FF0000),
+                V(29.5f, 19.5f, 0, 0x80FF0000)},
+               2);
+    gfx::Image image = Frame();
+    DXG::EndFrame0();
+    EXPECT_EQ(image.At(15, 15) & 0xFFFFFF, 0x0000FFu);
+    uint32_t mixed = image.At(35, 15);
+    EXPECT_NEAR(double((mixed >> 16) & 0xFF), 128.0, 2.0);
+    EXPECT_NEAR(double(mixed & 0xFF), 127.0, 2.0);
+}
+
+struct Camera {
+    gfx::Matrix view, projection;
+};
+
+Camera KnownCamera() {
+    Camera c;
+    c.view = FromGlm(glm::lookAtLH(glm::vec3(5, -8, 6), glm::vec3(5, 5, 0), glm::vec3(0, 0, 1)));
+    c.projection = FromGlm(glm::perspectiveLH_ZO(glm::radians(45.0f), 800.0f / 600.0f, 1.0f, 100.0f));
+    return c;
+}
+
+TEST_F(DeviceGl, WorldToScreenAndBackRoundTrip) {
+    Camera c = KnownCamera();
+    device->SetTransform(gfx::TransformType::View, c.view);
+    device->SetTransform(gfx::TransformType::Projection, c.projection);
+    device->SetTransform(gfx::TransformType::World, gfx::Matrix::Identity());
+    // The look-at point lands in the centre of the viewport.
+    float sx = 0, sy = 0;
+    DXG::WorldToScreen({5, 5, 0}, &sx, &sy);
+    EXPECT_NEAR(sx, 400.0f, 0.01f);
+    EXPECT_NEAR(sy, 300.0f, 0.01f);
+    // Higher world z is higher on screen (smaller y).
+    DXG::WorldToScreen({5, 5, 1}, &sx, &sy);
+    EXPECT_LT(sy, 300.0f);
+    for (gfx::Vector3 p : {gfx::Vector3{3, 7, 0}, gfx::Vector3{8, 2, 0.5f}, gfx::Vector3{5, 12, 2}}) {
+        DXG::WorldToScreen(p, &sx, &sy);
+        gfx::Vector3 nearPoint, farPoint;
+        DXG::ScreenToWorld(sx, sy, 0.0f, &nearPoint);
+        DXG::ScreenToWorld(sx, sy, 1.0f, &farPoint);
+        // p lies on the ray from the near to the far point.
+        glm::vec3 n(nearPoint.x, nearPoint.y, nearPoint.z), f(farPoint.x, farPoint.y, farPoint.z), q(p.x, p.y, p.z);
+        float distance = glm::length(glm::cross(f - n, q - n)) / glm::length(f - n);
+        EXPECT_LT(distance, 1e-3f) << p.x << "," << p.y << "," << p.z;
+    }
+}
+
+TEST_F(DeviceGl, WorldVertexLandsWhereWorldToScreenSays) {
+    Camera c = KnownCamera();
+    device->SetTransform(gfx::TransformType::View, c.view);
+    device->SetTransform(gfx::TransformType::Projection, c.projection);
+    float sx = 0, sy = 0;
+    DXG::WorldToScreen({6, 6, 0}, &sx, &sy);
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+    DXG::Clear(0xFF000000, true, true);
+    device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
+    gfx::WorldVertex tri[3] = {{5.5f, 5.5f, 0, 0, 0, -1, 0xFFFFFF00, 0, 0},
+                               {6.5f, 5.5f, 0, 0, 0, -1, 0xFFFFFF00, 0, 0},
+                               {6.0f, 6.8f, 0, 0, 0, -1, 0xFFFFFF00, 0, 0}};
+    device->SetFVF(gfx::kFvfWorld);
+    ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, 1, tri, sizeof(gfx::WorldVertex)),
+              gfx::Result::Ok);
+    gfx::Image image = Frame();
+    DXG::EndFrame0();
+    EXPECT_EQ(image.At(uint32_t(std::lround(sx)), uint32_t(std::lround(sy))) & 0xFFFFFF, 0xFFFF00u);
+    EXPECT_EQ(image.At(5, 5) & 0xFFFFFF, 0u);
+}
+
+TEST_F(DeviceGl, TextureModulatesVertexColourAndRenderTargetReadsBack) {
+    std::shared_ptr<gfx::Texture> texture, target, copy;
+    ASSERT_EQ(device->CreateTexture(2, 2, 1, gfx::kUsageNone, gfx::fmt::A8R8G8B8, gfx::Pool::Managed, &texture),
+              gfx::Result::Ok);
+    gfx::LockedRect rect;
+    ASSERT_EQ(texture->LockRect(0, &rect, 0), gfx::Result::Ok);
+    uint32_t texels[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+    for (int row = 0; row < 2; ++row) memcpy(static_cast<uint8_t*>(rect.bits) + row * rect.pitch, texels + row * 2, 8);
+    texture->UnlockRect(0);
+    ASSERT_EQ(device->CreateTexture(64, 64, 1, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, gfx::Pool::Default, &target),
+              gfx::Result::Ok);
+    ASSERT_EQ(device->CreateTexture(64, 64, 1, gfx::kUsageNone, gfx::fmt::A8R8G8B8, gfx::Pool::SystemMem, &copy),
+              gfx::Result::Ok);
+
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+    auto saved = device->GetRenderTarget();
+    ASSERT_EQ(device->SetRenderTarget(target->GetSurfaceLevel(0)), gfx::Result::Ok);
+    device->Clear(gfx::kClearTarget, 0xFF000000, 1.0f, 0);
+    device->SetRenderState(gfx::RenderState::ZEnable, 0);
+    device->SetSamplerState(0, gfx::SamplerState::MinFilter, gfx::filter::Point);
+    device->SetSamplerState(0, gfx::SamplerState::MagFilter, gfx::filter::Point);
+    device->SetSamplerState(0, gfx::SamplerState::MipFilter, gfx::filter::None);
+    device->SetTexture(0, texture);
+    device->SetFVF(gfx::kFvfScreen);
+    ScreenVertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0}, {63.5f, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
+                            {63.5f, 63.5f, 0, 1, 0xFF808080, 1, 1}, {-0.5f, 63.5f, 0, 1, 0xFF808080, 0, 1}};
+    // Colour only modulates on the top half; bottom half is half-dark.
+    quad[2].colour = quad[3].colour = 0xFFFFFFFF;
+    ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, quad, sizeof(ScreenVertex)), gfx::Result::Ok);
+    ASSERT_EQ(device->GetRenderTargetData(target->GetSurfaceLevel(0).get(), copy->GetSurfaceLevel(0).get()),
+              gfx::Result::Ok);
+    ASSERT_EQ(device->SetRenderTarget(saved), gfx::Result::Ok);
+    DXG::EndFrame0();
+
+    ASSERT_EQ(copy->LockRect(0, &rect, gfx::kLockReadOnly), gfx::Result::Ok);
+    auto pixel = [&](int x, int y) {
+        uint32_t p;
+        memcpy(&p, static_cast<uint8_t*>(rect.bits) + y * rect.pitch + x * 4, 4);
+        return p & 0xFFFFFF;
+    };
+    // Top-left texel is the first texel written: rows are top-first everywhere.
+    EXPECT_EQ(pixel(5, 5), 0xFF0000u);
+    EXPECT_EQ(pixel(60, 5), 0x00FF00u);
+    EXPECT_EQ(pixel(5, 60), 0x0000FFu);
+    EXPECT_EQ(pixel(60, 60), 0xFFFFFFu);
+    copy->UnlockRect(0);
+}
+
+TEST_F(DeviceGl, StatisticsAndShaderVersionsGoToStatLog) {
+    std::string stat = LogText(statLog);
+    EXPECT_NE(stat.find("Exact Vertex Shader version: OpenGL "), std::string::npos);
+    EXPECT_NE(stat.find("Exact Pixel Shader version: GLSL "), std::string::npos);
+    EXPECT_NE(stat.find("Initial free texture memory(vid mem + agp mem): "), std::string::npos);
+}
+
+}  // namespace
