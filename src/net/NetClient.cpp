@@ -176,6 +176,10 @@ bool NetClient::SendData(const void* data, int length) {
             sent = SendOnSocket(m_socket, bytes, remaining);
         }
         if (sent <= 0) {
+            // The peer has gone; what it sent before that is still taken in before the socket is shut.
+            std::lock_guard<std::recursive_mutex> network(networkLock);
+            std::uint32_t count = 0;
+            if (m_connected && ReadableBytes(m_socket, count)) ReadAvailable(count);
             Disconnect();
             return false;
         }
@@ -236,6 +240,24 @@ void NetClient::ThreadProcedure(CThread* owner, void* parameter) {
     }
 }
 
+// Moves what the socket holds into the receive buffer (caller holds the network lock). False when the
+// peer has closed or the connection failed.
+bool NetClient::ReadAvailable(std::uint32_t count) {
+    std::uint8_t chunk[kReceiveChunk];
+    while (count > 0 && m_pendingBytes.load() < kReceiveBufferLimit) {
+        const int received = ReceiveFromSocket(m_socket, chunk, kReceiveChunk);
+        if (received <= 0) return false;
+        {
+            std::lock_guard<std::recursive_mutex> hold(m_lock);
+            m_receiveBuffer.insert(m_receiveBuffer.end(), chunk, chunk + received);
+            m_pendingBytes = static_cast<std::uint32_t>(m_receiveBuffer.size());
+        }
+        count -= std::min<std::uint32_t>(count, static_cast<std::uint32_t>(received));
+        AddReceived(static_cast<std::uint32_t>(received));
+    }
+    return true;
+}
+
 // One polling pass, under the network lock: read what the socket holds, then check the connection.
 void NetClient::ReceivePass() {
     std::lock_guard<std::recursive_mutex> network(networkLock);
@@ -243,22 +265,8 @@ void NetClient::ReceivePass() {
     if (!ReadableBytes(m_socket, count)) {
         errorLog.Write("Something bad happened in net recieve data thread.. disconnecting.\n");
         Disconnect();
-    } else {
-        std::uint8_t chunk[kReceiveChunk];
-        while (count > 0 && m_pendingBytes.load() < kReceiveBufferLimit) {
-            const int received = ReceiveFromSocket(m_socket, chunk, kReceiveChunk);
-            if (received <= 0) {
-                Disconnect();
-                break;
-            }
-            {
-                std::lock_guard<std::recursive_mutex> hold(m_lock);
-                m_receiveBuffer.insert(m_receiveBuffer.end(), chunk, chunk + received);
-                m_pendingBytes = static_cast<std::uint32_t>(m_receiveBuffer.size());
-            }
-            count -= std::min<std::uint32_t>(count, static_cast<std::uint32_t>(received));
-            AddReceived(static_cast<std::uint32_t>(received));
-        }
+    } else if (!ReadAvailable(count)) {
+        Disconnect();
     }
     if (m_connected) {
         const int error = CheckSocketConnection(m_socket);

@@ -44,6 +44,7 @@ public:
 private:
     static void ThreadProcedure(CThread* owner, void* parameter);
     void ReceivePass();
+    bool ReadAvailable(std::uint32_t count);
 
     std::atomic<bool> m_initialised{false};  // a socket exists and the receive thread was started
     std::atomic<bool> m_connected{false};    // written under the network lock, read without it
