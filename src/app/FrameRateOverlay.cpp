@@ -3,14 +3,16 @@
 
 #include <cstdint>
 
+#include "gfx/CText.h"
 #include "gfx/DXG.h"
+#include "runtime/MemoryTracker.h"
 
 namespace FrameRateOverlay {
 
 namespace {
 
 struct State {
-    bool exists = false;       // the overlay's text object exists
+    CText* overlay = nullptr;  // the overlay's text object (tracked), null when there is none
     float history[4] = {};     // rates of the four previous updates, newest first
     std::string text;
 };
@@ -36,11 +38,13 @@ std::string FormatText(float seconds, const float history[4]) {
 
 void Update(float seconds) {
     State& s = S();
-    if (!s.exists && DXG::IsReady()) {
-        s.exists = true;  // the text object is made here, placed at (5, 5)
+    if (s.overlay == nullptr && DXG::IsReady()) {
+        s.overlay = track(new CText(), "CText", VELM_SITE);
     }
-    if (!s.exists) return;
+    if (s.overlay == nullptr) return;
+    s.overlay->SetPosition(5, 5);
     s.text = FormatText(seconds, s.history);
+    s.overlay->SetText(s.text);
     float rate = 1.0f / seconds;
     s.history[3] = s.history[2];
     s.history[2] = s.history[1];
@@ -50,16 +54,18 @@ void Update(float seconds) {
 
 void Render() {
     State& s = S();
-    if (!s.exists) return;
-    // The text object draws s.text here.
+    if (s.overlay != nullptr) s.overlay->Draw();
 }
 
 void Release() {
     State& s = S();
-    s.exists = false;  // the text object is deleted here (tracked delete)
+    if (s.overlay != nullptr) {
+        trackedDelete(s.overlay, VELM_SITE);
+        s.overlay = nullptr;
+    }
 }
 
-bool Exists() { return S().exists; }
+bool Exists() { return S().overlay != nullptr; }
 
 std::string CurrentText() { return S().text; }
 
