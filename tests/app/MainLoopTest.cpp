@@ -1,0 +1,170 @@
+// The frame loop with a fake clock and message queue over a RecordingDevice: the order of a drawn and of a
+// failed frame, the minimum frame interval, the window procedure and the ways out of the loop.
+#include <gtest/gtest.h>
+
+#include "AppTestSupport.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using Calls = std::vector<std::string>;
+using platform::WindowMessage;
+
+class MainLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetSceneManagerForTests();
+        resetMainGameForTests();
+        KeyboardStateManager::resetForTests();
+        device = DXG::InitRecordingForTests();
+        ASSERT_NE(device, nullptr);
+        KeyboardStateManager::SetSourceForTests(&keyboard);
+        ASSERT_TRUE(KeyboardStateManager::Init(nullptr, DXG::StandInWindowForTests(), false));
+        SetRunning(true);
+        ClearLog(errorLog);
+        ClearLog(statLog);
+        SceneEvents().clear();
+    }
+    void TearDown() override {
+        resetSceneManagerForTests();
+        KeyboardStateManager::resetForTests();
+        DXG::resetForTests();
+    }
+    // A scene that ends the program after n updates (by removing itself).
+    ProbeScene* SceneForUpdates(int n) {
+        ProbeScene* scene = NewProbeScene("S");
+        seen.clear();
+        scene->onUpdate = [this, n](ProbeScene& self, float seconds) {
+            seen.push_back(seconds);
+            if (int(self.updates.size()) == n) RemoveScene();
+        };
+        AddScene(scene);
+        return scene;
+    }
+    gfx::RecordingDevice* device = nullptr;
+    std::vector<float> seen;  // the seconds each update of the scene got (the scene is gone afterwards)
+    FakeKeyboard keyboard;
+    FakeLoopPlatform loop;
+};
+
+TEST_F(MainLoop, DrawnFrameRunsInOrder) {
+    SceneForUpdates(1);
+    device->ClearRecord();
+    RunFrame(0.02f);
+    EXPECT_EQ(device->CallTexts(), (Calls{"TestCooperativeLevel", "BeginScene", "S.Render", "EndScene", "Keyboard.Poll",
+                                          "S.Update(0)", "S.OnLeave", "S.deleted", "Present"}));
+}
+
+TEST_F(MainLoop, FailedFrameOnlyUpdatesAndKeepsInput) {
+    SceneForUpdates(2);
+    RunFrame(0.02f);
+    MainWindowProc(Message(WindowMessage::Char, 'x'), loop);
+    MainWindowProc(Message(WindowMessage::LeftButtonDown), loop);
+    device->cooperativeLevel = gfx::Result::DeviceNotReset;
+    device->resetResult = gfx::Result::DeviceLost;  // a reset that does not work yet
+    device->ClearRecord();
+    RunFrame(0.03f);
+    EXPECT_EQ(device->CallTexts(), (Calls{"TestCooperativeLevel", "S.OnDeviceLost", "Reset", "S.Update(0.03)",
+                                          "S.OnLeave", "S.deleted"}));
+    int x, y;
+    EXPECT_TRUE(GetMouseClick(&x, &y));
+    EXPECT_EQ(PopChar(), 'x');
+}
+
+TEST_F(MainLoop, DrawnFrameClearsCharactersAndClick) {
+    SceneForUpdates(5);
+    MainWindowProc(Message(WindowMessage::Char, 'x'), loop);
+    MainWindowProc(Message(WindowMessage::LeftButtonDown), loop);
+    RunFrame(0.02f);
+    int x, y;
+    EXPECT_FALSE(GetMouseClick(&x, &y));
+    EXPECT_FALSE(HasChars());
+}
+
+TEST_F(MainLoop, FramesStartOnlyAfterTheMinimumInterval) {
+    SceneForUpdates(4);
+    loop.stepPerYield = 200;  // 0.2 ms per turn: every third turn passes 0.5045 ms
+    EXPECT_EQ(RunMainLoop(loop), 0);
+    // Four frames for the scene, a fifth that finds the stack empty and ends the loop.
+    EXPECT_EQ(device->CountCalls("BeginScene"), 5u);
+    // Frames at 0.6 ms: the first update after the push gets 0.
+    EXPECT_EQ(seen, (std::vector<float>{0.0f, 0.0006f, 0.0006f, 0.0006f}));
+    EXPECT_EQ(loop.yields, 16);  // every turn ends in a yield, the last frame's too
+}
+
+TEST_F(MainLoop, LongStallReachesTheStatisticsUnchangedAndTheSceneClamped) {
+    SceneForUpdates(3);
+    loop.stepPerYield = 3000000;  // 3 s per turn
+    RunMainLoop(loop);
+    EXPECT_EQ(seen, (std::vector<float>{0.0f, 0.5f, 0.5f}));
+    DXG::Shutdown();
+    EXPECT_NE(LogText(statLog).find("Average framerate (over 12 seconds): 0 frames/second"), std::string::npos)
+        << LogText(statLog);
+}
+
+TEST_F(MainLoop, ClosingTheWindowEndsWithExitCodeZero) {
+    ProbeScene* scene = NewProbeScene("Chooser");
+    AddScene(scene);
+    loop.messages.push_back(Message(WindowMessage::MouseMove, 0, false, 10, 20));
+    loop.messages.push_back(Message(WindowMessage::Destroy));
+    EXPECT_EQ(RunMainLoop(loop), 0);
+    EXPECT_EQ(SceneEvents(), (Calls{"Chooser.OnEnter", "Chooser.OnLeave"}));  // no frame ran: messages first
+    EXPECT_EQ(LogText(statLog), "average FPS for invididual scenes:\n\n");
+    SceneManagerShutdown();
+    EXPECT_EQ(SceneEvents().back(), "Chooser.deleted");
+    EXPECT_EQ(LogText(statLog), "average FPS for invididual scenes:\n\n");  // written once
+}
+
+TEST_F(MainLoop, QuitMessageCarriesTheExitCode) {
+    SceneForUpdates(1000);
+    loop.messages.push_back(Message(WindowMessage::Quit, 7));
+    EXPECT_EQ(RunMainLoop(loop), 7);
+}
+
+TEST_F(MainLoop, LastMessageOtherThanQuitGivesZero) {
+    SceneForUpdates(2);
+    loop.messages.push_back(Message(WindowMessage::Char, 'q'));
+    EXPECT_EQ(RunMainLoop(loop), 0);
+}
+
+TEST_F(MainLoop, GraphicsFailureEndsTheLoopWithItsMessage) {
+    SceneForUpdates(1000);
+    device->cooperativeLevel = gfx::Result::DeviceNotReset;
+    device->resetResult = gfx::Result::DriverInternalError;
+    RunMainLoop(loop);
+    EXPECT_EQ(LogText(errorLog), "Internal graphics driver error occured\n"
+                                 "The graphics foundation has reported an unrecoverable error.  Program shut down.\n");
+}
+
+TEST_F(MainLoop, WindowProcedureRoutesMessages) {
+    struct Case {
+        WindowMessage message;
+        bool handled;
+    } cases[] = {
+        {Message(WindowMessage::Char, 8), true},
+        {Message(WindowMessage::KeyDown, platform::kVkUp, true), true},
+        {Message(WindowMessage::KeyDown, platform::kVkUp, false), false},  // keypad twin: default handling
+        {Message(WindowMessage::MouseMove, 0, false, 5, 6), true},
+        {Message(WindowMessage::LeftButtonDown), true},
+        {Message(WindowMessage::Activate), true},
+        {Message(WindowMessage::Deactivate), true},
+        {Message(WindowMessage::Paint), true},
+        {Message(WindowMessage::Other), false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MainWindowProc(c.message, loop), c.handled) << int(c.message.type);
+    EXPECT_EQ(PopChar(), 0xFF);
+    EXPECT_EQ(PopChar(), 8);
+    EXPECT_EQ(PopChar(), 0xF7);
+    EXPECT_EQ(PopChar(), 0);
+    EXPECT_EQ(loop.screenAwake, (std::vector<bool>{true, false}));
+}
+
+TEST_F(MainLoop, UnfocusedLoopGivesWay) {
+    SceneForUpdates(3);
+    loop.messages.push_back(Message(WindowMessage::Deactivate));
+    RunMainLoop(loop);
+    ASSERT_FALSE(loop.focusAtYield.empty());
+    EXPECT_FALSE(loop.focusAtYield.back());
+}
+
+}  // namespace
