@@ -2,6 +2,7 @@
 // sections (floors, objects, walls) ordered by file column, then file row.
 #include "data/WorldMap.h"
 
+#include <cstring>
 #include <string_view>
 
 #include "data/ByteReader.h"
@@ -58,7 +59,7 @@ void WorldMap::clear() {
     m_gridHeight = 0;
     m_fileWidth = 0;
     m_fileHeight = 0;
-    m_cells.clear();
+    // The cell block is kept for the next load; with a grid side of 0 no cell can be reached.
 }
 
 bool WorldMap::load(const std::string& path) {
@@ -108,34 +109,60 @@ bool WorldMap::loadBytes(const std::uint8_t* data, std::size_t size, const std::
     }
     m_fileWidth = width;
     m_fileHeight = height;
+    const std::size_t count = static_cast<std::size_t>(side) * static_cast<std::size_t>(side);
+    if (count > m_cellCapacity || count < m_cellCapacity / 4) {
+        m_cells.reset();
+        m_cells.reset(new MapCell[count]);
+        m_cellCapacity = count;
+    }
     m_gridWidth = side;
     m_gridHeight = side;
-    m_cells.assign(static_cast<std::size_t>(side) * side, MapCell());
 
-    // The three sections lie at fixed offsets from the body start; bytes beyond the end read as 0.
+    // The body: floors, objects and walls at fixed offsets from its start. A body shorter than the
+    // header promises is read as if zero-filled to its full length.
     const std::size_t body = in.position();
-    const std::size_t cellsInFile = static_cast<std::size_t>(width) * height;
-    ByteReader floors(data, size);
-    floors.seek(body);
-    ByteReader objects(data, size);
-    objects.seek(body + 2 * cellsInFile);
-    ByteReader walls(data, size);
-    walls.seek(body + 4 * cellsInFile);
-    std::vector<std::uint8_t> wallColumn(2 * static_cast<std::size_t>(height));
-    for (std::int32_t x = 0; x < width; ++x) {
-        walls.bytes(wallColumn.data(), wallColumn.size());  // wallLowX of rows 0..H-1, then wallLowY
-        for (std::int32_t y = 0; y < height; ++y) {
-            std::int32_t gx = 0;
-            std::int32_t gy = 0;
-            fileToGrid(x, y, gx, gy);
-            const std::uint16_t floor = floors.u16();
-            const std::uint16_t object = objects.u16();
-            if (MapCell* cell = cellAt(gx, gy)) {
-                cell->floor = floor;
-                cell->object = object;
-                cell->wallLowX = wallColumn[static_cast<std::size_t>(y)];
-                cell->wallLowY = wallColumn[static_cast<std::size_t>(height + y)];
+    const std::size_t w = static_cast<std::size_t>(width);
+    const std::size_t h = static_cast<std::size_t>(height);
+    const std::size_t bodySize = 6 * w * h;
+    const std::uint8_t* bytes = data + body;
+    std::vector<std::uint8_t> padded;
+    if (size - body < bodySize) {
+        padded.assign(bodySize, 0);
+        if (size > body) {
+            std::memcpy(padded.data(), data + body, size - body);
+        }
+        bytes = padded.data();
+    }
+    const std::uint8_t* floors = bytes;
+    const std::uint8_t* objects = bytes + 2 * w * h;
+    const std::uint8_t* walls = bytes + 4 * w * h;
+
+    // Built grid row by grid row, so the grid is written once, in order. In grid row gy the file cells
+    // are those with x = c + (y + 1) / 2 and gx = c + y, c = H/2 - gy: one run of y, the inverse of
+    // fileToGrid.
+    std::vector<MapCell> emptyRow(static_cast<std::size_t>(side), kEmptyMapCell);
+    for (std::int32_t gy = 0; gy < side; ++gy) {
+        MapCell* row = m_cells.get() + static_cast<std::size_t>(gy) * static_cast<std::size_t>(side);
+        std::memcpy(row, emptyRow.data(), emptyRow.size() * sizeof(MapCell));
+        const std::int64_t c = height / 2 - gy;
+        // x >= 0 needs (y + 1) / 2 >= -c; gx >= 0 needs y >= -c.
+        const std::int64_t first = c >= 0 ? 0 : -2 * c - 1;
+        for (std::int64_t y = first; y < height; ++y) {
+            const std::int64_t x = c + (y + 1) / 2;
+            const std::int64_t gx = c + y;
+            if (x >= width || gx >= side) {
+                break;
             }
+            if (x < 0 || gx < 0) {
+                continue;
+            }
+            const std::size_t column = static_cast<std::size_t>(x) * h;
+            const std::size_t at = column + static_cast<std::size_t>(y);
+            MapCell& cell = row[gx];
+            cell.floor = static_cast<std::uint16_t>(floors[2 * at] | floors[2 * at + 1] << 8);
+            cell.object = static_cast<std::uint16_t>(objects[2 * at] | objects[2 * at + 1] << 8);
+            cell.wallLowX = walls[column + at];
+            cell.wallLowY = walls[column + h + at];
         }
     }
     return true;

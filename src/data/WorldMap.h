@@ -3,15 +3,19 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
+// A plain record (no constructor), so a grid of millions of cells is not built one by one.
 struct MapCell {
-    std::uint16_t floor = 0xFFFF;  // floor tile number; 0xFFFF: no floor
-    std::uint16_t object = 0;      // object number; 0: none
-    std::uint8_t wallLowY = 0;     // non-zero: a wall on the edge at gy - 0.5
-    std::uint8_t wallLowX = 0;     // non-zero: a wall on the edge at gx - 0.5
+    std::uint16_t floor;    // floor tile number; 0xFFFF: no floor
+    std::uint16_t object;   // object number; 0: none
+    std::uint8_t wallLowY;  // non-zero: a wall on the edge at gy - 0.5
+    std::uint8_t wallLowX;  // non-zero: a wall on the edge at gx - 0.5
 };
+
+// A cell that no file cell reaches.
+inline constexpr MapCell kEmptyMapCell = {0xFFFF, 0, 0, 0};
 
 // Grid sides above this are refused: they could not come from a real map and would size a huge grid.
 inline constexpr std::int32_t kMaxMapGridSide = 4096;
@@ -51,7 +55,10 @@ private:
     std::int32_t m_gridHeight = 0;
     std::int32_t m_fileWidth = 0;
     std::int32_t m_fileHeight = 0;
-    std::vector<MapCell> m_cells;  // S x S, row-major by gy: cell (gx, gy) is element S * gy + gx
+    // S x S, row-major by gy: cell (gx, gy) is element S * gy + gx. The block is kept between loads of
+    // similar size, so loading the next map does not fault in fresh pages.
+    std::unique_ptr<MapCell[]> m_cells;
+    std::size_t m_cellCapacity = 0;
 };
 
 // The one current map of the client, and the operations on it.
