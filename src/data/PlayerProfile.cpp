@@ -2,6 +2,8 @@
 #include "data/PlayerProfile.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/NativePath.h"
 #include "runtime/LogFile.h"
@@ -43,7 +45,13 @@ constexpr const char* kKeys[kFieldCount] = {"Desc=", "Colors=", "Name=", "Passwo
 }  // namespace
 
 bool LoadPlayerIni(const std::string& fileName, PlayerProfile& profile) {
-    std::FILE* file = OpenFile(fileName, "rb");
+    // Only regular files: a folder or a device is not a profile, and a device could feed bytes forever.
+    std::error_code error;
+    const std::string native = NativePath(fileName);
+    std::FILE* file = nullptr;
+    if (!fileName.empty() && std::filesystem::is_regular_file(native, error)) {
+        file = std::fopen(native.c_str(), "rb");
+    }
     if (file == nullptr) {
         errorLog.Write("Failed to open player ini file: " + fileName + "\n");
         return false;

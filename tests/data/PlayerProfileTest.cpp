@@ -52,6 +52,12 @@ TEST_F(PlayerProfileTest, OtherVersionWarnsAndStillLoads) {
 TEST_F(PlayerProfileTest, MissingFileIsReported) {
     EXPECT_FALSE(LoadPlayerIni("nobody.ini"));
     EXPECT_EQ(Log(), "Failed to open player ini file: nobody.ini\n");
+    std::filesystem::create_directory("folder.ini");
+    EXPECT_FALSE(LoadPlayerIni("folder.ini"));
+    EXPECT_FALSE(LoadPlayerIni("/dev/zero"));
+    EXPECT_EQ(Log(),
+              "Failed to open player ini file: nobody.ini\nFailed to open player ini file: folder.ini\n"
+              "Failed to open player ini file: /dev/zero\n");
 }
 
 TEST_F(PlayerProfileTest, FieldsAfterTheFirstEmptyLineAreNeverRead) {
