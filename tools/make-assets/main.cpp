@@ -127,9 +127,11 @@ uint32_t Argb(int a, int r, int g, int b) {
 constexpr int kFontSide = 256;
 constexpr int kCell = 24;  // 0.09375 of the texture side
 constexpr int kColumns = 10;
+constexpr int kAdvanceTexels = 16;  // the 8-pixel advance of 12-pixel text, in texels of a 24-pixel cell
 
 // Glyphs 0x20-0x7F in ten columns of 24-pixel cells, white with coverage as alpha. The pixel size is the
-// largest whose glyphs all fit a cell with a one-pixel margin; 0x7F shows the house sign.
+// largest whose glyphs all fit a cell with a one-pixel margin. Glyphs are rendered a third wider than
+// high, so that drawn at half size they fill most of the text's 8-pixel advance; 0x7F shows the house sign.
 bool MakeFont(const fs::path& fontFile, Picture* out) {
     FT_Library library;
     if (FT_Init_FreeType(&library) != 0) return false;
@@ -142,7 +144,7 @@ bool MakeFont(const fs::path& fontFile, Picture* out) {
     auto codeOf = [](int byte) { return byte == 0x7f ? 0x2302ul : FT_ULong(byte); };
     int pixelSize = 0, baseline = 0;
     for (int size = 24; size >= 12 && pixelSize == 0; --size) {
-        FT_Set_Pixel_Sizes(face, 0, FT_UInt(size));
+        FT_Set_Pixel_Sizes(face, FT_UInt(size * 4 / 3), FT_UInt(size));
         int top = 0, bottom = 0, right = 0;
         for (int byte = 0x21; byte <= 0x7f; ++byte) {
             if (FT_Load_Char(face, codeOf(byte), FT_LOAD_RENDER) != 0) continue;
@@ -151,7 +153,7 @@ bool MakeFont(const fs::path& fontFile, Picture* out) {
             bottom = std::max(bottom, int(g->bitmap.rows) - g->bitmap_top);
             right = std::max(right, g->bitmap_left + int(g->bitmap.width));
         }
-        if (top + bottom <= kCell - 2 && right <= kCell - 2) {
+        if (top + bottom <= kCell - 2 && right <= kAdvanceTexels) {
             pixelSize = size;
             baseline = 1 + top;
         }
@@ -161,7 +163,7 @@ bool MakeFont(const fs::path& fontFile, Picture* out) {
         FT_Done_FreeType(library);
         return false;
     }
-    FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelSize));
+    FT_Set_Pixel_Sizes(face, FT_UInt(pixelSize * 4 / 3), FT_UInt(pixelSize));
     *out = Picture(kFontSide, kFontSide, 0x00ffffff);
     for (int byte = 0x20; byte <= 0x7f; ++byte) {
         if (FT_Load_Char(face, codeOf(byte), FT_LOAD_RENDER) != 0) continue;

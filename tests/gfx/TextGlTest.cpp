@@ -1,0 +1,164 @@
+// Text, primitives and textures drawn by the OpenGL device under Xvfb, judged by the pixels read back:
+// glyphs of the generated font where the layout puts them, the gradient's centre, the placed texture's
+// exact pixel rectangle and a mirrored stretched texture.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "gfx/CText.h"
+#include "gfx/DXG.h"
+#include "gfx/GlDevice.h"
+#include "gfx/Primitives.h"
+#include "gfx/Texture.h"
+#include "platform/Window.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+int Channel(uint32_t argb, int shift) { return int(argb >> shift & 255); }
+int Brightness(uint32_t argb) { return std::max({Channel(argb, 16), Channel(argb, 8), Channel(argb, 0)}); }
+
+class TextGl : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        platform::WindowSettings settings{"TextGl", "VelmViewWindow", 800, 600};
+        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) window = nullptr;
+    }
+    static void TearDownTestSuite() {
+        DXG::resetForTests();
+        platform::DestroyAppWindow(window);
+        window = nullptr;
+    }
+    void SetUp() override {
+        if (!window) GTEST_SKIP() << "no display";
+        DXG::resetForTests();
+        DXG::Texture::resetForTests();
+        DXG::Setup setup;
+        ASSERT_TRUE(DXG::Init(window, &setup)) << LogText(errorLog);
+        device = DXG::GetDevice();
+        ASSERT_TRUE(DXG::BeginFrame(0.01f, false, false));
+        DXG::Clear(0xff000000, true, true);
+        ClearLog(errorLog);
+    }
+    void TearDown() override {
+        if (device != nullptr) DXG::EndFrame0();
+        DXG::resetForTests();
+    }
+    gfx::Image Frame() {
+        gfx::Image image;
+        EXPECT_TRUE(device->ReadRenderTarget(&image));
+        return image;
+    }
+    // A created texture filled with a colour per texel.
+    void Fill(DXG::Texture& texture, uint32_t (*colourAt)(uint32_t x, uint32_t y)) {
+        auto t = texture.GetDeviceTexture();
+        gfx::LockedRect rect;
+        ASSERT_EQ(t->LockRect(0, &rect, gfx::kLockNone), gfx::Result::Ok);
+        for (uint32_t y = 0; y < uint32_t(texture.GetHeight()); ++y) {
+            for (uint32_t x = 0; x < uint32_t(texture.GetWidth()); ++x) {
+                uint32_t c = colourAt(x, y);
+                std::memcpy(static_cast<uint8_t*>(rect.bits) + y * rect.pitch + 4 * x, &c, 4);
+            }
+        }
+        t->UnlockRect(0);
+    }
+
+    static void* window;
+    gfx::Device* device = nullptr;
+};
+void* TextGl::window = nullptr;
+
+TEST_F(TextGl, GeneratedFontShowsGlyphPixelsWhereTheLayoutPutsThem) {
+    const char* bin = std::getenv("VELM_BIN_DIR");
+    ASSERT_NE(bin, nullptr);
+    WorkingDirectory game(std::filesystem::path(bin) / "game");
+    ASSERT_TRUE(std::filesystem::exists("data/font12.dds"));
+    CText text("H I");
+    text.SetPosition(100, 100);
+    text.Draw();
+    gfx::Image image = Frame();
+    EXPECT_EQ(LogText(errorLog), "");
+    // Lit pixels per column band: 'H' in [100, 108), the blank's band dark, 'I' in [116, 124).
+    auto litIn = [&](uint32_t x0, uint32_t x1, uint32_t y0, uint32_t y1) {
+        int lit = 0;
+        for (uint32_t y = y0; y < y1; ++y)
+            for (uint32_t x = x0; x < x1; ++x) lit += Brightness(image.At(x, y)) > 96;
+        return lit;
+    };
+    EXPECT_GT(litIn(100, 108, 100, 112), 10);
+    EXPECT_EQ(litIn(108, 116, 100, 112), 0);
+    EXPECT_GT(litIn(116, 124, 100, 112), 5);
+    // Nothing outside the text's cells.
+    EXPECT_EQ(litIn(80, 100, 90, 130), 0);
+    EXPECT_EQ(litIn(124, 160, 90, 130), 0);
+    EXPECT_EQ(litIn(100, 124, 112, 130), 0);
+    EXPECT_EQ(litIn(100, 124, 90, 100), 0);
+
+    // A coloured second line one line height (12) lower.
+    text.SetText("H\n");
+    text.SetColour(255, 0, 0, 255);
+    text.Append("H");
+    DXG::Clear(0xff000000, true, true);
+    text.Draw();
+    image = Frame();
+    uint32_t brightest = 0;
+    for (uint32_t y = 112; y < 124; ++y)
+        for (uint32_t x = 100; x < 108; ++x)
+            if (Brightness(image.At(x, y)) > Brightness(brightest)) brightest = image.At(x, y);
+    EXPECT_GT(Channel(brightest, 16), 96);
+    EXPECT_LT(Channel(brightest, 8), 16);
+    EXPECT_LT(Channel(brightest, 0), 16);
+}
+
+TEST_F(TextGl, GradientCentreIsTheMeanColour) {
+    DXG::DrawGradient(100, 100, 200, 100, 0xff000000, 0xff000000, 0xffffffff, 0xffffffff);
+    gfx::Image image = Frame();
+    uint32_t centre = image.At(200, 150);
+    for (int shift : {16, 8, 0}) EXPECT_NEAR(Channel(centre, shift), 0x7f, 3) << std::hex << centre;
+    EXPECT_LT(Brightness(image.At(200, 102)), 12);
+    EXPECT_GT(Brightness(image.At(200, 198)), 243);
+}
+
+TEST_F(TextGl, PlacedTextureCoversExactlyItsPixelRectangle) {
+    DXG::Texture texture;
+    ASSERT_TRUE(texture.Create(64, 32, DXG::OPAQUE));
+    Fill(texture, [](uint32_t, uint32_t) { return 0xffff0000u; });
+    DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f);
+    gfx::Image image = Frame();
+    int wrong = 0;
+    for (uint32_t y = 15; y < 60; ++y) {
+        for (uint32_t x = 5; x < 80; ++x) {
+            bool inside = x >= 11 && x <= 74 && y >= 21 && y <= 52;
+            uint32_t rgb = image.At(x, y) & 0xffffff;
+            if (rgb != (inside ? 0xff0000u : 0u)) ++wrong;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(TextGl, StretchedTextureWithSwappedXIsMirrored) {
+    DXG::Texture texture;
+    ASSERT_TRUE(texture.Create(64, 32, DXG::OPAQUE));
+    Fill(texture, [](uint32_t x, uint32_t) { return x < 32 ? 0xffff0000u : 0xff0000ffu; });
+    DXG::DrawStretchedTexture(300.0f, 100.0f, 100.0f, 200.0f, texture, 1.0f);
+    DXG::DrawStretchedTexture(400.0f, 100.0f, 600.0f, 200.0f, texture, 1.0f);
+    gfx::Image image = Frame();
+    EXPECT_EQ(image.At(120, 150) & 0xffffff, 0x0000ffu);  // the blue half now on the left
+    EXPECT_EQ(image.At(280, 150) & 0xffffff, 0xff0000u);
+    EXPECT_EQ(image.At(420, 150) & 0xffffff, 0xff0000u);  // unmirrored copy for comparison
+    EXPECT_EQ(image.At(580, 150) & 0xffffff, 0x0000ffu);
+}
+
+TEST_F(TextGl, HalfOpacityBlendsOverTheBackground) {
+    DXG::Texture texture;
+    ASSERT_TRUE(texture.Create(16, 16, DXG::OPAQUE));
+    Fill(texture, [](uint32_t, uint32_t) { return 0xffffffffu; });
+    DXG::DrawTexture(50.0f, 50.0f, texture, 0.5f);
+    DXG::DrawTexture(100.0f, 50.0f, texture, -1.0f);
+    gfx::Image image = Frame();
+    EXPECT_NEAR(Channel(image.At(58, 58), 16), 127, 3);
+    EXPECT_EQ(image.At(108, 58) & 0xffffff, 0u);  // fully transparent: the alpha test discards it
+}
+
+}  // namespace
