@@ -427,12 +427,14 @@ public:
 
     ~GlDevice() override {
         m_token->alive = false;
-        SDL_GL_MakeCurrent(m_window, m_context);
-        if (m_program) glDeleteProgram(m_program);
-        if (m_vao) glDeleteVertexArrays(1, &m_vao);
-        if (m_streamBuffer) glDeleteBuffers(1, &m_streamBuffer);
-        if (m_sampler) glDeleteSamplers(1, &m_sampler);
-        DeleteFrameBuffer();
+        // The objects go with the context; they are deleted one by one only while it can be made current.
+        if (SDL_GL_MakeCurrent(m_window, m_context) == 0 || SDL_GL_GetCurrentContext() == m_context) {
+            if (m_program) glDeleteProgram(m_program);
+            if (m_vao) glDeleteVertexArrays(1, &m_vao);
+            if (m_streamBuffer) glDeleteBuffers(1, &m_streamBuffer);
+            if (m_sampler) glDeleteSamplers(1, &m_sampler);
+            DeleteFrameBuffer();
+        }
         SDL_GL_MakeCurrent(m_window, nullptr);
         SDL_GL_DeleteContext(m_context);
     }

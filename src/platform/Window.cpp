@@ -3,6 +3,8 @@
 #include "platform/Window.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
 
 #include <cstdlib>
 #include <deque>
@@ -24,6 +26,22 @@ namespace {
 // Messages made from one SDL event wait here (a text event can carry several characters).
 std::deque<WindowMessage> pending;
 bool destroySent = false;  // closing sends both a window close and a quit event: one Destroy is made
+
+// The X11 window of the program's window, and whether something outside destroyed it.
+Window xWindow = 0;
+bool xWindowGone = false;
+XErrorHandler previousErrorHandler = nullptr;
+
+// A window destroyed from outside (not through the window manager's close request) leaves requests to it
+// failing until the program has ended; those errors are expected, others go to the previous handler.
+int OnXError(Display* display, XErrorEvent* error) {
+    if (xWindow != 0 && error->resourceid == xWindow &&
+        (xWindowGone || error->error_code == BadWindow || error->error_code == BadDrawable)) {
+        xWindowGone = true;
+        return 0;
+    }
+    return previousErrorHandler ? previousErrorHandler(display, error) : 0;
+}
 
 // The single byte of a character typed as UTF-8 text: Latin-1 when it has one, else nothing.
 void QueueText(const char* text) {
@@ -132,6 +150,18 @@ void Translate(const SDL_Event& e) {
     case SDL_TEXTINPUT:
         QueueText(e.text.text);
         return;
+    case SDL_SYSWMEVENT:
+        if (e.syswm.msg && e.syswm.msg->subsystem == SDL_SYSWM_X11 &&
+            e.syswm.msg->msg.x11.event.type == DestroyNotify &&
+            e.syswm.msg->msg.x11.event.xdestroywindow.window == xWindow && xWindow != 0) {
+            xWindowGone = true;
+            if (destroySent) return;
+            destroySent = true;
+            m.type = WindowMessage::Destroy;
+            break;
+        }
+        m.type = WindowMessage::Other;
+        break;
     case SDL_KEYDOWN:
         QueueKeyDown(e.key);
         return;
@@ -166,6 +196,16 @@ CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window
     SDL_StartTextInput();
     pending.clear();
     destroySent = false;
+    xWindowGone = false;
+    xWindow = 0;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(w, &info) && info.subsystem == SDL_SYSWM_X11) {
+        xWindow = info.info.x11.window;
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+        XErrorHandler previous = XSetErrorHandler(OnXError);
+        if (previous != OnXError) previousErrorHandler = previous;
+    }
     *window = w;
     return CreateWindowResult::Ok;
 }
@@ -173,6 +213,8 @@ CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window
 void ShowAppWindow(void* window) {
     if (window) SDL_ShowWindow(static_cast<SDL_Window*>(window));
 }
+
+bool WindowDestroyedOutside() { return xWindowGone; }
 
 void DestroyAppWindow(void* window) {
     if (!window) return;

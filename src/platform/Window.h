@@ -46,7 +46,9 @@ enum class CreateWindowResult { Ok, NoVideo, NoWindow };
 CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window);
 void ShowAppWindow(void* window);
 void DestroyAppWindow(void* window);
-// The id of the window's drawing area size (for tests).
+// True once the window was destroyed by another program (its drawing then goes nowhere).
+bool WindowDestroyedOutside();
+// The window's drawing area size.
 void GetDrawingAreaSize(void* window, int* width, int* height);
 
 // Takes one message without waiting. False when none is waiting.
