@@ -57,13 +57,6 @@ INSTANTIATE_TEST_SUITE_P(Components, ColorComponentTest,
                                            ComponentCase{"-1 0 0", 0x00FF0000u},
                                            ComponentCase{"+7 8 9", 0x00070809u}));
 
-TEST_F(ColorTablesTest, FirstValueOfARepeatedNameWins) {
-    Write("data/colors/colors.txt", "c 1 1 1 c 2 2 2 End");
-    WriteAllParts("c");
-    loadColorTables();
-    EXPECT_EQ(GetPartColorTable(kHair)[0], 0x00010101u);
-}
-
 TEST_F(ColorTablesTest, MissingOrEmptyColourFileTouchesNoTable) {
     WriteAllParts("c");
     Write("data/colors/colors.txt", "c 1 2 3 End");

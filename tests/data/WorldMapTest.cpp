@@ -119,26 +119,6 @@ INSTANTIATE_TEST_SUITE_P(Sizes, RoundTripTest,
                                            std::pair{9, 1}, std::pair{16, 16}, std::pair{17, 32},
                                            std::pair{40, 7}, std::pair{0, 5}, std::pair{5, 0}));
 
-TEST_F(WorldMapTest, SettersAndGettersIgnoreCellsOutsideTheGrid) {
-    MapFileSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    Write("s.map", MapFileBytes(spec));
-    ASSERT_TRUE(loadMapFile("s.map"));
-    setFloor(3, 3, 77);
-    setObject(0, 0, 88);
-    setWallLowX(1, 2, 5);
-    setWallLowY(2, 1, 6);
-    setFloor(4, 0, 1);
-    setObject(-1, 2, 1);
-    setWallLowX(0, -5, 1);
-    EXPECT_EQ(getFloor(3, 3), 77);
-    EXPECT_EQ(getObject(0, 0), 88);
-    EXPECT_EQ(getWallLowX(1, 2), 5);
-    EXPECT_EQ(getWallLowY(2, 1), 6);
-    EXPECT_EQ(getFloor(4, 0), 0);
-}
-
 struct HeaderCase {
     const char* name;
     std::string bytes;
