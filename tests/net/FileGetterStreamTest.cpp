@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -175,3 +176,39 @@ TEST_F(FileGetterStreamTest, ProgressStartsAtZeroOfOne) {
 }
 
 }  // namespace
+
+// The seeds of the getter's fuzz target: a first byte that sets the piece size in which the rest arrives,
+// then the bytes after the welcome. They go to this test's folder and, with VELM_WRITE_SEEDS=1, to
+// fuzz/seeds/FileGetter/ of the source tree. Each is checked to drive a stream to its intended end.
+TEST_F(FileGetterStreamTest, FuzzSeedsReachTheirEnds) {
+    struct Seed {
+        const char* name;
+        std::string bytes;
+        int state;
+    };
+    const std::string reply = "44 18 0 16\n";
+    const std::string blocks = Block(0, "abcdef", 16) + Block(1, "ghijkl", 16) + Block(2, "mnopqr", 16);
+    const std::vector<Seed> seeds = {
+        {"complete.bin", "\x03" + reply + blocks, FileGetterStream::kComplete},
+        {"crlf.bin", "\x40" "44 7 0 16\r\n" + Block(0, "abcdef", 16) + Block(1, "g", 16), FileGetterStream::kComplete},
+        {"repeat.bin", "\x10" + reply + Block(0, "abcdef", 16) + Block(0, "abcdef", 16), FileGetterStream::kFailed},
+        {"marker.bin", "\x01" + reply + Block(0, "abcdef", 16, "CS"), FileGetterStream::kFailed},
+        {"refused.bin", std::string("\x07") + "45 no\n", FileGetterStream::kFailed},
+    };
+    const char* source = std::getenv("VELM_SOURCE_DIR");
+    const char* write = std::getenv("VELM_WRITE_SEEDS");
+    for (const Seed& seed : seeds) {
+        WriteTextFile(std::string("seeds/FileGetter/") + seed.name, seed.bytes);
+        if (source != nullptr && write != nullptr && std::string(write) == "1") {
+            WriteTextFile(std::string(source) + "/fuzz/seeds/FileGetter/" + seed.name, seed.bytes);
+        }
+        FileGetterStream stream = Make();
+        Feed(stream, "10 welcome\n");
+        const std::size_t piece = 1 + static_cast<unsigned char>(seed.bytes[0]) % 64;
+        for (std::size_t at = 1; at < seed.bytes.size(); at += piece) {
+            Feed(stream, seed.bytes.substr(at, piece));
+            Run(stream);
+        }
+        EXPECT_EQ(stream.State(), seed.state) << seed.name;
+    }
+}
