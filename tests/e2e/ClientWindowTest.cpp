@@ -1,0 +1,185 @@
+// The real client under the virtual display: started in a scratch game directory, its window found and
+// closed with xdotool; judged by its exit code and the logs it leaves.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+bool HasDisplay() { return std::getenv("DISPLAY") != nullptr && RunCommand("xdotool getdisplaygeometry >/dev/null 2>&1") == 0; }
+
+// The client started as a child process in its own game directory.
+class Client {
+public:
+    Client(const fs::path& gameDir, const std::map<std::string, std::string>& env) : m_dir(gameDir) {
+        fs::path program = BuiltProgram("velmview");
+        m_pid = fork();
+        if (m_pid == 0) {
+            if (chdir(gameDir.c_str()) != 0) _exit(126);
+            for (const auto& [name, value] : env) {
+                if (value.empty()) unsetenv(name.c_str());
+                else setenv(name.c_str(), value.c_str(), 1);
+            }
+            std::string log = (gameDir / "stderr.txt").string();
+            if (!freopen(log.c_str(), "w", stderr)) _exit(126);
+            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~Client() {
+        if (m_pid > 0 && !m_exited) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    // The exit code, or -1 when the client has not ended within the time (or died from a signal).
+    int Wait(std::chrono::seconds limit) {
+        auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            int status = 0;
+            pid_t r = waitpid(m_pid, &status, WNOHANG);
+            if (r == m_pid) {
+                m_exited = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return -1;
+    }
+    std::string Stat() const { return ReadTextFile(m_dir / "_stat.txt"); }
+    std::string Error() const { return ReadTextFile(m_dir / "_error.txt"); }
+    std::string Stderr() const { return ReadTextFile(m_dir / "stderr.txt"); }
+
+private:
+    fs::path m_dir;
+    pid_t m_pid = -1;
+    bool m_exited = false;
+};
+
+// A fresh game directory with the client's own data files when the build made them.
+fs::path GameDirectory(const std::string& name) {
+    fs::path dir = fs::current_path() / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::path data = BuiltProgram("game") / "data";
+    if (fs::exists(data)) fs::copy(data, dir / "data", fs::copy_options::recursive);
+    return dir;
+}
+
+std::string Capture(const std::string& command, const fs::path& dir) {
+    fs::path out = dir / "command.txt";
+    if (RunCommand(command + " > '" + out.string() + "' 2>/dev/null") != 0) return "";
+    std::string text = ReadTextFile(out);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+// Each text is found in order, each after the one before.
+void ExpectInOrder(const std::string& text, const std::vector<std::string>& parts) {
+    size_t at = 0;
+    for (const std::string& part : parts) {
+        size_t found = text.find(part, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << part << "\nin:\n" << text;
+        at = found + part.size();
+    }
+}
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return condition();
+}
+
+class ClientWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HasDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+    }
+};
+
+TEST_F(ClientWindow, ClosingTheWindowEndsTheRunCleanly) {
+    fs::path dir = GameDirectory("close");
+    Client client(dir, {{"VELMVIEW_TEST_IDLE_SCENE", "1"}, {"VELMVIEW_NO_DIALOGS", "1"}});
+    std::string window = Capture("timeout 60 xdotool search --sync --class VelmViewWindow | head -n 1", dir);
+    ASSERT_FALSE(window.empty()) << client.Stderr();
+    EXPECT_EQ(Capture("xdotool getwindowname " + window, dir), "VelmView Client (written by the VelmView team)");
+    EXPECT_EQ(Capture("xdotool getwindowgeometry " + window + " | grep Geometry", dir), "  Geometry: 800x600");
+    // Let frames run: the foundation is up, then a second passes.
+    ASSERT_TRUE(WaitFor([&] { return client.Stat().find("Initial free texture memory") != std::string::npos; }, 60s));
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_EQ(RunCommand("xdotool windowclose " + window), 0);
+    ASSERT_EQ(client.Wait(60s), 0) << client.Stderr();
+
+    std::string stat = client.Stat();
+    ExpectInOrder(stat, {"OS Version: ", "CPU code name: ", "Video card: ", "\n\n", "Exact Vertex Shader version: OpenGL ",
+                         "Exact Pixel Shader version: GLSL ", "Initial free texture memory(vid mem + agp mem): ",
+                         "MB.\naverage FPS for invididual scenes:\n  -IdleScene (over ", " frames/sec\n\n",
+                         "Approximate max video memory used: ", "MB\n\nAverage framerate (over ",
+                         " frames/second\n\n"});
+    // The report was written once.
+    EXPECT_EQ(stat.find("average FPS", stat.find("average FPS") + 1), std::string::npos);
+    // With the client's data files beside it, the frame-rate overlay finds its font: nothing to report.
+    if (fs::exists(dir / "data" / "font12.dds")) {
+        EXPECT_EQ(client.Error(), "");
+    }
+    std::string error = client.Error();
+    EXPECT_EQ(error.find("never shut down"), std::string::npos) << error;
+    EXPECT_EQ(error.find("memory leaks"), std::string::npos) << error;
+    EXPECT_EQ(error.find("unrecoverable"), std::string::npos) << error;
+}
+
+TEST_F(ClientWindow, WithoutAFirstSceneTheRunEndsAfterOneFrame) {
+    fs::path dir = GameDirectory("noscene");
+    Client client(dir, {{"VELMVIEW_TEST_IDLE_SCENE", ""}, {"VELMVIEW_NO_DIALOGS", "1"}});
+    ASSERT_EQ(client.Wait(60s), 0) << client.Stderr();
+    std::string stat = client.Stat();
+    ExpectInOrder(stat, {"Initial free texture memory", "average FPS for invididual scenes:\n\n",
+                         "Average framerate (over 0 seconds): "});
+    EXPECT_EQ(client.Error(), "");
+}
+
+TEST_F(ClientWindow, WithoutOpenGl33TheUserIsWarnedAndTheRunEnds) {
+    fs::path dir = GameDirectory("nogl");
+    // Mesa then offers no 3.3 core context.
+    Client client(dir, {{"VELMVIEW_TEST_IDLE_SCENE", "1"}, {"VELMVIEW_NO_DIALOGS", "1"},
+                        {"MESA_GL_VERSION_OVERRIDE", "3.0"}});
+    ASSERT_EQ(client.Wait(60s), 0) << client.Stderr();
+    ExpectInOrder(client.Stderr(), {"[message box] warning\nOpenGL 3.3 or greater is required to run this program.\n",
+                                    "[message box] error\nDirect3D init failed.\n _error.txt may contain details.\n"});
+    ExpectInOrder(client.Error(), {"Failed to create Direct3D9 object\n",
+                                   "CreateDevice failed... trying again in case the API fixed a parameter...bad.\n"
+                                   "Failed to create D3D device:\n"});
+    std::string stat = client.Stat();
+    EXPECT_EQ(stat.find("Video card:"), std::string::npos);
+    EXPECT_EQ(stat.find("IdleScene"), std::string::npos);  // no scene was ever made
+    ExpectInOrder(stat, {"average FPS for invididual scenes:\n\n"});
+    EXPECT_EQ(stat.find("Average framerate"), std::string::npos);
+    EXPECT_EQ(stat.find("Approximate max video memory"), std::string::npos);
+}
+
+TEST(ClientStart, WithoutADisplayTheRunEndsWithCodeOne) {
+    fs::path dir = GameDirectory("nodisplay");
+    Client client(dir, {{"DISPLAY", ":31999"}, {"SDL_VIDEODRIVER", "x11"}, {"VELMVIEW_NO_DIALOGS", "1"}});
+    EXPECT_EQ(client.Wait(60s), 1) << client.Stderr();
+    EXPECT_EQ(client.Error(), "couldn't register window class");
+}
+
+}  // namespace
