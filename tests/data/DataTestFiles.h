@@ -46,7 +46,7 @@ inline void PutU16(std::string& out, unsigned value) {
 }
 
 // A map file of W x H cells. floor/object/wallX/wallY give each file cell's value (x, y).
-struct MapFileSpec {
+struct MapFileLayout {
     int width = 0;
     int height = 0;
     std::string magic = "MAP V01.10 Velmoria";
@@ -58,59 +58,59 @@ struct MapFileSpec {
     unsigned (*wallY)(int x, int y) = [](int x, int y) { return static_cast<unsigned>((x + y * 5) % 4); };
 };
 
-inline std::string MapFileHeader(const MapFileSpec& spec) {
-    std::string out = spec.magic + spec.lineEnd;
-    out += "height=" + std::to_string(spec.height) + spec.lineEnd;
-    out += "width=" + std::to_string(spec.width) + spec.lineEnd;
-    for (const std::string& line : spec.extraLines) {
-        out += line + spec.lineEnd;
+inline std::string MapFileHeader(const MapFileLayout& layout) {
+    std::string out = layout.magic + layout.lineEnd;
+    out += "height=" + std::to_string(layout.height) + layout.lineEnd;
+    out += "width=" + std::to_string(layout.width) + layout.lineEnd;
+    for (const std::string& line : layout.extraLines) {
+        out += line + layout.lineEnd;
     }
-    out += "BODY" + spec.lineEnd;
+    out += "BODY" + layout.lineEnd;
     return out;
 }
 
-inline std::string MapFileBody(const MapFileSpec& spec) {
+inline std::string MapFileBody(const MapFileLayout& layout) {
     std::string out;
-    for (int x = 0; x < spec.width; ++x) {
-        for (int y = 0; y < spec.height; ++y) {
-            PutU16(out, spec.floor(x, y));
+    for (int x = 0; x < layout.width; ++x) {
+        for (int y = 0; y < layout.height; ++y) {
+            PutU16(out, layout.floor(x, y));
         }
     }
-    for (int x = 0; x < spec.width; ++x) {
-        for (int y = 0; y < spec.height; ++y) {
-            PutU16(out, spec.object(x, y));
+    for (int x = 0; x < layout.width; ++x) {
+        for (int y = 0; y < layout.height; ++y) {
+            PutU16(out, layout.object(x, y));
         }
     }
-    for (int x = 0; x < spec.width; ++x) {
-        for (int y = 0; y < spec.height; ++y) {
-            out += static_cast<char>(spec.wallX(x, y));
+    for (int x = 0; x < layout.width; ++x) {
+        for (int y = 0; y < layout.height; ++y) {
+            out += static_cast<char>(layout.wallX(x, y));
         }
-        for (int y = 0; y < spec.height; ++y) {
-            out += static_cast<char>(spec.wallY(x, y));
+        for (int y = 0; y < layout.height; ++y) {
+            out += static_cast<char>(layout.wallY(x, y));
         }
     }
     return out;
 }
 
-inline std::string MapFileBytes(const MapFileSpec& spec) {
-    return MapFileHeader(spec) + MapFileBody(spec);
+inline std::string MapFileBytes(const MapFileLayout& layout) {
+    return MapFileHeader(layout) + MapFileBody(layout);
 }
 
 // One SPK shape as the file stores it: rows listed top row first here, written bottom row first.
-struct SpkShapeSpec {
+struct SpkShapeLayout {
     int width = 0;
     int height = 0;
     std::vector<std::vector<std::uint8_t>> rowsTopFirst;
 };
 
-inline std::string SpkFileBytes(const std::vector<SpkShapeSpec>& shapes, unsigned skippedValue = 0xBEEF,
+inline std::string SpkFileBytes(const std::vector<SpkShapeLayout>& shapes, unsigned skippedValue = 0xBEEF,
                                 unsigned char skippedByte = 0x5A) {
     std::string out;
     PutU16(out, static_cast<unsigned>(shapes.size()));
     for (std::size_t i = 0; i < shapes.size(); ++i) {
         PutU16(out, skippedValue);
     }
-    for (const SpkShapeSpec& shape : shapes) {
+    for (const SpkShapeLayout& shape : shapes) {
         out += static_cast<char>(shape.width);
         out += static_cast<char>(shape.height);
         out += static_cast<char>(skippedByte);
@@ -123,8 +123,8 @@ inline std::string SpkFileBytes(const std::vector<SpkShapeSpec>& shapes, unsigne
 }
 
 // A shape of w x h whose pixel (column c, row r from the top) is (seed + 3r + c) mod 256.
-inline SpkShapeSpec PatternShape(int width, int height, int seed) {
-    SpkShapeSpec shape{width, height, {}};
+inline SpkShapeLayout PatternShape(int width, int height, int seed) {
+    SpkShapeLayout shape{width, height, {}};
     for (int r = 0; r < height; ++r) {
         std::vector<std::uint8_t> row;
         for (int c = 0; c < width; ++c) {

@@ -21,10 +21,10 @@ std::string ColorSeed(const std::string& colors, const std::string& part) {
 }
 
 std::vector<Seed> Seeds() {
-    MapFileSpec small;
+    MapFileLayout small;
     small.width = 3;
     small.height = 4;
-    MapFileSpec crlf = small;
+    MapFileLayout crlf = small;
     crlf.lineEnd = "\r\n";
     const std::string map = MapFileBytes(small);
     const std::string spk =

@@ -25,9 +25,9 @@ TEST_F(SpkArchiveTest, RowsAreStoredBottomRowFirst) {
 }
 
 TEST_F(SpkArchiveTest, ShapesInOrderAndSkippedBytesHaveNoEffect) {
-    const std::vector<SpkShapeSpec> shapes = {PatternShape(64, 32, 0), PatternShape(1, 1, 9),
-                                              PatternShape(0, 5, 0), PatternShape(255, 255, 77),
-                                              PatternShape(3, 0, 0)};
+    const std::vector<SpkShapeLayout> shapes = {PatternShape(64, 32, 0), PatternShape(1, 1, 9),
+                                                PatternShape(0, 5, 0), PatternShape(255, 255, 77),
+                                                PatternShape(3, 0, 0)};
     Write("a.spk", SpkFileBytes(shapes, 0x0000, 0x00));
     Write("b.spk", SpkFileBytes(shapes, 0xFFFF, 0xFF));
     SpkArchive a;
@@ -37,14 +37,15 @@ TEST_F(SpkArchiveTest, ShapesInOrderAndSkippedBytesHaveNoEffect) {
     ASSERT_EQ(a.shapeCount(), 5);
     ASSERT_EQ(b.shapeCount(), 5);
     for (int k = 0; k < 5; ++k) {
-        const SpkShapeSpec& spec = shapes[static_cast<std::size_t>(k)];
+        const SpkShapeLayout& layout = shapes[static_cast<std::size_t>(k)];
         for (const SpkArchive* archive : {&a, &b}) {
             const SpkShape& shape = archive->shape(k);
-            ASSERT_EQ(shape.height(), spec.height) << k;
-            for (int r = 0; r < spec.height; ++r) {
-                ASSERT_EQ(Row(shape, r), spec.rowsTopFirst[static_cast<std::size_t>(r)]) << k << " row " << r;
+            ASSERT_EQ(shape.height(), layout.height) << k;
+            for (int r = 0; r < layout.height; ++r) {
+                ASSERT_EQ(Row(shape, r), layout.rowsTopFirst[static_cast<std::size_t>(r)])
+                    << k << " row " << r;
             }
-            EXPECT_EQ(shape.keyColor, spec.height > 0 && spec.width > 0 ? spec.rowsTopFirst[0][0] : 0);
+            EXPECT_EQ(shape.keyColor, layout.height > 0 && layout.width > 0 ? layout.rowsTopFirst[0][0] : 0);
         }
     }
     EXPECT_EQ(Log(), "");

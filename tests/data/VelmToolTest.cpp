@@ -14,10 +14,10 @@ protected:
 };
 
 TEST_F(VelmToolTest, MapPrintsHeaderAndStoredCellsOrTheClientsMessage) {
-    MapFileSpec spec;
-    spec.width = 3;
-    spec.height = 4;
-    Write("room.map", MapFileBytes(spec));
+    MapFileLayout layout;
+    layout.width = 3;
+    layout.height = 4;
+    Write("room.map", MapFileBytes(layout));
     ASSERT_EQ(Run("map room.map --cells"), 0);
     const std::string out = Out();
     EXPECT_EQ(out.substr(0, 44), "width: 3\nheight: 4\ngrid: 7\nstored cells: 12\n");

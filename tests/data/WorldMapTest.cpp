@@ -21,10 +21,10 @@ std::int32_t Side() {
 }
 
 TEST_F(WorldMapTest, ThreeByFourLandsOnTheSevenGrid) {
-    MapFileSpec spec;
-    spec.width = 3;
-    spec.height = 4;
-    Write("maps/room.map", MapFileBytes(spec));
+    MapFileLayout layout;
+    layout.width = 3;
+    layout.height = 4;
+    Write("maps/room.map", MapFileBytes(layout));
     ASSERT_TRUE(loadMapFile("maps\\room.map"));
     EXPECT_EQ(Log(), "");
     EXPECT_EQ(Side(), 7);
@@ -37,10 +37,10 @@ TEST_F(WorldMapTest, ThreeByFourLandsOnTheSevenGrid) {
         fileToGrid(c.x, c.y, gx, gy);
         EXPECT_EQ(gx, c.gx);
         EXPECT_EQ(gy, c.gy);
-        EXPECT_EQ(getFloor(gx, gy), spec.floor(c.x, c.y));
-        EXPECT_EQ(getObject(gx, gy), spec.object(c.x, c.y));
-        EXPECT_EQ(getWallLowX(gx, gy), static_cast<std::int32_t>(spec.wallX(c.x, c.y)));
-        EXPECT_EQ(getWallLowY(gx, gy), static_cast<std::int32_t>(spec.wallY(c.x, c.y)));
+        EXPECT_EQ(getFloor(gx, gy), layout.floor(c.x, c.y));
+        EXPECT_EQ(getObject(gx, gy), layout.object(c.x, c.y));
+        EXPECT_EQ(getWallLowX(gx, gy), static_cast<std::int32_t>(layout.wallX(c.x, c.y)));
+        EXPECT_EQ(getWallLowY(gx, gy), static_cast<std::int32_t>(layout.wallY(c.x, c.y)));
     }
     // Cells no file cell reaches keep the empty values.
     int reached = 0;
@@ -61,12 +61,12 @@ TEST_F(WorldMapTest, ThreeByFourLandsOnTheSevenGrid) {
 }
 
 TEST_F(WorldMapTest, WallSectionIsOrderedByColumnThenHalf) {
-    MapFileSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.floor = [](int, int) { return 1u; };
-    spec.object = [](int, int) { return 0u; };
-    const std::string header = MapFileHeader(spec);
+    MapFileLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.floor = [](int, int) { return 1u; };
+    layout.object = [](int, int) { return 0u; };
+    const std::string header = MapFileHeader(layout);
     std::string body(16, '\0');
     for (int i = 0; i < 8; ++i) {
         body += static_cast<char>(10 + i);  // column 0: lowX rows 0,1 then lowY rows 0,1; then column 1
@@ -88,16 +88,16 @@ TEST_F(WorldMapTest, WallSectionIsOrderedByColumnThenHalf) {
 class RoundTripTest : public WorldMapTest, public ::testing::WithParamInterface<std::pair<int, int>> {};
 
 TEST_P(RoundTripTest, EveryFileCellSurvivesBothConversionsAndIsStoredOnce) {
-    MapFileSpec spec;
-    spec.width = GetParam().first;
-    spec.height = GetParam().second;
-    Write("r.map", MapFileBytes(spec));
+    MapFileLayout layout;
+    layout.width = GetParam().first;
+    layout.height = GetParam().second;
+    Write("r.map", MapFileBytes(layout));
     ASSERT_TRUE(loadMapFile("r.map"));
     const std::int32_t side = Side();
-    ASSERT_EQ(side, spec.width + spec.height);
+    ASSERT_EQ(side, layout.width + layout.height);
     std::vector<int> hits(static_cast<std::size_t>(side * side));
-    for (int x = 0; x < spec.width; ++x) {
-        for (int y = 0; y < spec.height; ++y) {
+    for (int x = 0; x < layout.width; ++x) {
+        for (int y = 0; y < layout.height; ++y) {
             std::int32_t gx = 0;
             std::int32_t gy = 0;
             fileToGrid(x, y, gx, gy);
@@ -108,7 +108,7 @@ TEST_P(RoundTripTest, EveryFileCellSurvivesBothConversionsAndIsStoredOnce) {
             ASSERT_EQ(by, y);
             if (gx >= 0 && gy >= 0 && gx < side && gy < side) {
                 ASSERT_EQ(++hits[static_cast<std::size_t>(gy * side + gx)], 1);
-                ASSERT_EQ(getFloor(gx, gy), spec.floor(x, y));
+                ASSERT_EQ(getFloor(gx, gy), layout.floor(x, y));
             }
         }
     }
@@ -135,10 +135,10 @@ class MapHeaderTest : public WorldMapTest, public ::testing::WithParamInterface<
 
 TEST_P(MapHeaderTest, HeaderRules) {
     // A map is loaded first, so each case also shows the previous map is gone after a failure.
-    MapFileSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    Write("before.map", MapFileBytes(spec));
+    MapFileLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    Write("before.map", MapFileBytes(layout));
     ASSERT_TRUE(loadMapFile("before.map"));
     Write("h.map", GetParam().bytes);
     EXPECT_EQ(loadMapFile("h.map"), GetParam().loads);
@@ -186,11 +186,11 @@ TEST_F(WorldMapTest, LargestAllowedGridLoadsFromAHeaderAlone) {
 }
 
 TEST_F(WorldMapTest, ShortBodyIsZeroFilled) {
-    MapFileSpec spec;
-    spec.width = 3;
-    spec.height = 4;
-    const std::string whole = MapFileBytes(spec);
-    const std::size_t header = MapFileHeader(spec).size();
+    MapFileLayout layout;
+    layout.width = 3;
+    layout.height = 4;
+    const std::string whole = MapFileBytes(layout);
+    const std::size_t header = MapFileHeader(layout).size();
     // Cut inside the objects section: floors complete, objects of column 0 only, no walls.
     Write("short.map", whole.substr(0, header + 24 + 8 + 1));
     ASSERT_TRUE(loadMapFile("short.map"));
@@ -200,18 +200,18 @@ TEST_F(WorldMapTest, ShortBodyIsZeroFilled) {
             std::int32_t gx = 0;
             std::int32_t gy = 0;
             fileToGrid(x, y, gx, gy);
-            EXPECT_EQ(getFloor(gx, gy), spec.floor(x, y));
-            EXPECT_EQ(getObject(gx, gy), x == 0 ? spec.object(x, y) : (x == 1 && y == 0 ? 1100 & 0xFF : 0));
+            EXPECT_EQ(getFloor(gx, gy), layout.floor(x, y));
+            EXPECT_EQ(getObject(gx, gy), x == 0 ? layout.object(x, y) : (x == 1 && y == 0 ? 1100 & 0xFF : 0));
             EXPECT_EQ(getWallLowX(gx, gy), 0);
         }
     }
 }
 
 TEST_F(WorldMapTest, MissingFileEmptiesTheMap) {
-    MapFileSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    Write("a.map", MapFileBytes(spec));
+    MapFileLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    Write("a.map", MapFileBytes(layout));
     ASSERT_TRUE(loadMapFile("a.map"));
     EXPECT_FALSE(loadMapFile("maps\\gone.map"));
     EXPECT_EQ(Side(), 0);

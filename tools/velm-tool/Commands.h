@@ -13,4 +13,3 @@ int SpkCommand(const std::vector<std::string>& args);
 int MapCommand(const std::vector<std::string>& args);
 int Base95Command(const std::vector<std::string>& args);
 int AvatarCommand(const std::vector<std::string>& args);
-
