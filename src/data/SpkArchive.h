@@ -1,6 +1,7 @@
 // SPK sprite archives: an ordered list of shapes, each a small rectangle of 8-bit palette indices.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,7 +14,10 @@ public:
     int width() const { return m_width; }    // bytes per row
     int height() const { return m_height; }  // number of rows
     // Row r (0 = top row of the image), width() bytes.
-    const std::uint8_t* row(int r) const { return m_pixels.data() + static_cast<std::size_t>(r) * m_width; }
+    const std::uint8_t* row(int r) const {
+        assert(r >= 0 && r < m_height);
+        return m_pixels.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(m_width);
+    }
 
 private:
     friend class SpkArchive;
@@ -33,7 +37,10 @@ public:
     void loadBytes(const std::uint8_t* data, std::size_t size);
 
     int shapeCount() const { return static_cast<int>(m_shapes.size()); }
-    const SpkShape& shape(int k) const { return m_shapes[static_cast<std::size_t>(k)]; }
+    const SpkShape& shape(int k) const {
+        assert(k >= 0 && k < shapeCount());
+        return m_shapes[static_cast<std::size_t>(k)];
+    }
 
     void clear() { m_shapes.clear(); }
 
