@@ -1,0 +1,91 @@
+// Frames per second of an empty frame (BeginFrame, Clear, EndFrame0, EndFrame1) on the OpenGL device under
+// the virtual display with vsync off: the baseline that world rendering is measured against. Measured
+// alongside: the present alone, and the frame over the recording device (the foundation's own cost).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+#include "gfx/DXG.h"
+#include "gfx/DxgTesting.h"
+#include "platform/Window.h"
+
+namespace {
+
+void* Window() {
+    static void* window = [] {
+        void* w = nullptr;
+        platform::WindowSettings settings{"DeviceBench", "VelmViewWindow", 800, 600};
+        if (platform::CreateAppWindow(settings, &w) != platform::CreateWindowResult::Ok) return static_cast<void*>(nullptr);
+        platform::ShowAppWindow(w);
+        return w;
+    }();
+    return window;
+}
+
+bool StartGl(benchmark::State& state) {
+    DXG::resetForTests();
+    if (!Window()) {
+        state.SkipWithError("no display");
+        return false;
+    }
+    DXG::Setup setup;  // the program's: vsync off
+    if (!DXG::Init(Window(), &setup)) {
+        state.SkipWithError("no OpenGL device");
+        return false;
+    }
+    return true;
+}
+
+void EmptyFrame(benchmark::State& state) {
+    for (auto _ : state) {
+        DXG::BeginFrame(0.001f, true, true);
+        DXG::Clear(0xFF000000, true, true);
+        DXG::EndFrame0();
+        DXG::EndFrame1();
+    }
+    state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_EmptyFrameGl(benchmark::State& state) {
+    if (!StartGl(state)) return;
+    EmptyFrame(state);
+    DXG::resetForTests();
+}
+BENCHMARK(BM_EmptyFrameGl)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
+
+// The present alone (the copy of the frame to the window and the buffer swap): the part of the empty frame
+// that does not depend on what the frame holds.
+void BM_PresentOnly(benchmark::State& state) {
+    if (!StartGl(state)) return;
+    for (auto _ : state) DXG::EndFrame1();
+    state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    DXG::resetForTests();
+}
+BENCHMARK(BM_PresentOnly)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
+
+// The foundation's own cost: the same frame over the recording device (no drawing at all).
+void BM_EmptyFrameRecording(benchmark::State& state) {
+    gfx::RecordingDevice* device = DXG::InitRecordingForTests();
+    if (!device) {
+        state.SkipWithError("recording device did not start");
+        return;
+    }
+    int n = 0;
+    for (auto _ : state) {
+        DXG::BeginFrame(0.001f, true, true);
+        DXG::Clear(0xFF000000, false, true);  // the recording device fills no pixels for a depth clear
+        DXG::EndFrame0();
+        DXG::EndFrame1();
+        if (++n == 1000) {  // keep the record from growing without bound
+            device->ClearRecord();
+            n = 0;
+        }
+    }
+    state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    DXG::resetForTests();
+}
+BENCHMARK(BM_EmptyFrameRecording)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
