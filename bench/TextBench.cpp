@@ -1,0 +1,98 @@
+// Text cost per frame on the OpenGL device: a full chat window (20 visible lines of 87 characters) laid out
+// and drawn every frame, against the empty frame (begin, clear, end, present) measured in the same run.
+// Run under a display (xvfb-run); the ratio is ChatWindowLayoutAndDraw / EmptyFrame.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "gfx/CTextWindow.h"
+#include "gfx/DXG.h"
+#include "platform/Window.h"
+
+namespace {
+
+void* window = nullptr;
+
+bool StartGraphics() {
+    if (window != nullptr) return true;
+    // The generated font lies in game/data beside the build's bench folder.
+    std::filesystem::path game = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "game";
+    std::error_code ignored;
+    std::filesystem::current_path(game, ignored);
+    platform::WindowSettings settings{"TextBench", "VelmViewWindow", 800, 600};
+    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) return false;
+    DXG::Setup setup;  // windowed, vsync off
+    return DXG::Init(window, &setup);
+}
+
+std::string ChatLine(int n) {
+    std::string line = "[" + std::to_string(n) + "] ";
+    while (line.size() < 87) line += char('a' + (line.size() * 7 + n) % 26);
+    return line;
+}
+
+void EmptyFrame(benchmark::State& state) {
+    if (!StartGraphics()) {
+        state.SkipWithError("no graphics");
+        return;
+    }
+    for (auto _ : state) {
+        if (!DXG::BeginFrame(0.01f, false, false)) continue;
+        DXG::Clear(0xff000000, true, true);
+        DXG::EndFrame0();
+        DXG::EndFrame1();
+    }
+}
+
+// A new line every frame scrolls the window, so all 20 visible lines are laid out again.
+void ChatWindowLayoutAndDraw(benchmark::State& state) {
+    if (!StartGraphics()) {
+        state.SkipWithError("no graphics");
+        return;
+    }
+    CTextWindow chat(50, 300, 700, 250, 100);
+    for (int i = 0; i < 100; ++i) chat.AddText(ChatLine(i));
+    int n = 100;
+    for (auto _ : state) {
+        if (!DXG::BeginFrame(0.01f, false, false)) continue;
+        DXG::Clear(0xff000000, true, true);
+        chat.AddText(ChatLine(n++));
+        chat.Draw();
+        DXG::EndFrame0();
+        DXG::EndFrame1();
+    }
+}
+
+// The same window unchanged: drawing only, the layout is kept.
+void ChatWindowDrawOnly(benchmark::State& state) {
+    if (!StartGraphics()) {
+        state.SkipWithError("no graphics");
+        return;
+    }
+    CTextWindow chat(50, 300, 700, 250, 100);
+    for (int i = 0; i < 100; ++i) chat.AddText(ChatLine(i));
+    for (auto _ : state) {
+        if (!DXG::BeginFrame(0.01f, false, false)) continue;
+        DXG::Clear(0xff000000, true, true);
+        chat.Draw();
+        DXG::EndFrame0();
+        DXG::EndFrame1();
+    }
+}
+
+}  // namespace
+
+BENCHMARK(EmptyFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ChatWindowLayoutAndDraw)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ChatWindowDrawOnly)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    DXG::Shutdown();
+    platform::DestroyAppWindow(window);
+    return 0;
+}
