@@ -169,12 +169,6 @@ TEST_F(FileGetterStreamTest, HugeSizeDoesNotOverflow) {
     EXPECT_EQ(stream.FileSize(), 2147483647);
 }
 
-TEST_F(FileGetterStreamTest, ProgressStartsAtZeroOfOne) {
-    FileGetterStream stream = Make();
-    EXPECT_EQ(stream.BytesWritten(), 0);
-    EXPECT_EQ(stream.FileSize(), 1);
-}
-
 }  // namespace
 
 // The seeds of the getter's fuzz target: a first byte that sets the piece size in which the rest arrives,
