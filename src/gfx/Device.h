@@ -309,7 +309,8 @@ public:
     // Whether a texture of the format can be created (the adapter check on the display format).
     virtual bool CheckTextureFormat(Format format, uint32_t usage) const = 0;
 
-    // Render target 0: the back buffer, or a level of a texture created with kUsageRenderTarget.
+    // Render target 0: the back buffer, or level 0 of a texture created with kUsageRenderTarget. Setting one
+    // sets a viewport covering it. Clear clears the viewport's rectangle.
     virtual std::shared_ptr<Surface> GetRenderTarget() = 0;
     virtual Result SetRenderTarget(std::shared_ptr<Surface> target) = 0;
     // Copies a render target into a same-sized, same-format system-memory surface.

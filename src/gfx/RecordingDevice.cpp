@@ -326,13 +326,16 @@ Result RecordingDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t
     Record(buf);
     if ((flags & kClearStencil) && !HasStencil(presentParameters.autoDepthStencilFormat)) return Result::InvalidCall;
     if (flags & kClearTarget) {
+        // Direct3D clears the viewport's rectangle.
         auto* s = static_cast<RecordingSurface*>(m_renderTarget.get());
         SurfaceDesc d = s->GetDesc();
         uint32_t pitch = 0;
         uint8_t* bytes = s->Bytes(&pitch);
+        uint32_t x1 = std::min(d.width, m_viewport.x + m_viewport.width);
+        uint32_t y1 = std::min(d.height, m_viewport.y + m_viewport.height);
         if (BytesPerPixel(d.format) == 4)
-            for (uint32_t y = 0; y < d.height; ++y)
-                for (uint32_t x = 0; x < d.width; ++x) memcpy(bytes + size_t(y) * pitch + x * 4, &colour, 4);
+            for (uint32_t y = m_viewport.y; y < y1; ++y)
+                for (uint32_t x = m_viewport.x; x < x1; ++x) memcpy(bytes + size_t(y) * pitch + x * 4, &colour, 4);
     }
     return Result::Ok;
 }
@@ -525,6 +528,9 @@ Result RecordingDevice::SetRenderTarget(std::shared_ptr<Surface> target) {
            ")");
     if (!target || !(target->GetDesc().usage & kUsageRenderTarget)) return Result::InvalidCall;
     m_renderTarget = std::move(target);
+    // As on Direct3D, a new render target gets a viewport covering it.
+    SurfaceDesc d = m_renderTarget->GetDesc();
+    m_viewport = {0, 0, d.width, d.height, 0.0f, 1.0f};
     return Result::Ok;
 }
 

@@ -6,8 +6,11 @@
 #include <glm/ext/matrix_transform.hpp>
 #include <glm/glm.hpp>
 
+#include <stb_image.h>
+
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "gfx/DXG.h"
 #include "gfx/GlDevice.h"
@@ -245,6 +248,48 @@ TEST_F(DeviceGl, TextureModulatesVertexColourAndRenderTargetReadsBack) {
     EXPECT_EQ(pixel(5, 60), 0x0000FFu);
     EXPECT_EQ(pixel(60, 60), 0xFFFFFFu);
     copy->UnlockRect(0);
+}
+
+TEST_F(DeviceGl, ScreenshotIsThePresentedFrameAsPng) {
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+    DXG::Clear(0xFF000000, true, true);
+    DrawScreen(gfx::PrimitiveType::TriangleFan,
+               {V(99.5f, 49.5f, 0, 0xFF00FF00), V(199.5f, 49.5f, 0, 0xFF00FF00), V(199.5f, 149.5f, 0, 0xFF00FF00),
+                V(99.5f, 149.5f, 0, 0xFF00FF00)},
+               2);
+    DXG::EndFrame0();
+    std::filesystem::create_directories("shots");
+    ASSERT_TRUE(DXG::SaveScreenshot("shots\\frame.png"));
+    DXG::EndFrame1();
+    int w = 0, h = 0, channels = 0;
+    unsigned char* pixels = stbi_load("shots/frame.png", &w, &h, &channels, 3);
+    ASSERT_NE(pixels, nullptr);
+    EXPECT_EQ(w, 800);
+    EXPECT_EQ(h, 600);
+    auto at = [&](int x, int y) {
+        const unsigned char* p = pixels + (y * w + x) * 3;
+        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    };
+    EXPECT_EQ(at(100, 50), 0x00FF00u);  // top row first, as on screen
+    EXPECT_EQ(at(199, 149), 0x00FF00u);
+    EXPECT_EQ(at(99, 50), 0u);
+    EXPECT_EQ(at(100, 150), 0u);
+    stbi_image_free(pixels);
+}
+
+TEST_F(DeviceGl, ForcedLossRunsTheRulesAndResetBringsFramesBack) {
+    static int losses;
+    losses = 0;
+    DXG::AddDeviceLostHandler([] { ++losses; });
+    ASSERT_TRUE(gfx::ForceGlCooperativeLevel(device, gfx::Result::DeviceNotReset));
+    EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));
+    EXPECT_TRUE(DXG::IsDeviceLost());
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));  // reset
+    EXPECT_EQ(losses, 1);
+    DXG::Clear(0xFF0000FF, true, true);
+    EXPECT_EQ(Frame().At(400, 300) & 0xFFFFFF, 0x0000FFu);
+    DXG::EndFrame0();
+    DXG::EndFrame1();
 }
 
 TEST_F(DeviceGl, StatisticsAndShaderVersionsGoToStatLog) {
