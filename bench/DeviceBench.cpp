@@ -15,7 +15,8 @@ void* Window() {
     static void* window = [] {
         void* w = nullptr;
         platform::WindowSettings settings{"DeviceBench", "VelmViewWindow", 800, 600};
-        if (platform::CreateAppWindow(settings, &w) != platform::CreateWindowResult::Ok) return static_cast<void*>(nullptr);
+        if (platform::CreateAppWindow(settings, &w) != platform::CreateWindowResult::Ok)
+            return static_cast<void*>(nullptr);
         platform::ShowAppWindow(w);
         return w;
     }();

@@ -17,4 +17,6 @@ Scene* MakeFirstScene() {
 
 }  // namespace
 
-int main() { return MainGame(MakeFirstScene); }
+int main() {
+    return MainGame(MakeFirstScene);
+}

@@ -11,7 +11,8 @@ namespace FrameRateOverlay {
 void Update(float seconds);
 // Draws the overlay when it exists (after the top scene).
 void Render();
-// Deletes the overlay (device loss, shutdown); the next Update makes a fresh one while the foundation is ready.
+// Deletes the overlay (device loss, shutdown); the next Update makes a fresh one while the foundation is
+// ready.
 void Release();
 bool Exists();
 // The overlay's current text: "FPS: <rate>\nFPS (last 5 avg): <average>".

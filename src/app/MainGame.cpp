@@ -32,8 +32,10 @@ public:
     void Yield(bool focused) override {
         // Linux does not let a process raise its priority again once lowered; a short sleep while the
         // window is in the background gives the processor to other programs instead.
-        if (focused) platform::YieldTimeSlice();
-        else std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (focused)
+            platform::YieldTimeSlice();
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     void PostQuit(int exitCode) override { platform::PostQuit(exitCode); }
     void KeepScreenAwake(bool awake) override { platform::KeepScreenAwake(awake); }
@@ -41,16 +43,24 @@ public:
 
 }  // namespace
 
-bool IsRunning() { return S().running; }
-void SetRunning(bool running) { S().running = running; }
-void* GetMainWindow() { return S().mainWindow; }
+bool IsRunning() {
+    return S().running;
+}
+void SetRunning(bool running) {
+    S().running = running;
+}
+void* GetMainWindow() {
+    return S().mainWindow;
+}
 
 LoopPlatform& SystemLoopPlatform() {
     static SystemPlatform platformLoop;
     return platformLoop;
 }
 
-std::string MainWindowTitle() { return "VelmView Client (written by the VelmView team)"; }
+std::string MainWindowTitle() {
+    return "VelmView Client (written by the VelmView team)";
+}
 
 bool MainWindowProc(const platform::WindowMessage& message, LoopPlatform& loopPlatform) {
     if (HandleCharMessage(message)) return true;
@@ -68,10 +78,8 @@ bool MainWindowProc(const platform::WindowMessage& message, LoopPlatform& loopPl
         S().focused = false;
         loopPlatform.KeepScreenAwake(false);
         return true;
-    case platform::WindowMessage::Paint:
-        return true;  // frames do the drawing
-    default:
-        return false;
+    case platform::WindowMessage::Paint: return true;  // frames do the drawing
+    default: return false;
     }
 }
 
@@ -98,8 +106,10 @@ int RunMainLoop(LoopPlatform& loopPlatform) {
         platform::WindowMessage message;
         if (loopPlatform.PollMessage(&message)) {
             exitCode = message.type == platform::WindowMessage::Quit ? int(message.code) : 0;
-            if (message.type == platform::WindowMessage::Quit) S().running = false;
-            else MainWindowProc(message, loopPlatform);
+            if (message.type == platform::WindowMessage::Quit)
+                S().running = false;
+            else
+                MainWindowProc(message, loopPlatform);
             continue;
         }
         if (DXG::HasFailed()) {
@@ -110,7 +120,8 @@ int RunMainLoop(LoopPlatform& loopPlatform) {
             continue;
         }
         int64_t now = loopPlatform.Counter();
-        long double elapsed = static_cast<long double>(now - lastFrameStart) / static_cast<long double>(frequency);
+        long double elapsed =
+            static_cast<long double>(now - lastFrameStart) / static_cast<long double>(frequency);
         if (elapsed > static_cast<long double>(kMinimumFrameInterval)) {
             float seconds = static_cast<float>(elapsed);
             lastFrameStart = now;
@@ -129,14 +140,9 @@ int MainGame(FirstSceneFactory makeFirstScene) {
     platform::WindowSettings settings{MainWindowTitle(), "VelmViewWindow", 800, 600};
     void* window = nullptr;
     switch (platform::CreateAppWindow(settings, &window)) {
-    case platform::CreateWindowResult::NoVideo:
-        errorLog.Write("couldn't register window class");
-        return 1;
-    case platform::CreateWindowResult::NoWindow:
-        errorLog.Write("couldn't make a window :(");
-        return 1;
-    case platform::CreateWindowResult::Ok:
-        break;
+    case platform::CreateWindowResult::NoVideo: errorLog.Write("couldn't register window class"); return 1;
+    case platform::CreateWindowResult::NoWindow: errorLog.Write("couldn't make a window :("); return 1;
+    case platform::CreateWindowResult::Ok: break;
     }
     s.mainWindow = window;
     platform::ShowAppWindow(window);
@@ -173,4 +179,6 @@ int MainGame(FirstSceneFactory makeFirstScene) {
     return exitCode;
 }
 
-void resetMainGameForTests() { S() = State(); }
+void resetMainGameForTests() {
+    S() = State();
+}

@@ -163,11 +163,8 @@ bool HandlePointerMessage(const platform::WindowMessage& message) {
         s.pointerX = int16_t(uint16_t(message.x));
         s.pointerY = int16_t(uint16_t(message.y));
         return true;
-    case platform::WindowMessage::LeftButtonDown:
-        s.clicked = true;
-        return true;
-    default:
-        return false;
+    case platform::WindowMessage::LeftButtonDown: s.clicked = true; return true;
+    default: return false;
     }
 }
 
@@ -181,7 +178,9 @@ bool GetMouseClick(int* x, int* y) {
     return S().clicked;
 }
 
-void ClearMouseClick() { S().clicked = false; }
+void ClearMouseClick() {
+    S().clicked = false;
+}
 
 void resetSceneManagerForTests() {
     State& s = S();
@@ -192,5 +191,9 @@ void resetSceneManagerForTests() {
     s = State();
 }
 
-int SceneCountForTests() { return int(S().stack.size()); }
-int PendingSceneCountForTests() { return int(S().pending.size()); }
+int SceneCountForTests() {
+    return int(S().stack.size());
+}
+int PendingSceneCountForTests() {
+    return int(S().pending.size());
+}

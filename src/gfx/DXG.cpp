@@ -63,8 +63,9 @@ bool CheckSetup(const Setup* setup, std::string* reason) {
     if (!setup->fullscreen) {
         int bits = DesktopBits();
         if (bits != 16 && bits != 32)
-            errorLog.Write("Windows desktop should be set to either 16 or 32 bit color to run in windowed mode... "
-                           "but will try it anyways...\n");
+            errorLog.Write(
+                "Windows desktop should be set to either 16 or 32 bit color to run in windowed mode... "
+                "but will try it anyways...\n");
     }
     reason->clear();
     return true;
@@ -89,8 +90,9 @@ bool ChooseDepthFormat(State& s) {
                 return true;
             }
         s.setup.stencil = 0;
-        errorLog.Write("Warning: Couldn't find compatible stencil buffer format... reverting to plain depth buffer "
-                       "formats.\n");
+        errorLog.Write(
+            "Warning: Couldn't find compatible stencil buffer format... reverting to plain depth buffer "
+            "formats.\n");
     }
     for (gfx::Format f : {gfx::fmt::D32, gfx::fmt::D24X8, gfx::fmt::D24S8, gfx::fmt::D16})
         if (s.driver->CheckDepthStencilMatch(s.setup.adapter, s.displayFormat, f)) {
@@ -129,9 +131,12 @@ bool CreateTheDevice(State& s, void* window) {
         return true;
     }
     errorLog.Write("bad.\nFailed to create D3D device:\n");
-    if (r == gfx::Result::InvalidCall) errorLog.Write("  -bad parameters\n");
-    else if (r == gfx::Result::NotAvailable) errorLog.Write("  -device doesn't support requested features\n");
-    else if (r == gfx::Result::OutOfVideoMemory) errorLog.Write("  -device doesn't have enough video memory free\n");
+    if (r == gfx::Result::InvalidCall)
+        errorLog.Write("  -bad parameters\n");
+    else if (r == gfx::Result::NotAvailable)
+        errorLog.Write("  -device doesn't support requested features\n");
+    else if (r == gfx::Result::OutOfVideoMemory)
+        errorLog.Write("  -device doesn't have enough video memory free\n");
     return false;
 }
 
@@ -191,7 +196,8 @@ bool Init(void* window, const Setup* setup) {
     uint64_t freeNow = s.device->GetAvailableTextureMem();
     uint64_t buffers = s.setup.tripleBuffer ? 3 : 2;
     uint64_t bytesPerPixel = s.setup.colour32 ? 4 : 2;
-    s.initialTotal = freeNow + (((buffers * bytesPerPixel * s.setup.height * s.setup.width) >> 10) + 512) * 1024;
+    s.initialTotal =
+        freeNow + (((buffers * bytesPerPixel * s.setup.height * s.setup.width) >> 10) + 512) * 1024;
     s.minFree = freeNow;
 
     s.failed = false;
@@ -201,7 +207,8 @@ bool Init(void* window, const Setup* setup) {
 
     statLog.Write("Exact Vertex Shader version: " + s.device->GetVertexShaderProfile() + "\n");
     statLog.Write("Exact Pixel Shader version: " + s.device->GetPixelShaderProfile() + "\n");
-    statLog.Write("Initial free texture memory(vid mem + agp mem): " + std::to_string(freeNow >> 20) + "MB.\n");
+    statLog.Write("Initial free texture memory(vid mem + agp mem): " + std::to_string(freeNow >> 20) +
+                  "MB.\n");
     return true;
 }
 
@@ -212,13 +219,14 @@ void Shutdown() {
     s.driver.reset();
     if (s.initialTotal != 0) {
         uint64_t used = s.initialTotal >= s.minFree ? s.initialTotal - s.minFree : 0;
-        statLog.Write("Approximate max video memory used: " + std::to_string(uint32_t(used >> 20)) + "MB\n\n");
+        statLog.Write("Approximate max video memory used: " + std::to_string(uint32_t(used >> 20)) +
+                      "MB\n\n");
     }
     if (s.frames != 0) {
         unsigned wholeSeconds = unsigned(s.seconds + 0.5);
         unsigned rate = unsigned(double(s.frames) / s.seconds + 0.5);
-        statLog.Write("Average framerate (over " + std::to_string(wholeSeconds) + " seconds): " +
-                      std::to_string(rate) + " frames/second\n\n");
+        statLog.Write("Average framerate (over " + std::to_string(wholeSeconds) +
+                      " seconds): " + std::to_string(rate) + " frames/second\n\n");
     }
     // Each run's statistics are written once; a later Init starts its own.
     s.initialTotal = s.minFree = 0;
@@ -229,20 +237,29 @@ void Shutdown() {
     s.ready = false;
 }
 
-bool IsReady() { return S().ready; }
-bool HasFailed() { return S().failed; }
-bool IsDeviceLost() { return S().deviceLost; }
+bool IsReady() {
+    return S().ready;
+}
+bool HasFailed() {
+    return S().failed;
+}
+bool IsDeviceLost() {
+    return S().deviceLost;
+}
 
 gfx::Device* GetDevice() {
     State& s = S();
-    if (!s.ready) ReportMisuse("Error: DXG::GetDevice used when graphics foundation is not initialized.\n", kCallMadeFrom);
+    if (!s.ready)
+        ReportMisuse("Error: DXG::GetDevice used when graphics foundation is not initialized.\n",
+                     kCallMadeFrom);
     return s.device.get();
 }
 
 bool BeginFrame(float seconds, bool countFrame, bool tryReset) {
     State& s = S();
     if (!s.ready) {
-        ReportMisuse("Error: DXG::BeginFrame used when graphics foundation is not initialized.\n", kCallMadeFrom);
+        ReportMisuse("Error: DXG::BeginFrame used when graphics foundation is not initialized.\n",
+                     kCallMadeFrom);
         return false;
     }
     if (s.inFrame) {
@@ -289,7 +306,8 @@ bool BeginFrame(float seconds, bool countFrame, bool tryReset) {
 void EndFrame0() {
     State& s = S();
     if (!s.ready)
-        ReportMisuse("Error: DXG::EndFrame0 used when graphics foundation is not initialized.\n", kCallMadeFrom);
+        ReportMisuse("Error: DXG::EndFrame0 used when graphics foundation is not initialized.\n",
+                     kCallMadeFrom);
     if (s.inFrame) {
         s.device->EndScene();
         s.inFrame = false;
@@ -301,7 +319,8 @@ void EndFrame0() {
 void EndFrame1() {
     State& s = S();
     if (!s.ready) {
-        ReportMisuse("Error: DXG::EndFrame1 used when graphics foundation is not initialized.\n", kCallMadeFrom);
+        ReportMisuse("Error: DXG::EndFrame1 used when graphics foundation is not initialized.\n",
+                     kCallMadeFrom);
         return;
     }
     s.device->Present();
@@ -362,8 +381,12 @@ void AddDeviceLostHandler(DeviceLostHandler handler) {
     if (handler) S().handlers.push_back(handler);
 }
 
-void Lock() { S().lock.lock(); }
-void Unlock() { S().lock.unlock(); }
+void Lock() {
+    S().lock.lock();
+}
+void Unlock() {
+    S().lock.unlock();
+}
 
 uint64_t SampleFreeTextureMemory() {
     State& s = S();
@@ -373,16 +396,24 @@ uint64_t SampleFreeTextureMemory() {
     return freeNow;
 }
 
-const Setup& GetSetup() { return S().setup; }
-gfx::Format GetDisplayFormat() { return S().displayFormat; }
-gfx::Format GetDepthFormat() { return S().depthFormat; }
+const Setup& GetSetup() {
+    return S().setup;
+}
+gfx::Format GetDisplayFormat() {
+    return S().displayFormat;
+}
+gfx::Format GetDepthFormat() {
+    return S().depthFormat;
+}
 
 bool CheckTextureFormat(gfx::Format format) {
     State& s = S();
     return s.driver && s.driver->CheckTextureFormat(s.setup.adapter, s.displayFormat, format);
 }
 
-void SetDriver(std::shared_ptr<gfx::Driver> driver) { S().installedDriver = std::move(driver); }
+void SetDriver(std::shared_ptr<gfx::Driver> driver) {
+    S().installedDriver = std::move(driver);
+}
 
 gfx::Driver* GetDriver() {
     State& s = S();

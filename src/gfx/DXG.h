@@ -11,16 +11,16 @@ namespace DXG {
 
 // What the caller asks of the device (copied by Init; flags are 0 or 1).
 struct Setup {
-    uint32_t adapter = 0;                 // adapter ordinal for every query and the device
-    uint8_t fullscreen = 0;               // full-screen exclusive mode; 0 = windowed
-    uint8_t colour32 = 1;                 // 32-bit display format (windowed: replaced by the desktop's depth)
-    uint32_t width = 800;                 // back buffer, pixels
+    uint32_t adapter = 0;    // adapter ordinal for every query and the device
+    uint8_t fullscreen = 0;  // full-screen exclusive mode; 0 = windowed
+    uint8_t colour32 = 1;    // 32-bit display format (windowed: replaced by the desktop's depth)
+    uint32_t width = 800;    // back buffer, pixels
     uint32_t height = 600;
-    uint8_t tripleBuffer = 0;             // two back buffers instead of one
-    uint8_t hardwareVertexProcessing = 1; // from the system probe's transform-and-lighting check
-    uint8_t multithreaded = 1;            // thread-safe device
-    uint8_t vsync = 0;                    // present once per vertical retrace
-    uint8_t stencil = 0;                  // depth buffer with stencil bits wanted
+    uint8_t tripleBuffer = 0;              // two back buffers instead of one
+    uint8_t hardwareVertexProcessing = 1;  // from the system probe's transform-and-lighting check
+    uint8_t multithreaded = 1;             // thread-safe device
+    uint8_t vsync = 0;                     // present once per vertical retrace
+    uint8_t stencil = 0;                   // depth buffer with stencil bits wanted
 };
 
 using DeviceLostHandler = void (*)();

@@ -30,20 +30,16 @@ uint32_t BytesPerPixel(Format f) {
     case fmt::A8B8G8R8:
     case fmt::X8B8G8R8:
     case fmt::A2R10G10B10:
-    case fmt::A2B10G10R10:
-        return 4;
+    case fmt::A2B10G10R10: return 4;
     case fmt::R5G6B5:
     case fmt::X1R5G5B5:
     case fmt::A1R5G5B5:
     case fmt::A4R4G4B4:
     case fmt::X4R4G4B4:
-    case fmt::A8L8:
-        return 2;
+    case fmt::A8L8: return 2;
     case fmt::A8:
-    case fmt::L8:
-        return 1;
-    default:
-        return 0;
+    case fmt::L8: return 1;
+    default: return 0;
     }
 }
 

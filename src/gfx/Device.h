@@ -12,23 +12,26 @@ namespace gfx {
 // Results of device operations (the Direct3D outcomes the program tells apart).
 enum class Result {
     Ok,
-    Fail,                 // any other failure
-    InvalidCall,          // bad parameters
-    NotAvailable,         // the device does not support the request
+    Fail,          // any other failure
+    InvalidCall,   // bad parameters
+    NotAvailable,  // the device does not support the request
     OutOfVideoMemory,
-    OutOfMemory,          // system memory
-    InvalidData,          // a file or buffer with invalid contents
-    DeviceLost,           // lost, cannot be reset yet
-    DeviceNotReset,       // lost, may be reset now
+    OutOfMemory,     // system memory
+    InvalidData,     // a file or buffer with invalid contents
+    DeviceLost,      // lost, cannot be reset yet
+    DeviceNotReset,  // lost, may be reset now
     DriverInternalError,
 };
-inline bool Succeeded(Result r) { return r == Result::Ok; }
+inline bool Succeeded(Result r) {
+    return r == Result::Ok;
+}
 const char* ResultName(Result r);
 
 // Surface and texture formats by their Direct3D code numbers.
 using Format = uint32_t;
 constexpr uint32_t MakeFourCC(char a, char b, char c, char d) {
-    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
+    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 |
+           uint32_t(uint8_t(d)) << 24;
 }
 namespace fmt {
 constexpr Format Unknown = 0;
@@ -132,37 +135,69 @@ static_assert(sizeof(WorldVertex) == 36);
 
 // Render states by their Direct3D numbers; values are the Direct3D values below.
 enum class RenderState : uint32_t {
-    ZEnable = 7,           // 0 off, 1 on
-    FillMode = 8,          // FillMode
-    ShadeMode = 9,         // ShadeMode
-    ZWriteEnable = 14,     // 0/1
-    AlphaTestEnable = 15,  // 0/1
-    SrcBlend = 19,         // Blend
-    DestBlend = 20,        // Blend
-    CullMode = 22,         // Cull
-    ZFunc = 23,            // Cmp
-    AlphaRef = 24,         // 0..255
-    AlphaFunc = 25,        // Cmp
-    AlphaBlendEnable = 27, // 0/1
-    StencilEnable = 52,    // 0/1
-    Clipping = 136,        // 0/1
-    Lighting = 137,        // 0/1
+    ZEnable = 7,            // 0 off, 1 on
+    FillMode = 8,           // FillMode
+    ShadeMode = 9,          // ShadeMode
+    ZWriteEnable = 14,      // 0/1
+    AlphaTestEnable = 15,   // 0/1
+    SrcBlend = 19,          // Blend
+    DestBlend = 20,         // Blend
+    CullMode = 22,          // Cull
+    ZFunc = 23,             // Cmp
+    AlphaRef = 24,          // 0..255
+    AlphaFunc = 25,         // Cmp
+    AlphaBlendEnable = 27,  // 0/1
+    StencilEnable = 52,     // 0/1
+    Clipping = 136,         // 0/1
+    Lighting = 137,         // 0/1
 };
-namespace cull { constexpr uint32_t None = 1, CW = 2, CCW = 3; }
-namespace cmp { constexpr uint32_t Never = 1, Less = 2, Equal = 3, LessEqual = 4, Greater = 5, NotEqual = 6, GreaterEqual = 7, Always = 8; }
-namespace blend { constexpr uint32_t Zero = 1, One = 2, SrcColor = 3, InvSrcColor = 4, SrcAlpha = 5, InvSrcAlpha = 6; }
-namespace fill { constexpr uint32_t Point = 1, Wireframe = 2, Solid = 3; }
-namespace shade { constexpr uint32_t Flat = 1, Gouraud = 2; }
+namespace cull {
+constexpr uint32_t None = 1, CW = 2, CCW = 3;
+}
+namespace cmp {
+constexpr uint32_t Never = 1, Less = 2, Equal = 3, LessEqual = 4, Greater = 5, NotEqual = 6, GreaterEqual = 7,
+                   Always = 8;
+}
+namespace blend {
+constexpr uint32_t Zero = 1, One = 2, SrcColor = 3, InvSrcColor = 4, SrcAlpha = 5, InvSrcAlpha = 6;
+}
+namespace fill {
+constexpr uint32_t Point = 1, Wireframe = 2, Solid = 3;
+}
+namespace shade {
+constexpr uint32_t Flat = 1, Gouraud = 2;
+}
 
 // Texture stage states (stages 0-7) by their Direct3D numbers.
-enum class StageState : uint32_t { ColorOp = 1, ColorArg1 = 2, ColorArg2 = 3, AlphaOp = 4, AlphaArg1 = 5, AlphaArg2 = 6 };
-namespace top { constexpr uint32_t Disable = 1, SelectArg1 = 2, SelectArg2 = 3, Modulate = 4; }
-namespace targ { constexpr uint32_t Diffuse = 0, Current = 1, Texture = 2; }
+enum class StageState : uint32_t {
+    ColorOp = 1,
+    ColorArg1 = 2,
+    ColorArg2 = 3,
+    AlphaOp = 4,
+    AlphaArg1 = 5,
+    AlphaArg2 = 6
+};
+namespace top {
+constexpr uint32_t Disable = 1, SelectArg1 = 2, SelectArg2 = 3, Modulate = 4;
+}
+namespace targ {
+constexpr uint32_t Diffuse = 0, Current = 1, Texture = 2;
+}
 
 // Sampler states (samplers 0-15) by their Direct3D numbers.
-enum class SamplerState : uint32_t { AddressU = 1, AddressV = 2, MagFilter = 5, MinFilter = 6, MipFilter = 7 };
-namespace filter { constexpr uint32_t None = 0, Point = 1, Linear = 2; }
-namespace address { constexpr uint32_t Wrap = 1, Mirror = 2, Clamp = 3; }
+enum class SamplerState : uint32_t {
+    AddressU = 1,
+    AddressV = 2,
+    MagFilter = 5,
+    MinFilter = 6,
+    MipFilter = 7
+};
+namespace filter {
+constexpr uint32_t None = 0, Point = 1, Linear = 2;
+}
+namespace address {
+constexpr uint32_t Wrap = 1, Mirror = 2, Clamp = 3;
+}
 
 enum class TransformType : uint32_t { View = 2, Projection = 3, World = 256 };
 
@@ -193,8 +228,8 @@ struct Material {
 };
 
 struct LockedRect {
-    int32_t pitch = 0;      // bytes from one row (or row of 4 x 4 blocks) to the next
-    void* bits = nullptr;   // row 0 is the top row
+    int32_t pitch = 0;     // bytes from one row (or row of 4 x 4 blocks) to the next
+    void* bits = nullptr;  // row 0 is the top row
 };
 
 struct SurfaceDesc {
@@ -248,8 +283,8 @@ struct PresentParameters {
     bool windowed = true;
     bool enableAutoDepthStencil = true;
     Format autoDepthStencilFormat = fmt::D24X8;
-    bool vsync = false;          // present once per vertical retrace; false = immediately
-    void* window = nullptr;      // the device window (an SDL_Window* for GlDevice)
+    bool vsync = false;      // present once per vertical retrace; false = immediately
+    void* window = nullptr;  // the device window (an SDL_Window* for GlDevice)
 };
 
 // Image read back from a render target: ARGB pixels, top row first.
@@ -302,8 +337,8 @@ public:
     virtual Result DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices,
                                    uint32_t stride) = 0;
 
-    virtual Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
-                                 Pool pool, std::shared_ptr<Texture>* out) = 0;
+    virtual Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                 Format format, Pool pool, std::shared_ptr<Texture>* out) = 0;
     virtual Result CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
                                       std::shared_ptr<VertexBuffer>* out) = 0;
     // Whether a texture of the format can be created (the adapter check on the display format).
@@ -333,7 +368,8 @@ class Driver {
 public:
     virtual ~Driver() = default;
     // Whether display and back-buffer format can be used on the adapter.
-    virtual bool CheckDeviceType(uint32_t adapter, Format displayFormat, Format backBufferFormat, bool windowed) = 0;
+    virtual bool CheckDeviceType(uint32_t adapter, Format displayFormat, Format backBufferFormat,
+                                 bool windowed) = 0;
     virtual bool CheckDepthStencilMatch(uint32_t adapter, Format displayFormat, Format depthFormat) = 0;
     virtual bool CheckTextureFormat(uint32_t adapter, Format displayFormat, Format textureFormat) = 0;
     virtual Result CreateDevice(uint32_t adapter, void* focusWindow, uint32_t createFlags,

@@ -1,7 +1,6 @@
 // Screen and world points through the device's viewport and its projection, view and world transforms,
 // in Direct3D's left-handed, depth 0..1 conventions.
 #include <cstring>
-
 #include <glm/glm.hpp>
 
 #include "gfx/DXG.h"
@@ -19,14 +18,16 @@ glm::mat4 ToGlm(const gfx::Matrix& m) {
 }
 
 glm::mat4 WorldViewProjection(gfx::Device* d) {
-    return ToGlm(d->GetTransform(gfx::TransformType::Projection)) * ToGlm(d->GetTransform(gfx::TransformType::View)) *
+    return ToGlm(d->GetTransform(gfx::TransformType::Projection)) *
+           ToGlm(d->GetTransform(gfx::TransformType::View)) *
            ToGlm(d->GetTransform(gfx::TransformType::World));
 }
 
 gfx::Device* DeviceOrReport(const char* operation) {
     if (!IsReady()) {
-        ReportMisuse(std::string("Error: ") + operation + " used when graphics foundation is not initialized.\n",
-                     kCallMadeFrom);
+        ReportMisuse(
+            std::string("Error: ") + operation + " used when graphics foundation is not initialized.\n",
+            kCallMadeFrom);
         return nullptr;
     }
     return GetDevice();

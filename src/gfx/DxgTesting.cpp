@@ -8,7 +8,8 @@ void* StandInWindowForTests() {
     return &standIn;
 }
 
-gfx::RecordingDevice* InitRecordingForTests(const Setup* setup, std::shared_ptr<gfx::RecordingDriver>* driverOut) {
+gfx::RecordingDevice* InitRecordingForTests(const Setup* setup,
+                                            std::shared_ptr<gfx::RecordingDriver>* driverOut) {
     resetForTests();
     auto driver = std::make_shared<gfx::RecordingDriver>();
     if (driverOut) *driverOut = driver;

@@ -35,26 +35,18 @@ struct GlFormat {
 bool MapFormat(Format f, GlFormat* out) {
     GlFormat g;
     switch (f) {
-    case fmt::A8R8G8B8:
-        g = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE};
-        break;
+    case fmt::A8R8G8B8: g = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE}; break;
     case fmt::X8R8G8B8:
         g = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE};
         g.swizzle[3] = GL_ONE;
         break;
-    case fmt::R5G6B5:
-        g = {GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
-        break;
+    case fmt::R5G6B5: g = {GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5}; break;
     case fmt::X1R5G5B5:
         g = {GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV};
         g.swizzle[3] = GL_ONE;
         break;
-    case fmt::A1R5G5B5:
-        g = {GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV};
-        break;
-    case fmt::A4R4G4B4:
-        g = {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
-        break;
+    case fmt::A1R5G5B5: g = {GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV}; break;
+    case fmt::A4R4G4B4: g = {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV}; break;
     case fmt::A8:
         g = {GL_R8, GL_RED, GL_UNSIGNED_BYTE};
         g.swizzle[0] = g.swizzle[1] = g.swizzle[2] = GL_ZERO;
@@ -65,25 +57,20 @@ bool MapFormat(Format f, GlFormat* out) {
         g.swizzle[1] = g.swizzle[2] = GL_RED;
         g.swizzle[3] = GL_ONE;
         break;
-    case fmt::DXT1:
-        g = {GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 0, 0, true};
-        break;
+    case fmt::DXT1: g = {GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 0, 0, true}; break;
     case fmt::DXT2:
-    case fmt::DXT3:
-        g = {GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, 0, 0, true};
-        break;
+    case fmt::DXT3: g = {GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, 0, 0, true}; break;
     case fmt::DXT4:
-    case fmt::DXT5:
-        g = {GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, 0, 0, true};
-        break;
-    default:
-        return false;
+    case fmt::DXT5: g = {GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, 0, 0, true}; break;
+    default: return false;
     }
     *out = g;
     return true;
 }
 
-bool ContextCurrent() { return SDL_GL_GetCurrentContext() != nullptr; }
+bool ContextCurrent() {
+    return SDL_GL_GetCurrentContext() != nullptr;
+}
 
 bool FormatUsable(Format f) {
     GlFormat g;
@@ -98,7 +85,8 @@ class GlTexture;
 
 class GlSurface : public Surface {
 public:
-    GlSurface(std::shared_ptr<GlTexture> texture, uint32_t level) : m_texture(std::move(texture)), m_level(level) {}
+    GlSurface(std::shared_ptr<GlTexture> texture, uint32_t level)
+        : m_texture(std::move(texture)), m_level(level) {}
     GlSurface(uint32_t width, uint32_t height, Format format) {
         m_desc = {format, kUsageRenderTarget, Pool::Default, width, height};
     }
@@ -116,8 +104,8 @@ private:
 
 class GlTexture : public Texture, public std::enable_shared_from_this<GlTexture> {
 public:
-    GlTexture(Token token, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
-              const GlFormat& gl)
+    GlTexture(Token token, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
+              Pool pool, const GlFormat& gl)
         : m_token(std::move(token)), m_gl(gl) {
         for (uint32_t i = 0; i < levels; ++i) {
             Level l;
@@ -183,7 +171,8 @@ public:
             glGenFramebuffers(1, &m_fbo);
             glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
             glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_id, 0);
-            if (depthBuffer) glFramebufferRenderbuffer(GL_FRAMEBUFFER, depthAttachment, GL_RENDERBUFFER, depthBuffer);
+            if (depthBuffer)
+                glFramebufferRenderbuffer(GL_FRAMEBUFFER, depthAttachment, GL_RENDERBUFFER, depthBuffer);
         }
         return m_fbo;
     }
@@ -215,11 +204,15 @@ private:
     GLuint m_fbo = 0;
 };
 
-SurfaceDesc GlSurface::GetDesc() const { return m_texture ? m_texture->GetLevelDesc(m_level) : m_desc; }
+SurfaceDesc GlSurface::GetDesc() const {
+    return m_texture ? m_texture->GetLevelDesc(m_level) : m_desc;
+}
 Result GlSurface::LockRect(LockedRect* out, uint32_t flags) {
     return m_texture ? m_texture->LockRect(m_level, out, flags) : Result::InvalidCall;
 }
-Result GlSurface::UnlockRect() { return m_texture ? m_texture->UnlockRect(m_level) : Result::InvalidCall; }
+Result GlSurface::UnlockRect() {
+    return m_texture ? m_texture->UnlockRect(m_level) : Result::InvalidCall;
+}
 
 class GlVertexBuffer : public VertexBuffer {
 public:
@@ -390,9 +383,18 @@ GLenum PrimitiveMode(PrimitiveType t) {
 
 bool DepthFormatOf(Format f, GLenum* internal, GLenum* attachment) {
     switch (f) {
-    case fmt::D16: *internal = GL_DEPTH_COMPONENT16; *attachment = GL_DEPTH_ATTACHMENT; return true;
-    case fmt::D24X8: *internal = GL_DEPTH_COMPONENT24; *attachment = GL_DEPTH_ATTACHMENT; return true;
-    case fmt::D24S8: *internal = GL_DEPTH24_STENCIL8; *attachment = GL_DEPTH_STENCIL_ATTACHMENT; return true;
+    case fmt::D16:
+        *internal = GL_DEPTH_COMPONENT16;
+        *attachment = GL_DEPTH_ATTACHMENT;
+        return true;
+    case fmt::D24X8:
+        *internal = GL_DEPTH_COMPONENT24;
+        *attachment = GL_DEPTH_ATTACHMENT;
+        return true;
+    case fmt::D24S8:
+        *internal = GL_DEPTH24_STENCIL8;
+        *attachment = GL_DEPTH_STENCIL_ATTACHMENT;
+        return true;
     default: return false;
     }
 }
@@ -492,7 +494,8 @@ public:
 
     Result Reset(const PresentParameters& params) override {
         if (m_forcedLevel == Result::DeviceLost) return Result::DeviceLost;
-        if (params.backBufferWidth != m_params.backBufferWidth || params.backBufferHeight != m_params.backBufferHeight ||
+        if (params.backBufferWidth != m_params.backBufferWidth ||
+            params.backBufferHeight != m_params.backBufferHeight ||
             params.autoDepthStencilFormat != m_params.autoDepthStencilFormat) {
             m_params = params;
             std::string error;
@@ -536,7 +539,8 @@ public:
     }
 
     Result Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override {
-        if ((flags & kClearStencil) && !HasStencil(m_params.autoDepthStencilFormat)) return Result::InvalidCall;
+        if ((flags & kClearStencil) && !HasStencil(m_params.autoDepthStencilFormat))
+            return Result::InvalidCall;
         GLbitfield mask = 0;
         if (flags & kClearTarget) {
             glClearColor(float((colour >> 16) & 0xFF) / 255.0f, float((colour >> 8) & 0xFF) / 255.0f,
@@ -556,7 +560,8 @@ public:
         }
         // Direct3D clears the viewport's rectangle.
         glEnable(GL_SCISSOR_TEST);
-        glScissor(GLint(m_viewport.x), GLint(m_viewport.y), GLsizei(m_viewport.width), GLsizei(m_viewport.height));
+        glScissor(GLint(m_viewport.x), GLint(m_viewport.y), GLsizei(m_viewport.width),
+                  GLsizei(m_viewport.height));
         glClear(mask);
         glDisable(GL_SCISSOR_TEST);
         return Result::Ok;
@@ -645,8 +650,8 @@ public:
         return Result::Ok;
     }
 
-    Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
-                         std::shared_ptr<Texture>* out) override {
+    Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
+                         Pool pool, std::shared_ptr<Texture>* out) override {
         if (!out) return Result::InvalidCall;
         out->reset();
         GLint maxSize = 0;
@@ -696,7 +701,8 @@ public:
         // As on Direct3D, a new render target gets a viewport covering it.
         m_viewport = {0, 0, d.width, d.height, 0.0f, 1.0f};
         BindRenderTarget();
-        return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE ? Result::Ok : Result::Fail;
+        return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE ? Result::Ok
+                                                                                   : Result::Fail;
     }
 
     Result GetRenderTargetData(Surface* renderTarget, Surface* destination) override {
@@ -704,8 +710,8 @@ public:
         auto* target = dynamic_cast<GlSurface*>(destination);
         if (!source || !target || !target->texture()) return Result::InvalidCall;
         SurfaceDesc s = source->GetDesc(), d = target->GetDesc();
-        if (s.width != d.width || s.height != d.height || BytesPerPixel(d.format) != 4 || d.pool != Pool::SystemMem ||
-            !(s.usage & kUsageRenderTarget))
+        if (s.width != d.width || s.height != d.height || BytesPerPixel(d.format) != 4 ||
+            d.pool != Pool::SystemMem || !(s.usage & kUsageRenderTarget))
             return Result::InvalidCall;
         GLuint fbo = FramebufferOf(source);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
@@ -726,7 +732,8 @@ public:
         out->pixels.assign(size_t(d.width) * d.height, 0);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, FramebufferOf(static_cast<GlSurface*>(m_renderTarget.get())));
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glReadPixels(0, 0, GLsizei(d.width), GLsizei(d.height), GL_BGRA, GL_UNSIGNED_BYTE, out->pixels.data());
+        glReadPixels(0, 0, GLsizei(d.width), GLsizei(d.height), GL_BGRA, GL_UNSIGNED_BYTE,
+                     out->pixels.data());
         BindRenderTarget();
         return true;
     }
@@ -800,19 +807,22 @@ private:
 
     void ApplyStates() {
         auto rs = [this](RenderState s) { return GetRenderState(s); };
-        glViewport(GLint(m_viewport.x), GLint(m_viewport.y), GLsizei(m_viewport.width), GLsizei(m_viewport.height));
+        glViewport(GLint(m_viewport.x), GLint(m_viewport.y), GLsizei(m_viewport.width),
+                   GLsizei(m_viewport.height));
         glDepthRange(m_viewport.minZ, m_viewport.maxZ);
-        if (rs(RenderState::ZEnable)) glEnable(GL_DEPTH_TEST);
-        else glDisable(GL_DEPTH_TEST);
+        if (rs(RenderState::ZEnable))
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
         glDepthMask(rs(RenderState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
         glDepthFunc(CompareFunc(rs(RenderState::ZFunc)));
-        if (rs(RenderState::AlphaBlendEnable)) glEnable(GL_BLEND);
-        else glDisable(GL_BLEND);
+        if (rs(RenderState::AlphaBlendEnable))
+            glEnable(GL_BLEND);
+        else
+            glDisable(GL_BLEND);
         glBlendFunc(BlendFactor(rs(RenderState::SrcBlend)), BlendFactor(rs(RenderState::DestBlend)));
         switch (rs(RenderState::CullMode)) {
-        case cull::None:
-            glDisable(GL_CULL_FACE);
-            break;
+        case cull::None: glDisable(GL_CULL_FACE); break;
         case cull::CW:
             glEnable(GL_CULL_FACE);
             glFrontFace(GL_CCW);
@@ -830,7 +840,8 @@ private:
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 
         auto* texture = static_cast<GlTexture*>(m_textures[0].get());
-        bool hasTexture = texture && texture->id() && GetTextureStageState(0, StageState::ColorOp) != top::Disable;
+        bool hasTexture =
+            texture && texture->id() && GetTextureStageState(0, StageState::ColorOp) != top::Disable;
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, hasTexture ? texture->id() : 0);
         glUniform1i(m_uHasTexture, hasTexture);
@@ -843,13 +854,17 @@ private:
         uint32_t mip = GetSamplerState(0, SamplerState::MipFilter);
         bool minLinear = GetSamplerState(0, SamplerState::MinFilter) == filter::Linear;
         GLint minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
-        if (mip == filter::Point) minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        if (mip == filter::Point)
+            minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
         if (mip == filter::Linear) minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
         glSamplerParameteri(m_sampler, GL_TEXTURE_MIN_FILTER, minFilter);
-        glSamplerParameteri(m_sampler, GL_TEXTURE_MAG_FILTER,
-                            GetSamplerState(0, SamplerState::MagFilter) == filter::Linear ? GL_LINEAR : GL_NEAREST);
+        glSamplerParameteri(
+            m_sampler, GL_TEXTURE_MAG_FILTER,
+            GetSamplerState(0, SamplerState::MagFilter) == filter::Linear ? GL_LINEAR : GL_NEAREST);
         auto wrap = [](uint32_t a) {
-            return a == address::Clamp ? GL_CLAMP_TO_EDGE : a == address::Mirror ? GL_MIRRORED_REPEAT : GL_REPEAT;
+            return a == address::Clamp    ? GL_CLAMP_TO_EDGE
+                   : a == address::Mirror ? GL_MIRRORED_REPEAT
+                                          : GL_REPEAT;
         };
         glSamplerParameteri(m_sampler, GL_TEXTURE_WRAP_S, wrap(GetSamplerState(0, SamplerState::AddressU)));
         glSamplerParameteri(m_sampler, GL_TEXTURE_WRAP_T, wrap(GetSamplerState(0, SamplerState::AddressV)));
@@ -931,9 +946,11 @@ public:
     bool started() const { return m_videoStarted; }
 
     bool CheckDeviceType(uint32_t adapter, Format displayFormat, Format backBufferFormat, bool) override {
-        // Frames are drawn in 8 bits per channel whatever the display; the 10-bit display format is not offered.
+        // Frames are drawn in 8 bits per channel whatever the display; the 10-bit display format is not
+        // offered.
         return adapter == 0 && displayFormat == backBufferFormat &&
-               (displayFormat == fmt::X8R8G8B8 || displayFormat == fmt::R5G6B5 || displayFormat == fmt::X1R5G5B5);
+               (displayFormat == fmt::X8R8G8B8 || displayFormat == fmt::R5G6B5 ||
+                displayFormat == fmt::X1R5G5B5);
     }
     bool CheckDepthStencilMatch(uint32_t adapter, Format, Format depthFormat) override {
         GLenum internal = 0, attachment = 0;
@@ -947,7 +964,8 @@ public:
                         std::unique_ptr<Device>* out) override {
         if (!params || !out || !focusWindow || adapter != 0) return Result::InvalidCall;
         GLenum internal = 0, attachment = 0;
-        if (!DepthFormatOf(params->autoDepthStencilFormat, &internal, &attachment)) return Result::InvalidCall;
+        if (!DepthFormatOf(params->autoDepthStencilFormat, &internal, &attachment))
+            return Result::InvalidCall;
         auto* window = static_cast<SDL_Window*>(params->window ? params->window : focusWindow);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -992,7 +1010,9 @@ int GlDesktopBitsPerPixel() {
     return bits == 24 && SDL_BYTESPERPIXEL(mode.format) == 4 ? 32 : bits;
 }
 
-const std::string& GlLastContextError() { return lastContextError; }
+const std::string& GlLastContextError() {
+    return lastContextError;
+}
 
 bool ForceGlCooperativeLevel(Device* device, Result level) {
     auto* gl = dynamic_cast<GlDevice*>(device);

@@ -38,12 +38,15 @@ GraphicsProbe ProbeOpenGl() {
 }  // namespace
 
 bool IsSoftwareRenderer(const std::string& renderer) {
-    for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SwiftShader", "lavapipe"})
+    for (const char* name :
+         {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SwiftShader", "lavapipe"})
         if (renderer.find(name) != std::string::npos) return true;
     return false;
 }
 
-void SetGraphicsProbeForTests(GraphicsProbeFunction probe) { testProbe = probe; }
+void SetGraphicsProbeForTests(GraphicsProbeFunction probe) {
+    testProbe = probe;
+}
 
 bool CheckGraphicsSupport(uint8_t* hardwareTnL, std::string* warning) {
     ReportSystemInfo();
@@ -51,10 +54,11 @@ bool CheckGraphicsSupport(uint8_t* hardwareTnL, std::string* warning) {
     if (!probe.available) {
         errorLog.Write("Failed to create Direct3D9 object\n");
         if (warning)
-            *warning += "OpenGL 3.3 or greater is required to run this program.\n"
-                        "Older versions of OpenGL (including OpenGL 3.2) will not work.\n"
-                        "Please install the current graphics driver for your card from its vendor "
-                        "(for Mesa: https://docs.mesa3d.org/download.html).\n\n";
+            *warning +=
+                "OpenGL 3.3 or greater is required to run this program.\n"
+                "Older versions of OpenGL (including OpenGL 3.2) will not work.\n"
+                "Please install the current graphics driver for your card from its vendor "
+                "(for Mesa: https://docs.mesa3d.org/download.html).\n\n";
         return true;
     }
     statLog.Write("Video card: " + probe.renderer + "\n");

@@ -11,8 +11,8 @@ bool CheckGraphicsSupport(uint8_t* hardwareTnL, std::string* warning);
 
 // What a look at the graphics layer found.
 struct GraphicsProbe {
-    bool available = false;    // an OpenGL 3.3 core context could be made
-    std::string renderer;      // the renderer's description (GL_RENDERER)
+    bool available = false;  // an OpenGL 3.3 core context could be made
+    std::string renderer;    // the renderer's description (GL_RENDERER)
     bool capabilitiesRead = false;
     bool hardwareTnL = false;  // false for renderers that run on the processor
 };

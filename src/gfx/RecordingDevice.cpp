@@ -46,8 +46,8 @@ private:
 
 class RecordingTexture : public Texture, public std::enable_shared_from_this<RecordingTexture> {
 public:
-    RecordingTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
-                     std::shared_ptr<uint64_t> liveBytes, const Result* lockResult)
+    RecordingTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
+                     Pool pool, std::shared_ptr<uint64_t> liveBytes, const Result* lockResult)
         : m_liveBytes(std::move(liveBytes)), m_lockResult(lockResult) {
         for (uint32_t i = 0; i < levels; ++i) {
             Level l;
@@ -105,12 +105,16 @@ private:
     const Result* m_lockResult;  // the device's forced lock outcome; the device outlives its draws in tests
 };
 
-SurfaceDesc RecordingSurface::GetDesc() const { return m_texture ? m_texture->GetLevelDesc(m_level) : m_desc; }
+SurfaceDesc RecordingSurface::GetDesc() const {
+    return m_texture ? m_texture->GetLevelDesc(m_level) : m_desc;
+}
 Result RecordingSurface::LockRect(LockedRect* out, uint32_t flags) {
     if (m_texture) return m_texture->LockRect(m_level, out, flags);
     return Result::InvalidCall;  // the back buffer is not lockable
 }
-Result RecordingSurface::UnlockRect() { return m_texture ? m_texture->UnlockRect(m_level) : Result::InvalidCall; }
+Result RecordingSurface::UnlockRect() {
+    return m_texture ? m_texture->UnlockRect(m_level) : Result::InvalidCall;
+}
 uint8_t* RecordingSurface::Bytes(uint32_t* pitch) {
     if (m_texture) return m_texture->LevelBytes(m_level, pitch);
     *pitch = m_desc.width * 4;
@@ -121,7 +125,11 @@ class RecordingVertexBuffer : public VertexBuffer {
 public:
     RecordingVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
                           std::shared_ptr<uint64_t> liveBytes, const Result* lockResult)
-        : m_bytes(length, 0), m_usage(usage), m_fvf(fvf), m_pool(pool), m_liveBytes(std::move(liveBytes)),
+        : m_bytes(length, 0),
+          m_usage(usage),
+          m_fvf(fvf),
+          m_pool(pool),
+          m_liveBytes(std::move(liveBytes)),
           m_lockResult(lockResult) {
         *m_liveBytes += length;
     }
@@ -271,7 +279,9 @@ RecordingDevice::RecordingDevice(const PresentParameters& params)
 
 RecordingDevice::~RecordingDevice() = default;
 
-void RecordingDevice::Record(std::string text, int drawIndex) { calls.push_back({std::move(text), drawIndex}); }
+void RecordingDevice::Record(std::string text, int drawIndex) {
+    calls.push_back({std::move(text), drawIndex});
+}
 
 void RecordingDevice::ClearRecord() {
     calls.clear();
@@ -285,7 +295,9 @@ std::vector<std::string> RecordingDevice::CallTexts(const std::string& prefix) c
     return out;
 }
 
-size_t RecordingDevice::CountCalls(const std::string& prefix) const { return CallTexts(prefix).size(); }
+size_t RecordingDevice::CountCalls(const std::string& prefix) const {
+    return CallTexts(prefix).size();
+}
 
 Result RecordingDevice::TestCooperativeLevel() {
     Record("TestCooperativeLevel");
@@ -324,7 +336,8 @@ Result RecordingDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t
     char buf[96];
     snprintf(buf, sizeof buf, "Clear(%u,%s,%g,%u)", flags, Hex(colour).c_str(), double(z), stencil);
     Record(buf);
-    if ((flags & kClearStencil) && !HasStencil(presentParameters.autoDepthStencilFormat)) return Result::InvalidCall;
+    if ((flags & kClearStencil) && !HasStencil(presentParameters.autoDepthStencilFormat))
+        return Result::InvalidCall;
     if (flags & kClearTarget) {
         // Direct3D clears the viewport's rectangle.
         auto* s = static_cast<RecordingSurface*>(m_renderTarget.get());
@@ -335,7 +348,8 @@ Result RecordingDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t
         uint32_t y1 = std::min(d.height, m_viewport.y + m_viewport.height);
         if (BytesPerPixel(d.format) == 4)
             for (uint32_t y = m_viewport.y; y < y1; ++y)
-                for (uint32_t x = m_viewport.x; x < x1; ++x) memcpy(bytes + size_t(y) * pitch + x * 4, &colour, 4);
+                for (uint32_t x = m_viewport.x; x < x1; ++x)
+                    memcpy(bytes + size_t(y) * pitch + x * 4, &colour, 4);
     }
     return Result::Ok;
 }
@@ -392,12 +406,14 @@ Matrix RecordingDevice::GetTransform(TransformType type) const {
 }
 
 void RecordingDevice::SetViewport(const Viewport& vp) {
-    Record("SetViewport(" + std::to_string(vp.x) + "," + std::to_string(vp.y) + "," + std::to_string(vp.width) +
-           "," + std::to_string(vp.height) + ")");
+    Record("SetViewport(" + std::to_string(vp.x) + "," + std::to_string(vp.y) + "," +
+           std::to_string(vp.width) + "," + std::to_string(vp.height) + ")");
     m_viewport = vp;
 }
 
-Viewport RecordingDevice::GetViewport() const { return m_viewport; }
+Viewport RecordingDevice::GetViewport() const {
+    return m_viewport;
+}
 
 void RecordingDevice::SetMaterial(const Material& m) {
     Record("SetMaterial");
@@ -420,9 +436,13 @@ void RecordingDevice::SetFVF(uint32_t fvf) {
     m_fvf = fvf;
 }
 
-uint32_t RecordingDevice::GetFVF() const { return m_fvf; }
+uint32_t RecordingDevice::GetFVF() const {
+    return m_fvf;
+}
 
-void RecordingDevice::SetNoShaders() { Record("SetNoShaders"); }
+void RecordingDevice::SetNoShaders() {
+    Record("SetNoShaders");
+}
 
 void RecordingDevice::SetStreamSource(uint32_t stream, std::shared_ptr<VertexBuffer> buffer, uint32_t offset,
                                       uint32_t stride) {
@@ -449,8 +469,8 @@ RecordedDraw RecordingDevice::Snapshot(PrimitiveType type, uint32_t count) const
 }
 
 Result RecordingDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
-    std::string text = std::string("DrawPrimitive(") + PrimitiveTypeName(type) + "," + std::to_string(startVertex) +
-                       "," + std::to_string(primitiveCount) + ")";
+    std::string text = std::string("DrawPrimitive(") + PrimitiveTypeName(type) + "," +
+                       std::to_string(startVertex) + "," + std::to_string(primitiveCount) + ")";
     auto* vb = static_cast<RecordingVertexBuffer*>(m_stream.get());
     uint32_t n = VertexCountOf(type, primitiveCount);
     size_t begin = m_streamOffset + size_t(startVertex) * m_streamStride;
@@ -490,8 +510,9 @@ Result RecordingDevice::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCo
 
 Result RecordingDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
                                       Format format, Pool pool, std::shared_ptr<Texture>* out) {
-    Record("CreateTexture(" + std::to_string(width) + "," + std::to_string(height) + "," + std::to_string(levels) +
-           "," + std::to_string(usage) + "," + std::to_string(format) + "," + std::to_string(uint32_t(pool)) + ")");
+    Record("CreateTexture(" + std::to_string(width) + "," + std::to_string(height) + "," +
+           std::to_string(levels) + "," + std::to_string(usage) + "," + std::to_string(format) + "," +
+           std::to_string(uint32_t(pool)) + ")");
     if (!out) return Result::InvalidCall;
     out->reset();
     if (createTextureResult != Result::Ok) return createTextureResult;
@@ -500,7 +521,8 @@ Result RecordingDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t 
     uint32_t maxLevels = 1;
     while ((std::max(width, height) >> maxLevels) != 0) ++maxLevels;
     if (levels == 0 || levels > maxLevels) levels = maxLevels;
-    *out = std::make_shared<RecordingTexture>(width, height, levels, usage, format, pool, m_liveBytes, &lockResult);
+    *out = std::make_shared<RecordingTexture>(width, height, levels, usage, format, pool, m_liveBytes,
+                                              &lockResult);
     return Result::Ok;
 }
 
@@ -521,10 +543,15 @@ bool RecordingDevice::CheckTextureFormat(Format format, uint32_t) const {
     return LevelPitch(format, 1) != 0 && !refusedTextureFormats.count(format);
 }
 
-std::shared_ptr<Surface> RecordingDevice::GetRenderTarget() { return m_renderTarget; }
+std::shared_ptr<Surface> RecordingDevice::GetRenderTarget() {
+    return m_renderTarget;
+}
 
 Result RecordingDevice::SetRenderTarget(std::shared_ptr<Surface> target) {
-    Record(std::string("SetRenderTarget(") + (target == m_backBuffer ? "backbuffer" : target ? "texture" : "null") +
+    Record(std::string("SetRenderTarget(") +
+           (target == m_backBuffer ? "backbuffer"
+            : target               ? "texture"
+                                   : "null") +
            ")");
     if (!target || !(target->GetDesc().usage & kUsageRenderTarget)) return Result::InvalidCall;
     m_renderTarget = std::move(target);
@@ -558,7 +585,8 @@ bool RecordingDevice::ReadRenderTarget(Image* out) {
     out->width = d.width;
     out->height = d.height;
     out->pixels.resize(size_t(d.width) * d.height);
-    for (uint32_t y = 0; y < d.height; ++y) memcpy(&out->pixels[size_t(y) * d.width], bytes + size_t(y) * pitch, d.width * 4);
+    for (uint32_t y = 0; y < d.height; ++y)
+        memcpy(&out->pixels[size_t(y) * d.width], bytes + size_t(y) * pitch, d.width * 4);
     return true;
 }
 
@@ -578,8 +606,8 @@ bool RecordingDriver::CheckTextureFormat(uint32_t, Format, Format textureFormat)
     return LevelPitch(textureFormat, 1) != 0 && !refusedTextureFormats.count(textureFormat);
 }
 
-Result RecordingDriver::CreateDevice(uint32_t, void* focusWindow, uint32_t createFlags, PresentParameters* params,
-                                     std::unique_ptr<Device>* out) {
+Result RecordingDriver::CreateDevice(uint32_t, void* focusWindow, uint32_t createFlags,
+                                     PresentParameters* params, std::unique_ptr<Device>* out) {
     if (!params || !out) return Result::InvalidCall;
     size_t attempt = size_t(createCalls++);
     lastParams = *params;

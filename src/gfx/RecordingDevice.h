@@ -18,12 +18,12 @@ const char* PrimitiveTypeName(PrimitiveType t);
 struct RecordedDraw {
     PrimitiveType type = PrimitiveType::TriangleList;
     uint32_t primitiveCount = 0;
-    uint32_t startVertex = 0;    // first vertex in the stream buffer (0 for draws from memory)
-    bool fromMemory = false;     // DrawPrimitiveUP
+    uint32_t startVertex = 0;  // first vertex in the stream buffer (0 for draws from memory)
+    bool fromMemory = false;   // DrawPrimitiveUP
     uint32_t fvf = 0;
     uint32_t stride = 0;
-    std::vector<uint8_t> vertexBytes;  // the vertices drawn, in order
-    std::shared_ptr<Texture> texture;  // stage 0 at the time of the draw
+    std::vector<uint8_t> vertexBytes;              // the vertices drawn, in order
+    std::shared_ptr<Texture> texture;              // stage 0 at the time of the draw
     std::map<RenderState, uint32_t> renderStates;  // every render state at the time of the draw
     Matrix world, view, projection;
     std::shared_ptr<Surface> renderTarget;
@@ -54,13 +54,13 @@ public:
     PresentParameters presentParameters;  // as created or last reset
 
     // ---- forced outcomes
-    Result cooperativeLevel = Result::Ok;    // TestCooperativeLevel; a successful Reset makes it Ok
+    Result cooperativeLevel = Result::Ok;  // TestCooperativeLevel; a successful Reset makes it Ok
     Result resetResult = Result::Ok;
     Result beginSceneResult = Result::Ok;
     Result createTextureResult = Result::Ok;
     Result createVertexBufferResult = Result::Ok;
-    Result lockResult = Result::Ok;          // texture and vertex-buffer locks
-    std::set<Format> refusedTextureFormats;  // CheckTextureFormat false for these
+    Result lockResult = Result::Ok;               // texture and vertex-buffer locks
+    std::set<Format> refusedTextureFormats;       // CheckTextureFormat false for these
     uint64_t textureMemoryBudget = 256ull << 20;  // available memory = budget - live resources
 
     // ---- Device
@@ -91,8 +91,8 @@ public:
     Result DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
     Result DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices,
                            uint32_t stride) override;
-    Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
-                         std::shared_ptr<Texture>* out) override;
+    Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
+                         Pool pool, std::shared_ptr<Texture>* out) override;
     Result CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
                               std::shared_ptr<VertexBuffer>* out) override;
     bool CheckTextureFormat(Format format, uint32_t usage) const override;
@@ -135,11 +135,12 @@ public:
     std::vector<Result> createResults;  // outcomes of successive CreateDevice calls; Ok once used up
     int desktopBits = 32;
     int createCalls = 0;
-    PresentParameters lastParams;       // as passed to the last CreateDevice
+    PresentParameters lastParams;  // as passed to the last CreateDevice
     uint32_t lastCreateFlags = 0;
     RecordingDevice* lastDevice = nullptr;  // owned by whoever received it (DXG)
 
-    bool CheckDeviceType(uint32_t adapter, Format displayFormat, Format backBufferFormat, bool windowed) override;
+    bool CheckDeviceType(uint32_t adapter, Format displayFormat, Format backBufferFormat,
+                         bool windowed) override;
     bool CheckDepthStencilMatch(uint32_t adapter, Format displayFormat, Format depthFormat) override;
     bool CheckTextureFormat(uint32_t adapter, Format displayFormat, Format textureFormat) override;
     Result CreateDevice(uint32_t adapter, void* focusWindow, uint32_t createFlags, PresentParameters* params,

@@ -79,11 +79,23 @@ void QueueKeyDown(const SDL_KeyboardEvent& key) {
     WindowMessage m;
     // Keys whose characters the text events do not carry.
     switch (key.keysym.scancode) {
-    case SDL_SCANCODE_BACKSPACE: m.type = WindowMessage::Char; m.code = 8; break;
+    case SDL_SCANCODE_BACKSPACE:
+        m.type = WindowMessage::Char;
+        m.code = 8;
+        break;
     case SDL_SCANCODE_RETURN:
-    case SDL_SCANCODE_KP_ENTER: m.type = WindowMessage::Char; m.code = 13; break;
-    case SDL_SCANCODE_TAB: m.type = WindowMessage::Char; m.code = 9; break;
-    case SDL_SCANCODE_ESCAPE: m.type = WindowMessage::Char; m.code = 27; break;
+    case SDL_SCANCODE_KP_ENTER:
+        m.type = WindowMessage::Char;
+        m.code = 13;
+        break;
+    case SDL_SCANCODE_TAB:
+        m.type = WindowMessage::Char;
+        m.code = 9;
+        break;
+    case SDL_SCANCODE_ESCAPE:
+        m.type = WindowMessage::Char;
+        m.code = 27;
+        break;
     default: break;
     }
     if (m.type == WindowMessage::Char) {
@@ -104,16 +116,46 @@ void QueueKeyDown(const SDL_KeyboardEvent& key) {
     case SDL_SCANCODE_LEFT: vk = kVkLeft; break;
     case SDL_SCANCODE_RIGHT: vk = kVkRight; break;
     // The keypad twins without Num Lock: the same virtual keys, not extended.
-    case SDL_SCANCODE_KP_0: vk = kVkInsert; extended = false; break;
-    case SDL_SCANCODE_KP_PERIOD: vk = kVkDelete; extended = false; break;
-    case SDL_SCANCODE_KP_7: vk = kVkHome; extended = false; break;
-    case SDL_SCANCODE_KP_1: vk = kVkEnd; extended = false; break;
-    case SDL_SCANCODE_KP_9: vk = kVkPageUp; extended = false; break;
-    case SDL_SCANCODE_KP_3: vk = kVkPageDown; extended = false; break;
-    case SDL_SCANCODE_KP_8: vk = kVkUp; extended = false; break;
-    case SDL_SCANCODE_KP_2: vk = kVkDown; extended = false; break;
-    case SDL_SCANCODE_KP_4: vk = kVkLeft; extended = false; break;
-    case SDL_SCANCODE_KP_6: vk = kVkRight; extended = false; break;
+    case SDL_SCANCODE_KP_0:
+        vk = kVkInsert;
+        extended = false;
+        break;
+    case SDL_SCANCODE_KP_PERIOD:
+        vk = kVkDelete;
+        extended = false;
+        break;
+    case SDL_SCANCODE_KP_7:
+        vk = kVkHome;
+        extended = false;
+        break;
+    case SDL_SCANCODE_KP_1:
+        vk = kVkEnd;
+        extended = false;
+        break;
+    case SDL_SCANCODE_KP_9:
+        vk = kVkPageUp;
+        extended = false;
+        break;
+    case SDL_SCANCODE_KP_3:
+        vk = kVkPageDown;
+        extended = false;
+        break;
+    case SDL_SCANCODE_KP_8:
+        vk = kVkUp;
+        extended = false;
+        break;
+    case SDL_SCANCODE_KP_2:
+        vk = kVkDown;
+        extended = false;
+        break;
+    case SDL_SCANCODE_KP_4:
+        vk = kVkLeft;
+        extended = false;
+        break;
+    case SDL_SCANCODE_KP_6:
+        vk = kVkRight;
+        extended = false;
+        break;
     default: break;
     }
     m.type = vk ? WindowMessage::KeyDown : WindowMessage::Other;
@@ -147,9 +189,7 @@ void Translate(const SDL_Event& e) {
         default: m.type = WindowMessage::Other; break;
         }
         break;
-    case SDL_TEXTINPUT:
-        QueueText(e.text.text);
-        return;
+    case SDL_TEXTINPUT: QueueText(e.text.text); return;
     case SDL_SYSWMEVENT:
         if (e.syswm.msg && e.syswm.msg->subsystem == SDL_SYSWM_X11 &&
             e.syswm.msg->msg.x11.event.type == DestroyNotify &&
@@ -162,9 +202,7 @@ void Translate(const SDL_Event& e) {
         }
         m.type = WindowMessage::Other;
         break;
-    case SDL_KEYDOWN:
-        QueueKeyDown(e.key);
-        return;
+    case SDL_KEYDOWN: QueueKeyDown(e.key); return;
     case SDL_MOUSEMOTION:
         m.type = WindowMessage::MouseMove;
         m.x = e.motion.x;
@@ -175,9 +213,7 @@ void Translate(const SDL_Event& e) {
         m.x = e.button.x;
         m.y = e.button.y;
         break;
-    default:
-        m.type = WindowMessage::Other;
-        break;
+    default: m.type = WindowMessage::Other; break;
     }
     pending.push_back(m);
 }
@@ -214,7 +250,9 @@ void ShowAppWindow(void* window) {
     if (window) SDL_ShowWindow(static_cast<SDL_Window*>(window));
 }
 
-bool WindowDestroyedOutside() { return xWindowGone; }
+bool WindowDestroyedOutside() {
+    return xWindowGone;
+}
 
 void DestroyAppWindow(void* window) {
     if (!window) return;
@@ -254,14 +292,24 @@ void PostQuit(int exitCode) {
 }
 
 void KeepScreenAwake(bool awake) {
-    if (awake) SDL_DisableScreenSaver();
-    else SDL_EnableScreenSaver();
+    if (awake)
+        SDL_DisableScreenSaver();
+    else
+        SDL_EnableScreenSaver();
 }
 
-void ShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
+void ShowCursor() {
+    SDL_ShowCursor(SDL_ENABLE);
+}
 
-int64_t PerformanceCounter() { return int64_t(SDL_GetPerformanceCounter()); }
-int64_t PerformanceFrequency() { return int64_t(SDL_GetPerformanceFrequency()); }
-void YieldTimeSlice() { std::this_thread::yield(); }
+int64_t PerformanceCounter() {
+    return int64_t(SDL_GetPerformanceCounter());
+}
+int64_t PerformanceFrequency() {
+    return int64_t(SDL_GetPerformanceFrequency());
+}
+void YieldTimeSlice() {
+    std::this_thread::yield();
+}
 
 }  // namespace platform

@@ -15,14 +15,14 @@ constexpr uint32_t kVkPageUp = 0x21, kVkPageDown = 0x22, kVkEnd = 0x23, kVkHome 
 struct WindowMessage {
     enum Type {
         None,
-        Quit,           // the loop's end; code = exit code
-        Destroy,        // the window is being closed
-        Char,           // code = the character byte
-        KeyDown,        // code = virtual key
-        MouseMove,      // x, y in client coordinates
-        LeftButtonDown, // x, y
-        Activate,       // the window gained the input focus
-        Deactivate,     // it lost the focus
+        Quit,            // the loop's end; code = exit code
+        Destroy,         // the window is being closed
+        Char,            // code = the character byte
+        KeyDown,         // code = virtual key
+        MouseMove,       // x, y in client coordinates
+        LeftButtonDown,  // x, y
+        Activate,        // the window gained the input focus
+        Deactivate,      // it lost the focus
         Paint,
         Other,
     };

@@ -99,7 +99,9 @@ void Shutdown() {
     s.source = nullptr;
 }
 
-void SetSourceForTests(KeyboardSource* source) { S().testSource = source; }
+void SetSourceForTests(KeyboardSource* source) {
+    S().testSource = source;
+}
 
 void resetForTests() {
     State& s = S();
@@ -112,9 +114,13 @@ void resetForTests() {
 
 }  // namespace KeyboardStateManager
 
-bool IsKeyDown(uint8_t scanCode) { return S().current[scanCode]; }
+bool IsKeyDown(uint8_t scanCode) {
+    return S().current[scanCode];
+}
 
-bool WasKeyPressed(uint8_t scanCode) { return S().current[scanCode] && !S().previous[scanCode]; }
+bool WasKeyPressed(uint8_t scanCode) {
+    return S().current[scanCode] && !S().previous[scanCode];
+}
 
 bool HandleCharMessage(const platform::WindowMessage& message) {
     State& s = S();
@@ -150,7 +156,9 @@ bool HandleCharMessage(const platform::WindowMessage& message) {
     return false;
 }
 
-bool HasChars() { return !S().chars.empty(); }
+bool HasChars() {
+    return !S().chars.empty();
+}
 
 uint8_t PopChar() {
     State& s = S();
@@ -160,4 +168,6 @@ uint8_t PopChar() {
     return c;
 }
 
-void ClearChars() { S().chars.clear(); }
+void ClearChars() {
+    S().chars.clear();
+}

@@ -28,7 +28,7 @@ public:
     virtual bool CreateDevice() = 0;
     virtual bool Cooperate(void* window, bool exclusive) = 0;
     virtual bool Acquire() = 0;
-    virtual bool Poll() = 0;                    // false while the device is lost
+    virtual bool Poll() = 0;                       // false while the device is lost
     virtual bool GetState(uint8_t keys[256]) = 0;  // byte i non-zero: key i down
     virtual void Release() = 0;
 };

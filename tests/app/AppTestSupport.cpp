@@ -17,7 +17,9 @@ void Note(const std::string& text) {
     SceneEvents().push_back(text);
 }
 
-ProbeScene::~ProbeScene() { Note(m_name + ".deleted"); }
+ProbeScene::~ProbeScene() {
+    Note(m_name + ".deleted");
+}
 
 void ProbeScene::Update(float seconds) {
     char buf[64];
@@ -27,9 +29,13 @@ void ProbeScene::Update(float seconds) {
     if (onUpdate) onUpdate(*this, seconds);
 }
 
-void ProbeScene::Render() { Note(m_name + ".Render"); }
+void ProbeScene::Render() {
+    Note(m_name + ".Render");
+}
 
-ProbeScene* NewProbeScene(const std::string& name) { return track(new ProbeScene(name), "ProbeScene", VELM_SITE); }
+ProbeScene* NewProbeScene(const std::string& name) {
+    return track(new ProbeScene(name), "ProbeScene", VELM_SITE);
+}
 
 bool FakeLoopPlatform::PollMessage(platform::WindowMessage* out) {
     if (messages.empty()) return false;
@@ -69,7 +75,8 @@ bool FakeKeyboard::GetState(uint8_t out[256]) {
     return true;
 }
 
-platform::WindowMessage Message(platform::WindowMessage::Type type, uint32_t code, bool extended, int x, int y) {
+platform::WindowMessage Message(platform::WindowMessage::Type type, uint32_t code, bool extended, int x,
+                                int y) {
     platform::WindowMessage m;
     m.type = type;
     m.code = code;

@@ -41,8 +41,8 @@ class FakeLoopPlatform : public LoopPlatform {
 public:
     std::deque<platform::WindowMessage> messages;
     int64_t now = 0;
-    int64_t frequency = 1000000;  // ticks per second
-    int64_t stepPerYield = 10000; // 10 ms per loop turn
+    int64_t frequency = 1000000;   // ticks per second
+    int64_t stepPerYield = 10000;  // 10 ms per loop turn
     int yields = 0;
     int maxYields = 100000;  // a loop that never ends fails the test instead of hanging
     std::vector<bool> screenAwake;
@@ -59,7 +59,7 @@ public:
 class FakeKeyboard : public KeyboardSource {
 public:
     uint8_t keys[256] = {};
-    bool lost = false;         // Poll and GetState fail while lost
+    bool lost = false;  // Poll and GetState fail while lost
     bool canAcquire = true;
     bool acquired = false;
     bool failInterface = false, failDevice = false, failCooperate = false;

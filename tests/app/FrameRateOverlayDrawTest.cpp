@@ -13,8 +13,9 @@ namespace {
 // A blank 256 x 256 A8R8G8B8 font file, so the overlay loads a font without the generated assets.
 void WriteBlankFont(const std::filesystem::path& path) {
     std::filesystem::create_directories(path.parent_path());
-    const uint32_t header[32] = {0x20534444, 124, 0x100f, 256, 256, 1024, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0,
-                                 0, 0, 0, 32, 0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000, 0, 0, 0, 0};
+    const uint32_t header[32] = {0x20534444, 124,      0x100f, 256,  256,         1024,   0, 1, 0,  0,    0,
+                                 0,          0,        0,      0,    0,           0,      0, 0, 32, 0x41, 0,
+                                 32,         0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000, 0, 0, 0,  0};
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(header), sizeof header);
     std::string pixels(256 * 256 * 4, '\0');

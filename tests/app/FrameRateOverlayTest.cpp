@@ -20,8 +20,8 @@ protected:
 };
 
 TEST_F(FrameRateOverlayTest, AverageFillsUpOverFiveUpdates) {
-    const char* expected[] = {"FPS: 100\nFPS (last 5 avg): 20", "FPS: 100\nFPS (last 5 avg): 40",
-                              "FPS: 100\nFPS (last 5 avg): 60", "FPS: 100\nFPS (last 5 avg): 80",
+    const char* expected[] = {"FPS: 100\nFPS (last 5 avg): 20",  "FPS: 100\nFPS (last 5 avg): 40",
+                              "FPS: 100\nFPS (last 5 avg): 60",  "FPS: 100\nFPS (last 5 avg): 80",
                               "FPS: 100\nFPS (last 5 avg): 100", "FPS: 100\nFPS (last 5 avg): 100"};
     for (const char* text : expected) {
         FrameRateOverlay::Update(0.01f);
@@ -42,7 +42,8 @@ TEST_F(FrameRateOverlayTest, TextTable) {
         {0.0005f, {2000, 2000, 2000, 2000}, "FPS: 1999\nFPS (last 5 avg): 2000"},
         {0.0f, {0, 0, 0, 0}, "FPS: 0\nFPS (last 5 avg): 0"},  // a zero-length frame shows 0, not garbage
     };
-    for (const Case& c : cases) EXPECT_EQ(FrameRateOverlay::FormatText(c.seconds, c.history), c.text) << c.seconds;
+    for (const Case& c : cases)
+        EXPECT_EQ(FrameRateOverlay::FormatText(c.seconds, c.history), c.text) << c.seconds;
 }
 
 TEST_F(FrameRateOverlayTest, NoOverlayBeforeTheFoundationIsReady) {

@@ -51,8 +51,9 @@ TEST_F(MainLoop, DrawnFrameRunsInOrder) {
     SceneForUpdates(1);
     device->ClearRecord();
     RunFrame(0.02f);
-    EXPECT_EQ(device->CallTexts(), (Calls{"TestCooperativeLevel", "BeginScene", "S.Render", "EndScene", "Keyboard.Poll",
-                                          "S.Update(0)", "S.OnLeave", "S.deleted", "Present"}));
+    EXPECT_EQ(device->CallTexts(),
+              (Calls{"TestCooperativeLevel", "BeginScene", "S.Render", "EndScene", "Keyboard.Poll",
+                     "S.Update(0)", "S.OnLeave", "S.deleted", "Present"}));
 }
 
 TEST_F(MainLoop, FailedFrameOnlyUpdatesAndKeepsInput) {
@@ -98,7 +99,8 @@ TEST_F(MainLoop, LongStallReachesTheStatisticsUnchangedAndTheSceneClamped) {
     RunMainLoop(loop);
     EXPECT_EQ(seen, (std::vector<float>{0.0f, 0.5f, 0.5f}));
     DXG::Shutdown();
-    EXPECT_NE(LogText(statLog).find("Average framerate (over 12 seconds): 0 frames/second"), std::string::npos)
+    EXPECT_NE(LogText(statLog).find("Average framerate (over 12 seconds): 0 frames/second"),
+              std::string::npos)
         << LogText(statLog);
 }
 
@@ -132,8 +134,9 @@ TEST_F(MainLoop, GraphicsFailureEndsTheLoopWithItsMessage) {
     device->cooperativeLevel = gfx::Result::DeviceNotReset;
     device->resetResult = gfx::Result::DriverInternalError;
     RunMainLoop(loop);
-    EXPECT_EQ(LogText(errorLog), "Internal graphics driver error occured\n"
-                                 "The graphics foundation has reported an unrecoverable error.  Program shut down.\n");
+    EXPECT_EQ(LogText(errorLog),
+              "Internal graphics driver error occured\n"
+              "The graphics foundation has reported an unrecoverable error.  Program shut down.\n");
 }
 
 TEST_F(MainLoop, WindowProcedureRoutesMessages) {

@@ -36,7 +36,8 @@ TEST_F(SceneManagerTest, FirstUpdateAfterPushGetsZeroAndIsNotCounted) {
     UpdateScenes(2.0f);  // clamped for the scene and the statistics
     EXPECT_EQ(a->updates, (std::vector<float>{0.0f, 0.25f, 0.5f}));
     RemoveAllScenes();
-    EXPECT_EQ(LogText(statLog), "average FPS for invididual scenes:\n  -A (over 0 seconds): 2 frames/sec\n\n");
+    EXPECT_EQ(LogText(statLog),
+              "average FPS for invididual scenes:\n  -A (over 0 seconds): 2 frames/sec\n\n");
 }
 
 TEST_F(SceneManagerTest, PushCoversAndRemoveUncoversWithoutOnEnter) {
@@ -62,15 +63,17 @@ TEST_F(SceneManagerTest, SceneReplacingItselfIsDeletedAfterItsUpdate) {
         Note("still running inside the old scene");
     };
     UpdateScenes(0.1f);
-    EXPECT_EQ(SceneEvents(), (Events{"Chooser.OnEnter", "Chooser.Update(0)", "Chooser.Update(0.1)", "Chooser.OnLeave",
-                                     "Main.OnEnter", "still running inside the old scene", "Chooser.deleted"}));
+    EXPECT_EQ(SceneEvents(),
+              (Events{"Chooser.OnEnter", "Chooser.Update(0)", "Chooser.Update(0.1)", "Chooser.OnLeave",
+                      "Main.OnEnter", "still running inside the old scene", "Chooser.deleted"}));
     SceneEvents().clear();
     UpdateScenes(0.1f);
     UpdateScenes(0.2f);
     EXPECT_EQ(SceneEvents(), (Events{"Main.Update(0)", "Main.Update(0.2)"}));
     RemoveAllScenes();
     // The replacing update is booked under the successor's name.
-    EXPECT_EQ(LogText(statLog), "average FPS for invididual scenes:\n  -Main (over 0 seconds): 6 frames/sec\n\n");
+    EXPECT_EQ(LogText(statLog),
+              "average FPS for invididual scenes:\n  -Main (over 0 seconds): 6 frames/sec\n\n");
 }
 
 TEST_F(SceneManagerTest, RemovingTwiceInOneUpdateReportsAndEndsTheProgramNextUpdate) {
@@ -82,7 +85,8 @@ TEST_F(SceneManagerTest, RemovingTwiceInOneUpdateReportsAndEndsTheProgramNextUpd
     };
     UpdateScenes(0.1f);
     std::string log = LogText(errorLog);
-    EXPECT_EQ(log.rfind("Bad.. attempt to remove a scene when none exist.\n  -attempt made from:\n", 0), 0u) << log;
+    EXPECT_EQ(log.rfind("Bad.. attempt to remove a scene when none exist.\n  -attempt made from:\n", 0), 0u)
+        << log;
     EXPECT_EQ(SceneEvents().back(), "Alone.deleted");
     EXPECT_TRUE(IsRunning());
     UpdateScenes(0.1f);
@@ -92,7 +96,8 @@ TEST_F(SceneManagerTest, RemovingTwiceInOneUpdateReportsAndEndsTheProgramNextUpd
 TEST_F(SceneManagerTest, NullSceneIsReported) {
     AddScene(nullptr);
     std::string log = LogText(errorLog);
-    EXPECT_EQ(log.rfind("Bad.. attempt to add null pointer as a scene.\n  -attempt made from:\n", 0), 0u) << log;
+    EXPECT_EQ(log.rfind("Bad.. attempt to add null pointer as a scene.\n  -attempt made from:\n", 0), 0u)
+        << log;
     EXPECT_NE(log.find("NullSceneIsReported"), std::string::npos);  // the caller's stack
     EXPECT_EQ(CurrentSceneName(), "none");
 }
@@ -112,8 +117,9 @@ TEST_F(SceneManagerTest, SameNamesShareOneEntryInOrderOfFirstAppearance) {
     UpdateScenes(0.15f);
     RemoveAllScenes();
     // X: 0.75 + 0.1 + 0.15 = 1.0 s over 5 frames; Y: 0.5 s, 1 frame.
-    EXPECT_EQ(LogText(statLog), "average FPS for invididual scenes:\n  -X (over 1 seconds): 5 frames/sec\n"
-                                "  -Y (over 0 seconds): 2 frames/sec\n\n");
+    EXPECT_EQ(LogText(statLog),
+              "average FPS for invididual scenes:\n  -X (over 1 seconds): 5 frames/sec\n"
+              "  -Y (over 0 seconds): 2 frames/sec\n\n");
 }
 
 TEST_F(SceneManagerTest, ReportIsWrittenOnceAndStopsTheStatistics) {
@@ -126,7 +132,8 @@ TEST_F(SceneManagerTest, ReportIsWrittenOnceAndStopsTheStatistics) {
     UpdateScenes(0.1f);
     RemoveAllScenes();
     SceneManagerShutdown();
-    EXPECT_EQ(LogText(statLog), "average FPS for invididual scenes:\n  -A (over 0 seconds): 10 frames/sec\n\n");
+    EXPECT_EQ(LogText(statLog),
+              "average FPS for invididual scenes:\n  -A (over 0 seconds): 10 frames/sec\n\n");
     EXPECT_EQ(SceneCountForTests(), 0);
     EXPECT_EQ(PendingSceneCountForTests(), 0);
 }

@@ -1,8 +1,7 @@
 // The window's events as the window procedure sees them: typed text as single bytes, Backspace and Enter as
 // characters, the editing keys extended and their keypad twins not, pointer moves and left clicks.
-#include <gtest/gtest.h>
-
 #include <SDL2/SDL.h>
+#include <gtest/gtest.h>
 
 #include "platform/Window.h"
 
@@ -14,7 +13,8 @@ class WindowEvents : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         platform::WindowSettings settings{"WindowEvents", "VelmViewWindow", 800, 600};
-        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) window = nullptr;
+        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
+            window = nullptr;
     }
     static void TearDownTestSuite() {
         platform::DestroyAppWindow(window);

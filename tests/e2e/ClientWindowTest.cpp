@@ -1,7 +1,6 @@
 // The real client under the virtual display: started in a scratch game directory, its window found and
 // closed with xdotool; judged by its exit code and the logs it leaves.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,7 +20,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool HasDisplay() { return std::getenv("DISPLAY") != nullptr && RunCommand("xdotool getdisplaygeometry >/dev/null 2>&1") == 0; }
+bool HasDisplay() {
+    return std::getenv("DISPLAY") != nullptr && RunCommand("xdotool getdisplaygeometry >/dev/null 2>&1") == 0;
+}
 
 // The client started as a child process in its own game directory.
 class Client {
@@ -32,8 +33,10 @@ public:
         if (m_pid == 0) {
             if (chdir(gameDir.c_str()) != 0) _exit(126);
             for (const auto& [name, value] : env) {
-                if (value.empty()) unsetenv(name.c_str());
-                else setenv(name.c_str(), value.c_str(), 1);
+                if (value.empty())
+                    unsetenv(name.c_str());
+                else
+                    setenv(name.c_str(), value.c_str(), 1);
             }
             std::string log = (gameDir / "stderr.txt").string();
             if (!freopen(log.c_str(), "w", stderr)) _exit(126);
@@ -120,20 +123,24 @@ TEST_F(ClientWindow, ClosingTheWindowEndsTheRunCleanly) {
     Client client(dir, {{"VELMVIEW_TEST_IDLE_SCENE", "1"}, {"VELMVIEW_NO_DIALOGS", "1"}});
     std::string window = Capture("timeout 60 xdotool search --sync --class VelmViewWindow | head -n 1", dir);
     ASSERT_FALSE(window.empty()) << client.Stderr();
-    EXPECT_EQ(Capture("xdotool getwindowname " + window, dir), "VelmView Client (written by the VelmView team)");
-    EXPECT_EQ(Capture("xdotool getwindowgeometry " + window + " | grep Geometry", dir), "  Geometry: 800x600");
+    EXPECT_EQ(Capture("xdotool getwindowname " + window, dir),
+              "VelmView Client (written by the VelmView team)");
+    EXPECT_EQ(Capture("xdotool getwindowgeometry " + window + " | grep Geometry", dir),
+              "  Geometry: 800x600");
     // Let frames run: the foundation is up, then a second passes.
-    ASSERT_TRUE(WaitFor([&] { return client.Stat().find("Initial free texture memory") != std::string::npos; }, 60s));
+    ASSERT_TRUE(
+        WaitFor([&] { return client.Stat().find("Initial free texture memory") != std::string::npos; }, 60s));
     std::this_thread::sleep_for(1500ms);
     ASSERT_EQ(RunCommand("xdotool windowclose " + window), 0);
     ASSERT_EQ(client.Wait(60s), 0) << client.Stderr();
 
     std::string stat = client.Stat();
-    ExpectInOrder(stat, {"OS Version: ", "CPU code name: ", "Video card: ", "\n\n", "Exact Vertex Shader version: OpenGL ",
-                         "Exact Pixel Shader version: GLSL ", "Initial free texture memory(vid mem + agp mem): ",
-                         "MB.\naverage FPS for invididual scenes:\n  -IdleScene (over ", " frames/sec\n\n",
-                         "Approximate max video memory used: ", "MB\n\nAverage framerate (over ",
-                         " frames/second\n\n"});
+    ExpectInOrder(
+        stat,
+        {"OS Version: ", "CPU code name: ", "Video card: ", "\n\n", "Exact Vertex Shader version: OpenGL ",
+         "Exact Pixel Shader version: GLSL ", "Initial free texture memory(vid mem + agp mem): ",
+         "MB.\naverage FPS for invididual scenes:\n  -IdleScene (over ", " frames/sec\n\n",
+         "Approximate max video memory used: ", "MB\n\nAverage framerate (over ", " frames/second\n\n"});
     // The report was written once.
     EXPECT_EQ(stat.find("average FPS", stat.find("average FPS") + 1), std::string::npos);
     // With the client's data files beside it, the frame-rate overlay finds its font: nothing to report.
@@ -159,14 +166,17 @@ TEST_F(ClientWindow, WithoutAFirstSceneTheRunEndsAfterOneFrame) {
 TEST_F(ClientWindow, WithoutOpenGl33TheUserIsWarnedAndTheRunEnds) {
     fs::path dir = GameDirectory("nogl");
     // Mesa then offers no 3.3 core context.
-    Client client(dir, {{"VELMVIEW_TEST_IDLE_SCENE", "1"}, {"VELMVIEW_NO_DIALOGS", "1"},
+    Client client(dir, {{"VELMVIEW_TEST_IDLE_SCENE", "1"},
+                        {"VELMVIEW_NO_DIALOGS", "1"},
                         {"MESA_GL_VERSION_OVERRIDE", "3.0"}});
     ASSERT_EQ(client.Wait(60s), 0) << client.Stderr();
-    ExpectInOrder(client.Stderr(), {"[message box] warning\nOpenGL 3.3 or greater is required to run this program.\n",
-                                    "[message box] error\nDirect3D init failed.\n _error.txt may contain details.\n"});
-    ExpectInOrder(client.Error(), {"Failed to create Direct3D9 object\n",
-                                   "CreateDevice failed... trying again in case the API fixed a parameter...bad.\n"
-                                   "Failed to create D3D device:\n"});
+    ExpectInOrder(client.Stderr(),
+                  {"[message box] warning\nOpenGL 3.3 or greater is required to run this program.\n",
+                   "[message box] error\nDirect3D init failed.\n _error.txt may contain details.\n"});
+    ExpectInOrder(client.Error(),
+                  {"Failed to create Direct3D9 object\n",
+                   "CreateDevice failed... trying again in case the API fixed a parameter...bad.\n"
+                   "Failed to create D3D device:\n"});
     std::string stat = client.Stat();
     EXPECT_EQ(stat.find("Video card:"), std::string::npos);
     EXPECT_EQ(stat.find("IdleScene"), std::string::npos);  // no scene was ever made

@@ -1,16 +1,14 @@
 // The OpenGL device under Xvfb: frames read back from the off-screen frame buffer, Direct3D's pixel,
 // depth, culling and projection conventions, and the screen/world round trip.
 #include <gtest/gtest.h>
-
-#include <glm/ext/matrix_clip_space.hpp>
-#include <glm/ext/matrix_transform.hpp>
-#include <glm/glm.hpp>
-
 #include <stb_image.h>
 
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <glm/ext/matrix_clip_space.hpp>
+#include <glm/ext/matrix_transform.hpp>
+#include <glm/glm.hpp>
 
 #include "gfx/DXG.h"
 #include "gfx/GlDevice.h"
@@ -31,7 +29,8 @@ class DeviceGl : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         platform::WindowSettings settings{"DeviceGl", "VelmViewWindow", 800, 600};
-        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) window = nullptr;
+        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
+            window = nullptr;
     }
     static void TearDownTestSuite() {
         DXG::resetForTests();
@@ -57,7 +56,9 @@ protected:
         device->SetTexture(0, nullptr);
         ASSERT_EQ(device->DrawPrimitiveUP(type, count, v.data(), sizeof(ScreenVertex)), gfx::Result::Ok);
     }
-    static ScreenVertex V(float x, float y, float z, uint32_t colour) { return {x, y, z, 1.0f, colour, 0, 0}; }
+    static ScreenVertex V(float x, float y, float z, uint32_t colour) {
+        return {x, y, z, 1.0f, colour, 0, 0};
+    }
 
     static void* window;
     gfx::Device* device = nullptr;
@@ -81,7 +82,8 @@ TEST_F(DeviceGl, DepthClearDecidesWhichQuadShows) {
     DXG::Clear(0xFF000000, true, true);
     auto quad = [&](float z, uint32_t colour) {
         DrawScreen(gfx::PrimitiveType::TriangleFan,
-                   {V(10, 10, z, colour), V(50, 10, z, colour), V(50, 50, z, colour), V(10, 50, z, colour)}, 2);
+                   {V(10, 10, z, colour), V(50, 10, z, colour), V(50, 50, z, colour), V(10, 50, z, colour)},
+                   2);
     };
     quad(0.5f, 0xFFFF0000);
     quad(0.7f, 0xFF00FF00);  // behind: hidden by the depth test (less-or-equal)
@@ -116,9 +118,11 @@ TEST_F(DeviceGl, CounterClockwiseTrianglesAreCulledByDefault) {
     ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
     DXG::Clear(0xFF000000, true, true);
     // Clockwise on screen (y down): drawn.
-    DrawScreen(gfx::PrimitiveType::TriangleList, {V(10, 10, 0, 0xFFFF0000), V(60, 10, 0, 0xFFFF0000), V(10, 60, 0, 0xFFFF0000)}, 1);
+    DrawScreen(gfx::PrimitiveType::TriangleList,
+               {V(10, 10, 0, 0xFFFF0000), V(60, 10, 0, 0xFFFF0000), V(10, 60, 0, 0xFFFF0000)}, 1);
     // Counter-clockwise: culled.
-    DrawScreen(gfx::PrimitiveType::TriangleList, {V(100, 10, 0, 0xFF00FF00), V(100, 60, 0, 0xFF00FF00), V(150, 10, 0, 0xFF00FF00)}, 1);
+    DrawScreen(gfx::PrimitiveType::TriangleList,
+               {V(100, 10, 0, 0xFF00FF00), V(100, 60, 0, 0xFF00FF00), V(150, 10, 0, 0xFF00FF00)}, 1);
     gfx::Image image = Frame();
     DXG::EndFrame0();
     EXPECT_EQ(image.At(20, 20) & 0xFFFFFF, 0xFF0000u);
@@ -175,7 +179,8 @@ TEST_F(DeviceGl, WorldToScreenAndBackRoundTrip) {
         DXG::ScreenToWorld(sx, sy, 0.0f, &nearPoint);
         DXG::ScreenToWorld(sx, sy, 1.0f, &farPoint);
         // p lies on the ray from the near to the far point.
-        glm::vec3 n(nearPoint.x, nearPoint.y, nearPoint.z), f(farPoint.x, farPoint.y, farPoint.z), q(p.x, p.y, p.z);
+        glm::vec3 n(nearPoint.x, nearPoint.y, nearPoint.z), f(farPoint.x, farPoint.y, farPoint.z),
+            q(p.x, p.y, p.z);
         float distance = glm::length(glm::cross(f - n, q - n)) / glm::length(f - n);
         EXPECT_LT(distance, 1e-3f) << p.x << "," << p.y << "," << p.z;
     }
@@ -204,17 +209,21 @@ TEST_F(DeviceGl, WorldVertexLandsWhereWorldToScreenSays) {
 
 TEST_F(DeviceGl, TextureModulatesVertexColourAndRenderTargetReadsBack) {
     std::shared_ptr<gfx::Texture> texture, target, copy;
-    ASSERT_EQ(device->CreateTexture(2, 2, 1, gfx::kUsageNone, gfx::fmt::A8R8G8B8, gfx::Pool::Managed, &texture),
-              gfx::Result::Ok);
+    ASSERT_EQ(
+        device->CreateTexture(2, 2, 1, gfx::kUsageNone, gfx::fmt::A8R8G8B8, gfx::Pool::Managed, &texture),
+        gfx::Result::Ok);
     gfx::LockedRect rect;
     ASSERT_EQ(texture->LockRect(0, &rect, 0), gfx::Result::Ok);
     uint32_t texels[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-    for (int row = 0; row < 2; ++row) memcpy(static_cast<uint8_t*>(rect.bits) + row * rect.pitch, texels + row * 2, 8);
+    for (int row = 0; row < 2; ++row)
+        memcpy(static_cast<uint8_t*>(rect.bits) + row * rect.pitch, texels + row * 2, 8);
     texture->UnlockRect(0);
-    ASSERT_EQ(device->CreateTexture(64, 64, 1, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, gfx::Pool::Default, &target),
+    ASSERT_EQ(device->CreateTexture(64, 64, 1, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8,
+                                    gfx::Pool::Default, &target),
               gfx::Result::Ok);
-    ASSERT_EQ(device->CreateTexture(64, 64, 1, gfx::kUsageNone, gfx::fmt::A8R8G8B8, gfx::Pool::SystemMem, &copy),
-              gfx::Result::Ok);
+    ASSERT_EQ(
+        device->CreateTexture(64, 64, 1, gfx::kUsageNone, gfx::fmt::A8R8G8B8, gfx::Pool::SystemMem, &copy),
+        gfx::Result::Ok);
 
     ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
     auto saved = device->GetRenderTarget();
@@ -226,11 +235,14 @@ TEST_F(DeviceGl, TextureModulatesVertexColourAndRenderTargetReadsBack) {
     device->SetSamplerState(0, gfx::SamplerState::MipFilter, gfx::filter::None);
     device->SetTexture(0, texture);
     device->SetFVF(gfx::kFvfScreen);
-    ScreenVertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0}, {63.5f, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
-                            {63.5f, 63.5f, 0, 1, 0xFF808080, 1, 1}, {-0.5f, 63.5f, 0, 1, 0xFF808080, 0, 1}};
+    ScreenVertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0},
+                            {63.5f, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
+                            {63.5f, 63.5f, 0, 1, 0xFF808080, 1, 1},
+                            {-0.5f, 63.5f, 0, 1, 0xFF808080, 0, 1}};
     // Colour only modulates on the top half; bottom half is half-dark.
     quad[2].colour = quad[3].colour = 0xFFFFFFFF;
-    ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, quad, sizeof(ScreenVertex)), gfx::Result::Ok);
+    ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, quad, sizeof(ScreenVertex)),
+              gfx::Result::Ok);
     ASSERT_EQ(device->GetRenderTargetData(target->GetSurfaceLevel(0).get(), copy->GetSurfaceLevel(0).get()),
               gfx::Result::Ok);
     ASSERT_EQ(device->SetRenderTarget(saved), gfx::Result::Ok);
@@ -254,8 +266,8 @@ TEST_F(DeviceGl, ScreenshotIsThePresentedFrameAsPng) {
     ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
     DXG::Clear(0xFF000000, true, true);
     DrawScreen(gfx::PrimitiveType::TriangleFan,
-               {V(99.5f, 49.5f, 0, 0xFF00FF00), V(199.5f, 49.5f, 0, 0xFF00FF00), V(199.5f, 149.5f, 0, 0xFF00FF00),
-                V(99.5f, 149.5f, 0, 0xFF00FF00)},
+               {V(99.5f, 49.5f, 0, 0xFF00FF00), V(199.5f, 49.5f, 0, 0xFF00FF00),
+                V(199.5f, 149.5f, 0, 0xFF00FF00), V(99.5f, 149.5f, 0, 0xFF00FF00)},
                2);
     DXG::EndFrame0();
     std::filesystem::create_directories("shots");

@@ -1,7 +1,6 @@
 // The graphics start-up check with a stand-in probe: the machine description, the transform-and-lighting
 // flag and the warning when OpenGL 3.3 cannot be had; and the automatic shutdown at process exit.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +11,9 @@
 namespace {
 
 GraphicsProbe probeResult;
-GraphicsProbe FakeProbe() { return probeResult; }
+GraphicsProbe FakeProbe() {
+    return probeResult;
+}
 
 class DeviceSupport : public ::testing::Test {
 protected:
@@ -33,7 +34,8 @@ TEST_F(DeviceSupport, HardwareRendererIsDescribed) {
     EXPECT_EQ(warning, "");
     std::string stat = LogText(statLog);
     EXPECT_NE(stat.find("OS Version: "), std::string::npos);
-    EXPECT_NE(stat.find("Video card: Radeon RX 580\nHardware TnL support detected.\n\n"), std::string::npos) << stat;
+    EXPECT_NE(stat.find("Video card: Radeon RX 580\nHardware TnL support detected.\n\n"), std::string::npos)
+        << stat;
     EXPECT_EQ(LogText(errorLog), "");
 }
 
@@ -92,9 +94,12 @@ TEST(DeviceAutomaticShutdown, RunsAtExitWhenTheProgramForgotShutdown) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     std::string error = LogText(errorLog);
-    EXPECT_EQ(error.rfind("Warning: Graphics foundation never shut down\n -Performing automtic shutdown... OK\n", 0), 0u)
+    EXPECT_EQ(error.rfind(
+                  "Warning: Graphics foundation never shut down\n -Performing automtic shutdown... OK\n", 0),
+              0u)
         << error;
-    EXPECT_NE(LogText(statLog).find("Average framerate (over 1 seconds): 2 frames/second\n\n"), std::string::npos);
+    EXPECT_NE(LogText(statLog).find("Average framerate (over 1 seconds): 2 frames/second\n\n"),
+              std::string::npos);
 }
 
 TEST(DeviceAutomaticShutdown, NothingWhenShutDown) {

@@ -27,14 +27,13 @@ protected:
 };
 std::vector<int> DxgFrame::lostCalls;
 
-
 TEST_F(DxgFrame, DrawnFrameBeginsEndsAndPresents) {
     ASSERT_TRUE(DXG::BeginFrame(0.02f, true, true));
     DXG::Clear(0xFF102030, true, true);
     DXG::EndFrame0();
     DXG::EndFrame1();
-    EXPECT_EQ(device->CallTexts(), (Calls{"TestCooperativeLevel", "BeginScene", "Clear(3,FF102030,1,0)", "EndScene",
-                                          "Present"}));
+    EXPECT_EQ(device->CallTexts(),
+              (Calls{"TestCooperativeLevel", "BeginScene", "Clear(3,FF102030,1,0)", "EndScene", "Present"}));
     EXPECT_EQ(LogText(errorLog), "");
 }
 
@@ -52,7 +51,8 @@ TEST_F(DxgFrame, SecondBeginFrameWithoutEndIsRefused) {
 
 TEST_F(DxgFrame, EndFrame0WithoutBeginEndsNoScene) {
     DXG::EndFrame0();
-    EXPECT_EQ(LogText(errorLog), "EndFrame should not be called if BeginFrame was not successfully called before.\n");
+    EXPECT_EQ(LogText(errorLog),
+              "EndFrame should not be called if BeginFrame was not successfully called before.\n");
     EXPECT_EQ(device->CountCalls("EndScene"), 0u);
 }
 
@@ -60,7 +60,8 @@ TEST_F(DxgFrame, FailedBeginSceneGivesNoFrame) {
     device->beginSceneResult = Result::Fail;
     EXPECT_FALSE(DXG::BeginFrame(0.02f, true, true));
     DXG::EndFrame0();
-    EXPECT_EQ(LogText(errorLog), "EndFrame should not be called if BeginFrame was not successfully called before.\n");
+    EXPECT_EQ(LogText(errorLog),
+              "EndFrame should not be called if BeginFrame was not successfully called before.\n");
 }
 
 int lossCount = 0;
@@ -69,7 +70,9 @@ void CountLoss() {
     ++lossCount;
     lossOrder += "a";
 }
-void SecondHandler() { lossOrder += "b"; }
+void SecondHandler() {
+    lossOrder += "b";
+}
 
 TEST_F(DxgFrame, HandlersRunOncePerLossInRegistrationOrder) {
     lossCount = 0;
@@ -172,23 +175,25 @@ TEST_P(DxgClear, FlagsFollowTheArgumentsAndTheDepthFormat) {
     DXG::EndFrame0();
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DxgClear,
-                         ::testing::Values(ClearCase{"Both", false, true, true, "Clear(3,80FF0000,1,0)"},
-                                           ClearCase{"ColourOnly", false, true, false, "Clear(1,80FF0000,1,0)"},
-                                           ClearCase{"DepthOnly", false, false, true, "Clear(2,80FF0000,1,0)"},
-                                           ClearCase{"StencilAlways", true, true, false, "Clear(5,80FF0000,1,0)"},
-                                           ClearCase{"StencilWithDepth", true, true, true, "Clear(7,80FF0000,1,0)"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, DxgClear,
+    ::testing::Values(ClearCase{"Both", false, true, true, "Clear(3,80FF0000,1,0)"},
+                      ClearCase{"ColourOnly", false, true, false, "Clear(1,80FF0000,1,0)"},
+                      ClearCase{"DepthOnly", false, false, true, "Clear(2,80FF0000,1,0)"},
+                      ClearCase{"StencilAlways", true, true, false, "Clear(5,80FF0000,1,0)"},
+                      ClearCase{"StencilWithDepth", true, true, true, "Clear(7,80FF0000,1,0)"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DxgFrame, DefaultRenderStatesInOrder) {
     DXG::SetDefaultRenderStates();
     Calls calls = device->CallTexts();
     Calls head(calls.begin(), calls.begin() + 11);
-    EXPECT_EQ(head, (Calls{"SetRenderState(CullMode,3)", "SetRenderState(Lighting,0)", "SetRenderState(Clipping,1)",
-                           "SetRenderState(FillMode,3)", "SetRenderState(ShadeMode,2)",
-                           "SetRenderState(AlphaBlendEnable,1)", "SetRenderState(SrcBlend,5)",
-                           "SetRenderState(DestBlend,6)", "SetRenderState(AlphaTestEnable,1)",
-                           "SetRenderState(AlphaRef,0)", "SetRenderState(AlphaFunc,5)"}));
+    EXPECT_EQ(head,
+              (Calls{"SetRenderState(CullMode,3)", "SetRenderState(Lighting,0)", "SetRenderState(Clipping,1)",
+                     "SetRenderState(FillMode,3)", "SetRenderState(ShadeMode,2)",
+                     "SetRenderState(AlphaBlendEnable,1)", "SetRenderState(SrcBlend,5)",
+                     "SetRenderState(DestBlend,6)", "SetRenderState(AlphaTestEnable,1)",
+                     "SetRenderState(AlphaRef,0)", "SetRenderState(AlphaFunc,5)"}));
     Calls stage0(calls.begin() + 11, calls.begin() + 17);
     EXPECT_EQ(stage0, (Calls{"SetTextureStageState(0,ColorOp,4)", "SetTextureStageState(0,ColorArg1,2)",
                              "SetTextureStageState(0,ColorArg2,0)", "SetTextureStageState(0,AlphaOp,4)",
@@ -197,8 +202,9 @@ TEST_F(DxgFrame, DefaultRenderStatesInOrder) {
     EXPECT_EQ(calls[30], "SetTextureStageState(7,AlphaOp,1)");
     EXPECT_EQ(calls[31], "SetSamplerState(0,MipFilter,2)");
     EXPECT_EQ(calls[31 + 48 - 1], "SetSamplerState(15,MagFilter,2)");
-    EXPECT_EQ(Calls(calls.end() - 3, calls.end()),
-              (Calls{"SetRenderState(ZEnable,1)", "SetRenderState(ZFunc,4)", "SetRenderState(StencilEnable,0)"}));
+    EXPECT_EQ(
+        Calls(calls.end() - 3, calls.end()),
+        (Calls{"SetRenderState(ZEnable,1)", "SetRenderState(ZFunc,4)", "SetRenderState(StencilEnable,0)"}));
     EXPECT_EQ(calls.size(), 31u + 48u + 3u);
 }
 

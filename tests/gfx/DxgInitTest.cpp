@@ -20,7 +20,9 @@ protected:
         ClearLog(statLog);
     }
     void TearDown() override { DXG::resetForTests(); }
-    bool Init(const DXG::Setup& setup = DXG::Setup()) { return DXG::Init(DXG::StandInWindowForTests(), &setup); }
+    bool Init(const DXG::Setup& setup = DXG::Setup()) {
+        return DXG::Init(DXG::StandInWindowForTests(), &setup);
+    }
 
     std::shared_ptr<gfx::RecordingDriver> driver;
 };
@@ -37,8 +39,9 @@ TEST_F(DxgInit, ProgramSetupStartsWithX8R8G8B8AndD32) {
     EXPECT_EQ(driver->lastCreateFlags, gfx::kCreateHardwareVertexProcessing | gfx::kCreateMultithreaded);
     EXPECT_EQ(driver->lastDevice->GetViewport(), (gfx::Viewport{0, 0, 800, 600, 0.0f, 1.0f}));
     EXPECT_EQ(LogText(errorLog), "");
-    EXPECT_EQ(LogText(statLog), "Exact Vertex Shader version: recording vs\nExact Pixel Shader version: recording ps\n"
-                                "Initial free texture memory(vid mem + agp mem): 256MB.\n");
+    EXPECT_EQ(LogText(statLog),
+              "Exact Vertex Shader version: recording vs\nExact Pixel Shader version: recording ps\n"
+              "Initial free texture memory(vid mem + agp mem): 256MB.\n");
 }
 
 struct FormatCase {
@@ -88,15 +91,34 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"Desktop16", 16, 0, {}, {}, fmt::R5G6B5, fmt::D32, ""},
         FormatCase{"Desktop16NoR5G6B5", 16, 0, {fmt::R5G6B5}, {}, fmt::X1R5G5B5, fmt::D32, ""},
         FormatCase{"Desktop24WarnsAndUses16Bit", 24, 0, {}, {}, fmt::R5G6B5, fmt::D32, kDesktopWarning},
-        FormatCase{"NoDisplayFormat", 32, 0, {fmt::A2R10G10B10, fmt::X8R8G8B8}, {}, fmt::Unknown, 0,
+        FormatCase{"NoDisplayFormat",
+                   32,
+                   0,
+                   {fmt::A2R10G10B10, fmt::X8R8G8B8},
+                   {},
+                   fmt::Unknown,
+                   0,
                    "No valid display formats available\n"},
         FormatCase{"DepthD24X8", 32, 0, {}, {fmt::D32}, fmt::A2R10G10B10, fmt::D24X8, ""},
-        FormatCase{"DepthD16Last", 32, 0, {}, {fmt::D32, fmt::D24X8, fmt::D24S8}, fmt::A2R10G10B10, fmt::D16, ""},
-        FormatCase{"NoDepth", 32, 0, {}, {fmt::D32, fmt::D24X8, fmt::D24S8, fmt::D16}, fmt::Unknown, 0,
+        FormatCase{
+            "DepthD16Last", 32, 0, {}, {fmt::D32, fmt::D24X8, fmt::D24S8}, fmt::A2R10G10B10, fmt::D16, ""},
+        FormatCase{"NoDepth",
+                   32,
+                   0,
+                   {},
+                   {fmt::D32, fmt::D24X8, fmt::D24S8, fmt::D16},
+                   fmt::Unknown,
+                   0,
                    "No valid z buffer formats available\n"},
         FormatCase{"StencilD24S8", 32, 1, {}, {}, fmt::A2R10G10B10, fmt::D24S8, ""},
         FormatCase{"StencilD15S1", 32, 1, {}, {fmt::D24S8}, fmt::A2R10G10B10, fmt::D15S1, ""},
-        FormatCase{"NoStencilFallsBack", 32, 1, {}, {fmt::D24S8, fmt::D15S1}, fmt::A2R10G10B10, fmt::D32,
+        FormatCase{"NoStencilFallsBack",
+                   32,
+                   1,
+                   {},
+                   {fmt::D24S8, fmt::D15S1},
+                   fmt::A2R10G10B10,
+                   fmt::D32,
                    kStencilWarning}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -127,20 +149,29 @@ const char* kRetry = "CreateDevice failed... trying again in case the API fixed 
 INSTANTIATE_TEST_SUITE_P(
     Table, DxgCreate,
     ::testing::Values(
-        CreateCase{"FirstAttempt", {}, true, ""},
-        CreateCase{"SecondAttempt", {Result::Fail}, true, kRetry},
-        CreateCase{"ThirdWithD16", {Result::Fail, Result::Fail}, true,
+        CreateCase{"FirstAttempt", {}, true, ""}, CreateCase{"SecondAttempt", {Result::Fail}, true, kRetry},
+        CreateCase{"ThirdWithD16",
+                   {Result::Fail, Result::Fail},
+                   true,
                    "CreateDevice failed... trying again in case the API fixed a parameter... good.\n"},
-        CreateCase{"BadParameters", {Result::Fail, Result::Fail, Result::InvalidCall}, false,
+        CreateCase{"BadParameters",
+                   {Result::Fail, Result::Fail, Result::InvalidCall},
+                   false,
                    "CreateDevice failed... trying again in case the API fixed a parameter...bad.\n"
                    "Failed to create D3D device:\n  -bad parameters\n"},
-        CreateCase{"NotAvailable", {Result::Fail, Result::Fail, Result::NotAvailable}, false,
+        CreateCase{"NotAvailable",
+                   {Result::Fail, Result::Fail, Result::NotAvailable},
+                   false,
                    "CreateDevice failed... trying again in case the API fixed a parameter...bad.\n"
                    "Failed to create D3D device:\n  -device doesn't support requested features\n"},
-        CreateCase{"NoVideoMemory", {Result::Fail, Result::Fail, Result::OutOfVideoMemory}, false,
+        CreateCase{"NoVideoMemory",
+                   {Result::Fail, Result::Fail, Result::OutOfVideoMemory},
+                   false,
                    "CreateDevice failed... trying again in case the API fixed a parameter...bad.\n"
                    "Failed to create D3D device:\n  -device doesn't have enough video memory free\n"},
-        CreateCase{"OtherError", {Result::Fail, Result::Fail, Result::Fail}, false,
+        CreateCase{"OtherError",
+                   {Result::Fail, Result::Fail, Result::Fail},
+                   false,
                    "CreateDevice failed... trying again in case the API fixed a parameter...bad.\n"
                    "Failed to create D3D device:\n"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -196,8 +227,9 @@ TEST_F(DxgInit, ShutdownWritesMemoryAndFrameRate) {
     DXG::EndFrame0();
     DXG::Shutdown();
     // initialTotal - minFree = 48 MB + frame buffers (2 x 4 x 800 x 600 = 3750 KB) + 512 KB.
-    EXPECT_EQ(LogText(statLog), "Approximate max video memory used: 52MB\n\n"
-                                "Average framerate (over 3 seconds): 10 frames/second\n\n");
+    EXPECT_EQ(LogText(statLog),
+              "Approximate max video memory used: 52MB\n\n"
+              "Average framerate (over 3 seconds): 10 frames/second\n\n");
     EXPECT_FALSE(DXG::IsReady());
 }
 

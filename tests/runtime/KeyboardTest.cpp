@@ -186,24 +186,24 @@ TEST(KeyboardCodes, PhysicalKeysMapToDirectInputScanCodes) {
         int sdl;  // SDL scancode (USB usage)
         uint8_t code;
     } cases[] = {
-        {4, 0x1E},    // A
-        {40, 0x1C},   // Return
-        {42, 0x0E},   // Backspace
-        {224, 29},    // left Control
-        {228, 157},   // right Control
-        {82, 0xC8},   // Up arrow
-        {81, 0xD0},   // Down arrow
-        {80, 0xCB},   // Left arrow
-        {79, 0xCD},   // Right arrow
-        {92, 0x4B},   // keypad 4
-        {93, 0x4C},   // keypad 5
-        {94, 0x4D},   // keypad 6
-        {96, 0x48},   // keypad 8
-        {88, 0x9C},   // keypad Enter
-        {74, 0xC7},   // Home
-        {76, 0xD3},   // Delete
-        {0, 0},       // unknown
-        {-1, 0},      // out of range
+        {4, 0x1E},   // A
+        {40, 0x1C},  // Return
+        {42, 0x0E},  // Backspace
+        {224, 29},   // left Control
+        {228, 157},  // right Control
+        {82, 0xC8},  // Up arrow
+        {81, 0xD0},  // Down arrow
+        {80, 0xCB},  // Left arrow
+        {79, 0xCD},  // Right arrow
+        {92, 0x4B},  // keypad 4
+        {93, 0x4C},  // keypad 5
+        {94, 0x4D},  // keypad 6
+        {96, 0x48},  // keypad 8
+        {88, 0x9C},  // keypad Enter
+        {74, 0xC7},  // Home
+        {76, 0xD3},  // Delete
+        {0, 0},      // unknown
+        {-1, 0},     // out of range
         {100000, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(platform::DirectInputCodeOf(c.sdl), c.code) << c.sdl;
