@@ -1,7 +1,6 @@
 // Download of a 1 MB dream from `velm-server file` on loopback, with the getter's real 25 ms pass. The
 // figure is the ratio of the measured rate to the designed ceiling of one block per pass.
 #include <benchmark/benchmark.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,18 +44,20 @@ public:
         std::string dream(kDreamSize, '\0');
         for (int i = 0; i < kDreamSize; ++i) dream[i] = static_cast<char>(i * 31 + i / 4093);
         WriteFile(m_root / "server/dreams/big.dream", dream);
-        WriteFile(m_root / "game/bench.ini", "V1.6\nName=Bench\nPassword=pw\nColors=aaaaaaaaaa\nDesc=d\nSpec=11\n");
+        WriteFile(m_root / "game/bench.ini",
+                  "V1.6\nName=Bench\nPassword=pw\nColors=aaaaaaaaaa\nDesc=d\nSpec=11\n");
         const fs::path portFile = m_root / "server/port.txt";
         const std::string program = ServerProgram().string();
         m_pid = ::fork();
         if (m_pid == 0) {
             if (::chdir((m_root / "server").c_str()) != 0) ::_exit(126);
-            ::execl(program.c_str(), program.c_str(), "file", "--root", "dreams", "--port", "0", "--port-file",
-                    portFile.c_str(), "--window", "16", "--block-size", std::to_string(kBlockSize).c_str(),
-                    static_cast<char*>(nullptr));
+            ::execl(program.c_str(), program.c_str(), "file", "--root", "dreams", "--port", "0",
+                    "--port-file", portFile.c_str(), "--window", "16", "--block-size",
+                    std::to_string(kBlockSize).c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        for (int i = 0; i < 10000 && !fs::exists(portFile); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (int i = 0; i < 10000 && !fs::exists(portFile); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::string port;
         std::ifstream(portFile) >> port;
         WriteFile(m_root / "game/data/velmfile_ip.txt", "127.0.0.1 " + port + "\n");
@@ -92,8 +93,9 @@ void BM_DreamDownload(benchmark::State& state) {
     state.counters["bytes_per_second"] =
         benchmark::Counter(static_cast<double>(kDreamSize), benchmark::Counter::kIsIterationInvariantRate);
     state.counters["ceiling_bytes_per_second"] = ceilingBytesPerSecond;
-    state.counters["ratio_to_ceiling"] = benchmark::Counter(static_cast<double>(kDreamSize) / ceilingBytesPerSecond,
-                                                            benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["ratio_to_ceiling"] =
+        benchmark::Counter(static_cast<double>(kDreamSize) / ceilingBytesPerSecond,
+                           benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_DreamDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 }  // namespace

@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static std::FILE* sink = std::fopen("/dev/null", "wb");
     if (size == 0) return 0;
     std::size_t sent = 0;
-    VELM::FileGetterStream stream("fuzz", "name", "password",
-                                  [&sent](const std::string& message) { sent += message.size(); }, sink);
+    VELM::FileGetterStream stream(
+        "fuzz", "name", "password", [&sent](const std::string& message) { sent += message.size(); }, sink);
     static const std::string welcome = "10 welcome\n";
     stream.Append(reinterpret_cast<const std::uint8_t*>(welcome.data()), welcome.size());
     const std::size_t piece = 1 + data[0] % 64;

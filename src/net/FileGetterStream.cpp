@@ -110,7 +110,8 @@ bool FileGetterStream::StepReply() {
     const int blockSize = words.size() >= 4 ? DecimalValue(words[3]) : 0;
     // Without four words, a positive payload per block and a size that is not negative, no block count
     // can be formed; such a reply is as unexpected as one that is not "44".
-    if (words.size() < 4 || words[0] != "44" || fileSize < 0 || blockSize <= 10 || blockSize > kMaxBlockSize) {
+    if (words.size() < 4 || words[0] != "44" || fileSize < 0 || blockSize <= 10 ||
+        blockSize > kMaxBlockSize) {
         FailWith("Anomolous response recieved to RC request.\n");
         return true;
     }
@@ -134,23 +135,26 @@ bool FileGetterStream::StepReply() {
 bool FileGetterStream::StepBlock() {
     const auto blockSize = static_cast<std::size_t>(m_blockSize);
     if (m_stream.size() < blockSize) return false;
-    std::vector<std::uint8_t> block(m_stream.begin(), m_stream.begin() + static_cast<std::ptrdiff_t>(blockSize));
+    std::vector<std::uint8_t> block(m_stream.begin(),
+                                    m_stream.begin() + static_cast<std::ptrdiff_t>(blockSize));
     m_stream.erase(m_stream.begin(), m_stream.begin() + static_cast<std::ptrdiff_t>(blockSize));
     if (block[0] != 'S' || block[1] != 'C') {
         FailWith("Non-data block recieved while downloading file... aborting.\n");
         return true;
     }
-    const std::uint32_t number = static_cast<std::uint32_t>(block[2]) | static_cast<std::uint32_t>(block[3]) << 8 |
-                                 static_cast<std::uint32_t>(block[4]) << 16 | static_cast<std::uint32_t>(block[5]) << 24;
+    const std::uint32_t number =
+        static_cast<std::uint32_t>(block[2]) | static_cast<std::uint32_t>(block[3]) << 8 |
+        static_cast<std::uint32_t>(block[4]) << 16 | static_cast<std::uint32_t>(block[5]) << 24;
     if (number != m_nextBlock) {
-        FailWith("Out of order data block received from file server... aborting. (I know, I should handle this "
-                 "better.... later!)\n");
+        FailWith(
+            "Out of order data block received from file server... aborting. (I know, I should handle this "
+            "better.... later!)\n");
         return true;
     }
     const int written = m_bytesWritten.load();
     const int payload = std::min(m_blockSize - 10, m_fileSize.load() - written);
-    if (m_output == nullptr ||
-        std::fwrite(block.data() + 10, 1, static_cast<std::size_t>(payload), m_output) != static_cast<std::size_t>(payload)) {
+    if (m_output == nullptr || std::fwrite(block.data() + 10, 1, static_cast<std::size_t>(payload),
+                                           m_output) != static_cast<std::size_t>(payload)) {
         FailWith("Failed to write the downloaded dream into its file... aborting.\n");
         return true;
     }

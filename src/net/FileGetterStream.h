@@ -64,7 +64,7 @@ private:
     std::atomic<bool> m_finished{false};
     std::atomic<int> m_state{kAwaitingWelcome};
     std::uint32_t m_nextBlock = 0;
-    int m_blockSize = 0;   // bytes per block on the wire, header included
+    int m_blockSize = 0;  // bytes per block on the wire, header included
     int m_blockCount = 0;
     std::atomic<int> m_bytesWritten{0};  // payload bytes written so far
     std::atomic<int> m_fileSize{1};      // bytes; starts at 1 so written/total is defined before the reply

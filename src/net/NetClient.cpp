@@ -38,7 +38,8 @@ void ParseDottedQuad(const std::string& host, std::uint8_t address[4]) {
     std::size_t start = 0;
     for (int i = 0; i < 4; ++i) {
         const std::size_t dot = host.find('.', start);
-        const std::string piece = host.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        const std::string piece =
+            host.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
         std::size_t at = 0;
         while (at < piece.size() && piece[at] == ' ') ++at;
         std::uint32_t value = 0;
@@ -91,16 +92,16 @@ NetClient::NetClient() {
         errorLog.Write("Failed to create socket.\n");
         return;
     }
-    m_thread = track(new CThread(ThreadProcedure, "NetClient", this), "CThread(ThreadProcedure,\"NetClient\",this)",
-                     VELM_SITE);
+    m_thread = track(new CThread(ThreadProcedure, "NetClient", this),
+                     "CThread(ThreadProcedure,\"NetClient\",this)", VELM_SITE);
     m_initialised = true;
 }
 
 NetClient::NetClient(SocketHandle socket) {
     if (!IsStarted()) return;
     m_socket = socket;
-    m_thread = track(new CThread(ThreadProcedure, "NetClient", this), "CThread(ThreadProcedure,\"NetClient\",this)",
-                     VELM_SITE);
+    m_thread = track(new CThread(ThreadProcedure, "NetClient", this),
+                     "CThread(ThreadProcedure,\"NetClient\",this)", VELM_SITE);
     m_connected = true;
     m_initialised = true;
 }
@@ -129,7 +130,8 @@ bool NetClient::Connect(const std::string& host, int port) {
         return false;
     }
     if (m_connected) {
-        ReportMisuse("Error: Attempt to connect to remove server when already connected.\n", kAttemptMadeFrom);
+        ReportMisuse("Error: Attempt to connect to remove server when already connected.\n",
+                     kAttemptMadeFrom);
         return false;
     }
     std::lock_guard<std::recursive_mutex> network(networkLock);
@@ -200,7 +202,8 @@ bool NetClient::ReceiveData(std::vector<std::uint8_t>& out) {
     if (m_receiveBuffer.empty()) {
         hold.unlock();
         if (!m_connected) {
-            ReportMisuse("Error: Attempt to receive data from server when not connected.\n", kAttemptMadeFrom);
+            ReportMisuse("Error: Attempt to receive data from server when not connected.\n",
+                         kAttemptMadeFrom);
         }
         return false;
     }

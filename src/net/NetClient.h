@@ -46,11 +46,11 @@ private:
     void ReceivePass();
     bool ReadAvailable(std::uint32_t count);
 
-    std::atomic<bool> m_initialised{false};  // a socket exists and the receive thread was started
-    std::atomic<bool> m_connected{false};    // written under the network lock, read without it
-    SocketHandle m_socket = kInvalidSocket;  // used under the network lock
-    std::recursive_mutex m_lock;             // the instance lock: guards m_receiveBuffer
-    std::vector<std::uint8_t> m_receiveBuffer;      // guarded by m_lock
+    std::atomic<bool> m_initialised{false};        // a socket exists and the receive thread was started
+    std::atomic<bool> m_connected{false};          // written under the network lock, read without it
+    SocketHandle m_socket = kInvalidSocket;        // used under the network lock
+    std::recursive_mutex m_lock;                   // the instance lock: guards m_receiveBuffer
+    std::vector<std::uint8_t> m_receiveBuffer;     // guarded by m_lock
     std::atomic<std::uint32_t> m_pendingBytes{0};  // size of m_receiveBuffer, for lock-free polling
     CThread* m_thread = nullptr;
 };

@@ -27,7 +27,8 @@ NetServer::NetServer() {
     if (!SetSocketNonBlocking(m_socket)) {
         errorLog.Write("Warning: created server socket refuses to be non-blocking...\n");
     }
-    m_thread = track(new CThread(ThreadLoop, "NetServer", this), "CThread(ThreadLoop,\"NetServer\",this)", VELM_SITE);
+    m_thread = track(new CThread(ThreadLoop, "NetServer", this), "CThread(ThreadLoop,\"NetServer\",this)",
+                     VELM_SITE);
     m_initialised = true;
 }
 
@@ -53,14 +54,15 @@ bool NetServer::Listen(int port) {
         return false;
     }
     if (m_listening) {
-        ReportMisuse("Error: Attempt to make server listen, when it's already listening.\n", kAttemptMadeFrom);
+        ReportMisuse("Error: Attempt to make server listen, when it's already listening.\n",
+                     kAttemptMadeFrom);
         return false;
     }
     std::lock_guard<std::recursive_mutex> network(networkLock);
     std::lock_guard<std::recursive_mutex> hold(m_lock);
     if (!BindSocketAnyAddress(m_socket, port)) {
-        errorLog.Write("Failed to bind server socket to port " + std::to_string(static_cast<std::uint16_t>(port)) +
-                       "\n");
+        errorLog.Write("Failed to bind server socket to port " +
+                       std::to_string(static_cast<std::uint16_t>(port)) + "\n");
     }
     if (ListenOnSocket(m_socket)) {
         m_listening = true;
@@ -121,7 +123,8 @@ void NetServer::AcceptPass() {
     std::lock_guard<std::recursive_mutex> hold(m_lock);
     NetClient* client = track(new NetClient(accepted), "NET::Client(s)", VELM_SITE);
     if (!client->IsConnected()) {
-        errorLog.Write("Net::Client rejected socket from a connection to server... ignoring connection attempt.\n");
+        errorLog.Write(
+            "Net::Client rejected socket from a connection to server... ignoring connection attempt.\n");
         trackedDelete(client, VELM_SITE);
         CloseSocket(accepted);  // a client that could not start never adopted it
         return;

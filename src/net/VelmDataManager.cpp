@@ -26,7 +26,8 @@ VelmData& Data() {
 }
 
 const char* const kDreamNote =
-    ">  NOTE:  Dreams still need to be decompressed... not done yet... so can't enter yet.  Returning to normal map.";
+    ">  NOTE:  Dreams still need to be decompressed... not done yet... so can't enter yet.  Returning to "
+    "normal map.";
 }  // namespace
 
 VELM::FileGetter* StartDownload(const std::string& id, std::uint32_t kind, const std::string& folder) {
@@ -59,7 +60,9 @@ void EndTransfer(TransferRecord record) {
     errorLog.Write("\n");
 }
 
-const std::list<TransferRecord>& Transfers() { return Data().transfers; }
+const std::list<TransferRecord>& Transfers() {
+    return Data().transfers;
+}
 
 void PostTransferMessage(const std::string& text) {
     VelmData& data = Data();
@@ -99,11 +102,17 @@ void SetPlayerPosition(std::int32_t x, std::int32_t y) {
     Data().playerY = y;
 }
 
-const std::list<CharacterRecord>& CharacterList() { return Data().characters; }
+const std::list<CharacterRecord>& CharacterList() {
+    return Data().characters;
+}
 
-void AddCharacter(const CharacterRecord& record) { Data().characters.push_back(record); }
+void AddCharacter(const CharacterRecord& record) {
+    Data().characters.push_back(record);
+}
 
-void RemoveAllCharacters() { Data().characters.clear(); }
+void RemoveAllCharacters() {
+    Data().characters.clear();
+}
 
 void RemoveCharacterAt(std::int32_t x, std::int32_t y) {
     auto& list = Data().characters;
@@ -122,11 +131,17 @@ CharacterRecord* FindCharacterAt(std::int32_t x, std::int32_t y) {
     return nullptr;
 }
 
-const std::list<DreamMarkerRecord>& DreamMarkerList() { return Data().dreamMarkers; }
+const std::list<DreamMarkerRecord>& DreamMarkerList() {
+    return Data().dreamMarkers;
+}
 
-void AddDreamMarker(const DreamMarkerRecord& record) { Data().dreamMarkers.push_back(record); }
+void AddDreamMarker(const DreamMarkerRecord& record) {
+    Data().dreamMarkers.push_back(record);
+}
 
-void RemoveAllDreamMarkers() { Data().dreamMarkers.clear(); }
+void RemoveAllDreamMarkers() {
+    Data().dreamMarkers.clear();
+}
 
 void RemoveDreamMarkerAt(std::int32_t x, std::int32_t y) {
     auto& list = Data().dreamMarkers;

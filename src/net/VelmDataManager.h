@@ -14,10 +14,10 @@ class FileGetter;
 }
 
 struct TransferRecord {
-    std::uint32_t kind = 0;               // 0 = dream; any other value = portrait
-    bool upload = false;                  // never set: only downloads are started
-    std::string id;                       // for a dream, the dream id the game server gave
-    VELM::FileGetter* getter = nullptr;   // owned; released by EndTransfer
+    std::uint32_t kind = 0;              // 0 = dream; any other value = portrait
+    bool upload = false;                 // never set: only downloads are started
+    std::string id;                      // for a dream, the dream id the game server gave
+    VELM::FileGetter* getter = nullptr;  // owned; released by EndTransfer
 };
 
 // One avatar: its appearance as the avatar codes decode it, and its grid cell.

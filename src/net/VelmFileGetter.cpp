@@ -59,11 +59,13 @@ bool FileGetter::IsSafeDreamId(const std::string& id) {
 }
 
 FileGetter::FileGetter(const std::string& id, const std::string& folder)
-    : m_stream(id, GetPlayerProfile().name, GetPlayerProfile().password,
-               [this](const std::string& message) { SendMessage(message); }, nullptr) {
+    : m_stream(
+          id, GetPlayerProfile().name, GetPlayerProfile().password,
+          [this](const std::string& message) { SendMessage(message); }, nullptr) {
     if (!IsSafeDreamId(id)) {
         // The id comes from the server and would become part of a path: nothing is created for it.
-        errorLog.Write("Refused to download a dream whose id cannot name a file: \"" + Printable(id) + "\"\n");
+        errorLog.Write("Refused to download a dream whose id cannot name a file: \"" + Printable(id) +
+                       "\"\n");
         PostTransferMessage("> FAILED");
         m_stream.Fail();
     } else {

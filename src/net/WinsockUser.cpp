@@ -57,13 +57,19 @@ WinsockUser::~WinsockUser() {
     }
 }
 
-void WinsockUser::AddSent(std::uint32_t count) { State().totalSent += count; }
+void WinsockUser::AddSent(std::uint32_t count) {
+    State().totalSent += count;
+}
 
-void WinsockUser::AddReceived(std::uint32_t count) { State().totalReceived += count; }
+void WinsockUser::AddReceived(std::uint32_t count) {
+    State().totalReceived += count;
+}
 
 int WinsockUser::UserCountForTests() {
     std::lock_guard<std::mutex> hold(State().lock);
     return State().userCount;
 }
 
-void WinsockUser::FailNextStartForTests() { State().failNextStart = true; }
+void WinsockUser::FailNextStartForTests() {
+    State().failNextStart = true;
+}

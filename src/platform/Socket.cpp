@@ -34,12 +34,18 @@ int WinsockNumberOf(int error) {
 }
 
 // Records the outcome of a call: the current errno when it failed, 0 otherwise.
-void Record(bool failed) { tLastError = failed ? WinsockNumberOf(errno) : 0; }
+void Record(bool failed) {
+    tLastError = failed ? WinsockNumberOf(errno) : 0;
+}
 
-int Fd(SocketHandle socket) { return static_cast<int>(socket); }
+int Fd(SocketHandle socket) {
+    return static_cast<int>(socket);
+}
 }  // namespace
 
-int LastSocketError() { return tLastError; }
+int LastSocketError() {
+    return tLastError;
+}
 
 bool StartSocketLibrary() {
     // Sends use MSG_NOSIGNAL; ignoring SIGPIPE as well covers any other write to a dead connection.
@@ -135,7 +141,8 @@ int CheckSocketConnection(SocketHandle socket) {
         return tLastError;
     }
     if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-        tLastError = errno == ENETDOWN || errno == ENETUNREACH ? kSocketErrorNetworkDown : kSocketErrorNotConnected;
+        tLastError =
+            errno == ENETDOWN || errno == ENETUNREACH ? kSocketErrorNetworkDown : kSocketErrorNotConnected;
         return tLastError;
     }
     sockaddr_in peer{};
@@ -144,9 +151,13 @@ int CheckSocketConnection(SocketHandle socket) {
     return tLastError;
 }
 
-void ShutdownSocket(SocketHandle socket) { Record(::shutdown(Fd(socket), SHUT_RDWR) != 0); }
+void ShutdownSocket(SocketHandle socket) {
+    Record(::shutdown(Fd(socket), SHUT_RDWR) != 0);
+}
 
-void CloseSocket(SocketHandle socket) { Record(::close(Fd(socket)) != 0); }
+void CloseSocket(SocketHandle socket) {
+    Record(::close(Fd(socket)) != 0);
+}
 
 bool BindSocketAnyAddress(SocketHandle socket, int port) {
     sockaddr_in local{};

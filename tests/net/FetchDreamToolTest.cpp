@@ -17,13 +17,16 @@ protected:
         m_game = fs::absolute("tool/game");
         fs::create_directories(m_game);
         // Two complete profiles: the first by name order is used unless another is named.
-        WriteTextFile(m_game / "alice.ini", "V1.6\nName=Alice\nPassword=pa55\nColors=aaaaaaaaaa\nDesc=a\nSpec=11\n");
-        WriteTextFile(m_game / "bob.ini", "V1.6\nName=Bob\nPassword=hunter2\nColors=bbbbbbbbbb\nDesc=b\nSpec=22\n");
+        WriteTextFile(m_game / "alice.ini",
+                      "V1.6\nName=Alice\nPassword=pa55\nColors=aaaaaaaaaa\nDesc=a\nSpec=11\n");
+        WriteTextFile(m_game / "bob.ini",
+                      "V1.6\nName=Bob\nPassword=hunter2\nColors=bbbbbbbbbb\nDesc=b\nSpec=22\n");
     }
 
     int Fetch(const std::string& args) {
         const std::string tool = BuiltProgram("tools/velm-tool/velm-tool").string();
-        return RunCommand("cd '" + m_game.string() + "' && '" + tool + "' fetch-dream " + args + " > out.txt 2>&1");
+        return RunCommand("cd '" + m_game.string() + "' && '" + tool + "' fetch-dream " + args +
+                          " > out.txt 2>&1");
     }
     std::string Output() { return ReadTextFile(m_game / "out.txt"); }
 
@@ -32,7 +35,8 @@ protected:
         ASSERT_TRUE(m_server->started());
         m_dream = std::string(size, 'z');
         WriteTextFile(m_server->dreams() / "d9.dream", m_dream);
-        WriteTextFile(m_game / "data" / "velmfile_ip.txt", "127.0.0.1 " + std::to_string(m_server->port()) + "\n");
+        WriteTextFile(m_game / "data" / "velmfile_ip.txt",
+                      "127.0.0.1 " + std::to_string(m_server->port()) + "\n");
     }
 
     fs::path m_game;

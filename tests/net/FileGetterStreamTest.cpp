@@ -13,7 +13,8 @@
 namespace {
 using VELM::FileGetterStream;
 
-std::string Block(std::uint32_t number, const std::string& payload, int blockSize, const char* marker = "SC") {
+std::string Block(std::uint32_t number, const std::string& payload, int blockSize,
+                  const char* marker = "SC") {
     std::string block(static_cast<std::size_t>(blockSize), '\0');
     block[0] = marker[0];
     block[1] = marker[1];
@@ -38,7 +39,8 @@ protected:
     void TearDown() override { std::fclose(m_file); }
 
     FileGetterStream Make(const std::string& id = "dream7") {
-        return FileGetterStream(id, "Bob", "hunter2", [this](const std::string& m) { sent.push_back(m); }, m_file);
+        return FileGetterStream(
+            id, "Bob", "hunter2", [this](const std::string& m) { sent.push_back(m); }, m_file);
     }
     void Feed(FileGetterStream& stream, const std::string& bytes) {
         stream.Append(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
@@ -72,8 +74,9 @@ TEST_F(FileGetterStreamTest, WelcomeInTwoPiecesIsActedOnOnlyAtItsLineFeed) {
     EXPECT_EQ(stream.State(), FileGetterStream::kAwaitingReply);
     EXPECT_TRUE(stream.Step());  // the reply, one step later
     EXPECT_EQ(stream.State(), FileGetterStream::kReceivingBlocks);
-    EXPECT_EQ(TakeMessages(), (std::vector<std::string>{"> File Server welcome received.  Requesting transfer...",
-                                                        "> Transfer request accepted.  Download beginning."}));
+    EXPECT_EQ(TakeMessages(),
+              (std::vector<std::string>{"> File Server welcome received.  Requesting transfer...",
+                                        "> Transfer request accepted.  Download beginning."}));
 }
 
 // Files of k full blocks, of one byte, and of a partly filled last block; block size 16 (6 payload bytes).
@@ -90,7 +93,8 @@ TEST_P(BlockCountTest, PayloadIsWrittenAndEveryBlockAcknowledged) {
     FileGetterStream stream = Make();
     Feed(stream, "10 hi\n44 " + std::to_string(GetParam().fileSize) + " 0 16\n");
     for (int n = 0; n < GetParam().blocks; ++n) {
-        Feed(stream, Block(static_cast<std::uint32_t>(n), file.substr(static_cast<std::size_t>(n) * 6, 6), 16));
+        Feed(stream,
+             Block(static_cast<std::uint32_t>(n), file.substr(static_cast<std::size_t>(n) * 6, 6), 16));
     }
     EXPECT_EQ(Run(stream), 2 + GetParam().blocks);
     EXPECT_EQ(stream.State(), FileGetterStream::kComplete);
@@ -143,18 +147,19 @@ const char* const kOutOfOrder =
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, StreamFailureTest,
-    ::testing::Values(FailureCase{"garbage welcome", "HELLO\n", kBadWelcome},
-                      FailureCase{"short welcome", "10\n", kBadWelcome},
-                      FailureCase{"endless welcome", std::string(5000, 'x'), kBadWelcome},
-                      FailureCase{"refusal", "10 hi\n45 no such file\n", kBadReply},
-                      FailureCase{"three words", "10 hi\n44 100 0\n", kBadReply},
-                      FailureCase{"block size 10", "10 hi\n44 100 0 10\n", kBadReply},
-                      FailureCase{"negative size", "10 hi\n44 -5 0 16\n", kBadReply},
-                      FailureCase{"huge block size", "10 hi\n44 100 0 99999999\n", kBadReply},
-                      FailureCase{"wrong marker", "10 hi\n44 12 0 16\n" + Block(0, "abcdef", 16, "XX"), kBadMarker},
-                      FailureCase{"repeated last block",
-                                  "10 hi\n44 12 0 16\n" + Block(0, "abcdef", 16) + Block(0, "abcdef", 16), kOutOfOrder},
-                      FailureCase{"skipped block", "10 hi\n44 18 0 16\n" + Block(1, "abcdef", 16), kOutOfOrder}),
+    ::testing::Values(
+        FailureCase{"garbage welcome", "HELLO\n", kBadWelcome},
+        FailureCase{"short welcome", "10\n", kBadWelcome},
+        FailureCase{"endless welcome", std::string(5000, 'x'), kBadWelcome},
+        FailureCase{"refusal", "10 hi\n45 no such file\n", kBadReply},
+        FailureCase{"three words", "10 hi\n44 100 0\n", kBadReply},
+        FailureCase{"block size 10", "10 hi\n44 100 0 10\n", kBadReply},
+        FailureCase{"negative size", "10 hi\n44 -5 0 16\n", kBadReply},
+        FailureCase{"huge block size", "10 hi\n44 100 0 99999999\n", kBadReply},
+        FailureCase{"wrong marker", "10 hi\n44 12 0 16\n" + Block(0, "abcdef", 16, "XX"), kBadMarker},
+        FailureCase{"repeated last block",
+                    "10 hi\n44 12 0 16\n" + Block(0, "abcdef", 16) + Block(0, "abcdef", 16), kOutOfOrder},
+        FailureCase{"skipped block", "10 hi\n44 18 0 16\n" + Block(1, "abcdef", 16), kOutOfOrder}),
     [](const auto& info) {
         std::string name = info.param.name;
         for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
@@ -184,8 +189,13 @@ TEST_F(FileGetterStreamTest, FuzzSeedsReachTheirEnds) {
     const std::string blocks = Block(0, "abcdef", 16) + Block(1, "ghijkl", 16) + Block(2, "mnopqr", 16);
     const std::vector<Seed> seeds = {
         {"complete.bin", "\x03" + reply + blocks, FileGetterStream::kComplete},
-        {"crlf.bin", "\x40" "44 7 0 16\r\n" + Block(0, "abcdef", 16) + Block(1, "g", 16), FileGetterStream::kComplete},
-        {"repeat.bin", "\x10" + reply + Block(0, "abcdef", 16) + Block(0, "abcdef", 16), FileGetterStream::kFailed},
+        {"crlf.bin",
+         "\x40"
+         "44 7 0 16\r\n" +
+             Block(0, "abcdef", 16) + Block(1, "g", 16),
+         FileGetterStream::kComplete},
+        {"repeat.bin", "\x10" + reply + Block(0, "abcdef", 16) + Block(0, "abcdef", 16),
+         FileGetterStream::kFailed},
         {"marker.bin", "\x01" + reply + Block(0, "abcdef", 16, "CS"), FileGetterStream::kFailed},
         {"refused.bin", std::string("\x07") + "45 no\n", FileGetterStream::kFailed},
     };

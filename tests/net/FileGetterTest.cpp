@@ -25,7 +25,9 @@ std::vector<std::string> TakeMessages() {
     return messages;
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 std::string Pattern(std::size_t size) {
     std::string bytes(size, '\0');
@@ -41,7 +43,8 @@ protected:
         ResetVelmDataForTests();
         fs::remove_all("vvw_tmp");
         fs::remove_all("data");
-        WriteTextFile("tester.ini", "V1.6\nName=Bob\nPassword=hunter2\nColors=abcdefghij\nDesc=tester\nSpec=12\n");
+        WriteTextFile("tester.ini",
+                      "V1.6\nName=Bob\nPassword=hunter2\nColors=abcdefghij\nDesc=tester\nSpec=12\n");
         ASSERT_TRUE(LoadPlayerIni("tester.ini"));
         ClearLog(errorLog);
         ClearLog(netLog);
@@ -70,7 +73,9 @@ protected:
         return getter;
     }
 
-    std::string Downloaded(const std::string& id = "d1") { return ReadTextFile(fs::path("vvw_tmp") / id / (id + ".dream")); }
+    std::string Downloaded(const std::string& id = "d1") {
+        return ReadTextFile(fs::path("vvw_tmp") / id / (id + ".dream"));
+    }
 
     std::unique_ptr<ServerProcess> m_server;
     std::string m_dream;
@@ -95,9 +100,10 @@ TEST_P(CompleteDownloadTest, WholeFileArrivesAndTheServerSeesEveryAcknowledgemen
     EXPECT_EQ(written, static_cast<int>(GetParam().size));
     EXPECT_EQ(total, static_cast<int>(GetParam().size));
     EXPECT_TRUE(Downloaded() == m_dream);  // (binary: not printed)
-    EXPECT_EQ(TakeMessages(), (std::vector<std::string>{"> File Server welcome received.  Requesting transfer...",
-                                                        "> Transfer request accepted.  Download beginning.",
-                                                        "> Download Complete."}));
+    EXPECT_EQ(TakeMessages(),
+              (std::vector<std::string>{"> File Server welcome received.  Requesting transfer...",
+                                        "> Transfer request accepted.  Download beginning.",
+                                        "> Download Complete."}));
     if (!Contains(GetParam().name, "close")) {
         EXPECT_EQ(m_server->WaitForExit(10s), 0) << m_server->transcript();  // every PKOK right, then BYE
     }
@@ -106,13 +112,13 @@ TEST_P(CompleteDownloadTest, WholeFileArrivesAndTheServerSeesEveryAcknowledgemen
 
 INSTANTIATE_TEST_SUITE_P(
     Servers, CompleteDownloadTest,
-    ::testing::Values(CompleteCase{"three_full_blocks", 3 * 4086, {}},
-                      CompleteCase{"one_byte", 1, {}},
-                      CompleteCase{"window_of_one", 5000, {"--window", "1"}},
-                      CompleteCase{"small_blocks", 1000, {"--block-size", "64", "--window", "4"}},
-                      CompleteCase{"split_welcome", 100, {"--fault", "split-welcome"}},
-                      CompleteCase{"drip", 150, {"--fault", "drip", "--block-size", "40"}},
-                      CompleteCase{"close_after_last", 20 * 4086 + 5, {"--fault", "close-after-last", "--window", "100"}}),
+    ::testing::Values(
+        CompleteCase{"three_full_blocks", 3 * 4086, {}}, CompleteCase{"one_byte", 1, {}},
+        CompleteCase{"window_of_one", 5000, {"--window", "1"}},
+        CompleteCase{"small_blocks", 1000, {"--block-size", "64", "--window", "4"}},
+        CompleteCase{"split_welcome", 100, {"--fault", "split-welcome"}},
+        CompleteCase{"drip", 150, {"--fault", "drip", "--block-size", "40"}},
+        CompleteCase{"close_after_last", 20 * 4086 + 5, {"--fault", "close-after-last", "--window", "100"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FailedCase {
@@ -134,9 +140,10 @@ TEST_P(FailedDownloadTest, FaultEndsTheDownloadAsFailedWithoutBye) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, FailedDownloadTest,
     ::testing::Values(
-        FailedCase{"repeat-block",
-                   "Out of order data block received from file server... aborting. (I know, I should handle this "
-                   "better.... later!)\n"},
+        FailedCase{
+            "repeat-block",
+            "Out of order data block received from file server... aborting. (I know, I should handle this "
+            "better.... later!)\n"},
         FailedCase{"wrong-marker", "Non-data block recieved while downloading file... aborting.\n"},
         FailedCase{"garbage-welcome", "Anomolous message recieved in response to file server connect.\n"}),
     [](const auto& info) {
@@ -153,7 +160,7 @@ TEST_F(FileGetterTest, ServerClosingInTheMiddleSeversTheDownload) {
     EXPECT_EQ(TakeMessages().back(), "> CONNECTION SEVERED");
     int written = 0, total = 0;
     getter->GetProgress(written, total);
-    EXPECT_EQ(written, 5 * 4086);  // the blocks sent before the close are kept
+    EXPECT_EQ(written, 5 * 4086);      // the blocks sent before the close are kept
     EndTransfer(Transfers().front());  // closes the partly written file, which stays
     EXPECT_TRUE(Downloaded() == m_dream.substr(0, 5 * 4086));
 }
@@ -175,22 +182,24 @@ TEST_P(HostileIdTest, IdThatCannotNameAFileIsRefused) {
     EXPECT_TRUE(getter->IsFinished());
     EXPECT_FALSE(getter->IsComplete());
     EXPECT_EQ(TakeMessages(), std::vector<std::string>{"> FAILED"});
-    EXPECT_TRUE(LogText(errorLog).rfind("Refused to download a dream whose id cannot name a file: \"", 0) == 0)
+    EXPECT_TRUE(LogText(errorLog).rfind("Refused to download a dream whose id cannot name a file: \"", 0) ==
+                0)
         << LogText(errorLog);
     EXPECT_FALSE(fs::exists("vvw_tmp"));
     EXPECT_FALSE(fs::exists("etc"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ids, HostileIdTest,
-                         ::testing::Values("", "..", "../escape", "a/b", "a\\b", "/etc/evil", "C:evil", "dream\n",
-                                           std::string("d\0x", 3), "tab\tid"));
+                         ::testing::Values("", "..", "../escape", "a/b", "a\\b", "/etc/evil", "C:evil",
+                                           "dream\n", std::string("d\0x", 3), "tab\tid"));
 
 TEST_F(FileGetterTest, MissingAddressFileFinishesAtOnceWithoutStatus) {
     VELM::FileGetter* getter = StartDownload("d1", 0, "vvw_tmp\\d1");
     EXPECT_TRUE(getter->IsFinished());
     EXPECT_FALSE(getter->IsComplete());
     const std::string log = LogText(errorLog);
-    EXPECT_TRUE(Contains(log, "Failed to load velm's file-server ip and port from \\data\\velmfile_ip.txt file.\n"));
+    EXPECT_TRUE(
+        Contains(log, "Failed to load velm's file-server ip and port from \\data\\velmfile_ip.txt file.\n"));
     EXPECT_TRUE(Contains(log, "Unable to resolve host \"Failed to load\" port 0\n"));
     EXPECT_TRUE(Contains(log, "Failed to connect to velm file server.\n"));
     EXPECT_TRUE(TakeMessages().empty());
@@ -223,8 +232,9 @@ TEST_F(FileGetterTest, PollEndsTheNewestFinishedDreamFirst) {
     EXPECT_EQ(lines, (std::vector<std::string>{"meadowcross", "goback"}));
     ASSERT_EQ(Transfers().size(), 1u);
     EXPECT_EQ(Transfers().front().id, "older");
-    EXPECT_EQ(TakeMessages(), std::vector<std::string>{">  NOTE:  Dreams still need to be decompressed... not done "
-                                                       "yet... so can't enter yet.  Returning to normal map."});
+    EXPECT_EQ(TakeMessages(),
+              std::vector<std::string>{">  NOTE:  Dreams still need to be decompressed... not done "
+                                       "yet... so can't enter yet.  Returning to normal map."});
     PollTransfers(sender);
     EXPECT_EQ(lines.size(), 4u);
     EXPECT_TRUE(Transfers().empty());

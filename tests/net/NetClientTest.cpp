@@ -22,7 +22,9 @@ struct TrackedDeleter {
 };
 using AcceptedClient = std::unique_ptr<NetClient, TrackedDeleter>;
 
-std::string Text(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string Text(const std::vector<std::uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 // A listening server, a client connected to it, and the server's side of that connection.
 struct Pair {
@@ -148,7 +150,8 @@ TEST_P(NetLogMaskTest, SentBlocksAreCopiedWithCredentialsMasked) {
     ASSERT_TRUE(pair.client->SendData(GetParam().sent.data(), static_cast<int>(GetParam().sent.size())));
     EXPECT_EQ(LogText(netLog), GetParam().logged);
     // The peer gets the block unchanged.
-    EXPECT_EQ(ReceiveAtLeast(*pair.peer, GetParam().sent.size()).substr(0, GetParam().sent.size()), GetParam().sent);
+    EXPECT_EQ(ReceiveAtLeast(*pair.peer, GetParam().sent.size()).substr(0, GetParam().sent.size()),
+              GetParam().sent);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -181,11 +184,12 @@ TEST_F(NetClientTest, ClientWithoutSocketLibraryReportsEveryUse) {
     EXPECT_FALSE(client.ReceiveData(out));
     client.Disconnect();
     const std::string log = LogText(errorLog);
-    for (const char* message : {"Failed to init WinSock library.\n",
-                                "Error: Attempt to call net client Connect when not Init'd.\n  -attempt made from:\n",
-                                "Error: Attempt to call NETCLIENT::SendData when not Init'd.\n",
-                                "Error: Attempt to call NETCLIENT::ReceiveData when not Init'd.\n",
-                                "Error: Attempt to call NETCLIENT::Disconnect when not Init'd.\n"}) {
+    for (const char* message :
+         {"Failed to init WinSock library.\n",
+          "Error: Attempt to call net client Connect when not Init'd.\n  -attempt made from:\n",
+          "Error: Attempt to call NETCLIENT::SendData when not Init'd.\n",
+          "Error: Attempt to call NETCLIENT::ReceiveData when not Init'd.\n",
+          "Error: Attempt to call NETCLIENT::Disconnect when not Init'd.\n"}) {
         EXPECT_NE(log.find(message), std::string::npos) << message;
     }
 }
@@ -201,7 +205,8 @@ TEST_F(NetClientTest, BytesSentBeforeThePeerClosedAreStillHandedOver) {
     EXPECT_EQ(Text(out), "last words\n");
     ClearLog(errorLog);
     EXPECT_FALSE(pair.client->ReceiveData(out));
-    EXPECT_EQ(LogText(errorLog).rfind("Error: Attempt to receive data from server when not connected.\n", 0), 0u);
+    EXPECT_EQ(LogText(errorLog).rfind("Error: Attempt to receive data from server when not connected.\n", 0),
+              0u);
     EXPECT_FALSE(pair.client->SendData("x", 1));
 }
 
@@ -222,13 +227,14 @@ TEST_F(NetClientTest, LastUserWritesTheByteTotals) {
         EXPECT_EQ(LogText(statLog), "");
     }
     // Each byte counts once as sent and once as received (both ends live in this process).
-    EXPECT_EQ(LogText(statLog), "Network connection:\n  -Total data sent: 5 bytes\n  -Total data received: 5 bytes\n\n");
+    EXPECT_EQ(LogText(statLog),
+              "Network connection:\n  -Total data sent: 5 bytes\n  -Total data received: 5 bytes\n\n");
 }
 
 TEST(NetworkAmountTextTest, BytesUpTo100KbThenKbBelow8MbThenMb) {
     const std::vector<std::pair<std::uint32_t, std::string>> cases = {
-        {0, "0 bytes"},          {102400, "102400 bytes"},  {103423, "103423 bytes"}, {103424, "101KB"},
-        {8388607, "8191KB"},     {8388608, "8MB"},          {4294967295u, "4095MB"}};
+        {0, "0 bytes"},      {102400, "102400 bytes"}, {103423, "103423 bytes"}, {103424, "101KB"},
+        {8388607, "8191KB"}, {8388608, "8MB"},         {4294967295u, "4095MB"}};
     for (const auto& [total, text] : cases) EXPECT_EQ(NetworkAmountText(total), text) << total;
 }
 
@@ -267,8 +273,8 @@ TEST_F(NetClientTest, ListenOnAPortInUseFails) {
     NetServer second;
     ClearLog(errorLog);
     EXPECT_FALSE(second.Listen(port));
-    EXPECT_EQ(LogText(errorLog),
-              "Failed to bind server socket to port " + std::to_string(port) + "\nServer socket refused to listen.");
+    EXPECT_EQ(LogText(errorLog), "Failed to bind server socket to port " + std::to_string(port) +
+                                     "\nServer socket refused to listen.");
     EXPECT_FALSE(second.IsListening());
 }
 

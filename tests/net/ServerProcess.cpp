@@ -11,13 +11,16 @@
 
 namespace fs = std::filesystem;
 
-ServerProcess::ServerProcess(const fs::path& folder, const std::vector<std::string>& extraArgs) : m_folder(folder) {
+ServerProcess::ServerProcess(const fs::path& folder, const std::vector<std::string>& extraArgs)
+    : m_folder(folder) {
     fs::create_directories(folder / "dreams");
     fs::remove(folder / "port.txt");
     const std::string program = BuiltProgram("tools/velm-server/velm-server").string();
-    std::vector<std::string> args = {program,       "file",   "--root", (folder / "dreams").string(), "--port", "0",
-                                     "--port-file", (folder / "port.txt").string(), "--log",
-                                     (folder / "server.log").string()};
+    std::vector<std::string> args = {program,       "file",
+                                     "--root",      (folder / "dreams").string(),
+                                     "--port",      "0",
+                                     "--port-file", (folder / "port.txt").string(),
+                                     "--log",       (folder / "server.log").string()};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
@@ -45,7 +48,9 @@ ServerProcess::~ServerProcess() {
     }
 }
 
-std::string ServerProcess::transcript() const { return ReadTextFile(m_folder / "server.log"); }
+std::string ServerProcess::transcript() const {
+    return ReadTextFile(m_folder / "server.log");
+}
 
 int ServerProcess::WaitForExit(std::chrono::milliseconds limit) {
     if (m_exitStatus != -1 || m_pid <= 0) return m_exitStatus;

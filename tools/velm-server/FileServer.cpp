@@ -18,10 +18,21 @@
 namespace {
 std::atomic<bool> gStopRequested{false};
 
-void RequestStop(int) { gStopRequested = true; }
+void RequestStop(int) {
+    gStopRequested = true;
+}
 
-enum class Fault { kNone, kCloseMid, kCloseAfterLast, kRepeatBlock, kWrongMarker, kDrip, kGarbageWelcome,
-                   kSplitWelcome, kSilent };
+enum class Fault {
+    kNone,
+    kCloseMid,
+    kCloseAfterLast,
+    kRepeatBlock,
+    kWrongMarker,
+    kDrip,
+    kGarbageWelcome,
+    kSplitWelcome,
+    kSilent
+};
 
 struct Options {
     std::string root = "dreams";
@@ -149,8 +160,10 @@ void FileServer::Close(Session& session, const char* why) {
     if (session.state == Session::kFinished) return;
     session.client->Disconnect();
     session.state = Session::kFinished;
-    const bool good = session.byeReceived && session.acknowledgementsGood && session.blockCount == session.acknowledged;
-    Log("session " + std::to_string(session.number) + " closed: " + why + (good ? " (complete)" : " (incomplete)"));
+    const bool good =
+        session.byeReceived && session.acknowledgementsGood && session.blockCount == session.acknowledged;
+    Log("session " + std::to_string(session.number) + " closed: " + why +
+        (good ? " (complete)" : " (incomplete)"));
     if (m_options.once) {
         m_exitStatus = good ? 0 : 1;
         m_done = true;
@@ -177,7 +190,8 @@ void FileServer::HandleRequest(Session& session, const std::vector<std::string>&
     session.file = std::move(bytes);
     const std::size_t payload = static_cast<std::size_t>(m_options.blockSize - 10);
     session.blockCount = static_cast<std::uint32_t>((session.file.size() + payload - 1) / payload);
-    Send(session, "44 " + std::to_string(session.file.size()) + " 0 " + std::to_string(m_options.blockSize) + "\n");
+    Send(session,
+         "44 " + std::to_string(session.file.size()) + " 0 " + std::to_string(m_options.blockSize) + "\n");
     session.state = Session::kSending;
     if (session.blockCount == 0) Log("empty file: no blocks");
 }
@@ -192,8 +206,8 @@ void FileServer::HandleLine(Session& session, const std::string& line) {
     if (!words.empty() && words[0] == "PKOK") {
         const long number = words.size() > 1 ? std::strtol(words[1].c_str(), nullptr, 10) : -1;
         if (number != static_cast<long>(session.acknowledged) || session.acknowledged >= session.nextToSend) {
-            Log("error: PKOK " + (words.size() > 1 ? words[1] : std::string("without number")) + ", expected " +
-                std::to_string(session.acknowledged));
+            Log("error: PKOK " + (words.size() > 1 ? words[1] : std::string("without number")) +
+                ", expected " + std::to_string(session.acknowledged));
             session.acknowledgementsGood = false;
         }
         ++session.acknowledged;
@@ -211,7 +225,8 @@ void FileServer::SendBlock(Session& session, std::uint32_t index) {
     std::vector<std::uint8_t> block(size, 0);
     block[0] = 'S';
     block[1] = 'C';
-    if (m_options.fault == Fault::kWrongMarker && index == std::min<std::uint32_t>(1, session.blockCount - 1)) {
+    if (m_options.fault == Fault::kWrongMarker &&
+        index == std::min<std::uint32_t>(1, session.blockCount - 1)) {
         block[0] = 'X';
         block[1] = 'X';
     }
@@ -253,14 +268,15 @@ void FileServer::Advance(Session& session) {
     if (session.client->BufferedBytes() != 0 && session.client->ReceiveData(bytes)) {
         session.lineBuffer.append(bytes.begin(), bytes.end());
     }
-    for (std::size_t end; session.state != Session::kFinished &&
-                          (end = session.lineBuffer.find('\n')) != std::string::npos;) {
+    for (std::size_t end;
+         session.state != Session::kFinished && (end = session.lineBuffer.find('\n')) != std::string::npos;) {
         const std::string line = session.lineBuffer.substr(0, end + 1);
         session.lineBuffer.erase(0, end + 1);
         HandleLine(session, line);
     }
     SendBlocks(session);
-    if (session.state != Session::kFinished && !session.client->IsConnected() && session.client->BufferedBytes() == 0) {
+    if (session.state != Session::kFinished && !session.client->IsConnected() &&
+        session.client->BufferedBytes() == 0) {
         Close(session, "the client closed");
     }
 }
@@ -329,21 +345,30 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options) {
             options.window = std::atoi(args[++i].c_str());
         } else if (arg == "--fault") {
             const std::string& mode = args[++i];
-            if (mode == "close-mid") options.fault = Fault::kCloseMid;
-            else if (mode == "close-after-last") options.fault = Fault::kCloseAfterLast;
-            else if (mode == "repeat-block") options.fault = Fault::kRepeatBlock;
-            else if (mode == "wrong-marker") options.fault = Fault::kWrongMarker;
-            else if (mode == "drip") options.fault = Fault::kDrip;
-            else if (mode == "garbage-welcome") options.fault = Fault::kGarbageWelcome;
-            else if (mode == "split-welcome") options.fault = Fault::kSplitWelcome;
-            else if (mode == "silent") options.fault = Fault::kSilent;
-            else return false;
+            if (mode == "close-mid")
+                options.fault = Fault::kCloseMid;
+            else if (mode == "close-after-last")
+                options.fault = Fault::kCloseAfterLast;
+            else if (mode == "repeat-block")
+                options.fault = Fault::kRepeatBlock;
+            else if (mode == "wrong-marker")
+                options.fault = Fault::kWrongMarker;
+            else if (mode == "drip")
+                options.fault = Fault::kDrip;
+            else if (mode == "garbage-welcome")
+                options.fault = Fault::kGarbageWelcome;
+            else if (mode == "split-welcome")
+                options.fault = Fault::kSplitWelcome;
+            else if (mode == "silent")
+                options.fault = Fault::kSilent;
+            else
+                return false;
         } else {
             return false;
         }
     }
-    return options.blockSize > 10 && options.blockSize <= (1 << 20) && options.window >= 1 && options.port >= 0 &&
-           options.port <= 65535;
+    return options.blockSize > 10 && options.blockSize <= (1 << 20) && options.window >= 1 &&
+           options.port >= 0 && options.port <= 65535;
 }
 }  // namespace
 

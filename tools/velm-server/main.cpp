@@ -7,11 +7,12 @@
 
 namespace {
 void PrintUsage() {
-    std::fputs("usage: velm-server file [--root DIR] [--port N] [--port-file FILE] [--log FILE]\n"
-               "                        [--block-size B] [--window N] [--fault MODE] [--once]\n"
-               "fault modes: close-mid, close-after-last, repeat-block, wrong-marker, drip,\n"
-               "             garbage-welcome, split-welcome, silent\n",
-               stderr);
+    std::fputs(
+        "usage: velm-server file [--root DIR] [--port N] [--port-file FILE] [--log FILE]\n"
+        "                        [--block-size B] [--window N] [--fault MODE] [--once]\n"
+        "fault modes: close-mid, close-after-last, repeat-block, wrong-marker, drip,\n"
+        "             garbage-welcome, split-welcome, silent\n",
+        stderr);
 }
 }  // namespace
 
