@@ -18,7 +18,8 @@ void* window = nullptr;
 bool StartGraphics() {
     if (window != nullptr) return true;
     // The generated font lies in game/data beside the build's bench folder.
-    std::filesystem::path game = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "game";
+    std::filesystem::path game =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "game";
     std::error_code ignored;
     std::filesystem::current_path(game, ignored);
     platform::WindowSettings settings{"TextBench", "VelmViewWindow", 800, 600};

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         gfx::ImageLevel normals = gfx::NormalMapFromRed(top);
         std::vector<uint8_t> blocks(size_t(gfx::LevelPitch(gfx::fmt::DXT5, top.width)) *
                                     gfx::LevelRows(gfx::fmt::DXT5, top.height));
-        gfx::WriteLevel(normals, gfx::fmt::DXT5, blocks.data(), int32_t(gfx::LevelPitch(gfx::fmt::DXT5, top.width)));
+        gfx::WriteLevel(normals, gfx::fmt::DXT5, blocks.data(),
+                        int32_t(gfx::LevelPitch(gfx::fmt::DXT5, top.width)));
         (void)next;
     }
     return 0;

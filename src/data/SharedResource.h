@@ -33,7 +33,8 @@ public:
     virtual ~SharedResource() {
         if (m_record != nullptr) {
             ReportMisuse(
-                "Warning: Base (SharedResource) being destructed, but resource still allocated.  Did child not "
+                "Warning: Base (SharedResource) being destructed, but resource still allocated.  Did child "
+                "not "
                 "call SRFree in destructor?\n",
                 "  -call stack:\n");
         }

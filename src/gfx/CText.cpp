@@ -16,8 +16,12 @@ constexpr float kCellFraction = 0.09375f;   // a glyph cell of the font texture:
 constexpr int kFontColumns = 10;
 constexpr float kStartSize = 12.0f;
 
-bool IsCode(unsigned char c) { return c <= 0x02; }
-bool IsGlyph(unsigned char c) { return c >= 0x20 && c <= 0x7f; }
+bool IsCode(unsigned char c) {
+    return c <= 0x02;
+}
+bool IsGlyph(unsigned char c) {
+    return c >= 0x20 && c <= 0x7f;
+}
 
 uint32_t ReadArgb(const std::string& text, size_t at) {
     uint32_t v = 0;
@@ -32,7 +36,9 @@ float ReadFloat(const std::string& text, size_t at) {
 }
 
 // A complete code needs its four bytes; a code cut short by the end of the text ends the text there.
-bool CodeComplete(const std::string& text, size_t at) { return text.size() - at >= 5; }
+bool CodeComplete(const std::string& text, size_t at) {
+    return text.size() - at >= 5;
+}
 
 }  // namespace
 
@@ -45,7 +51,11 @@ CText::CText(const char* text) {
 CText::CText(const std::string& text) : m_text(text) {}
 
 CText::CText(const CText& other)
-    : m_text(other.m_text), m_x(other.m_x), m_y(other.m_y), m_fontFile(other.m_fontFile), m_scale(other.m_scale) {
+    : m_text(other.m_text),
+      m_x(other.m_x),
+      m_y(other.m_y),
+      m_fontFile(other.m_fontFile),
+      m_scale(other.m_scale) {
     m_font.SRShare(other.m_font.GetRecord());
 }
 
@@ -318,7 +328,8 @@ void CText::Draw() {
         device->SetStreamSource(0, m_buffer, 0, sizeof(gfx::ScreenVertex));
         if (m_backgroundVertices != 0) {
             device->SetTexture(0, nullptr);
-            device->DrawPrimitive(gfx::PrimitiveType::TriangleList, m_backgroundStart, m_backgroundVertices / 3);
+            device->DrawPrimitive(gfx::PrimitiveType::TriangleList, m_backgroundStart,
+                                  m_backgroundVertices / 3);
         }
         if (m_textVertices != 0) {
             device->SetTexture(0, m_font.GetDeviceTexture());

@@ -56,8 +56,8 @@ private:
     float m_x = 0.0f, m_y = 0.0f;  // pixels, top left of the first line
     bool m_dirty = true;
     std::shared_ptr<gfx::VertexBuffer> m_buffer;
-    uint32_t m_capacity = 0;           // vertices
-    uint32_t m_backgroundStart = 0;    // first vertex of the background area
+    uint32_t m_capacity = 0;         // vertices
+    uint32_t m_backgroundStart = 0;  // first vertex of the background area
     uint32_t m_textVertices = 0;
     uint32_t m_backgroundVertices = 0;
     DXG::Texture m_font;

@@ -17,11 +17,17 @@ CTextWindow::CTextWindow(float left, float top, float width, float height, uint3
 
 CTextWindow::~CTextWindow() = default;
 
-uint32_t CTextWindow::CharactersPerLine() const { return m_width > 0 ? uint32_t(m_width * 0.125f) : 0; }
+uint32_t CTextWindow::CharactersPerLine() const {
+    return m_width > 0 ? uint32_t(m_width * 0.125f) : 0;
+}
 
-uint32_t CTextWindow::VisibleLines() const { return m_height > 0 ? uint32_t(m_height * (1.0f / 12.0f)) : 0; }
+uint32_t CTextWindow::VisibleLines() const {
+    return m_height > 0 ? uint32_t(m_height * (1.0f / 12.0f)) : 0;
+}
 
-void CTextWindow::AddText(const std::string& message) { AddText(CText(message)); }
+void CTextWindow::AddText(const std::string& message) {
+    AddText(CText(message));
+}
 
 void CTextWindow::AddText(const CText& message) {
     const int perLine = int(CharactersPerLine());
@@ -56,9 +62,10 @@ void CTextWindow::AddText(const CText& message) {
                 }
             } else if (!sizeWarned) {
                 sizeWarned = true;
-                ReportMisuse("Warning: Size Change not allowed in CText added to CTextWindow.\n  -Message:\n" +
-                                 message.GetPlainText() + "\n",
-                             "  -Call made from:");
+                ReportMisuse(
+                    "Warning: Size Change not allowed in CText added to CTextWindow.\n  -Message:\n" +
+                        message.GetPlainText() + "\n",
+                    "  -Call made from:");
             }
             i += 4;
             continue;

@@ -28,7 +28,7 @@ public:
 private:
     std::deque<CText> m_lines;
     uint32_t m_maxLines;
-    float m_left, m_right, m_top, m_bottom, m_width, m_height;  // pixels
+    float m_left, m_right, m_top, m_bottom, m_width, m_height;        // pixels
     uint8_t m_red = 200, m_green = 200, m_blue = 200, m_alpha = 255;  // colour at the start of each message
     CText m_inner;
     bool m_dirty = true;

@@ -54,14 +54,16 @@ private:
     bool m_truncated = false;
 };
 
-bool SideInRange(uint64_t side) { return side >= 1 && side <= kMaxImageSide; }
+bool SideInRange(uint64_t side) {
+    return side >= 1 && side <= kMaxImageSide;
+}
 
 // ---- DDS -------------------------------------------------------------------------------------------
 
 constexpr uint32_t kDdsMagic = MakeFourCC('D', 'D', 'S', ' ');
 constexpr size_t kDdsDataOffset = 128;
-constexpr uint32_t kPfAlphaPixels = 0x1, kPfAlpha = 0x2, kPfFourCC = 0x4, kPfRgb = 0x40, kPfLuminance = 0x20000,
-                   kPfBumpDuDv = 0x80000;
+constexpr uint32_t kPfAlphaPixels = 0x1, kPfAlpha = 0x2, kPfFourCC = 0x4, kPfRgb = 0x40,
+                   kPfLuminance = 0x20000, kPfBumpDuDv = 0x80000;
 constexpr uint32_t kCaps2Cubemap = 0x200, kCaps2Volume = 0x200000;
 
 struct DdsPixelFormat {
@@ -100,11 +102,11 @@ constexpr MaskFormat kMaskFormats[] = {
 };
 
 const MaskFormat* FindMaskFormat(const DdsPixelFormat& pf) {
-    uint32_t kind = pf.flags & kPfRgb          ? kPfRgb
-                    : pf.flags & kPfLuminance  ? kPfLuminance
-                    : pf.flags & kPfBumpDuDv   ? kPfBumpDuDv
-                    : pf.flags & kPfAlpha      ? kPfAlpha
-                                               : 0;
+    uint32_t kind = pf.flags & kPfRgb         ? kPfRgb
+                    : pf.flags & kPfLuminance ? kPfLuminance
+                    : pf.flags & kPfBumpDuDv  ? kPfBumpDuDv
+                    : pf.flags & kPfAlpha     ? kPfAlpha
+                                              : 0;
     uint32_t a = (pf.flags & (kPfAlphaPixels | kPfAlpha)) ? pf.a : 0;
     for (const MaskFormat& m : kMaskFormats) {
         if (m.kind == kind && m.bits == pf.bits && m.r == pf.r && m.g == pf.g && m.b == pf.b && m.a == a) {
@@ -120,10 +122,8 @@ Format DxtFormatOf(uint32_t fourCC) {
     case fmt::DXT2:
     case fmt::DXT3:
     case fmt::DXT4:
-    case fmt::DXT5:
-        return fourCC;
-    default:
-        return fmt::Unknown;
+    case fmt::DXT5: return fourCC;
+    default: return fmt::Unknown;
     }
 }
 
@@ -355,7 +355,8 @@ bool ReadBmpHeader(const uint8_t* data, size_t size, ImageFileInfo* out) {
     } else {
         return false;
     }
-    if (in.truncated() || !SideInRange(width < 0 ? -width : width) || !SideInRange(height < 0 ? -height : height)) {
+    if (in.truncated() || !SideInRange(width < 0 ? -width : width) ||
+        !SideInRange(height < 0 ? -height : height)) {
         return false;
     }
     if (width < 0) return false;
@@ -363,20 +364,13 @@ bool ReadBmpHeader(const uint8_t* data, size_t size, ImageFileInfo* out) {
     switch (bits) {
     case 1:
     case 4:
-    case 8:
-        format = fmt::P8;
-        break;
+    case 8: format = fmt::P8; break;
     case 16:
         format = alphaMask != 0 ? fmt::A1R5G5B5 : greenMask == 0x7e0 ? fmt::R5G6B5 : fmt::X1R5G5B5;
         break;
-    case 24:
-        format = fmt::R8G8B8;
-        break;
-    case 32:
-        format = alphaMask != 0 ? fmt::A8R8G8B8 : fmt::X8R8G8B8;
-        break;
-    default:
-        return false;
+    case 24: format = fmt::R8G8B8; break;
+    case 32: format = alphaMask != 0 ? fmt::A8R8G8B8 : fmt::X8R8G8B8; break;
+    default: return false;
     }
     out->width = uint32_t(width);
     out->height = uint32_t(height < 0 ? -height : height);
@@ -490,10 +484,8 @@ bool FormatHasAlpha(Format format) {
     case fmt::DXT4:
     case fmt::DXT5:
     case fmt::A16B16G16R16F:
-    case fmt::A32B32G32R32F:
-        return true;
-    default:
-        return false;
+    case fmt::A32B32G32R32F: return true;
+    default: return false;
     }
 }
 

@@ -20,10 +20,16 @@ constexpr Format Q16W16V16U16 = 110;
 }  // namespace fmt
 
 // What kind of resource a file describes (Direct3D's resource type numbers).
-enum class ImageResourceType : uint32_t { Surface = 1, Volume = 2, Texture = 3, VolumeTexture = 4, CubeTexture = 5 };
+enum class ImageResourceType : uint32_t {
+    Surface = 1,
+    Volume = 2,
+    Texture = 3,
+    VolumeTexture = 4,
+    CubeTexture = 5
+};
 
-constexpr uint32_t kMaxImageSide = 4096;               // larger images are refused
-constexpr size_t kMaxImageFileBytes = 128u << 20;      // larger files are refused unread
+constexpr uint32_t kMaxImageSide = 4096;           // larger images are refused
+constexpr size_t kMaxImageFileBytes = 128u << 20;  // larger files are refused unread
 
 struct ImageFileInfo {
     uint32_t width = 0, height = 0;

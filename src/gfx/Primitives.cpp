@@ -22,8 +22,9 @@ using gfx::WorldVertex;
 // while the device is lost (silently).
 gfx::Device* DrawingDevice(const char* operation) {
     if (!IsReady()) {
-        ReportMisuse(std::string("Error: ") + operation + " used when graphics foundation is not initialized.\n",
-                     kCallMadeFrom);
+        ReportMisuse(
+            std::string("Error: ") + operation + " used when graphics foundation is not initialized.\n",
+            kCallMadeFrom);
         return nullptr;
     }
     if (IsDeviceLost()) return nullptr;
@@ -95,7 +96,8 @@ void DrawLine(float x1, float y1, uint32_t colour1, float x2, float y2, uint32_t
     Draw(device, nullptr, gfx::kFvfScreen, PrimitiveType::LineList, 1, v, true, false);
 }
 
-void DrawLine(float x1, float y1, float z1, uint32_t colour1, float x2, float y2, float z2, uint32_t colour2) {
+void DrawLine(float x1, float y1, float z1, uint32_t colour1, float x2, float y2, float z2,
+              uint32_t colour2) {
     gfx::Device* device = DrawingDevice("DXG::DrawLine");
     if (device == nullptr) return;
     WorldVertex v[2] = {{x1, y1, z1, 0, 0, 0, colour1, 0, 0}, {x2, y2, z2, 0, 0, 0, colour2, 0, 0}};
@@ -141,7 +143,8 @@ void DrawTexture(float x, float y, const Texture& texture, float alpha) {
     Draw(device, texture.GetDeviceTexture(), gfx::kFvfScreen, PrimitiveType::TriangleFan, 2, v, true, false);
 }
 
-void DrawTexture(float centreX, float centreY, float angle, float scale, const Texture& texture, float alpha) {
+void DrawTexture(float centreX, float centreY, float angle, float scale, const Texture& texture,
+                 float alpha) {
     gfx::Device* device = DrawingDevice("DXG::DrawTexture");
     if (device == nullptr || RefuseBlank(texture)) return;
     uint32_t colour = OpacityColour(alpha);

@@ -23,7 +23,8 @@ void ReportNotInitialized(const char* operation) {
 
 bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -41,13 +42,16 @@ void RegisterDeviceLostHandler() {
     }
 }
 
-bool IsPowerOfTwo(uint32_t v) { return CountBits(v) == 1; }
+bool IsPowerOfTwo(uint32_t v) {
+    return CountBits(v) == 1;
+}
 
 // The format a file is stored in when its own format is asked for: the file's format when we can write it
 // and the device takes it, else 32-bit with or without alpha. A colour key needs alpha.
 gfx::Format FileStorageFormat(gfx::Format fileFormat, bool colourKey) {
     bool alpha = colourKey || gfx::FormatHasAlpha(fileFormat) || fileFormat == gfx::fmt::P8;
-    if (gfx::CanWriteFormat(fileFormat) && CheckTextureFormat(fileFormat) && (!colourKey || gfx::FormatHasAlpha(fileFormat))) {
+    if (gfx::CanWriteFormat(fileFormat) && CheckTextureFormat(fileFormat) &&
+        (!colourKey || gfx::FormatHasAlpha(fileFormat))) {
         return fileFormat;
     }
     return alpha ? gfx::fmt::A8R8G8B8 : gfx::fmt::X8R8G8B8;
@@ -93,27 +97,29 @@ bool FillBumpLevels(gfx::Texture& bump, const gfx::DecodedImage& image, bool smo
 
 }  // namespace
 
-Texture::~Texture() { SRFree(); }
+Texture::~Texture() {
+    SRFree();
+}
 
-void Texture::resetForTests() { handlerRegistered = false; }
+void Texture::resetForTests() {
+    handlerRegistered = false;
+}
 
 gfx::Format Texture::CalcFormatFromType(uint32_t type) {
     bool colour32 = GetSetup().colour32 != 0;
     switch (type) {
-    case FROM_FILE:
-        return gfx::fmt::Unknown;
+    case FROM_FILE: return gfx::fmt::Unknown;
     case OPAQUE:
         if (colour32) return gfx::fmt::X8R8G8B8;
         return CheckTextureFormat(gfx::fmt::R5G6B5) ? gfx::fmt::R5G6B5 : gfx::fmt::X1R5G5B5;
     case ALPHA:
         if (colour32) return gfx::fmt::A8R8G8B8;
         return CheckTextureFormat(gfx::fmt::A4R4G4B4) ? gfx::fmt::A4R4G4B4 : gfx::fmt::A1R5G5B5;
-    case COMPRESSED:
-        return gfx::fmt::DXT5;
-    case BUMP:
-        return gfx::fmt::X8R8G8B8;
+    case COMPRESSED: return gfx::fmt::DXT5;
+    case BUMP: return gfx::fmt::X8R8G8B8;
     default:
-        ReportMisuse("Internal DXG error: Unable to find compatible format in CalcFormatFromType.\n", kCallMadeFrom);
+        ReportMisuse("Internal DXG error: Unable to find compatible format in CalcFormatFromType.\n",
+                     kCallMadeFrom);
         return type;
     }
 }
@@ -128,8 +134,7 @@ uint32_t Texture::DeduceTypeFromFormat(gfx::Format format) {
     case f::R3G3B2:
     case f::X4R4G4B4:
     case f::X8B8G8R8:
-    case f::G16R16:
-        return OPAQUE;
+    case f::G16R16: return OPAQUE;
     case f::A8R8G8B8:
     case f::A1R5G5B5:
     case f::A4R4G4B4:
@@ -138,13 +143,11 @@ uint32_t Texture::DeduceTypeFromFormat(gfx::Format format) {
     case f::A8B8G8R8:
     case f::A2R10G10B10:
     case f::A16B16G16R16:
-    case f::P8:
-        return ALPHA;
+    case f::P8: return ALPHA;
     case f::V8U8:
     case f::Q8W8V8U8:
     case f::V16U16:
-    case f::Q16W16V16U16:
-        return BUMP;
+    case f::Q16W16V16U16: return BUMP;
     default:
         ReportMisuse("Internal DXG Error: unable to deduce texture type from d3d format\n", "  -stack:");
         return ALPHA;
@@ -174,7 +177,8 @@ bool Texture::LoadColorKeyed(const std::string& fileName) {
     return LoadFile(fileName, true, FROM_FILE, false, false);
 }
 
-bool Texture::LoadFile(const std::string& fileName, bool colourKey, uint32_t type, bool mipmaps, bool smooth) {
+bool Texture::LoadFile(const std::string& fileName, bool colourKey, uint32_t type, bool mipmaps,
+                       bool smooth) {
     if (m_record != nullptr && SameName(m_record->payload.fileName, fileName)) return true;
     SRFree();
     if (type == FREE) {
@@ -192,7 +196,8 @@ bool Texture::LoadFile(const std::string& fileName, bool colourKey, uint32_t typ
     const std::string quoted = "\"" + fileName + "\"\n";
     std::vector<uint8_t> bytes;
     gfx::ImageFileInfo info;
-    if (!gfx::ReadImageFileBytes(fileName, &bytes) || !gfx::ReadImageFileInfo(bytes.data(), bytes.size(), &info)) {
+    if (!gfx::ReadImageFileBytes(fileName, &bytes) ||
+        !gfx::ReadImageFileInfo(bytes.data(), bytes.size(), &info)) {
         ReportMisuse("Failed to load image " + quoted, kCallMadeFrom);
         return false;
     }
@@ -200,9 +205,11 @@ bool Texture::LoadFile(const std::string& fileName, bool colourKey, uint32_t typ
         ReportMisuse("Unable to load image " + quoted + "  -dimensions must be powers of 2\n", kCallMadeFrom);
         return false;
     }
-    if (info.resourceType != gfx::ImageResourceType::Surface && info.resourceType != gfx::ImageResourceType::Texture) {
-        ReportMisuse("Unable to load image " + quoted + "  -image type must be either a surface or a texture\n",
-                     kCallMadeFrom);
+    if (info.resourceType != gfx::ImageResourceType::Surface &&
+        info.resourceType != gfx::ImageResourceType::Texture) {
+        ReportMisuse(
+            "Unable to load image " + quoted + "  -image type must be either a surface or a texture\n",
+            kCallMadeFrom);
         return false;
     }
     if (colourKey && gfx::FormatHasAlpha(info.format)) {
@@ -212,7 +219,8 @@ bool Texture::LoadFile(const std::string& fileName, bool colourKey, uint32_t typ
         return false;
     }
     gfx::Format ruleFormat = CalcFormatFromType(type);
-    gfx::Format storage = ruleFormat == gfx::fmt::Unknown ? FileStorageFormat(info.format, colourKey) : ruleFormat;
+    gfx::Format storage =
+        ruleFormat == gfx::fmt::Unknown ? FileStorageFormat(info.format, colourKey) : ruleFormat;
     uint32_t levels = 1;
     if (mipmaps) levels = uint32_t(std::max(1, HighestBit(std::min(info.width, info.height)) - 2));
 
@@ -226,8 +234,8 @@ bool Texture::LoadFile(const std::string& fileName, bool colourKey, uint32_t typ
     } else if (!gfx::DecodeImageFile(bytes.data(), bytes.size(), &image)) {
         result = gfx::Result::InvalidData;
     } else {
-        result = device->CreateTexture(info.width, info.height, levels, gfx::kUsageNone, storage, gfx::Pool::Managed,
-                                       &loaded);
+        result = device->CreateTexture(info.width, info.height, levels, gfx::kUsageNone, storage,
+                                       gfx::Pool::Managed, &loaded);
         if (gfx::Succeeded(result) && !FillLevels(*loaded, storage, image, colourKey, smooth)) {
             loaded.reset();
             result = gfx::Result::Fail;
@@ -236,7 +244,8 @@ bool Texture::LoadFile(const std::string& fileName, bool colourKey, uint32_t typ
     if (!gfx::Succeeded(result)) {
         std::string message = "Failed to load image " + quoted;
         if (result == gfx::Result::OutOfVideoMemory) message += "  -graphics device out of memory\n";
-        if (result == gfx::Result::NotAvailable) message += "  -graphics device doesn't support requested type\n";
+        if (result == gfx::Result::NotAvailable)
+            message += "  -graphics device doesn't support requested type\n";
         if (result == gfx::Result::InvalidData) message += "  -file contains invalid data\n";
         ReportMisuse(message, kCallMadeFrom);
         return false;
@@ -267,9 +276,10 @@ bool Texture::LoadFile(const std::string& fileName, bool colourKey, uint32_t typ
     payload.format = info.format;
 
     if (payload.width / payload.height > 8 || payload.height / payload.width > 8) {
-        ReportMisuse("warning: image \"" + fileName + "\" loaded successfully, but aspect ratio is greater than 8\n" +
-                         "  -aspect ratio more than 8 not recommended for best compatability with older hardware\n",
-                     kCallMadeFrom);
+        ReportMisuse(
+            "warning: image \"" + fileName + "\" loaded successfully, but aspect ratio is greater than 8\n" +
+                "  -aspect ratio more than 8 not recommended for best compatability with older hardware\n",
+            kCallMadeFrom);
     }
     SampleFreeTextureMemory();
     return true;
@@ -291,8 +301,8 @@ bool Texture::Create(int32_t width, int32_t height, uint32_t type) {
         ScopedLock lock;
         gfx::Device* device = GetDevice();
         if (device != nullptr && width > 0 && height > 0) {
-            result = device->CreateTexture(uint32_t(width), uint32_t(height), 1, gfx::kUsageNone, gfx::fmt::X8R8G8B8,
-                                           gfx::Pool::Managed, &created);
+            result = device->CreateTexture(uint32_t(width), uint32_t(height), 1, gfx::kUsageNone,
+                                           gfx::fmt::X8R8G8B8, gfx::Pool::Managed, &created);
         }
     }
     if (!gfx::Succeeded(result)) {

@@ -17,30 +17,27 @@
 namespace gfx {
 namespace {
 
-uint32_t ChannelOf(uint32_t argb, int shift) { return (argb >> shift) & 255; }
+uint32_t ChannelOf(uint32_t argb, int shift) {
+    return (argb >> shift) & 255;
+}
 
 uint16_t To16(uint32_t c, Format format) {
     uint32_t a = ChannelOf(c, 24), r = ChannelOf(c, 16), g = ChannelOf(c, 8), b = ChannelOf(c, 0);
     switch (format) {
-    case fmt::R5G6B5:
-        return uint16_t((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
-    case fmt::X1R5G5B5:
-        return uint16_t(0x8000 | (r >> 3) << 10 | (g >> 3) << 5 | b >> 3);
-    case fmt::A1R5G5B5:
-        return uint16_t((a >= 128 ? 0x8000 : 0) | (r >> 3) << 10 | (g >> 3) << 5 | b >> 3);
-    case fmt::A4R4G4B4:
-        return uint16_t((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | b >> 4);
-    case fmt::X4R4G4B4:
-        return uint16_t(0xf000 | (r >> 4) << 8 | (g >> 4) << 4 | b >> 4);
-    default:
-        return 0;
+    case fmt::R5G6B5: return uint16_t((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
+    case fmt::X1R5G5B5: return uint16_t(0x8000 | (r >> 3) << 10 | (g >> 3) << 5 | b >> 3);
+    case fmt::A1R5G5B5: return uint16_t((a >= 128 ? 0x8000 : 0) | (r >> 3) << 10 | (g >> 3) << 5 | b >> 3);
+    case fmt::A4R4G4B4: return uint16_t((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | b >> 4);
+    case fmt::X4R4G4B4: return uint16_t(0xf000 | (r >> 4) << 8 | (g >> 4) << 4 | b >> 4);
+    default: return 0;
     }
 }
 
 // One 4 x 4 block of RGBA bytes (the layout stb_dxt reads), edges repeated for levels under 4 texels.
 void GatherBlock(const ImageLevel& pixels, uint32_t bx, uint32_t by, uint8_t rgba[64]) {
     for (uint32_t i = 0; i < 16; ++i) {
-        uint32_t x = std::min(bx * 4 + i % 4, pixels.width - 1), y = std::min(by * 4 + i / 4, pixels.height - 1);
+        uint32_t x = std::min(bx * 4 + i % 4, pixels.width - 1),
+                 y = std::min(by * 4 + i / 4, pixels.height - 1);
         uint32_t c = pixels.argb[size_t(y) * pixels.width + x];
         rgba[i * 4 + 0] = uint8_t(ChannelOf(c, 16));
         rgba[i * 4 + 1] = uint8_t(ChannelOf(c, 8));
@@ -51,9 +48,7 @@ void GatherBlock(const ImageLevel& pixels, uint32_t bx, uint32_t by, uint8_t rgb
 
 void CompressBlock(const uint8_t rgba[64], Format format, uint8_t* out) {
     switch (format) {
-    case fmt::DXT1:
-        stb_compress_dxt_block(out, rgba, 0, STB_DXT_HIGHQUAL);
-        break;
+    case fmt::DXT1: stb_compress_dxt_block(out, rgba, 0, STB_DXT_HIGHQUAL); break;
     case fmt::DXT2:
     case fmt::DXT3: {
         for (int i = 0; i < 8; ++i) {
@@ -90,8 +85,9 @@ ImageLevel NextMipLevel(const ImageLevel& level, bool box) {
                 continue;
             }
             uint32_t x1 = std::min(x0 + 1, level.width - 1), y1 = std::min(y0 + 1, level.height - 1);
-            const uint32_t quad[4] = {level.argb[size_t(y0) * level.width + x0], level.argb[size_t(y0) * level.width + x1],
-                                      level.argb[size_t(y1) * level.width + x0], level.argb[size_t(y1) * level.width + x1]};
+            const uint32_t quad[4] = {
+                level.argb[size_t(y0) * level.width + x0], level.argb[size_t(y0) * level.width + x1],
+                level.argb[size_t(y1) * level.width + x0], level.argb[size_t(y1) * level.width + x1]};
             uint32_t out = 0;
             for (int shift = 0; shift < 32; shift += 8) {
                 uint32_t sum = 0;
@@ -125,7 +121,9 @@ ImageLevel NormalMapFromRed(const ImageLevel& heights) {
             dzx /= 6.0f;
             dzy /= 6.0f;
             float length = std::sqrt(dzx * dzx + dzy * dzy + 1.0f);
-            auto toByte = [](float v) { return uint32_t(std::lround(std::clamp(0.5f * v + 0.5f, 0.0f, 1.0f) * 255.0f)); };
+            auto toByte = [](float v) {
+                return uint32_t(std::lround(std::clamp(0.5f * v + 0.5f, 0.0f, 1.0f) * 255.0f));
+            };
             out.argb[size_t(y) * w + x] =
                 0xff000000u | toByte(dzx / length) << 16 | toByte(dzy / length) << 8 | toByte(1.0f / length);
         }
@@ -141,10 +139,8 @@ bool CanWriteFormat(Format format) {
     case fmt::X1R5G5B5:
     case fmt::A1R5G5B5:
     case fmt::A4R4G4B4:
-    case fmt::X4R4G4B4:
-        return true;
-    default:
-        return IsCompressedFormat(format);
+    case fmt::X4R4G4B4: return true;
+    default: return IsCompressedFormat(format);
     }
 }
 
@@ -177,8 +173,8 @@ void WriteLevel(const ImageLevel& pixels, Format format, uint8_t* bits, int32_t 
     }
 }
 
-void WriteBlocks(const std::vector<uint8_t>& blocks, Format format, uint32_t width, uint32_t height, uint8_t* bits,
-                 int32_t pitch) {
+void WriteBlocks(const std::vector<uint8_t>& blocks, Format format, uint32_t width, uint32_t height,
+                 uint8_t* bits, int32_t pitch) {
     size_t rowBytes = LevelPitch(format, width);
     uint32_t rows = LevelRows(format, height);
     for (uint32_t r = 0; r < rows && (r + 1) * rowBytes <= blocks.size(); ++r) {

@@ -28,7 +28,7 @@ bool CanWriteFormat(Format format);
 void WriteLevel(const ImageLevel& pixels, Format format, uint8_t* bits, int32_t pitch);
 
 // Copies a file's own DXT blocks of one level into a locked level of the same format and size.
-void WriteBlocks(const std::vector<uint8_t>& blocks, Format format, uint32_t width, uint32_t height, uint8_t* bits,
-                 int32_t pitch);
+void WriteBlocks(const std::vector<uint8_t>& blocks, Format format, uint32_t width, uint32_t height,
+                 uint8_t* bits, int32_t pitch);
 
 }  // namespace gfx

@@ -11,17 +11,26 @@ namespace {
 bool handlerRegistered = false;
 
 // Buffers in the default pool are not re-created after a loss; the log says so at every loss.
-void HandleDeviceLost() { errorLog.Write("Vertex Buffer Manager: handling device lost not done yet...\n"); }
+void HandleDeviceLost() {
+    errorLog.Write("Vertex Buffer Manager: handling device lost not done yet...\n");
+}
 
 }  // namespace
 
-VertexBuffer::~VertexBuffer() { SRFree(); }
+VertexBuffer::~VertexBuffer() {
+    SRFree();
+}
 
-void VertexBuffer::resetForTests() { handlerRegistered = false; }
+void VertexBuffer::resetForTests() {
+    handlerRegistered = false;
+}
 
-void VertexBuffer::FreePayload() { m_record->payload.deviceBuffer.reset(); }
+void VertexBuffer::FreePayload() {
+    m_record->payload.deviceBuffer.reset();
+}
 
-bool VertexBuffer::Create(uint32_t count, uint32_t layoutCode, uint32_t stride, bool dynamic, bool writeOnly) {
+bool VertexBuffer::Create(uint32_t count, uint32_t layoutCode, uint32_t stride, bool dynamic,
+                          bool writeOnly) {
     if (!handlerRegistered) {
         handlerRegistered = true;
         AddDeviceLostHandler(HandleDeviceLost);
@@ -67,7 +76,8 @@ std::shared_ptr<gfx::VertexBuffer> VertexBuffer::GetBuffer() const {
 
 gfx::Result VertexBuffer::SetAsStreamSource(uint32_t stream) const {
     if (!IsAllocated()) {
-        ReportMisuse("Warning: attempt to set a non-allocated vertex buffer as a stream source.\n", kCallMadeFrom);
+        ReportMisuse("Warning: attempt to set a non-allocated vertex buffer as a stream source.\n",
+                     kCallMadeFrom);
         return gfx::Result::InvalidCall;
     }
     gfx::Device* device = GetDevice();
@@ -84,7 +94,8 @@ VertexBufferLock::VertexBufferLock(const VertexBuffer& buffer) : m_buffer(buffer
     }
     const VertexBufferPayload& payload = buffer.GetRecord()->payload;
     void* locked = nullptr;
-    if (gfx::Succeeded(payload.deviceBuffer->Lock(0, 0, &locked, payload.dynamic ? gfx::kLockDiscard : gfx::kLockNone))) {
+    if (gfx::Succeeded(payload.deviceBuffer->Lock(0, 0, &locked,
+                                                  payload.dynamic ? gfx::kLockDiscard : gfx::kLockNone))) {
         data = locked;
     }
 }

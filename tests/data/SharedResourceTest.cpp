@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <string>
 
-#include "support/TestSupport.h"
 #include "data/SharedResource.h"
+#include "support/TestSupport.h"
 
 namespace {
 

@@ -22,7 +22,9 @@ gfx::DecodedImage Decode(const std::filesystem::path& path) {
     return image;
 }
 
-bool PowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
+bool PowerOfTwo(uint32_t v) {
+    return v != 0 && (v & (v - 1)) == 0;
+}
 
 struct AssetCase {
     const char* file;
@@ -82,7 +84,8 @@ TEST(AssetsGenerator, WritesTheSameBytesEveryRun) {
                          folder.path().string()),
               0);
     for (const char* file : {"font12.dds", "pickINI.bmp", "walls/stone1.bmp", "misc/dream0.dds"}) {
-        EXPECT_EQ(imagetest::ReadBytes(folder.path() / file), imagetest::ReadBytes(GameData() / file)) << file;
+        EXPECT_EQ(imagetest::ReadBytes(folder.path() / file), imagetest::ReadBytes(GameData() / file))
+            << file;
     }
     EXPECT_NE(RunCommand(program.string() + " 2>/dev/null"), 0);
 }

@@ -17,9 +17,9 @@ struct EncodedCase {
     bool withAlpha;           // the source pattern has varying alpha
     const char* convertArgs;  // between the input and the output file
     const char* extension;
-    gfx::Format format;       // the format the reader must report
-    int tolerance;            // per channel, against ImageMagick's own decode of the file
-    uint32_t mipLevels;       // levels the file stores (8 x 4 pattern)
+    gfx::Format format;  // the format the reader must report
+    int tolerance;       // per channel, against ImageMagick's own decode of the file
+    uint32_t mipLevels;  // levels the file stores (8 x 4 pattern)
 };
 
 class ImageFileEncodedTest : public ::testing::TestWithParam<EncodedCase> {};
@@ -36,7 +36,10 @@ TEST_P(ImageFileEncodedTest, DecodesWhatImageMagickWrote) {
 
     // The reference is ImageMagick's decode of the very file (lossy formats differ from the pattern).
     auto reference = folder.path() / "reference.pam";
-    ASSERT_TRUE(Convert(encoded.string() + " " + (c.withAlpha ? "-depth 8 -type TrueColorAlpha " : "-depth 8 -alpha off -type TrueColor ") + reference.string()));
+    ASSERT_TRUE(
+        Convert(encoded.string() + " " +
+                (c.withAlpha ? "-depth 8 -type TrueColorAlpha " : "-depth 8 -alpha off -type TrueColor ") +
+                reference.string()));
     uint32_t rw = 0, rh = 0;
     std::vector<uint32_t> expected;
     ASSERT_TRUE(ReadPam(reference, &rw, &rh, &expected));
@@ -71,24 +74,26 @@ TEST_P(ImageFileEncodedTest, DecodesWhatImageMagickWrote) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, ImageFileEncodedTest,
-    ::testing::Values(EncodedCase{"bmp24", false, "", "bmp", gfx::fmt::R8G8B8, 0, 1},
-                      EncodedCase{"bmp3_24", false, "-type truecolor", "bmp", gfx::fmt::R8G8B8, 0, 1},
-                      EncodedCase{"bmp32alpha", true, "", "bmp", gfx::fmt::A8R8G8B8, 0, 1},
-                      EncodedCase{"bmp8palette", false, "-colors 16 -type palette -define bmp:format=bmp3", "bmp", gfx::fmt::P8,
-                                  0, 1},
-                      EncodedCase{"png_rgba", true, "", "png", gfx::fmt::A8R8G8B8, 0, 1},
-                      EncodedCase{"png_rgb", false, "-type truecolor", "png", gfx::fmt::R8G8B8, 0, 1},
-                      EncodedCase{"dds_argb", true, "-define dds:compression=none", "dds", gfx::fmt::A8R8G8B8, 0, 4},
-                      EncodedCase{"dds_rgb", false, "-define dds:compression=none", "dds", gfx::fmt::R8G8B8, 0, 4},
-                      EncodedCase{"dds_dxt1", false, "-define dds:compression=dxt1", "dds", gfx::fmt::DXT1, 3, 4},
-                      EncodedCase{"dds_dxt5", true, "-define dds:compression=dxt5", "dds", gfx::fmt::DXT5, 3, 4},
-                      EncodedCase{"dds_nomips", true, "-define dds:compression=none -define dds:mipmaps=0",
-                                  "dds", gfx::fmt::A8R8G8B8, 0, 1}),
+    ::testing::Values(
+        EncodedCase{"bmp24", false, "", "bmp", gfx::fmt::R8G8B8, 0, 1},
+        EncodedCase{"bmp3_24", false, "-type truecolor", "bmp", gfx::fmt::R8G8B8, 0, 1},
+        EncodedCase{"bmp32alpha", true, "", "bmp", gfx::fmt::A8R8G8B8, 0, 1},
+        EncodedCase{"bmp8palette", false, "-colors 16 -type palette -define bmp:format=bmp3", "bmp",
+                    gfx::fmt::P8, 0, 1},
+        EncodedCase{"png_rgba", true, "", "png", gfx::fmt::A8R8G8B8, 0, 1},
+        EncodedCase{"png_rgb", false, "-type truecolor", "png", gfx::fmt::R8G8B8, 0, 1},
+        EncodedCase{"dds_argb", true, "-define dds:compression=none", "dds", gfx::fmt::A8R8G8B8, 0, 4},
+        EncodedCase{"dds_rgb", false, "-define dds:compression=none", "dds", gfx::fmt::R8G8B8, 0, 4},
+        EncodedCase{"dds_dxt1", false, "-define dds:compression=dxt1", "dds", gfx::fmt::DXT1, 3, 4},
+        EncodedCase{"dds_dxt5", true, "-define dds:compression=dxt5", "dds", gfx::fmt::DXT5, 3, 4},
+        EncodedCase{"dds_nomips", true, "-define dds:compression=none -define dds:mipmaps=0", "dds",
+                    gfx::fmt::A8R8G8B8, 0, 1}),
     [](const ::testing::TestParamInfo<EncodedCase>& info) { return std::string(info.param.name); });
 
 // A hand-made DDS: header fields at their offsets, then the data.
-std::vector<uint8_t> MakeDds(uint32_t width, uint32_t height, uint32_t pfFlags, uint32_t fourCC, uint32_t bits,
-                             uint32_t r, uint32_t g, uint32_t b, uint32_t a, size_t dataBytes) {
+std::vector<uint8_t> MakeDds(uint32_t width, uint32_t height, uint32_t pfFlags, uint32_t fourCC,
+                             uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a,
+                             size_t dataBytes) {
     std::vector<uint8_t> dds(128 + dataBytes, 0);
     auto put = [&](size_t at, uint32_t v) { std::memcpy(&dds[at], &v, 4); };
     std::memcpy(dds.data(), "DDS ", 4);
@@ -128,7 +133,8 @@ TEST(ImageFileMasks, SixteenBitFormatsExpandToEightBits) {
 
 TEST(ImageFileDxt, Dxt3ExplicitAlphaAndDxt1TransparentTexel) {
     // DXT3: alpha nibbles 0..15 across the block; colours c0 = white, c1 = black, every index 0.
-    std::vector<uint8_t> dxt3 = {0x10, 0x32, 0x54, 0x76, 0x98, 0xba, 0xdc, 0xfe, 0xff, 0xff, 0, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> dxt3 = {0x10, 0x32, 0x54, 0x76, 0x98, 0xba, 0xdc, 0xfe,
+                                 0xff, 0xff, 0,    0,    0,    0,    0,    0};
     std::vector<uint32_t> argb;
     ASSERT_TRUE(gfx::DecodeDxt(gfx::fmt::DXT3, dxt3.data(), dxt3.size(), 4, 4, &argb));
     for (uint32_t i = 0; i < 16; ++i) EXPECT_EQ(argb[i], (i * 17) << 24 | 0xffffffu) << i;
@@ -189,14 +195,16 @@ TEST(ImageFileMasks, CubeAndVolumeFilesReportTheirResourceType) {
 // Damaged files: the header reader and the decoder refuse them without reading outside the bytes.
 struct DamageCase {
     const char* name;
-    bool infoOk;    // the header alone still reads
+    bool infoOk;  // the header alone still reads
     std::vector<uint8_t> (*damage)(std::vector<uint8_t>);
 };
 
 std::vector<uint8_t> ValidDds() {
     return MakeDds(8, 8, 0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000, 8 * 8 * 4);
 }
-std::vector<uint8_t> ValidDxt5() { return MakeDds(8, 8, 0x4, gfx::fmt::DXT5, 0, 0, 0, 0, 0, 4 * 16); }
+std::vector<uint8_t> ValidDxt5() {
+    return MakeDds(8, 8, 0x4, gfx::fmt::DXT5, 0, 0, 0, 0, 0, 4 * 16);
+}
 std::vector<uint8_t> Put32(std::vector<uint8_t> v, size_t at, uint32_t value) {
     if (v.size() >= at + 4) std::memcpy(&v[at], &value, 4);
     return v;
@@ -204,11 +212,31 @@ std::vector<uint8_t> Put32(std::vector<uint8_t> v, size_t at, uint32_t value) {
 
 const DamageCase kDamage[] = {
     {"empty", false, [](std::vector<uint8_t>) { return std::vector<uint8_t>(); }},
-    {"magicOnly", false, [](std::vector<uint8_t>) { return std::vector<uint8_t>{'D', 'D', 'S', ' '}; }},
-    {"headerCut", false, [](std::vector<uint8_t> v) { v.resize(60); return v; }},
-    {"noData", true, [](std::vector<uint8_t> v) { v.resize(128); return v; }},
-    {"dataCut", true, [](std::vector<uint8_t> v) { v.resize(128 + 100); return v; }},
-    {"dxtDataCut", true, [](std::vector<uint8_t>) { auto v = ValidDxt5(); v.resize(128 + 40); return v; }},
+    {"magicOnly", false,
+     [](std::vector<uint8_t>) {
+         return std::vector<uint8_t>{'D', 'D', 'S', ' '};
+     }},
+    {"headerCut", false,
+     [](std::vector<uint8_t> v) {
+         v.resize(60);
+         return v;
+     }},
+    {"noData", true,
+     [](std::vector<uint8_t> v) {
+         v.resize(128);
+         return v;
+     }},
+    {"dataCut", true,
+     [](std::vector<uint8_t> v) {
+         v.resize(128 + 100);
+         return v;
+     }},
+    {"dxtDataCut", true,
+     [](std::vector<uint8_t>) {
+         auto v = ValidDxt5();
+         v.resize(128 + 40);
+         return v;
+     }},
     {"zeroWidth", false, [](std::vector<uint8_t> v) { return Put32(v, 16, 0); }},
     {"hugeHeight", false, [](std::vector<uint8_t> v) { return Put32(v, 12, 0x7fffffff); }},
     {"badHeaderSize", false, [](std::vector<uint8_t> v) { return Put32(v, 4, 100); }},
@@ -216,9 +244,11 @@ const DamageCase kDamage[] = {
     {"unknownFourCC", false, [](std::vector<uint8_t>) { return Put32(ValidDxt5(), 84, 0x30315844); }},
     {"oddBitCount", false, [](std::vector<uint8_t> v) { return Put32(v, 88, 13); }},
     {"hugeMipCount", true, [](std::vector<uint8_t> v) { return Put32(v, 28, 0xffffffff); }},
-    {"bmpHeaderCut", false, [](std::vector<uint8_t>) { return std::vector<uint8_t>{'B', 'M', 1, 2, 3}; }},
-    {"bmpHugeSide",
-     false,
+    {"bmpHeaderCut", false,
+     [](std::vector<uint8_t>) {
+         return std::vector<uint8_t>{'B', 'M', 1, 2, 3};
+     }},
+    {"bmpHugeSide", false,
      [](std::vector<uint8_t>) {
          std::vector<uint8_t> v(54, 0);
          v[0] = 'B', v[1] = 'M', v[14] = 40, v[28] = 24;
@@ -227,17 +257,18 @@ const DamageCase kDamage[] = {
          std::memcpy(&v[22], &one, 4);
          return v;
      }},
-    {"bmpNoPixels",
-     true,
+    {"bmpNoPixels", true,
      [](std::vector<uint8_t>) {
          std::vector<uint8_t> v(54, 0);
          v[0] = 'B', v[1] = 'M', v[10] = 200, v[14] = 40, v[18] = 4, v[22] = 4, v[26] = 1, v[28] = 24;
          return v;
      }},
-    {"pngSignatureOnly",
-     false,
+    {"pngSignatureOnly", false,
      [](std::vector<uint8_t>) { return std::vector<uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'}; }},
-    {"text", false, [](std::vector<uint8_t>) { return std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}; }},
+    {"text", false,
+     [](std::vector<uint8_t>) {
+         return std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'};
+     }},
 };
 
 class ImageFileDamageTest : public ::testing::TestWithParam<DamageCase> {};
@@ -261,7 +292,9 @@ TEST_P(ImageFileDamageTest, IsRefusedWithoutOverreading) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ImageFileDamageTest, ::testing::ValuesIn(kDamage),
-                         [](const ::testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<DamageCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(ImageFileRead, MissingFileAndCaseInsensitivePath) {
     ScratchFolder folder("image_read");

@@ -35,7 +35,8 @@ void WritePam(const std::filesystem::path& path, uint32_t width, uint32_t height
     std::ofstream(path, std::ios::binary) << out.str();
 }
 
-bool ReadPam(const std::filesystem::path& path, uint32_t* width, uint32_t* height, std::vector<uint32_t>* argb) {
+bool ReadPam(const std::filesystem::path& path, uint32_t* width, uint32_t* height,
+             std::vector<uint32_t>* argb) {
     std::ifstream in(path, std::ios::binary);
     std::string magic;
     in >> magic;
@@ -43,11 +44,16 @@ bool ReadPam(const std::filesystem::path& path, uint32_t* width, uint32_t* heigh
     if (magic == "P7") {
         std::string key;
         while (in >> key && key != "ENDHDR") {
-            if (key == "WIDTH") in >> *width;
-            else if (key == "HEIGHT") in >> *height;
-            else if (key == "DEPTH") in >> depth;
-            else if (key == "MAXVAL") in >> maxval;
-            else in.ignore(1 << 20, '\n');
+            if (key == "WIDTH")
+                in >> *width;
+            else if (key == "HEIGHT")
+                in >> *height;
+            else if (key == "DEPTH")
+                in >> depth;
+            else if (key == "MAXVAL")
+                in >> maxval;
+            else
+                in.ignore(1 << 20, '\n');
         }
     } else if (magic == "P6") {
         in >> *width >> *height >> maxval;
@@ -77,7 +83,8 @@ void Put(std::string& out, uint32_t v, int bytes) {
 }
 }  // namespace
 
-void WriteBmp24(const std::filesystem::path& path, uint32_t width, uint32_t height, const std::vector<uint32_t>& argb) {
+void WriteBmp24(const std::filesystem::path& path, uint32_t width, uint32_t height,
+                const std::vector<uint32_t>& argb) {
     uint32_t rowBytes = (width * 3 + 3) & ~3u;
     std::string out = "BM";
     Put(out, 54 + rowBytes * height, 4);
@@ -102,8 +109,9 @@ void WriteBmp24(const std::filesystem::path& path, uint32_t width, uint32_t heig
 void WriteDdsArgb(const std::filesystem::path& path, uint32_t width, uint32_t height,
                   const std::vector<uint32_t>& argb) {
     std::string out = "DDS ";
-    const uint32_t header[31] = {124, 0x100f, height, width, width * 4, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                 0, 0, 32, 0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000, 0, 0, 0, 0};
+    const uint32_t header[31] = {124,      0x100f, height, width,       width * 4, 0, 1, 0,  0,    0, 0,
+                                 0,        0,      0,      0,           0,         0, 0, 32, 0x41, 0, 32,
+                                 0xff0000, 0xff00, 0xff,   0xff000000u, 0x1000,    0, 0, 0,  0};
     for (uint32_t v : header) Put(out, v, 4);
     for (uint32_t c : argb) Put(out, c, 4);
     std::filesystem::create_directories(path.parent_path().empty() ? "." : path.parent_path());

@@ -13,7 +13,9 @@
 
 namespace {
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
 
 struct V {
     float x, y;
@@ -189,7 +191,8 @@ TEST_F(PrimitivesTest, BlankTextureIsReportedAndNotDrawn) {
     DXG::DrawTexture(0, 0, blank, 1.0f);
     DXG::DrawStretchedTexture(0, 0, 5, 5, blank, 1.0f);
     EXPECT_TRUE(device->draws.empty());
-    EXPECT_TRUE(StartsWith(LogText(errorLog), "Error: Attempt to draw using a blank texture.\n  -attempt made from:\n"));
+    EXPECT_TRUE(StartsWith(LogText(errorLog),
+                           "Error: Attempt to draw using a blank texture.\n  -attempt made from:\n"));
 }
 
 TEST_F(PrimitivesTest, LostDeviceSkipsDrawingSilently) {
@@ -273,7 +276,8 @@ TEST_F(PrimitivesTest, BlankBufferMisuseIsWarnedAndHarmless) {
              DXG::VertexBufferLock lock(blank);
              EXPECT_EQ(lock.data, nullptr);
          }},
-        {"Warning: attempt to access a non-allocated vertex buffer.\n", [&] { EXPECT_EQ(blank.GetBuffer(), nullptr); }},
+        {"Warning: attempt to access a non-allocated vertex buffer.\n",
+         [&] { EXPECT_EQ(blank.GetBuffer(), nullptr); }},
         {"Warning: attempt to set a non-allocated vertex buffer as a stream source.\n",
          [&] { blank.SetAsStreamSource(0); }},
     };
@@ -281,15 +285,18 @@ TEST_F(PrimitivesTest, BlankBufferMisuseIsWarnedAndHarmless) {
         ClearLog(errorLog);
         device->ClearRecord();
         use();
-        EXPECT_TRUE(StartsWith(LogText(errorLog), std::string(message) + "  -call made from:\n")) << LogText(errorLog);
+        EXPECT_TRUE(StartsWith(LogText(errorLog), std::string(message) + "  -call made from:\n"))
+            << LogText(errorLog);
         EXPECT_EQ(device->CountCalls("SetStreamSource"), 0u);
     }
 }
 
 TEST_F(PrimitivesTest, BufferCreationFailuresNameTheirCause) {
     const std::pair<gfx::Result, const char*> cases[] = {
-        {gfx::Result::OutOfVideoMemory, "Failed to create vertex buffer (out of video memory)\n  -call made from:\n"},
-        {gfx::Result::OutOfMemory, "Failed to create vertex buffer (not enough system memory)\n  -call made from:\n"},
+        {gfx::Result::OutOfVideoMemory,
+         "Failed to create vertex buffer (out of video memory)\n  -call made from:\n"},
+        {gfx::Result::OutOfMemory,
+         "Failed to create vertex buffer (not enough system memory)\n  -call made from:\n"},
         {gfx::Result::InvalidCall, "Failed to create vertex buffer\n  -call made from:\n"},
     };
     for (const auto& [result, message] : cases) {

@@ -16,14 +16,19 @@
 
 namespace {
 
-int Channel(uint32_t argb, int shift) { return int(argb >> shift & 255); }
-int Brightness(uint32_t argb) { return std::max({Channel(argb, 16), Channel(argb, 8), Channel(argb, 0)}); }
+int Channel(uint32_t argb, int shift) {
+    return int(argb >> shift & 255);
+}
+int Brightness(uint32_t argb) {
+    return std::max({Channel(argb, 16), Channel(argb, 8), Channel(argb, 0)});
+}
 
 class TextGl : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         platform::WindowSettings settings{"TextGl", "VelmViewWindow", 800, 600};
-        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) window = nullptr;
+        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
+            window = nullptr;
     }
     static void TearDownTestSuite() {
         DXG::resetForTests();

@@ -48,7 +48,8 @@ protected:
     // The draws of the glyph quads (textured) and of the background quads (untextured).
     const gfx::RecordedDraw* Draw(bool textured) const {
         for (const auto& d : device->draws) {
-            if (!d.fromMemory && (d.texture != nullptr) == textured && d.type == gfx::PrimitiveType::TriangleList) {
+            if (!d.fromMemory && (d.texture != nullptr) == textured &&
+                d.type == gfx::PrimitiveType::TriangleList) {
                 return &d;
             }
         }
@@ -82,8 +83,9 @@ TEST_F(TextTest, GlyphQuadsHaveTheirCornersOrderAndCells) {
     EXPECT_EQ(d->stride, 28u);
     // 'A' is glyph 33: column 3, row 3.
     const float c = 0.09375f, u0 = 3 * c, v0 = 3 * c;
-    const float expected[6][4] = {{9.5f, 19.5f, u0, v0},     {21.5f, 19.5f, u0 + c, v0}, {9.5f, 31.5f, u0, v0 + c},
-                                  {9.5f, 31.5f, u0, v0 + c}, {21.5f, 19.5f, u0 + c, v0}, {21.5f, 31.5f, u0 + c, v0 + c}};
+    const float expected[6][4] = {{9.5f, 19.5f, u0, v0},      {21.5f, 19.5f, u0 + c, v0},
+                                  {9.5f, 31.5f, u0, v0 + c},  {9.5f, 31.5f, u0, v0 + c},
+                                  {21.5f, 19.5f, u0 + c, v0}, {21.5f, 31.5f, u0 + c, v0 + c}};
     for (uint32_t i = 0; i < 6; ++i) {
         gfx::ScreenVertex v = d->Screen(i);
         EXPECT_FLOAT_EQ(v.x, expected[i][0]) << i;
@@ -169,13 +171,16 @@ TEST_F(TextTest, BackgroundWithAlphaZeroDrawsNothing) {
 }
 
 TEST_F(TextTest, UnhandledBytesAreWarnedAtEachLayoutAndSkipped) {
-    CText text("A\xe9" "B\x05\r");
+    CText text(
+        "A\xe9"
+        "B\x05\r");
     text.Draw();
     auto q = Quads();
     ASSERT_EQ(q.size(), 2u);
     EXPECT_FLOAT_EQ(q[1].x, 7.5f);  // no pen movement for the skipped byte
-    EXPECT_EQ(LogText(errorLog),
-              "Warning: unhandled character in CText string.\nWarning: unhandled character in CText string.\n");
+    EXPECT_EQ(
+        LogText(errorLog),
+        "Warning: unhandled character in CText string.\nWarning: unhandled character in CText string.\n");
     device->ClearRecord();
     text.Draw();  // not dirty: no layout, no warning
     text.SetPosition(0, 0);
@@ -227,7 +232,8 @@ TEST_F(TextTest, BufferGrowsInBlocksAndNeverShrinks) {
     // One block: 384 text vertices (64 glyphs) before the background area, 768 in all.
     CText text("x");
     text.Draw();
-    const std::pair<size_t, size_t> steps[] = {{64, 1}, {65, 2}, {128, 2}, {129, 3}, {10, 3}, {192, 3}, {300, 4}};
+    const std::pair<size_t, size_t> steps[] = {{64, 1}, {65, 2},  {128, 2}, {129, 3},
+                                               {10, 3}, {192, 3}, {300, 4}};
     for (const auto& [glyphs, creations] : steps) {
         text.SetText(std::string(glyphs, 'x'));
         text.Draw();
@@ -357,8 +363,7 @@ TEST_P(TextWindowLineFeedTest, LineFeedsEndLines) {
 INSTANTIATE_TEST_SUITE_P(
     Messages, TextWindowLineFeedTest,
     ::testing::Values(LineFeedCase{"endsWithLineFeed", "hello\n", {"hello"}},
-                      LineFeedCase{"onlyLineFeed", "\n", {""}},
-                      LineFeedCase{"empty", "", {""}},
+                      LineFeedCase{"onlyLineFeed", "\n", {""}}, LineFeedCase{"empty", "", {""}},
                       LineFeedCase{"twoLines", "one\ntwo", {"one", " two"}},
                       LineFeedCase{"blankLineBetween", "one\n\ntwo", {"one", " ", " two"}},
                       LineFeedCase{"exactWidth", std::string(87, 'q'), {std::string(87, 'q')}}),
@@ -389,8 +394,9 @@ TEST_F(TextTest, WindowDropsSizeCodesWithOneWarningPerMessage) {
     window.AddText(message);
     window.AddText(message);
     std::string log = LogText(errorLog);
-    EXPECT_EQ(CountOf(log, "Warning: Size Change not allowed in CText added to CTextWindow.\n  -Message:\nbigger\n"
-                           "  -Call made from:"),
+    EXPECT_EQ(CountOf(log,
+                      "Warning: Size Change not allowed in CText added to CTextWindow.\n  -Message:\nbigger\n"
+                      "  -Call made from:"),
               2u)
         << log;
     EXPECT_EQ(window.GetLines()[0].GetRawText().find('\x01'), std::string::npos);
@@ -409,12 +415,14 @@ TEST_F(TextTest, WindowDrawsItsFrameAndOnlyTheVisibleLines) {
     for (int i = 0; i < 50; ++i) window.AddText("L" + std::to_string(i % 10));
     window.Draw();
     ASSERT_GE(device->draws.size(), 5u);
-    const float frame[4][4] = {{25, 25, 375, 25}, {25, 550, 375, 550}, {25, 25, 25, 550}, {375, 25, 375, 550}};
+    const float frame[4][4] = {
+        {25, 25, 375, 25}, {25, 550, 375, 550}, {25, 25, 25, 550}, {375, 25, 375, 550}};
     for (int i = 0; i < 4; ++i) {
         const auto& d = device->draws[i];
         EXPECT_EQ(d.type, gfx::PrimitiveType::LineList);
         gfx::ScreenVertex a = d.Screen(0), b = d.Screen(1);
-        EXPECT_EQ(std::make_tuple(a.x, a.y, b.x, b.y), std::make_tuple(frame[i][0], frame[i][1], frame[i][2], frame[i][3]));
+        EXPECT_EQ(std::make_tuple(a.x, a.y, b.x, b.y),
+                  std::make_tuple(frame[i][0], frame[i][1], frame[i][2], frame[i][3]));
         EXPECT_EQ(a.colour, 0xffffffffu);
     }
     auto q = Quads();

@@ -14,9 +14,13 @@ using namespace imagetest;
 
 namespace {
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
 
-std::vector<uint32_t> Solid(uint32_t w, uint32_t h, uint32_t argb) { return std::vector<uint32_t>(w * h, argb); }
+std::vector<uint32_t> Solid(uint32_t w, uint32_t h, uint32_t argb) {
+    return std::vector<uint32_t>(w * h, argb);
+}
 
 class TextureTest : public ::testing::Test {
 protected:
@@ -42,7 +46,8 @@ protected:
         EXPECT_TRUE(gfx::Succeeded(texture->LockRect(level, &rect, gfx::kLockReadOnly)));
         std::vector<uint32_t> pixels(desc.width * desc.height);
         for (uint32_t y = 0; y < desc.height; ++y) {
-            std::memcpy(&pixels[y * desc.width], static_cast<uint8_t*>(rect.bits) + y * rect.pitch, desc.width * 4);
+            std::memcpy(&pixels[y * desc.width], static_cast<uint8_t*>(rect.bits) + y * rect.pitch,
+                        desc.width * 4);
         }
         texture->UnlockRect(level);
         return pixels;
@@ -99,7 +104,7 @@ TEST_F(TextureTest, LoadedTexturePayloadAndUpload) {
 
 struct RefusalCase {
     const char* name;
-    void (*makeFile)();            // writes "pic" files into the working folder
+    void (*makeFile)();  // writes "pic" files into the working folder
     const char* file;
     uint32_t type;
     bool colourKey;
@@ -107,14 +112,13 @@ struct RefusalCase {
     std::string expectedMessage;  // up to the call stack
 };
 
-
 const RefusalCase kRefusals[] = {
     {"missingFile", [] {}, "nothing.bmp", DXG::FROM_FILE, false, gfx::Result::Ok,
      "Failed to load image \"nothing.bmp\"\n  -call made from:\n"},
-    {"notAnImage", [] { WriteTextFile("text.bmp", "hello"); }, "text.bmp", DXG::FROM_FILE, false, gfx::Result::Ok,
-     "Failed to load image \"text.bmp\"\n  -call made from:\n"},
-    {"notPowerOfTwo", [] { WriteBmp24("odd.bmp", 100, 64, Solid(100, 64, 0xff808080)); }, "odd.bmp", DXG::FROM_FILE,
-     false, gfx::Result::Ok,
+    {"notAnImage", [] { WriteTextFile("text.bmp", "hello"); }, "text.bmp", DXG::FROM_FILE, false,
+     gfx::Result::Ok, "Failed to load image \"text.bmp\"\n  -call made from:\n"},
+    {"notPowerOfTwo", [] { WriteBmp24("odd.bmp", 100, 64, Solid(100, 64, 0xff808080)); }, "odd.bmp",
+     DXG::FROM_FILE, false, gfx::Result::Ok,
      "Unable to load image \"odd.bmp\"\n  -dimensions must be powers of 2\n  -call made from:\n"},
     {"cubeMap",
      [] {
@@ -125,7 +129,8 @@ const RefusalCase kRefusals[] = {
          WriteBytes("cube.dds", bytes);
      },
      "cube.dds", DXG::FROM_FILE, false, gfx::Result::Ok,
-     "Unable to load image \"cube.dds\"\n  -image type must be either a surface or a texture\n  -call made from:\n"},
+     "Unable to load image \"cube.dds\"\n  -image type must be either a surface or a texture\n  -call made "
+     "from:\n"},
     {"colourKeyWithAlpha", [] { WriteDdsArgb("alpha.dds", 8, 8, Solid(8, 8, 0x80ffffff)); }, "alpha.dds",
      DXG::FROM_FILE, true, gfx::Result::Ok,
      "Unable to load image \"alpha.dds\"\n  -cannot apply colorkey-based loading to images with an alpha "
@@ -141,12 +146,13 @@ const RefusalCase kRefusals[] = {
      },
      "cut.dds", DXG::FROM_FILE, false, gfx::Result::Ok,
      "Failed to load image \"cut.dds\"\n  -file contains invalid data\n  -call made from:\n"},
-    {"outOfVideoMemory", [] { WriteBmp24("pic.bmp", 8, 8, Solid(8, 8, 0xff000000)); }, "pic.bmp", DXG::FROM_FILE,
-     false, gfx::Result::OutOfVideoMemory,
+    {"outOfVideoMemory", [] { WriteBmp24("pic.bmp", 8, 8, Solid(8, 8, 0xff000000)); }, "pic.bmp",
+     DXG::FROM_FILE, false, gfx::Result::OutOfVideoMemory,
      "Failed to load image \"pic.bmp\"\n  -graphics device out of memory\n  -call made from:\n"},
-    {"unsupported", [] { WriteBmp24("pic.bmp", 8, 8, Solid(8, 8, 0xff000000)); }, "pic.bmp", DXG::FROM_FILE, false,
-     gfx::Result::NotAvailable,
-     "Failed to load image \"pic.bmp\"\n  -graphics device doesn't support requested type\n  -call made from:\n"},
+    {"unsupported", [] { WriteBmp24("pic.bmp", 8, 8, Solid(8, 8, 0xff000000)); }, "pic.bmp", DXG::FROM_FILE,
+     false, gfx::Result::NotAvailable,
+     "Failed to load image \"pic.bmp\"\n  -graphics device doesn't support requested type\n  -call made "
+     "from:\n"},
 };
 
 class TextureRefusalTest : public TextureTest, public ::testing::WithParamInterface<RefusalCase> {};
@@ -166,7 +172,9 @@ TEST_P(TextureRefusalTest, FailsWithItsMessageAndLeavesTheHandleBlank) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Loads, TextureRefusalTest, ::testing::ValuesIn(kRefusals),
-                         [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<RefusalCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(TextureTest, AFailedLoadReleasesTheOldRecord) {
     WriteBmp24("pic.bmp", 8, 8, Solid(8, 8, 0xff000000));
@@ -193,15 +201,15 @@ TEST_P(TextureMipTest, LevelCountFollowsTheSmallerSide) {
     EXPECT_EQ(t.GetDeviceTexture()->GetLevelCount(), c.levels);
     auto calls = device->CallTexts("CreateTexture");
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_TRUE(StartsWith(calls[0], "CreateTexture(" + std::to_string(c.width) + "," + std::to_string(c.height) +
-                                          "," + std::to_string(c.levels) + ","))
+    EXPECT_TRUE(StartsWith(calls[0], "CreateTexture(" + std::to_string(c.width) + "," +
+                                         std::to_string(c.height) + "," + std::to_string(c.levels) + ","))
         << calls[0];
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, TextureMipTest,
-                         ::testing::Values(MipCase{256, 64, true, 4}, MipCase{8, 8, true, 1}, MipCase{4, 4, true, 1},
-                                           MipCase{128, 128, true, 5}, MipCase{128, 128, false, 1},
-                                           MipCase{2, 1, true, 1}));
+                         ::testing::Values(MipCase{256, 64, true, 4}, MipCase{8, 8, true, 1},
+                                           MipCase{4, 4, true, 1}, MipCase{128, 128, true, 5},
+                                           MipCase{128, 128, false, 1}, MipCase{2, 1, true, 1}));
 
 TEST_F(TextureTest, MipLevelsAreBoxFilteredWhenSmoothAndPointSampledOtherwise) {
     // Columns alternate black and white: the box filter greys them, the point filter keeps the black column.
@@ -223,10 +231,11 @@ TEST_F(TextureTest, AspectRatioOverEightWarnsButKeepsTheTexture) {
     DXG::Texture t;
     ASSERT_TRUE(t.Load("wide.bmp", DXG::FROM_FILE, false, false));
     EXPECT_FALSE(t.IsBlank());
-    EXPECT_TRUE(StartsWith(LogText(errorLog),
-                           "warning: image \"wide.bmp\" loaded successfully, but aspect ratio is greater than 8\n"
-                           "  -aspect ratio more than 8 not recommended for best compatability with older hardware\n"
-                           "  -call made from:\n"))
+    EXPECT_TRUE(
+        StartsWith(LogText(errorLog),
+                   "warning: image \"wide.bmp\" loaded successfully, but aspect ratio is greater than 8\n"
+                   "  -aspect ratio more than 8 not recommended for best compatability with older hardware\n"
+                   "  -call made from:\n"))
         << LogText(errorLog);
 
     ClearLog(errorLog);
@@ -253,17 +262,21 @@ TEST_F(TextureTest, TypeIsDeducedFromTheFilesPixelFormat) {
     ASSERT_TRUE(alpha.Load("alpha.dds", DXG::OPAQUE, false, false));
     EXPECT_EQ(alpha.GetType(), uint32_t(DXG::ALPHA));
     EXPECT_EQ(alpha.GetFormat(), gfx::fmt::A8R8G8B8);
-    EXPECT_EQ(alpha.GetDeviceTexture()->GetLevelDesc(0).format, gfx::fmt::X8R8G8B8);  // the type's format rule
+    EXPECT_EQ(alpha.GetDeviceTexture()->GetLevelDesc(0).format,
+              gfx::fmt::X8R8G8B8);  // the type's format rule
     EXPECT_EQ(LogText(errorLog), "");
 
-    // A DXT5 file: no type for its format, so the internal error and ALPHA; its blocks are uploaded as they are.
-    ASSERT_TRUE(imagetest::Convert("-size 8x8 xc:red -alpha set -channel A -evaluate set 50% -define "
-                                   "dds:compression=dxt5 -define dds:mipmaps=0 blocks.dds"));
+    // A DXT5 file: no type for its format, so the internal error and ALPHA; its blocks are uploaded as they
+    // are.
+    ASSERT_TRUE(
+        imagetest::Convert("-size 8x8 xc:red -alpha set -channel A -evaluate set 50% -define "
+                           "dds:compression=dxt5 -define dds:mipmaps=0 blocks.dds"));
     DXG::Texture blocks;
     ASSERT_TRUE(blocks.Load("blocks.dds", DXG::FROM_FILE, false, false));
     EXPECT_EQ(blocks.GetType(), uint32_t(DXG::ALPHA));
-    EXPECT_TRUE(StartsWith(LogText(errorLog), "Internal DXG Error: unable to deduce texture type from d3d format\n"
-                                              "  -stack:"));
+    EXPECT_TRUE(StartsWith(LogText(errorLog),
+                           "Internal DXG Error: unable to deduce texture type from d3d format\n"
+                           "  -stack:"));
     auto texture = blocks.GetDeviceTexture();
     ASSERT_EQ(texture->GetLevelDesc(0).format, gfx::fmt::DXT5);
     gfx::LockedRect rect;
@@ -296,8 +309,9 @@ TEST_F(TextureTest, FormatRuleOnA32BitDisplayAndItsInternalError) {
     EXPECT_EQ(DXG::Texture::CalcFormatFromType(DXG::BUMP), gfx::fmt::X8R8G8B8);
     EXPECT_EQ(LogText(errorLog), "");
     EXPECT_EQ(DXG::Texture::CalcFormatFromType(9), 9u);
-    EXPECT_TRUE(StartsWith(LogText(errorLog), "Internal DXG error: Unable to find compatible format in "
-                                              "CalcFormatFromType.\n  -call made from:\n"));
+    EXPECT_TRUE(StartsWith(LogText(errorLog),
+                           "Internal DXG error: Unable to find compatible format in "
+                           "CalcFormatFromType.\n  -call made from:\n"));
 }
 
 TEST(TextureFormatRule, SixteenBitDisplayPrefersAcceptedFormats) {
@@ -352,8 +366,9 @@ TEST_F(TextureTest, CreateMakesAnX8R8G8B8TextureAndWarnsOnOddSizes) {
     EXPECT_EQ(t.GetFormat(), 0u);
     EXPECT_EQ(device->CallTexts("CreateTexture").at(0).rfind("CreateTexture(64,48,1,", 0), 0u);
     EXPECT_EQ(t.GetDeviceTexture()->GetLevelDesc(0).format, gfx::fmt::X8R8G8B8);
-    EXPECT_TRUE(StartsWith(LogText(errorLog), "Cannot create texture:\n  -dimensions must be powers of 2\n"
-                                              "  -attempt made from:\n"));
+    EXPECT_TRUE(StartsWith(LogText(errorLog),
+                           "Cannot create texture:\n  -dimensions must be powers of 2\n"
+                           "  -attempt made from:\n"));
 
     ClearLog(errorLog);
     device->createTextureResult = gfx::Result::OutOfVideoMemory;
@@ -386,12 +401,14 @@ TEST(TextureNotReady, LoadAndCreateReportTheUninitializedFoundation) {
     ClearLog(errorLog);
     DXG::Texture t;
     EXPECT_FALSE(t.Load("data\\font12.dds", DXG::FROM_FILE, false, false));
-    EXPECT_TRUE(StartsWith(LogText(errorLog), "Error: DXG::Texture::Load used when graphics foundation is not "
-                                              "initialized.\n  -call made from:\n"));
+    EXPECT_TRUE(StartsWith(LogText(errorLog),
+                           "Error: DXG::Texture::Load used when graphics foundation is not "
+                           "initialized.\n  -call made from:\n"));
     ClearLog(errorLog);
     EXPECT_FALSE(t.Create(8, 8, DXG::OPAQUE));
-    EXPECT_TRUE(StartsWith(LogText(errorLog), "Error: DXG::Texture::Create used when graphics foundation is not "
-                                              "initialized.\n  -call made from:\n"));
+    EXPECT_TRUE(StartsWith(LogText(errorLog),
+                           "Error: DXG::Texture::Create used when graphics foundation is not "
+                           "initialized.\n  -call made from:\n"));
 }
 
 }  // namespace

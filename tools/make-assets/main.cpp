@@ -241,8 +241,10 @@ Picture MakeStone() {
             float n = 0.6f * Noise(lattice, period, x / 8.0f, y / 8.0f) +
                       0.4f * Noise(lattice, period, x / 2.0f + 3, y / 2.0f + 7);
             float grey = 96 + 70 * n + 30 * blockTint[size_t(block) % blockTint.size()];
-            if (edge < 2) grey = 40 + 20 * n;
-            else if (edge < 4) grey *= 0.8f;
+            if (edge < 2)
+                grey = 40 + 20 * n;
+            else if (edge < 4)
+                grey *= 0.8f;
             p.at(x, y) = Argb(255, int(grey), int(grey * 0.96f), int(grey * 0.9f));
         }
     }
