@@ -262,6 +262,38 @@ TEST_F(DeviceGl, TextureModulatesVertexColourAndRenderTargetReadsBack) {
     copy->UnlockRect(0);
 }
 
+TEST_F(DeviceGl, VertexBufferDrawsFromItsStartVertex) {
+    std::shared_ptr<gfx::VertexBuffer> buffer;
+    ASSERT_EQ(device->CreateVertexBuffer(8 * sizeof(ScreenVertex), gfx::kUsageDynamic | gfx::kUsageWriteOnly,
+                                         gfx::kFvfScreen, gfx::Pool::Default, &buffer),
+              gfx::Result::Ok);
+    void* data = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 0, &data, gfx::kLockDiscard), gfx::Result::Ok);
+    auto* v = static_cast<ScreenVertex*>(data);
+    // Two quads: red at x 0..19 (vertices 0-3, not drawn) and green at x 40..59 (vertices 4-7).
+    for (int q = 0; q < 2; ++q) {
+        float x0 = q == 0 ? -0.5f : 39.5f;
+        uint32_t c = q == 0 ? 0xFFFF0000 : 0xFF00FF00;
+        v[q * 4 + 0] = V(x0, -0.5f, 0, c);
+        v[q * 4 + 1] = V(x0 + 20, -0.5f, 0, c);
+        v[q * 4 + 2] = V(x0 + 20, 19.5f, 0, c);
+        v[q * 4 + 3] = V(x0, 19.5f, 0, c);
+    }
+    ASSERT_EQ(buffer->Unlock(), gfx::Result::Ok);
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+    DXG::Clear(0xFF000000, true, true);
+    device->SetTexture(0, nullptr);
+    device->SetFVF(gfx::kFvfScreen);
+    device->SetStreamSource(0, buffer, 0, sizeof(ScreenVertex));
+    ASSERT_EQ(device->DrawPrimitive(gfx::PrimitiveType::TriangleFan, 4, 2), gfx::Result::Ok);
+    EXPECT_EQ(device->DrawPrimitive(gfx::PrimitiveType::TriangleFan, 7, 2),
+              gfx::Result::InvalidCall);  // past the end
+    gfx::Image image = Frame();
+    DXG::EndFrame0();
+    EXPECT_EQ(image.At(10, 10) & 0xFFFFFF, 0u);
+    EXPECT_EQ(image.At(50, 10) & 0xFFFFFF, 0x00FF00u);
+}
+
 TEST_F(DeviceGl, ScreenshotIsThePresentedFrameAsPng) {
     ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
     DXG::Clear(0xFF000000, true, true);
