@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "data/AvatarCode.h"
+
 namespace VELM {
 class FileGetter;
 }
@@ -20,13 +22,9 @@ struct TransferRecord {
     VELM::FileGetter* getter = nullptr;  // owned; released by EndTransfer
 };
 
-// One avatar: its appearance as the avatar codes decode it, and its grid cell.
-struct CharacterRecord {
-    std::int8_t colors[10] = {};  // colour indices, one per colour code character
-    std::int32_t group = 0;
-    std::int32_t variant = 0;
-    std::int32_t direction = 0;
-    std::int32_t pose = 0;
+// One avatar: its appearance as the avatar codes decode it (decodeAvatarAppearance takes the record
+// itself), and its grid cell.
+struct CharacterRecord : AvatarAppearance {
     std::int32_t x = 0;  // grid cell
     std::int32_t y = 0;
 };
