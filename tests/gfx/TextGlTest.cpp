@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ImageTestSupport.h"
 #include "gfx/CText.h"
 #include "gfx/DXG.h"
 #include "gfx/GlDevice.h"
@@ -164,6 +165,43 @@ TEST_F(TextGl, HalfOpacityBlendsOverTheBackground) {
     gfx::Image image = Frame();
     EXPECT_NEAR(Channel(image.At(58, 58), 16), 127, 3);
     EXPECT_EQ(image.At(108, 58) & 0xffffff, 0u);  // fully transparent: the alpha test discards it
+}
+
+TEST_F(TextGl, LoadedFilesOfEachStorageFormatDrawTheirColours) {
+    ScratchFolder folder("gl_textures");
+    WorkingDirectory cwd(folder.path());
+    // Quadrants red, green, blue, white in a 24-bit BMP; a DXT1 file and a DXT5 file of one colour each.
+    std::vector<uint32_t> quadrants(64 * 64);
+    for (uint32_t y = 0; y < 64; ++y)
+        for (uint32_t x = 0; x < 64; ++x)
+            quadrants[y * 64 + x] =
+                y < 32 ? (x < 32 ? 0xffff0000u : 0xff00ff00u) : (x < 32 ? 0xff0000ffu : 0xffffffffu);
+    imagetest::WriteBmp24("quadrants.bmp", 64, 64, quadrants);
+    ASSERT_TRUE(imagetest::Convert("-size 16x16 xc:#ff8000 -define dds:compression=dxt1 orange.dds"));
+    ASSERT_TRUE(imagetest::Convert("-size 16x16 xc:#00c0ff -alpha set -define dds:compression=dxt5 sky.dds"));
+
+    DXG::Texture bmp, dxt1, dxt5, compressed;
+    ASSERT_TRUE(bmp.Load("quadrants.bmp", DXG::FROM_FILE, true, true));
+    ASSERT_TRUE(dxt1.Load("orange.dds", DXG::FROM_FILE, false, false));
+    ASSERT_TRUE(dxt5.Load("sky.dds", DXG::FROM_FILE, true, true));
+    ASSERT_TRUE(compressed.Load("quadrants.bmp", DXG::COMPRESSED, false, false));  // shares the cached record
+    EXPECT_EQ(compressed.GetRecord(), bmp.GetRecord());
+    DXG::DrawTexture(100.0f, 100.0f, bmp, 1.0f);
+    DXG::DrawTexture(200.0f, 100.0f, dxt1, 1.0f);
+    DXG::DrawTexture(300.0f, 100.0f, dxt5, 1.0f);
+    gfx::Image image = Frame();
+    auto near = [](uint32_t a, uint32_t b) {
+        for (int shift : {16, 8, 0})
+            if (std::abs(Channel(a, shift) - Channel(b, shift)) > 8) return false;
+        return true;
+    };
+    EXPECT_TRUE(near(image.At(110, 110), 0xff0000)) << std::hex << image.At(110, 110);
+    EXPECT_TRUE(near(image.At(150, 110), 0x00ff00)) << std::hex << image.At(150, 110);
+    EXPECT_TRUE(near(image.At(110, 150), 0x0000ff)) << std::hex << image.At(110, 150);
+    EXPECT_TRUE(near(image.At(150, 150), 0xffffff)) << std::hex << image.At(150, 150);
+    EXPECT_TRUE(near(image.At(208, 108), 0xff8000)) << std::hex << image.At(208, 108);
+    EXPECT_TRUE(near(image.At(308, 108), 0x00c0ff)) << std::hex << image.At(308, 108);
+    EXPECT_EQ(dxt1.GetDeviceTexture()->GetLevelDesc(0).format, gfx::fmt::DXT1);
 }
 
 }  // namespace
