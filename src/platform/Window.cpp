@@ -43,35 +43,12 @@ int OnXError(Display* display, XErrorEvent* error) {
     return previousErrorHandler ? previousErrorHandler(display, error) : 0;
 }
 
-// The single byte of a character typed as UTF-8 text: Latin-1 when it has one, else nothing.
 void QueueText(const char* text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p) {
-        uint32_t codePoint = 0;
-        int extra = 0;
-        if (*p < 0x80) {
-            codePoint = *p;
-        } else if ((*p & 0xE0) == 0xC0) {
-            codePoint = *p & 0x1F;
-            extra = 1;
-        } else if ((*p & 0xF0) == 0xE0) {
-            codePoint = *p & 0x0F;
-            extra = 2;
-        } else if ((*p & 0xF8) == 0xF0) {
-            codePoint = *p & 0x07;
-            extra = 3;
-        } else {
-            ++p;  // a stray continuation byte
-            continue;
-        }
-        ++p;
-        for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i, ++p) codePoint = codePoint << 6 | (*p & 0x3F);
-        if (codePoint >= 0x20 && codePoint <= 0xFF && codePoint != 0x7F) {
-            WindowMessage m;
-            m.type = WindowMessage::Char;
-            m.code = codePoint;
-            pending.push_back(m);
-        }
+    for (char c : TypedTextToBytes(text)) {
+        WindowMessage m;
+        m.type = WindowMessage::Char;
+        m.code = static_cast<unsigned char>(c);
+        pending.push_back(m);
     }
 }
 
@@ -219,6 +196,37 @@ void Translate(const SDL_Event& e) {
 }
 
 }  // namespace
+
+std::string TypedTextToBytes(const char* text) {
+    std::string out;
+    if (!text) return out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p) {
+        uint32_t codePoint = 0;
+        int extra = 0;
+        if (*p < 0x80) {
+            codePoint = *p;
+        } else if ((*p & 0xE0) == 0xC0) {
+            codePoint = *p & 0x1F;
+            extra = 1;
+        } else if ((*p & 0xF0) == 0xE0) {
+            codePoint = *p & 0x0F;
+            extra = 2;
+        } else if ((*p & 0xF8) == 0xF0) {
+            codePoint = *p & 0x07;
+            extra = 3;
+        } else {
+            ++p;  // a stray continuation byte or an invalid lead byte
+            continue;
+        }
+        ++p;
+        int taken = 0;
+        for (; taken < extra && (*p & 0xC0) == 0x80; ++taken, ++p) codePoint = codePoint << 6 | (*p & 0x3F);
+        if (taken < extra) continue;  // a sequence cut short
+        if (codePoint >= 0x20 && codePoint <= 0xFF && codePoint != 0x7F) out += static_cast<char>(codePoint);
+    }
+    return out;
+}
 
 CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window) {
     *window = nullptr;

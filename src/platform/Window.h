@@ -51,6 +51,10 @@ bool WindowDestroyedOutside();
 // The window's drawing area size.
 void GetDrawingAreaSize(void* window, int* width, int* height);
 
+// The single bytes of typed UTF-8 text: each character from 0x20 to 0xFF (Latin-1) except 0x7F; characters
+// without a byte, control characters and malformed sequences are dropped.
+std::string TypedTextToBytes(const char* text);
+
 // Takes one message without waiting. False when none is waiting.
 bool PollWindowMessage(WindowMessage* out);
 // Queues the quit message with an exit code (taken by a later PollWindowMessage).

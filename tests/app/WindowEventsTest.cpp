@@ -120,3 +120,27 @@ TEST_F(WindowEvents, DrawingAreaIs800By600) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TypedText, Utf8BecomesSingleBytes) {
+    struct Case {
+        const char* utf8;
+        std::string bytes;
+    } cases[] = {
+        {"abc", "abc"},
+        {"caf\xC3\xA9", "caf\xE9"},
+        {"\xE2\x82\xAC", ""},              // the euro sign has no single byte
+        {"\xF0\x9F\x98\x80x", "x"},        // nor has an emoji
+        {"a\x7F\x01\tb", "ab"},            // control characters are not typed text
+        {"\xC3", ""},                      // cut short at the end
+        {"\xC3(", "("},                    // cut short before another character
+        {"\xA9z", "z"},                    // a stray continuation byte
+        {"\xFF\xFEq", "q"},                // invalid lead bytes
+        {"\xC2\xA0\xC3\xBF", "\xA0\xFF"},  // the ends of Latin-1
+    };
+    for (const Case& c : cases) EXPECT_EQ(platform::TypedTextToBytes(c.utf8), c.bytes) << c.utf8;
+    EXPECT_EQ(platform::TypedTextToBytes(nullptr), "");
+}
+
+}  // namespace
