@@ -148,33 +148,6 @@ TEST(ImageFileDxt, Dxt3ExplicitAlphaAndDxt1TransparentTexel) {
     EXPECT_FALSE(gfx::DecodeDxt(gfx::fmt::DXT5, dxt1.data(), dxt1.size(), 4, 4, &argb));
 }
 
-TEST(ImageFileMasks, FormatsByMaskAndTheirAlpha) {
-    struct Row {
-        uint32_t flags, bits, r, g, b, a;
-        gfx::Format format;
-        bool alpha;
-    };
-    const Row rows[] = {
-        {0x41, 32, 0xff0000, 0xff00, 0xff, 0xff000000, gfx::fmt::A8R8G8B8, true},
-        {0x40, 32, 0xff0000, 0xff00, 0xff, 0, gfx::fmt::X8R8G8B8, false},
-        {0x41, 32, 0xff, 0xff00, 0xff0000, 0xff000000, gfx::fmt::A8B8G8R8, true},
-        {0x40, 16, 0x7c00, 0x3e0, 0x1f, 0, gfx::fmt::X1R5G5B5, false},
-        {0x41, 16, 0x7c00, 0x3e0, 0x1f, 0x8000, gfx::fmt::A1R5G5B5, true},
-        {0x20000, 8, 0xff, 0, 0, 0, gfx::fmt::L8, false},
-        {0x2, 8, 0, 0, 0, 0xff, gfx::fmt::A8, true},
-        {0x80000, 16, 0xff, 0xff00, 0, 0, gfx::fmt::V8U8, false},
-    };
-    for (const Row& row : rows) {
-        auto dds = MakeDds(4, 4, row.flags, 0, row.bits, row.r, row.g, row.b, row.a, 16 * row.bits / 8);
-        gfx::ImageFileInfo info;
-        ASSERT_TRUE(gfx::ReadImageFileInfo(dds.data(), dds.size(), &info)) << row.format;
-        EXPECT_EQ(info.format, row.format);
-        EXPECT_EQ(gfx::FormatHasAlpha(info.format), row.alpha) << row.format;
-        gfx::DecodedImage image;
-        EXPECT_TRUE(gfx::DecodeImageFile(dds.data(), dds.size(), &image)) << row.format;
-    }
-}
-
 TEST(ImageFileMasks, CubeAndVolumeFilesReportTheirResourceType) {
     auto cube = MakeDds(4, 4, 0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000, 64 * 6);
     uint32_t caps2 = 0x200 | 0xfc00;
@@ -295,15 +268,5 @@ INSTANTIATE_TEST_SUITE_P(Files, ImageFileDamageTest, ::testing::ValuesIn(kDamage
                          [](const ::testing::TestParamInfo<DamageCase>& info) {
                              return std::string(info.param.name);
                          });
-
-TEST(ImageFileRead, MissingFileAndCaseInsensitivePath) {
-    ScratchFolder folder("image_read");
-    WorkingDirectory cwd(folder.path());
-    std::vector<uint8_t> bytes;
-    EXPECT_FALSE(gfx::ReadImageFileBytes("data\\missing.bmp", &bytes));
-    WriteTextFile("Data/Font.DDS", "abc");
-    ASSERT_TRUE(gfx::ReadImageFileBytes("data\\font.dds", &bytes));
-    EXPECT_EQ(bytes.size(), 3u);
-}
 
 }  // namespace

@@ -220,14 +220,6 @@ TEST_F(TextTest, LongWordIsSplitWithinTwoAdvancesOfTheLimit) {
     EXPECT_FLOAT_EQ(q[22].y, 23.5f);
 }
 
-TEST_F(TextTest, NoWidthLimitNeverWraps) {
-    CText text(std::string(200, 'w'));
-    text.Draw();
-    auto q = Quads();
-    ASSERT_EQ(q.size(), 200u);
-    EXPECT_FLOAT_EQ(q[199].y, -0.5f);
-}
-
 TEST_F(TextTest, BufferGrowsInBlocksAndNeverShrinks) {
     // One block: 384 text vertices (64 glyphs) before the background area, 768 in all.
     CText text("x");

@@ -377,14 +377,6 @@ TEST_F(TextureTest, CreateMakesAnX8R8G8B8TextureAndWarnsOnOddSizes) {
     EXPECT_TRUE(StartsWith(LogText(errorLog), "Texture creation failed.\n  -call made from: "));
 }
 
-TEST_F(TextureTest, CreatedTexturesNeverMatchTheCacheByName) {
-    DXG::Texture created, loaded;
-    ASSERT_TRUE(created.Create(8, 8, DXG::OPAQUE));
-    WriteBmp24("pic.bmp", 8, 8, Solid(8, 8, 0xff000000));
-    ASSERT_TRUE(loaded.Load("pic.bmp", DXG::FROM_FILE, false, false));
-    EXPECT_NE(created.GetRecord(), loaded.GetRecord());
-}
-
 TEST_F(TextureTest, DeviceLossDropsOnlyVolatileDeviceTextures) {
     DXG::Texture kept, dropped;
     ASSERT_TRUE(kept.Create(8, 8, DXG::OPAQUE));
