@@ -47,8 +47,8 @@ private:
 class RecordingTexture : public Texture, public std::enable_shared_from_this<RecordingTexture> {
 public:
     RecordingTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
-                     Pool pool, std::shared_ptr<uint64_t> liveBytes, const Result* lockResult)
-        : m_liveBytes(std::move(liveBytes)), m_lockResult(lockResult) {
+                     Pool pool, std::shared_ptr<RecordingShared> shared)
+        : m_shared(std::move(shared)) {
         for (uint32_t i = 0; i < levels; ++i) {
             Level l;
             l.desc = {format, usage, pool, std::max(1u, width >> i), std::max(1u, height >> i)};
@@ -57,9 +57,9 @@ public:
             m_bytes += l.bytes.size();
             m_levels.push_back(std::move(l));
         }
-        *m_liveBytes += m_bytes;
+        m_shared->liveBytes += m_bytes;
     }
-    ~RecordingTexture() override { *m_liveBytes -= m_bytes; }
+    ~RecordingTexture() override { m_shared->liveBytes -= m_bytes; }
 
     uint32_t GetLevelCount() const override { return uint32_t(m_levels.size()); }
     SurfaceDesc GetLevelDesc(uint32_t level) const override {
@@ -71,7 +71,7 @@ public:
         // Render targets in the default pool cannot be locked, as on Direct3D.
         if (l.desc.usage & kUsageRenderTarget) return Result::InvalidCall;
         if (l.locked) return Result::InvalidCall;
-        if (m_lockResult && *m_lockResult != Result::Ok) return *m_lockResult;
+        if (m_shared->lockResult != Result::Ok) return m_shared->lockResult;
         l.locked = true;
         out->pitch = int32_t(l.pitch);
         out->bits = l.bytes.data();
@@ -101,8 +101,7 @@ private:
     };
     std::vector<Level> m_levels;
     uint64_t m_bytes = 0;
-    std::shared_ptr<uint64_t> m_liveBytes;
-    const Result* m_lockResult;  // the device's forced lock outcome; the device outlives its draws in tests
+    std::shared_ptr<RecordingShared> m_shared;
 };
 
 SurfaceDesc RecordingSurface::GetDesc() const {
@@ -124,16 +123,11 @@ uint8_t* RecordingSurface::Bytes(uint32_t* pitch) {
 class RecordingVertexBuffer : public VertexBuffer {
 public:
     RecordingVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
-                          std::shared_ptr<uint64_t> liveBytes, const Result* lockResult)
-        : m_bytes(length, 0),
-          m_usage(usage),
-          m_fvf(fvf),
-          m_pool(pool),
-          m_liveBytes(std::move(liveBytes)),
-          m_lockResult(lockResult) {
-        *m_liveBytes += length;
+                          std::shared_ptr<RecordingShared> shared)
+        : m_bytes(length, 0), m_usage(usage), m_fvf(fvf), m_pool(pool), m_shared(std::move(shared)) {
+        m_shared->liveBytes += length;
     }
-    ~RecordingVertexBuffer() override { *m_liveBytes -= m_bytes.size(); }
+    ~RecordingVertexBuffer() override { m_shared->liveBytes -= m_bytes.size(); }
     uint32_t GetLength() const override { return uint32_t(m_bytes.size()); }
     uint32_t GetUsage() const override { return m_usage; }
     uint32_t GetFvf() const override { return m_fvf; }
@@ -141,7 +135,7 @@ public:
     Result Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override {
         if (!data || m_locked || offset > m_bytes.size()) return Result::InvalidCall;
         if (size != 0 && size > m_bytes.size() - offset) return Result::InvalidCall;
-        if (m_lockResult && *m_lockResult != Result::Ok) return *m_lockResult;
+        if (m_shared->lockResult != Result::Ok) return m_shared->lockResult;
         // Discard hands out fresh contents: make the old ones visible as garbage.
         if (flags & kLockDiscard) std::fill(m_bytes.begin(), m_bytes.end(), uint8_t(0xCD));
         m_locked = true;
@@ -160,8 +154,7 @@ private:
     uint32_t m_usage, m_fvf;
     Pool m_pool;
     bool m_locked = false;
-    std::shared_ptr<uint64_t> m_liveBytes;
-    const Result* m_lockResult;
+    std::shared_ptr<RecordingShared> m_shared;
 };
 
 const char* StageStateName(StageState s) {
@@ -250,8 +243,7 @@ uint32_t RecordedDraw::State(RenderState s) const {
     return it == renderStates.end() ? 0 : it->second;
 }
 
-RecordingDevice::RecordingDevice(const PresentParameters& params)
-    : presentParameters(params), m_liveBytes(std::make_shared<uint64_t>(0)) {
+RecordingDevice::RecordingDevice(const PresentParameters& params) : presentParameters(params) {
     // Direct3D's initial states.
     m_renderStates = {
         {RenderState::ZEnable, params.enableAutoDepthStencil ? 1u : 0u},
@@ -521,8 +513,7 @@ Result RecordingDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t 
     uint32_t maxLevels = 1;
     while ((std::max(width, height) >> maxLevels) != 0) ++maxLevels;
     if (levels == 0 || levels > maxLevels) levels = maxLevels;
-    *out = std::make_shared<RecordingTexture>(width, height, levels, usage, format, pool, m_liveBytes,
-                                              &lockResult);
+    *out = std::make_shared<RecordingTexture>(width, height, levels, usage, format, pool, m_shared);
     return Result::Ok;
 }
 
@@ -535,7 +526,7 @@ Result RecordingDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint
     out->reset();
     if (createVertexBufferResult != Result::Ok) return createVertexBufferResult;
     if (length == 0 || length > (256u << 20)) return Result::InvalidCall;
-    *out = std::make_shared<RecordingVertexBuffer>(length, usage, fvf, pool, m_liveBytes, &lockResult);
+    *out = std::make_shared<RecordingVertexBuffer>(length, usage, fvf, pool, m_shared);
     return Result::Ok;
 }
 
@@ -591,7 +582,7 @@ bool RecordingDevice::ReadRenderTarget(Image* out) {
 }
 
 uint64_t RecordingDevice::GetAvailableTextureMem() const {
-    return *m_liveBytes >= textureMemoryBudget ? 0 : textureMemoryBudget - *m_liveBytes;
+    return m_shared->liveBytes >= textureMemoryBudget ? 0 : textureMemoryBudget - m_shared->liveBytes;
 }
 
 bool RecordingDriver::CheckDeviceType(uint32_t, Format displayFormat, Format backBufferFormat, bool) {

@@ -39,7 +39,15 @@ struct RecordedCall {
     int drawIndex = -1;  // index into draws for draw calls
 };
 
+// What a recording device shares with its resources, which may outlive it.
+struct RecordingShared {
+    uint64_t liveBytes = 0;          // bytes of live textures and buffers
+    Result lockResult = Result::Ok;  // forced outcome of texture and vertex-buffer locks
+};
+
 class RecordingDevice : public Device {
+    std::shared_ptr<RecordingShared> m_shared = std::make_shared<RecordingShared>();
+
 public:
     explicit RecordingDevice(const PresentParameters& params = PresentParameters());
     ~RecordingDevice() override;
@@ -59,7 +67,7 @@ public:
     Result beginSceneResult = Result::Ok;
     Result createTextureResult = Result::Ok;
     Result createVertexBufferResult = Result::Ok;
-    Result lockResult = Result::Ok;               // texture and vertex-buffer locks
+    Result& lockResult = m_shared->lockResult;    // texture and vertex-buffer locks
     std::set<Format> refusedTextureFormats;       // CheckTextureFormat false for these
     uint64_t textureMemoryBudget = 256ull << 20;  // available memory = budget - live resources
 
@@ -123,7 +131,6 @@ private:
     uint32_t m_streamOffset = 0, m_streamStride = 0;
     std::shared_ptr<Surface> m_backBuffer;
     std::shared_ptr<Surface> m_renderTarget;
-    std::shared_ptr<uint64_t> m_liveBytes;  // shared with the resources, which may outlive the device
 };
 
 // A driver that creates RecordingDevices; format checks and creation outcomes can be forced.
