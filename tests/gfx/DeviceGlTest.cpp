@@ -294,6 +294,55 @@ TEST_F(DeviceGl, VertexBufferDrawsFromItsStartVertex) {
     EXPECT_EQ(image.At(50, 10) & 0xFFFFFF, 0x00FF00u);
 }
 
+// One texel of each format, drawn blended over blue: the colour channels and the alpha as Direct3D reads
+// them.
+TEST_F(DeviceGl, TextureFormatsSampleAsDirect3DReadsThem) {
+    struct Case {
+        const char* name;
+        gfx::Format format;
+        uint32_t texel;     // the texel's bytes, little-endian, as many as the format has
+        uint32_t expected;  // RGB on screen over blue 0x0000FF, within 3 levels per channel
+    } cases[] = {
+        {"A8R8G8B8 opaque", gfx::fmt::A8R8G8B8, 0xFF102030, 0x102030},
+        {"A8R8G8B8 half", gfx::fmt::A8R8G8B8, 0x80FF0000, 0x80007F},
+        {"X8R8G8B8 ignores its top byte", gfx::fmt::X8R8G8B8, 0x00FF0000, 0xFF0000},
+        {"R5G6B5", gfx::fmt::R5G6B5, 0xF800, 0xFF0000},
+        {"R5G6B5 green", gfx::fmt::R5G6B5, 0x07E0, 0x00FF00},
+        {"X1R5G5B5", gfx::fmt::X1R5G5B5, 0x03E0, 0x00FF00},
+        {"A1R5G5B5 transparent", gfx::fmt::A1R5G5B5, 0x7C00, 0x0000FF},
+        {"A1R5G5B5 opaque", gfx::fmt::A1R5G5B5, 0xFC00, 0xFF0000},
+        {"A4R4G4B4", gfx::fmt::A4R4G4B4, 0xFFF0, 0xFFFF00},
+        {"A8 is black with alpha", gfx::fmt::A8, 0xFF, 0x000000},
+        {"L8 is grey", gfx::fmt::L8, 0x80, 0x808080},
+    };
+    for (const Case& c : cases) {
+        std::shared_ptr<gfx::Texture> texture;
+        ASSERT_EQ(device->CreateTexture(1, 1, 1, 0, c.format, gfx::Pool::Managed, &texture), gfx::Result::Ok)
+            << c.name;
+        gfx::LockedRect rect;
+        ASSERT_EQ(texture->LockRect(0, &rect, 0), gfx::Result::Ok);
+        memcpy(rect.bits, &c.texel, gfx::BytesPerPixel(c.format));
+        texture->UnlockRect(0);
+        ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+        DXG::Clear(0xFF0000FF, true, true);
+        DXG::SetDefaultRenderStates();
+        device->SetRenderState(gfx::RenderState::AlphaTestEnable, 0);
+        device->SetTexture(0, texture);
+        device->SetFVF(gfx::kFvfScreen);
+        ScreenVertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0},
+                                {9.5f, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
+                                {9.5f, 9.5f, 0, 1, 0xFFFFFFFF, 1, 1},
+                                {-0.5f, 9.5f, 0, 1, 0xFFFFFFFF, 0, 1}};
+        ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, quad, sizeof(ScreenVertex)),
+                  gfx::Result::Ok);
+        uint32_t got = Frame().At(5, 5);
+        DXG::EndFrame0();
+        for (int shift : {16, 8, 0})
+            EXPECT_NEAR(double((got >> shift) & 0xFF), double((c.expected >> shift) & 0xFF), 3.0)
+                << c.name << " channel " << shift << " got " << std::hex << got;
+    }
+}
+
 TEST_F(DeviceGl, ScreenshotIsThePresentedFrameAsPng) {
     ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
     DXG::Clear(0xFF000000, true, true);
