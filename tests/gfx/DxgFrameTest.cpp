@@ -232,10 +232,5 @@ TEST_F(DxgFrame, ResourcesOutliveTheDevice) {
     EXPECT_EQ(buffer->Unlock(), Result::Ok);
 }
 
-TEST_F(DxgFrame, LockIsReentrant) {
-    DXG::ScopedLock outer;
-    DXG::ScopedLock inner;
-    SUCCEED();
-}
 
 }  // namespace
