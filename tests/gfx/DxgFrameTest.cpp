@@ -221,7 +221,8 @@ TEST_F(DxgFrame, TextureFiltersSetEverySampler) {
 TEST_F(DxgFrame, ResourcesOutliveTheDevice) {
     std::shared_ptr<gfx::Texture> texture;
     std::shared_ptr<gfx::VertexBuffer> buffer;
-    ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, gfx::fmt::A8R8G8B8, gfx::Pool::Managed, &texture), Result::Ok);
+    ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, gfx::fmt::A8R8G8B8, gfx::Pool::Managed, &texture),
+              Result::Ok);
     ASSERT_EQ(device->CreateVertexBuffer(64, 0, gfx::kFvfWorld, gfx::Pool::Managed, &buffer), Result::Ok);
     DXG::Shutdown();  // the device goes; handles elsewhere still hold their resources
     gfx::LockedRect rect;
@@ -231,6 +232,5 @@ TEST_F(DxgFrame, ResourcesOutliveTheDevice) {
     EXPECT_EQ(buffer->Lock(0, 0, &data, 0), Result::Ok);
     EXPECT_EQ(buffer->Unlock(), Result::Ok);
 }
-
 
 }  // namespace
