@@ -1,6 +1,7 @@
 // The OpenGL device under Xvfb: frames read back from the off-screen frame buffer, Direct3D's pixel,
 // depth, culling and projection conventions, and the screen/world round trip.
 #include <gtest/gtest.h>
+#include <epoxy/gl.h>
 #include <stb_image.h>
 
 #include <cmath>
@@ -44,7 +45,13 @@ protected:
         ASSERT_TRUE(DXG::Init(window, &setup)) << LogText(errorLog) << gfx::GlLastContextError();
         device = DXG::GetDevice();
     }
-    void TearDown() override { DXG::resetForTests(); }
+    void TearDown() override {
+        // The device never leaves an OpenGL error behind.
+        if (DXG::IsReady()) {
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        }
+        DXG::resetForTests();
+    }
 
     gfx::Image Frame() {
         gfx::Image image;
