@@ -64,6 +64,7 @@ public:
         }
         return -1;
     }
+    pid_t Pid() const { return m_pid; }
     std::string Stat() const { return ReadTextFile(m_dir / "_stat.txt"); }
     std::string Error() const { return ReadTextFile(m_dir / "_error.txt"); }
     std::string Stderr() const { return ReadTextFile(m_dir / "stderr.txt"); }
@@ -121,7 +122,11 @@ protected:
 TEST_F(ClientWindow, ClosingTheWindowEndsTheRunCleanly) {
     fs::path dir = GameDirectory("close");
     Client client(dir, {{"VELMVIEW_TEST_IDLE_SCENE", "1"}, {"VELMVIEW_NO_DIALOGS", "1"}});
-    std::string window = Capture("timeout 60 xdotool search --sync --class VelmViewWindow | head -n 1", dir);
+    // Other test programs may have windows of the same class open on the display: the client's is the one
+    // of its process.
+    std::string window = Capture("timeout 60 xdotool search --sync --all --pid " +
+                                     std::to_string(client.Pid()) + " --class VelmViewWindow | head -n 1",
+                                 dir);
     ASSERT_FALSE(window.empty()) << client.Stderr();
     EXPECT_EQ(Capture("xdotool getwindowname " + window, dir),
               "VelmView Client (written by the VelmView team)");
