@@ -136,6 +136,19 @@ TEST_F(ClientWindow, ClosingTheWindowEndsTheRunCleanly) {
     ASSERT_TRUE(
         WaitFor([&] { return client.Stat().find("Initial free texture memory") != std::string::npos; }, 60s));
     std::this_thread::sleep_for(1500ms);
+    // What the window shows: the scene's clear colour, and the frame-rate overlay at the top left (the frame
+    // reaches the window the right way up).
+    ASSERT_EQ(RunCommand("import -window " + window + " '" + (dir / "window.png").string() + "'"), 0);
+    auto sample = [&](const std::string& crop, const std::string& format) {
+        return Capture("convert '" + (dir / "window.png").string() + "' -crop " + crop +
+                           " +repage -format '" + format + "' info:",
+                       dir);
+    };
+    EXPECT_EQ(sample("1x1+400+300", "%[hex:p{0,0}]"), "203040");
+    if (fs::exists(dir / "data" / "font12.dds")) {
+        EXPECT_EQ(sample("300x40+0+0", "%[fx:maxima.r>0.9]"), "1");    // white text at the top
+        EXPECT_EQ(sample("300x40+0+560", "%[fx:maxima.r>0.9]"), "0");  // none at the bottom
+    }
     ASSERT_EQ(RunCommand("xdotool windowclose " + window), 0);
     ASSERT_EQ(client.Wait(60s), 0) << client.Stderr();
 
