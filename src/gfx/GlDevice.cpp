@@ -271,7 +271,10 @@ layout(location = 2) in vec2 aUv;
 uniform bool uPretransformed;
 uniform mat4 uWorldViewProjection;
 uniform vec4 uViewport;  // x, y, width, height
+uniform bool uLighting;
+uniform vec3 uEmissive;  // the material's emissive colour
 out vec4 vColour;
+flat out vec4 vFlatColour;
 out vec2 vUv;
 void main() {
     if (uPretransformed) {
@@ -285,14 +288,21 @@ void main() {
         gl_Position.x += gl_Position.w / uViewport.z;
         gl_Position.y -= gl_Position.w / uViewport.w;
     }
-    vColour = aColour;
+    // Lighting with no lights leaves the emissive material colour and the vertex alpha; pre-transformed
+    // vertices are never lit.
+    vec4 colour = aColour;
+    if (uLighting && !uPretransformed) colour = vec4(uEmissive, aColour.a);
+    vColour = colour;
+    vFlatColour = colour;
     vUv = aUv;
 }
 )";
 
 const char* kFragmentShader = R"(#version 330 core
 in vec4 vColour;
+flat in vec4 vFlatColour;  // the first vertex's colour of the triangle
 in vec2 vUv;
+uniform bool uFlat;
 uniform sampler2D uTexture;
 uniform bool uHasTexture;
 uniform int uColourOp;   // 1 disable, 2 texture, 3 diffuse, 4 modulate
@@ -317,11 +327,12 @@ vec4 Combine(int op, vec4 t, vec4 d) {
     return d;
 }
 void main() {
+    vec4 d = uFlat ? vFlatColour : vColour;
     // A stage that reads a texture with none bound passes the diffuse colour through.
-    vec4 c = vColour;
+    vec4 c = d;
     if (uHasTexture) {
         vec4 t = texture(uTexture, vUv);
-        c = vec4(Combine(uColourOp, t, vColour).rgb, Combine(uAlphaOp, t, vColour).a);
+        c = vec4(Combine(uColourOp, t, d).rgb, Combine(uAlphaOp, t, d).a);
     }
     if (uAlphaTest && !Compare(uAlphaFunc, int(c.a * 255.0 + 0.5), uAlphaRef)) discard;
     fragColour = c;
@@ -474,6 +485,11 @@ public:
         m_uAlphaTest = glGetUniformLocation(m_program, "uAlphaTest");
         m_uAlphaFunc = glGetUniformLocation(m_program, "uAlphaFunc");
         m_uAlphaRef = glGetUniformLocation(m_program, "uAlphaRef");
+        m_uLighting = glGetUniformLocation(m_program, "uLighting");
+        m_uEmissive = glGetUniformLocation(m_program, "uEmissive");
+        m_uFlat = glGetUniformLocation(m_program, "uFlat");
+        // Flat shading takes the colour of a triangle's first vertex, as Direct3D does.
+        glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
         glUniform1i(glGetUniformLocation(m_program, "uTexture"), 0);
         glGenVertexArrays(1, &m_vao);
         glBindVertexArray(m_vao);
@@ -604,7 +620,7 @@ public:
     }
     void SetViewport(const Viewport& vp) override { m_viewport = vp; }
     Viewport GetViewport() const override { return m_viewport; }
-    void SetMaterial(const Material&) override {}  // lighting is not drawn: the vertex colour is what is seen
+    void SetMaterial(const Material& m) override { m_material = m; }
 
     void SetTexture(uint32_t stage, std::shared_ptr<Texture> texture) override {
         if (stage < 8) m_textures[stage] = std::move(texture);
@@ -850,6 +866,9 @@ private:
         glUniform1i(m_uAlphaTest, rs(RenderState::AlphaTestEnable) != 0);
         glUniform1i(m_uAlphaFunc, GLint(rs(RenderState::AlphaFunc)));
         glUniform1i(m_uAlphaRef, GLint(rs(RenderState::AlphaRef) & 0xFF));
+        glUniform1i(m_uLighting, rs(RenderState::Lighting) != 0);
+        glUniform3f(m_uEmissive, m_material.emissive.r, m_material.emissive.g, m_material.emissive.b);
+        glUniform1i(m_uFlat, rs(RenderState::ShadeMode) == shade::Flat);
 
         uint32_t mip = GetSamplerState(0, SamplerState::MipFilter);
         bool minLinear = GetSamplerState(0, SamplerState::MinFilter) == filter::Linear;
@@ -924,7 +943,9 @@ private:
     GLenum m_depthAttachment = GL_DEPTH_ATTACHMENT;
     GLuint m_program = 0, m_vao = 0, m_streamBuffer = 0, m_sampler = 0;
     GLint m_uPretransformed = -1, m_uWorldViewProjection = -1, m_uViewport = -1, m_uHasTexture = -1,
-          m_uColourOp = -1, m_uAlphaOp = -1, m_uAlphaTest = -1, m_uAlphaFunc = -1, m_uAlphaRef = -1;
+          m_uColourOp = -1, m_uAlphaOp = -1, m_uAlphaTest = -1, m_uAlphaFunc = -1, m_uAlphaRef = -1,
+          m_uLighting = -1, m_uEmissive = -1, m_uFlat = -1;
+    Material m_material;
 
     std::map<RenderState, uint32_t> m_renderStates;
     std::map<std::pair<uint32_t, StageState>, uint32_t> m_stageStates;

@@ -1,7 +1,7 @@
 // The OpenGL device under Xvfb: frames read back from the off-screen frame buffer, Direct3D's pixel,
 // depth, culling and projection conventions, and the screen/world round trip.
-#include <gtest/gtest.h>
 #include <epoxy/gl.h>
+#include <gtest/gtest.h>
 #include <stb_image.h>
 
 #include <cmath>
@@ -348,6 +348,35 @@ TEST_F(DeviceGl, TextureFormatsSampleAsDirect3DReadsThem) {
             EXPECT_NEAR(double((got >> shift) & 0xFF), double((c.expected >> shift) & 0xFF), 3.0)
                 << c.name << " channel " << shift << " got " << std::hex << got;
     }
+}
+
+TEST_F(DeviceGl, LightingWithoutLightsShowsTheEmissiveMaterialAndFlatShadingTheFirstVertex) {
+    gfx::WorldVertex tri[3] = {{-0.5f, -0.5f, 0.5f, 0, 0, -1, 0xFFFF0000, 0, 0},
+                               {0.0f, 0.5f, 0.5f, 0, 0, -1, 0xFF00FF00, 0, 0},
+                               {0.5f, -0.5f, 0.5f, 0, 0, -1, 0xFF0000FF, 0, 0}};
+    auto draw = [&] {
+        DXG::Clear(0xFF000000, true, true);
+        device->SetFVF(gfx::kFvfWorld);
+        EXPECT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, 1, tri, sizeof(gfx::WorldVertex)),
+                  gfx::Result::Ok);
+        return Frame();
+    };
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+    device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
+    // Identity transforms: the triangle covers the middle of the frame.
+    gfx::Image smooth = draw();
+    uint32_t centre = smooth.At(400, 330) & 0xFFFFFF;
+    EXPECT_NE(centre, 0xFF0000u);  // colours blend across the triangle
+    EXPECT_NE(centre, 0u);
+    device->SetRenderState(gfx::RenderState::ShadeMode, gfx::shade::Flat);
+    EXPECT_EQ(draw().At(400, 330) & 0xFFFFFF, 0xFF0000u);
+    device->SetRenderState(gfx::RenderState::ShadeMode, gfx::shade::Gouraud);
+    gfx::Material material;
+    material.emissive = {0.0f, 0.0f, 1.0f, 1.0f};
+    device->SetMaterial(material);
+    device->SetRenderState(gfx::RenderState::Lighting, 1);
+    EXPECT_EQ(draw().At(400, 330) & 0xFFFFFF, 0x0000FFu);
+    DXG::EndFrame0();
 }
 
 TEST_F(DeviceGl, ScreenshotIsThePresentedFrameAsPng) {
