@@ -218,6 +218,15 @@ TEST_F(DxgFrame, TextureFiltersSetEverySampler) {
     }
 }
 
+TEST_F(DxgFrame, ScreenshotFailuresAreReported) {
+    EXPECT_FALSE(DXG::SaveScreenshot("no such folder\\shot.png"));
+    EXPECT_EQ(LogText(errorLog), "Failed to save screenshot no such folder\\shot.png\n");
+    ClearLog(errorLog);
+    DXG::Shutdown();
+    EXPECT_FALSE(DXG::SaveScreenshot("shot.png"));
+    EXPECT_EQ(LogText(errorLog), "Failed to save screenshot shot.png\n");
+}
+
 TEST_F(DxgFrame, ResourcesOutliveTheDevice) {
     std::shared_ptr<gfx::Texture> texture;
     std::shared_ptr<gfx::VertexBuffer> buffer;
