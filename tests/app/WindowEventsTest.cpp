@@ -112,13 +112,6 @@ TEST_F(WindowEvents, PointerAndCloseAndQuit) {
     EXPECT_EQ(got[3].code, 0u);
 }
 
-TEST_F(WindowEvents, DrawingAreaIs800By600) {
-    int w = 0, h = 0;
-    platform::GetDrawingAreaSize(window, &w, &h);
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
-}
-
 }  // namespace
 
 namespace {

@@ -73,14 +73,6 @@ TEST_F(DeviceSupport, MissingOpenGlWarnsTheUser) {
     EXPECT_EQ(LogText(statLog).find("Video card"), std::string::npos);
 }
 
-TEST(DeviceSupportNames, SoftwareRenderers) {
-    EXPECT_TRUE(IsSoftwareRenderer("llvmpipe (LLVM 15.0.6, 256 bits)"));
-    EXPECT_TRUE(IsSoftwareRenderer("softpipe"));
-    EXPECT_TRUE(IsSoftwareRenderer("Mesa DRI swrast"));
-    EXPECT_FALSE(IsSoftwareRenderer("NVIDIA GeForce GTX 1060/PCIe/SSE2"));
-    EXPECT_FALSE(IsSoftwareRenderer("AMD Radeon RX 580 (polaris10, LLVM 15.0.6, DRM 3.49, 6.1.0)"));
-}
-
 TEST(DeviceAutomaticShutdown, RunsAtExitWhenTheProgramForgotShutdown) {
     ClearLog(errorLog);
     ClearLog(statLog);

@@ -27,7 +27,7 @@ protected:
     std::shared_ptr<gfx::RecordingDriver> driver;
 };
 
-TEST_F(DxgInit, ProgramSetupStartsWithX8R8G8B8AndD32) {
+TEST_F(DxgInit, ProgramSetupTakesTheFirstFormatsOffered) {
     ASSERT_TRUE(Init());
     EXPECT_TRUE(DXG::IsReady());
     EXPECT_FALSE(DXG::HasFailed());
