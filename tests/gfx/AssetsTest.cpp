@@ -2,6 +2,7 @@
 // same bytes from every run of the generator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "ImageTestSupport.h"
@@ -9,6 +10,8 @@
 #include "support/TestSupport.h"
 
 namespace {
+
+const char* const kFiles[] = {"font12.dds", "pickINI.bmp", "walls/stone1.bmp", "misc/dream0.dds"};
 
 std::filesystem::path GameData() {
     const char* bin = std::getenv("VELM_BIN_DIR");
@@ -22,71 +25,55 @@ gfx::DecodedImage Decode(const std::filesystem::path& path) {
     return image;
 }
 
-bool PowerOfTwo(uint32_t v) {
-    return v != 0 && (v & (v - 1)) == 0;
+TEST(Assets, HaveThePixelFormatAndPowerOfTwoSize) {
+    const gfx::Format formats[] = {gfx::fmt::A8R8G8B8, gfx::fmt::R8G8B8, gfx::fmt::R8G8B8,
+                                   gfx::fmt::A8R8G8B8};
+    auto powerOfTwo = [](uint32_t v) { return v != 0 && (v & (v - 1)) == 0; };
+    for (int i = 0; i < 4; ++i) {
+        gfx::DecodedImage image = Decode(GameData() / kFiles[i]);
+        EXPECT_EQ(image.info.format, formats[i]) << kFiles[i];
+        EXPECT_TRUE(powerOfTwo(image.info.width) && powerOfTwo(image.info.height)) << kFiles[i];
+    }
 }
 
-struct AssetCase {
-    const char* file;
-    gfx::Format format;
-    bool alpha;
-};
-
-class AssetsTest : public ::testing::TestWithParam<AssetCase> {};
-
-TEST_P(AssetsTest, HasThePixelFormatAndPowerOfTwoSize) {
-    gfx::DecodedImage image = Decode(GameData() / GetParam().file);
-    EXPECT_EQ(image.info.format, GetParam().format);
-    EXPECT_EQ(gfx::FormatHasAlpha(image.info.format), GetParam().alpha);
-    EXPECT_TRUE(PowerOfTwo(image.info.width) && PowerOfTwo(image.info.height));
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, AssetsTest,
-                         ::testing::Values(AssetCase{"font12.dds", gfx::fmt::A8R8G8B8, true},
-                                           AssetCase{"pickINI.bmp", gfx::fmt::R8G8B8, false},
-                                           AssetCase{"walls/stone1.bmp", gfx::fmt::R8G8B8, false},
-                                           AssetCase{"misc/dream0.dds", gfx::fmt::A8R8G8B8, true}));
-
-TEST(AssetsFont, GlyphsSitInTenColumnsOfTwentyFourPixelCells) {
+TEST(Assets, FontGlyphsSitInTenColumnsOfTwentyFourPixelCells) {
     gfx::DecodedImage font = Decode(GameData() / "font12.dds");
-    ASSERT_EQ(font.info.width, 256u);
-    ASSERT_EQ(font.info.height, 256u);
+    ASSERT_EQ(std::make_pair(font.info.width, font.info.height), std::make_pair(256u, 256u));
+    const auto& argb = font.levels[0].argb;
     auto coverage = [&](int byte) {
         int n = byte - 0x20, x0 = (n % 10) * 24, y0 = (n / 10) * 24, total = 0;
         for (int y = y0; y < y0 + 24; ++y)
-            for (int x = x0; x < x0 + 24; ++x) total += int(font.levels[0].argb[y * 256 + x] >> 24);
+            for (int x = x0; x < x0 + 24; ++x) total += int(argb[y * 256 + x] >> 24);
         return total;
     };
     EXPECT_EQ(coverage(' '), 0);
     for (int byte = 0x21; byte <= 0x7f; ++byte) EXPECT_GT(coverage(byte), 255) << byte;
     EXPECT_GT(coverage('W'), coverage('.'));
-    // Outside the 96 cells the texture is empty.
+    // Outside the 96 cells the texture is empty; colour is white everywhere, so the vertex colour alone
+    // decides the text's colour.
     for (int y = 0; y < 256; ++y)
-        for (int x = 240; x < 256; ++x) ASSERT_EQ(font.levels[0].argb[y * 256 + x] >> 24, 0u);
-    // Colour is white everywhere, so the vertex colour alone decides the text's colour.
-    for (uint32_t c : font.levels[0].argb) ASSERT_EQ(c & 0xffffff, 0xffffffu);
+        for (int x = 240; x < 256; ++x) ASSERT_EQ(argb[y * 256 + x] >> 24, 0u);
+    for (uint32_t c : argb) ASSERT_EQ(c & 0xffffff, 0xffffffu);
 }
 
-TEST(AssetsMarker, HasBlackAsTheKeyAroundTheMarker) {
+TEST(Assets, MarkerHasBlackAsTheKeyAroundIt) {
     gfx::DecodedImage marker = Decode(GameData() / "pickINI.bmp");
     const auto& p = marker.levels[0].argb;
     EXPECT_EQ(p.front(), 0xff000000u);
     EXPECT_EQ(p.back(), 0xff000000u);
-    size_t lit = 0;
-    for (uint32_t c : p) lit += c != 0xff000000u;
-    EXPECT_GT(lit, p.size() / 5);
+    EXPECT_GT(size_t(std::count_if(p.begin(), p.end(), [](uint32_t c) { return c != 0xff000000u; })),
+              p.size() / 5);
 }
 
-TEST(AssetsGenerator, WritesTheSameBytesEveryRun) {
+TEST(Assets, GeneratorWritesTheSameBytesEveryRun) {
     ScratchFolder folder("assets_again");
     auto program = BuiltProgram("tools/make-assets/make-assets");
     ASSERT_EQ(RunCommand(program.string() + " /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf " +
                          folder.path().string()),
               0);
-    for (const char* file : {"font12.dds", "pickINI.bmp", "walls/stone1.bmp", "misc/dream0.dds"}) {
+    for (const char* file : kFiles)
         EXPECT_EQ(imagetest::ReadBytes(folder.path() / file), imagetest::ReadBytes(GameData() / file))
             << file;
-    }
     EXPECT_NE(RunCommand(program.string() + " 2>/dev/null"), 0);
 }
 

@@ -31,8 +31,6 @@ protected:
         device = DXG::InitRecordingForTests();
         ASSERT_NE(device, nullptr);
         DXG::Texture::resetForTests();
-        folder = std::make_unique<ScratchFolder>("text");
-        cwd = std::make_unique<WorkingDirectory>(folder->path());
         imagetest::WriteDdsArgb("data/font12.dds", 256, 256, std::vector<uint32_t>(256 * 256, 0x00ffffff));
         ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
         device->ClearRecord();
@@ -40,26 +38,20 @@ protected:
     }
     void TearDown() override {
         DXG::EndFrame0();
-        cwd.reset();
-        folder.reset();
         DXG::resetForTests();
     }
-
-    // The draws of the glyph quads (textured) and of the background quads (untextured).
+    // The draw of the glyph quads (textured) or of the background quads (untextured).
     const gfx::RecordedDraw* Draw(bool textured) const {
-        for (const auto& d : device->draws) {
+        for (const auto& d : device->draws)
             if (!d.fromMemory && (d.texture != nullptr) == textured &&
-                d.type == gfx::PrimitiveType::TriangleList) {
+                d.type == gfx::PrimitiveType::TriangleList)
                 return &d;
-            }
-        }
         return nullptr;
     }
     std::vector<Quad> Quads(bool textured = true) const {
         std::vector<Quad> quads;
         const gfx::RecordedDraw* d = Draw(textured);
-        if (d == nullptr) return quads;
-        for (uint32_t i = 0; i + 6 <= d->VertexCount(); i += 6) {
+        for (uint32_t i = 0; d != nullptr && i + 6 <= d->VertexCount(); i += 6) {
             gfx::ScreenVertex tl = d->Screen(i), br = d->Screen(i + 5);
             quads.push_back({tl.x, tl.y, br.x - tl.x, tl.colour, tl.u, tl.v});
         }
@@ -67,8 +59,8 @@ protected:
     }
 
     gfx::RecordingDevice* device = nullptr;
-    std::unique_ptr<ScratchFolder> folder;
-    std::unique_ptr<WorkingDirectory> cwd;
+    ScratchFolder folder{"text"};
+    WorkingDirectory cwd{folder.path()};
 };
 
 TEST_F(TextTest, GlyphQuadsHaveTheirCornersOrderAndCells) {
@@ -77,10 +69,8 @@ TEST_F(TextTest, GlyphQuadsHaveTheirCornersOrderAndCells) {
     text.Draw();
     const gfx::RecordedDraw* d = Draw(true);
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->primitiveCount, 4u);
-    EXPECT_EQ(d->startVertex, 0u);
-    EXPECT_EQ(d->fvf, gfx::kFvfScreen);
-    EXPECT_EQ(d->stride, 28u);
+    EXPECT_EQ(std::make_tuple(d->primitiveCount, d->startVertex, d->fvf, d->stride),
+              std::make_tuple(4u, 0u, gfx::kFvfScreen, 28u));
     // 'A' is glyph 33: column 3, row 3.
     const float c = 0.09375f, u0 = 3 * c, v0 = 3 * c;
     const float expected[6][4] = {{9.5f, 19.5f, u0, v0},      {21.5f, 19.5f, u0 + c, v0},
@@ -92,24 +82,14 @@ TEST_F(TextTest, GlyphQuadsHaveTheirCornersOrderAndCells) {
         EXPECT_FLOAT_EQ(v.y, expected[i][1]) << i;
         EXPECT_FLOAT_EQ(v.u, expected[i][2]) << i;
         EXPECT_FLOAT_EQ(v.v, expected[i][3]) << i;
-        EXPECT_EQ(v.colour, 0xffffffffu);
-        EXPECT_EQ(v.z, 0.0f);
-        EXPECT_EQ(v.rhw, 1.0f);
+        EXPECT_EQ(std::make_tuple(v.colour, v.z, v.rhw), std::make_tuple(0xffffffffu, 0.0f, 1.0f)) << i;
     }
     EXPECT_FLOAT_EQ(d->Screen(6).x, 17.5f);  // 'B' one advance (8) further
     EXPECT_EQ(Draw(false), nullptr);
     EXPECT_EQ(LogText(errorLog), "");
 }
 
-TEST_F(TextTest, EmptyTextMakesABufferForOneBlockAndDrawsNothing) {
-    CText text;
-    text.Draw();
-    EXPECT_EQ(device->CallTexts("CreateVertexBuffer"),
-              std::vector<std::string>{"CreateVertexBuffer(21504,8,0x144,1)"});  // 768 vertices of 28 bytes
-    EXPECT_TRUE(device->draws.empty());
-}
-
-TEST_F(TextTest, SizeCodeRaisesLineHeightAndAdvance) {
+TEST_F(TextTest, SizeCodeRaisesLineHeightAndAdvanceAndScaleWidensTheAdvanceOnly) {
     CText text("A");
     text.SetSize(24.0f);
     text.Append("BD\nE");
@@ -126,13 +106,12 @@ TEST_F(TextTest, SizeCodeRaisesLineHeightAndAdvance) {
     EXPECT_FLOAT_EQ(q[3].x, -0.5f);
     EXPECT_FLOAT_EQ(q[4].y, 47.5f);  // and never shrinks within the layout
     EXPECT_FLOAT_EQ(q[4].size, 10.0f);
-}
 
-TEST_F(TextTest, ScaleWidensTheAdvanceOnly) {
-    CText text("AB");
-    text.SetFont("data\\font12.dds", 2.0f);
-    text.Draw();
-    auto q = Quads();
+    CText scaled("AB");
+    scaled.SetFont("data\\font12.dds", 2.0f);
+    device->ClearRecord();
+    scaled.Draw();
+    q = Quads();
     ASSERT_EQ(q.size(), 2u);
     EXPECT_FLOAT_EQ(q[1].x - q[0].x, 16.0f);
     EXPECT_FLOAT_EQ(q[1].size, 12.0f);
@@ -146,9 +125,10 @@ TEST_F(TextTest, ColourAndBackgroundCodes) {
     text.Append("BC");
     text.ClearBackground();
     text.Append("D");
+    text.Append(std::string("\x02\x0a\x14\x1e\x00", 5) + "EF");  // a background with alpha 0 draws nothing
     text.Draw();
     auto q = Quads();
-    ASSERT_EQ(q.size(), 4u);
+    ASSERT_EQ(q.size(), 6u);
     EXPECT_EQ(q[0].colour, 0x44112233u);
     auto background = Quads(false);
     ASSERT_EQ(background.size(), 2u);
@@ -159,15 +139,6 @@ TEST_F(TextTest, ColourAndBackgroundCodes) {
     EXPECT_EQ(bg->startVertex, 384u);
     EXPECT_EQ(bg->primitiveCount, 4u);
     EXPECT_LT(bg - device->draws.data(), Draw(true) - device->draws.data());  // background first
-}
-
-TEST_F(TextTest, BackgroundWithAlphaZeroDrawsNothing) {
-    CText text;
-    const char code[5] = {0x02, 10, 20, 30, 0};
-    text.Append(std::string(code, 5) + "AB");
-    text.Draw();
-    EXPECT_EQ(Quads().size(), 2u);
-    EXPECT_EQ(Draw(false), nullptr);
 }
 
 TEST_F(TextTest, UnhandledBytesAreWarnedAtEachLayoutAndSkipped) {
@@ -181,7 +152,6 @@ TEST_F(TextTest, UnhandledBytesAreWarnedAtEachLayoutAndSkipped) {
     EXPECT_EQ(
         LogText(errorLog),
         "Warning: unhandled character in CText string.\nWarning: unhandled character in CText string.\n");
-    device->ClearRecord();
     text.Draw();  // not dirty: no layout, no warning
     text.SetPosition(0, 0);
     text.Draw();
@@ -203,9 +173,9 @@ TEST_F(TextTest, WordWrapBreaksBeforeTheNinthNineLetterWord) {
     // Word k starts at byte 10 k; the eighth word (k = 7) still fits at 560, the ninth starts a new line.
     EXPECT_FLOAT_EQ(q[70].x, 50 + 560 - 0.5f);
     EXPECT_FLOAT_EQ(q[70].y, 300 - 0.5f);
+    EXPECT_FLOAT_EQ(q[79].y, 300 - 0.5f);  // the blank before it stays on the first line
     EXPECT_FLOAT_EQ(q[80].x, 50 - 0.5f);
     EXPECT_FLOAT_EQ(q[80].y, 312 - 0.5f);
-    EXPECT_FLOAT_EQ(q[79].y, 300 - 0.5f);  // the blank before it stays on the first line
 }
 
 TEST_F(TextTest, LongWordIsSplitWithinTwoAdvancesOfTheLimit) {
@@ -222,8 +192,9 @@ TEST_F(TextTest, LongWordIsSplitWithinTwoAdvancesOfTheLimit) {
 
 TEST_F(TextTest, BufferGrowsInBlocksAndNeverShrinks) {
     // One block: 384 text vertices (64 glyphs) before the background area, 768 in all.
-    CText text("x");
+    CText text;
     text.Draw();
+    EXPECT_TRUE(device->draws.empty());
     const std::pair<size_t, size_t> steps[] = {{64, 1}, {65, 2},  {128, 2}, {129, 3},
                                                {10, 3}, {192, 3}, {300, 4}};
     for (const auto& [glyphs, creations] : steps) {
@@ -231,33 +202,26 @@ TEST_F(TextTest, BufferGrowsInBlocksAndNeverShrinks) {
         text.Draw();
         EXPECT_EQ(device->CountCalls("CreateVertexBuffer"), creations) << glyphs;
     }
-    auto calls = device->CallTexts("CreateVertexBuffer");
-    ASSERT_EQ(calls.size(), 4u);
-    EXPECT_EQ(calls[1], "CreateVertexBuffer(43008,8,0x144,1)");  // 65 glyphs: 2 blocks of 768 vertices
-    EXPECT_EQ(calls[2], "CreateVertexBuffer(64512,8,0x144,1)");  // 129 glyphs: 3 blocks
-}
+    EXPECT_EQ(device->CallTexts("CreateVertexBuffer"),
+              (std::vector<std::string>{"CreateVertexBuffer(21504,8,0x144,1)",  // 768 vertices of 28 bytes
+                                        "CreateVertexBuffer(43008,8,0x144,1)",
+                                        "CreateVertexBuffer(64512,8,0x144,1)",
+                                        "CreateVertexBuffer(107520,8,0x144,1)"}));
 
-TEST_F(TextTest, BackgroundQuadsOfAGrownTextStayInsideTheBuffer) {
-    CText text("x");
-    text.Draw();
-    text.SetText("");
-    text.SetBackground(1, 2, 3);
-    text.Append(std::string(100, 'y'));
+    // A grown text's background quads stay inside its buffer.
+    CText grown("x");
+    grown.Draw();
+    grown.SetText("");
+    grown.SetBackground(1, 2, 3);
+    grown.Append(std::string(100, 'y'));
     device->ClearRecord();
-    text.Draw();
+    grown.Draw();
     EXPECT_EQ(device->CountCalls("CreateVertexBuffer"), 1u);
     EXPECT_EQ(Quads(false).size(), 100u);
     EXPECT_EQ(Quads(true).size(), 100u);
 }
 
-TEST_F(TextTest, CodeCutShortEndsTheText) {
-    CText text(std::string("AB\x00\x01", 4));
-    text.Draw();
-    EXPECT_EQ(Quads().size(), 2u);
-    EXPECT_EQ(text.GetPlainText(), "AB");
-}
-
-TEST_F(TextTest, PlainTextAndEditing) {
+TEST_F(TextTest, PlainTextEditingAndACodeCutShort) {
     CText text("a\tb\nc\rd\x7f\x80\xff\x1b");
     text.SetColour(1, 2, 3, 4);
     text.SetSize(20);
@@ -267,15 +231,17 @@ TEST_F(TextTest, PlainTextAndEditing) {
     other.SetBackground(5, 6, 7);
     text.Append(other);
     EXPECT_EQ(text.GetPlainText(), "a\tb\ncd\x7f-42!z");
-    EXPECT_EQ(text.GetRawText().size(), 11u + 5 + 5 + 3 + 1 + 1 + 5);
-    EXPECT_EQ(text.GetRawText().substr(11, 5), std::string("\x00\x03\x02\x01\x04", 5));
-    EXPECT_EQ(text.GetRawText()[16], '\x01');
-    float twenty;
-    std::memcpy(&twenty, text.GetRawText().data() + 17, 4);
-    EXPECT_EQ(twenty, 20.0f);
-    EXPECT_EQ(other.GetRawText(), std::string("z\x02\x07\x06\x05\xff", 6));
+    float twenty = 20.0f;
+    std::string sizeCode = "\x01" + std::string(reinterpret_cast<const char*>(&twenty), 4);
+    EXPECT_EQ(text.GetRawText(), "a\tb\nc\rd\x7f\x80\xff\x1b" + std::string("\x00\x03\x02\x01\x04", 5) +
+                                     sizeCode + "-42!z\x02\x07\x06\x05\xff");
     text.Clear();
     EXPECT_EQ(text.GetRawText(), "");
+
+    CText cut(std::string("AB\x00\x01", 4));  // a colour code cut short ends the text
+    cut.Draw();
+    EXPECT_EQ(Quads().size(), 2u);
+    EXPECT_EQ(cut.GetPlainText(), "AB");
 }
 
 TEST_F(TextTest, CopySharesTheFontAndLaysOutAgain) {
@@ -311,16 +277,21 @@ TEST_F(TextTest, SamplerFiltersAreLinearWhileDrawingAndRestoredAfter) {
     device->SetSamplerState(0, gfx::SamplerState::MinFilter, gfx::filter::Point);
     device->SetSamplerState(0, gfx::SamplerState::MagFilter, gfx::filter::Point);
     device->ClearRecord();
-    CText text("A");
-    text.Draw();
+    CText("A").Draw();
     auto calls = device->CallTexts("SetSamplerState(0");
     ASSERT_EQ(calls.size(), 4u);
+    EXPECT_NE(calls[0], calls[2]);
     EXPECT_EQ(device->GetSamplerState(0, gfx::SamplerState::MinFilter), gfx::filter::Point);
     EXPECT_EQ(device->GetSamplerState(0, gfx::SamplerState::MagFilter), gfx::filter::Point);
-    EXPECT_NE(calls[0], calls[2]);
 }
 
 // ---- text windows -------------------------------------------------------------------------------------
+
+std::vector<std::string> PlainLines(const CTextWindow& window) {
+    std::vector<std::string> plain;
+    for (const CText& line : window.GetLines()) plain.push_back(line.GetPlainText());
+    return plain;
+}
 
 TEST_F(TextTest, WindowBreaksAHundredCharactersIntoFortyThreeFortyTwoAndFifteen) {
     CTextWindow window(25, 25, 350, 525, 100);
@@ -329,37 +300,25 @@ TEST_F(TextTest, WindowBreaksAHundredCharactersIntoFortyThreeFortyTwoAndFifteen)
     std::string message;
     for (int i = 0; i < 100; ++i) message += char('A' + i % 26);
     window.AddText(message);
-    const auto& lines = window.GetLines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].GetPlainText(), message.substr(0, 43));
-    EXPECT_EQ(lines[1].GetPlainText(), " " + message.substr(43, 42));
-    EXPECT_EQ(lines[2].GetPlainText(), " " + message.substr(85));
+    EXPECT_EQ(PlainLines(window),
+              (std::vector<std::string>{message.substr(0, 43), " " + message.substr(43, 42),
+                                        " " + message.substr(85)}));
 }
 
-struct LineFeedCase {
-    const char* name;
-    std::string message;
-    std::vector<std::string> lines;  // plain texts
-};
-
-class TextWindowLineFeedTest : public TextTest, public ::testing::WithParamInterface<LineFeedCase> {};
-
-TEST_P(TextWindowLineFeedTest, LineFeedsEndLines) {
-    CTextWindow window(50, 300, 700, 250, 100);
-    window.AddText(GetParam().message);
-    std::vector<std::string> plain;
-    for (const CText& line : window.GetLines()) plain.push_back(line.GetPlainText());
-    EXPECT_EQ(plain, GetParam().lines);
+TEST_F(TextTest, WindowLineFeedsEndLines) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"hello\n", {"hello"}},
+        {"\n", {""}},
+        {"", {""}},
+        {"one\ntwo", {"one", " two"}},
+        {"one\n\ntwo", {"one", " ", " two"}},
+        {std::string(87, 'q'), {std::string(87, 'q')}}};
+    for (const auto& [message, lines] : cases) {
+        CTextWindow window(50, 300, 700, 250, 100);
+        window.AddText(message);
+        EXPECT_EQ(PlainLines(window), lines) << message;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Messages, TextWindowLineFeedTest,
-    ::testing::Values(LineFeedCase{"endsWithLineFeed", "hello\n", {"hello"}},
-                      LineFeedCase{"onlyLineFeed", "\n", {""}}, LineFeedCase{"empty", "", {""}},
-                      LineFeedCase{"twoLines", "one\ntwo", {"one", " two"}},
-                      LineFeedCase{"blankLineBetween", "one\n\ntwo", {"one", " ", " two"}},
-                      LineFeedCase{"exactWidth", std::string(87, 'q'), {std::string(87, 'q')}}),
-    [](const ::testing::TestParamInfo<LineFeedCase>& info) { return std::string(info.param.name); });
 
 TEST_F(TextTest, WindowCarriesColourAndBackgroundAcrossBreaks) {
     CTextWindow window(0, 0, 80, 120, 100);  // 10 characters per line
@@ -402,9 +361,10 @@ TEST_F(TextTest, WindowQueueIsBounded) {
     EXPECT_EQ(window.GetLines().back().GetPlainText(), "line 100");
 }
 
-TEST_F(TextTest, WindowDrawsItsFrameAndOnlyTheVisibleLines) {
-    CTextWindow window(25, 25, 350, 525, 100);
+TEST_F(TextTest, WindowDrawsItsFrameAndOnlyTheVisibleLinesWhereverItIs) {
+    CTextWindow window(0, 0, 350, 525, 100);
     for (int i = 0; i < 50; ++i) window.AddText("L" + std::to_string(i % 10));
+    window.SetPosition(25, 25);
     window.Draw();
     ASSERT_GE(device->draws.size(), 5u);
     const float frame[4][4] = {
@@ -419,24 +379,12 @@ TEST_F(TextTest, WindowDrawsItsFrameAndOnlyTheVisibleLines) {
     }
     auto q = Quads();
     ASSERT_EQ(q.size(), 43u * 2);  // lines 7 to 49, two glyphs each
+    EXPECT_FLOAT_EQ(q[0].x, 24.5f);
     EXPECT_FLOAT_EQ(q[0].y, 24.5f);
     EXPECT_EQ(q[0].u, float((('L' - 0x20) % 10) * 0.09375));
     EXPECT_FLOAT_EQ(q[1].u, float((('7' - 0x20) % 10) * 0.09375));
     EXPECT_FLOAT_EQ(q.back().y, 24.5f + 42 * 12);
     EXPECT_EQ(q[0].colour, 0xffc8c8c8u);  // the default colour 200, 200, 200, 255
-}
-
-TEST_F(TextTest, WindowMovesWithItsInnerText) {
-    CTextWindow window(0, 0, 80, 24, 10);
-    window.AddText("x");
-    window.SetPosition(100, 200);
-    window.Draw();
-    auto q = Quads();
-    ASSERT_EQ(q.size(), 1u);
-    EXPECT_FLOAT_EQ(q[0].x, 99.5f);
-    EXPECT_FLOAT_EQ(q[0].y, 199.5f);
-    gfx::ScreenVertex a = device->draws[1].Screen(0);
-    EXPECT_EQ(a.y, 224.0f);  // the bottom edge
 }
 
 }  // namespace
