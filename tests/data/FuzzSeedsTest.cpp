@@ -21,21 +21,15 @@ std::string ColorSeed(const std::string& colors, const std::string& part) {
 }
 
 std::vector<Seed> Seeds() {
-    MapFileLayout small;
-    small.width = 3;
-    small.height = 4;
-    MapFileLayout crlf = small;
-    crlf.lineEnd = "\r\n";
-    const std::string map = MapFileBytes(small);
+    const std::string map = MapFileBytes(3, 4);
     const std::string spk =
         SpkFileBytes({PatternShape(4, 3, 1), PatternShape(2, 2, 9), PatternShape(0, 3, 0)});
     std::string pcx(128, '\x0A');
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < 256; ++i)
         pcx += {static_cast<char>(i), static_cast<char>(i / 2), static_cast<char>(255 - i)};
-    }
     return {
         {"Map", "room.map", map},
-        {"Map", "crlf.map", MapFileBytes(crlf)},
+        {"Map", "crlf.map", MapFileBytes(3, 4, "\r\n")},
         {"Map", "short.map", map.substr(0, map.size() - 20)},
         {"Spk", "three.spk", spk},
         {"Spk", "cut.spk", spk.substr(0, spk.size() - 5)},
@@ -47,14 +41,8 @@ std::vector<Seed> Seeds() {
         {"PlayerProfile", "bob.ini",
          "V1.6\r\nName=Bob\r\nPassword=pw\r\nColors=0123456789\r\nDesc=A cat\r\nSpec=37\r\n"},
         {"PlayerProfile", "gap.ini", "V1.5\nName=Bob\n\nSpec=3\n"},
-        {"AvatarCode", "walk.txt",
-         "\x0A"
-         "0123456789" +
-             encodeBase95(45, true)},
-        {"AvatarCode", "group5.txt",
-         "\x0C"
-         "!!!!!!!!!!~~" +
-             encodeBase95(630, true)},
+        {"AvatarCode", "walk.txt", "\x0A" + std::string("0123456789") + encodeBase95(45, true)},
+        {"AvatarCode", "group5.txt", "\x0C" + std::string("!!!!!!!!!!~~") + encodeBase95(630, true)},
     };
 }
 
@@ -63,13 +51,12 @@ using FuzzSeedsTest = DataFileTest;
 TEST_F(FuzzSeedsTest, SeedsAreWrittenAndTheMapSeedLoads) {
     const char* source = std::getenv("VELM_SOURCE_DIR");
     const char* write = std::getenv("VELM_WRITE_SEEDS");
+    const bool toSource = source != nullptr && write != nullptr && std::string(write) == "1";
     for (const Seed& seed : Seeds()) {
         const std::string relative = std::string("seeds/") + seed.target + "/" + seed.name;
         Write(relative, seed.bytes);
         ASSERT_EQ(ReadTextFile(relative), seed.bytes);
-        if (source != nullptr && write != nullptr && std::string(write) == "1") {
-            Write(std::string(source) + "/fuzz/" + relative, seed.bytes);
-        }
+        if (toSource) Write(std::string(source) + "/fuzz/" + relative, seed.bytes);
     }
     WorldMap map;
     EXPECT_TRUE(map.load("seeds\\Map\\room.map"));

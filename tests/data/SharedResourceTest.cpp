@@ -8,7 +8,6 @@
 #include "support/TestSupport.h"
 
 namespace {
-
 struct Payload {
     int value = 0;
 };
@@ -37,7 +36,7 @@ protected:
 };
 
 bool InRegistry(SharedRecord<Payload>* record) {
-    auto& registry = SharedResource<Payload>::Registry();
+    const auto& registry = SharedResource<Payload>::Registry();
     return std::find(registry.begin(), registry.end(), record) != registry.end();
 }
 
@@ -48,77 +47,48 @@ protected:
         payloadsFreed = 0;
         liveBefore = memoryTracker.LiveAllocationsForTests();
     }
+    int Live() const { return memoryTracker.LiveAllocationsForTests() - liveBefore; }
     int liveBefore = 0;
 };
 
-TEST_F(SharedResourceTest, FreeOnBlankHandleDoesNothing) {
-    Handle h;
-    h.SRFree();
-    EXPECT_EQ(h.record(), nullptr);
+TEST_F(SharedResourceTest, AllocRegistersTrackedRecordsInOrderAndTheLastHolderFreesOnce) {
+    Handle blank, a, b;
+    blank.SRFree();  // nothing held: nothing happens
     EXPECT_EQ(payloadsFreed, 0);
-    EXPECT_EQ(LogText(errorLog), "");
-}
-
-TEST_F(SharedResourceTest, AllocRegistersATrackedRecordHeldOnce) {
-    Handle h;
-    h.SRAlloc();
-    ASSERT_NE(h.record(), nullptr);
-    EXPECT_EQ(h.record()->count, 1u);
-    EXPECT_TRUE(InRegistry(h.record()));
-    EXPECT_EQ(memoryTracker.LiveAllocationsForTests(), liveBefore + 1);
-    h.SRFree();
-    EXPECT_EQ(memoryTracker.LiveAllocationsForTests(), liveBefore);
-    EXPECT_EQ(payloadsFreed, 1);
-}
-
-TEST_F(SharedResourceTest, RegistryKeepsAllocationOrder) {
-    Handle a, b, c;
     a.SRAlloc();
     b.SRAlloc();
-    c.SRAlloc();
-    auto& registry = SharedResource<Payload>::Registry();
-    auto ia = std::find(registry.begin(), registry.end(), a.record());
-    auto ib = std::find(registry.begin(), registry.end(), b.record());
-    auto ic = std::find(registry.begin(), registry.end(), c.record());
-    ASSERT_NE(ic, registry.end());
-    EXPECT_EQ(std::next(ia), ib);
-    EXPECT_EQ(std::next(ib), ic);
-}
+    ASSERT_NE(a.record(), nullptr);
+    EXPECT_EQ(a.record()->count, 1u);
+    EXPECT_EQ(Live(), 2);
+    const auto& registry = SharedResource<Payload>::Registry();
+    EXPECT_EQ(std::next(std::find(registry.begin(), registry.end(), a.record())),
+              std::find(registry.begin(), registry.end(), b.record()));
 
-TEST_F(SharedResourceTest, SharedRecordIsFreedOnceByTheLastHolder) {
-    Handle first, second;
-    first.SRAlloc();
-    auto* record = first.record();
+    Handle second;
+    auto* record = a.record();
     second.SRShare(record);
     EXPECT_EQ(record->count, 2u);
-
-    first.SRFree();
-    EXPECT_EQ(first.record(), nullptr);
+    a.SRFree();
+    EXPECT_EQ(a.record(), nullptr);
     EXPECT_EQ(record->count, 1u);
     EXPECT_TRUE(InRegistry(record));
     EXPECT_EQ(payloadsFreed, 0);
-
     second.SRFree();
     EXPECT_FALSE(InRegistry(record));
     EXPECT_EQ(payloadsFreed, 1);
-    EXPECT_EQ(memoryTracker.LiveAllocationsForTests(), liveBefore);
+    EXPECT_EQ(Live(), 1);
     EXPECT_EQ(LogText(errorLog), "");
 }
 
-TEST_F(SharedResourceTest, AllocOnAHoldingHandleReleasesTheOldRecordFirst) {
-    Handle h;
-    h.SRAlloc();
-    auto* old = h.record();
-    h.SRAlloc();
-    EXPECT_NE(h.record(), nullptr);
-    EXPECT_FALSE(InRegistry(old));
-    EXPECT_EQ(payloadsFreed, 1);
-    EXPECT_EQ(memoryTracker.LiveAllocationsForTests(), liveBefore + 1);
-}
-
-TEST_F(SharedResourceTest, ShareReleasesTheOldRecordAndAcceptsNull) {
+TEST_F(SharedResourceTest, AllocOrShareOnAHoldingHandleReleasesTheOldRecordFirst) {
     Handle a, b;
     a.SRAlloc();
+    auto* old = a.record();
+    a.SRAlloc();
+    EXPECT_FALSE(InRegistry(old));
+    EXPECT_EQ(payloadsFreed, 1);
+    EXPECT_EQ(Live(), 1);
+
     b.SRAlloc();
     auto* bRecord = b.record();
     b.SRShare(a.record());
@@ -127,17 +97,13 @@ TEST_F(SharedResourceTest, ShareReleasesTheOldRecordAndAcceptsNull) {
     b.SRShare(nullptr);
     EXPECT_EQ(b.record(), nullptr);
     EXPECT_EQ(a.record()->count, 1u);
-}
 
-TEST_F(SharedResourceTest, SharingTheHeldRecordKeepsItAlive) {
-    Handle h;
-    h.SRAlloc();
-    auto* record = h.record();
-    h.SRShare(record);
-    EXPECT_EQ(h.record(), record);
-    EXPECT_EQ(record->count, 1u);
-    EXPECT_EQ(payloadsFreed, 0);
-    EXPECT_TRUE(InRegistry(record));
+    auto* held = a.record();  // sharing the record already held keeps it alive
+    a.SRShare(held);
+    EXPECT_EQ(a.record(), held);
+    EXPECT_EQ(held->count, 1u);
+    EXPECT_TRUE(InRegistry(held));
+    EXPECT_EQ(payloadsFreed, 2);
 }
 
 TEST_F(SharedResourceTest, RecordMissingFromRegistryIsReportedAndStillFreed) {
@@ -145,10 +111,9 @@ TEST_F(SharedResourceTest, RecordMissingFromRegistryIsReportedAndStillFreed) {
     h.SRAlloc();
     SharedResource<Payload>::Registry().remove(h.record());
     h.SRFree();
-    EXPECT_EQ(h.record(), nullptr);
     EXPECT_EQ(payloadsFreed, 1);
-    EXPECT_EQ(memoryTracker.LiveAllocationsForTests(), liveBefore);
-    std::string log = LogText(errorLog);
+    EXPECT_EQ(Live(), 0);
+    const std::string log = LogText(errorLog);
     EXPECT_EQ(log.rfind("Internal error in SharedResource, SRFree()...  -call stack:\n", 0), 0u) << log;
     EXPECT_EQ(log.back(), '\n');
 }
@@ -160,7 +125,7 @@ TEST_F(SharedResourceTest, DestroyedWhileHoldingWarnsAndKeepsTheRecord) {
         h.SRAlloc();
         record = h.record();
     }
-    std::string log = LogText(errorLog);
+    const std::string log = LogText(errorLog);
     EXPECT_EQ(log.rfind("Warning: Base (SharedResource) being destructed, but resource still allocated.  Did "
                         "child not call SRFree in destructor?\n  -call stack:\n",
                         0),
@@ -175,7 +140,6 @@ TEST_F(SharedResourceTest, DestroyedWhileHoldingWarnsAndKeepsTheRecord) {
     adopter.SRShare(record);
     adopter.SRFree();
     EXPECT_FALSE(InRegistry(record));
-    EXPECT_EQ(memoryTracker.LiveAllocationsForTests(), liveBefore);
+    EXPECT_EQ(Live(), 0);
 }
-
 }  // namespace

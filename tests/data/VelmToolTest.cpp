@@ -14,10 +14,7 @@ protected:
 };
 
 TEST_F(VelmToolTest, MapPrintsHeaderAndStoredCellsOrTheClientsMessage) {
-    MapFileLayout layout;
-    layout.width = 3;
-    layout.height = 4;
-    Write("room.map", MapFileBytes(layout));
+    Write("room.map", MapFileBytes(3, 4));
     ASSERT_EQ(Run("map room.map --cells"), 0);
     const std::string out = Out();
     EXPECT_EQ(out.substr(0, 44), "width: 3\nheight: 4\ngrid: 7\nstored cells: 12\n");
@@ -51,18 +48,15 @@ TEST_F(VelmToolTest, SpkAndProfile) {
 
 TEST_F(VelmToolTest, PaletteColourTablesAndAvatar) {
     std::string pcx(10, '\0');
-    for (int i = 0; i < 256; ++i) {
-        pcx += {static_cast<char>(i), 0, static_cast<char>(255 - i)};
-    }
+    for (int i = 0; i < 256; ++i) pcx += {static_cast<char>(i), 0, static_cast<char>(255 - i)};
     Write("a.pcx", pcx);
     ASSERT_EQ(Run("pcx a.pcx"), 0);
     EXPECT_EQ(Out().substr(0, 20), "0 0 0 255\n1 1 0 254\n");
 
     Write("data/colors/colors.txt", "red 255 0 0 End");
     for (const char* part :
-         {"badge", "bracer", "boot", "cape", "eye", "fur", "hair", "marking", "pants", "vest"}) {
+         {"badge", "bracer", "boot", "cape", "eye", "fur", "hair", "marking", "pants", "vest"})
         Write(std::string("data/colors/") + part + ".txt", "3 red -1\n");
-    }
     ASSERT_EQ(Run("colors ."), 0);
     const std::string tables = Out();
     EXPECT_NE(tables.find("\nfur 3 ff0000\nfur 4 000000\n"), std::string::npos);
