@@ -1,11 +1,45 @@
-// Test images: a known pattern handed to ImageMagick (an encoder independent of ours) as raw RGBA bytes,
-// and our own minimal writers for tests that need exact files.
+// Shared pieces of the graphics tests: a fixture over the recording device, and test images, either a
+// known pattern handed to ImageMagick (an encoder independent of ours) as raw RGBA bytes or exact files
+// from our own minimal writers.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "gfx/DxgTesting.h"
+#include "gfx/Texture.h"
+#include "gfx/VertexBuffer.h"
+#include "support/TestSupport.h"
+
+// A recording device with empty texture and vertex-buffer registries, inside a frame, in a scratch working
+// folder, with an empty error log.
+class RecordingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        device = DXG::InitRecordingForTests(nullptr, &driver);
+        ASSERT_NE(device, nullptr);
+        DXG::Texture::resetForTests();
+        DXG::VertexBuffer::resetForTests();
+        ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
+        device->ClearRecord();
+        ClearLog(errorLog);
+    }
+    void TearDown() override { DXG::resetForTests(); }
+    std::string Log() const { return LogText(errorLog); }
+
+    gfx::RecordingDevice* device = nullptr;
+    std::shared_ptr<gfx::RecordingDriver> driver;
+    ScratchFolder folder{"gfx"};
+    WorkingDirectory cwd{folder.path()};
+};
+
+inline bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
 
 namespace imagetest {
 
@@ -27,5 +61,7 @@ void WriteDdsArgb(const std::filesystem::path& path, uint32_t width, uint32_t he
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+// The bytes with a little-endian 32-bit value at the offset (unchanged when it does not fit).
+std::vector<uint8_t> Put32(std::vector<uint8_t> bytes, size_t at, uint32_t value);
 
 }  // namespace imagetest

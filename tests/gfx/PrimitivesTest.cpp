@@ -5,17 +5,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "gfx/DxgTesting.h"
+#include "ImageTestSupport.h"
 #include "gfx/Primitives.h"
-#include "gfx/Texture.h"
-#include "gfx/VertexBuffer.h"
-#include "support/TestSupport.h"
 
 namespace {
-
-bool StartsWith(const std::string& text, const std::string& prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
 
 struct V {
     float x, y;
@@ -37,28 +30,21 @@ void ExpectVertices(const gfx::RecordedDraw& d, const std::vector<V>& expected) 
     }
 }
 
-class PrimitivesTest : public ::testing::Test {
+class PrimitivesTest : public RecordingTest {
 protected:
     void SetUp() override {
-        device = DXG::InitRecordingForTests();
-        ASSERT_NE(device, nullptr);
-        DXG::Texture::resetForTests();
-        DXG::VertexBuffer::resetForTests();
+        RecordingTest::SetUp();
         ASSERT_TRUE(texture.Create(64, 32, DXG::OPAQUE));
-        ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
         device->ClearRecord();
-        ClearLog(errorLog);
     }
     void TearDown() override {
-        DXG::EndFrame0();
         texture.SRFree();
-        DXG::resetForTests();
+        RecordingTest::TearDown();
     }
     const gfx::RecordedDraw& OnlyDraw() {
         EXPECT_EQ(device->draws.size(), 1u);
         return device->draws.at(0);
     }
-    gfx::RecordingDevice* device = nullptr;
     DXG::Texture texture;
 };
 
@@ -171,8 +157,7 @@ TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) 
     DXG::DrawTexture(0, 0, blank, 1.0f);
     DXG::DrawStretchedTexture(0, 0, 5, 5, blank, 1.0f);
     EXPECT_TRUE(device->draws.empty());
-    EXPECT_TRUE(StartsWith(LogText(errorLog),
-                           "Error: Attempt to draw using a blank texture.\n  -attempt made from:\n"));
+    EXPECT_TRUE(StartsWith(Log(), "Error: Attempt to draw using a blank texture.\n  -attempt made from:\n"));
 
     DXG::EndFrame0();
     device->cooperativeLevel = gfx::Result::DeviceLost;
@@ -182,7 +167,7 @@ TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) 
     DXG::DrawLine(0, 0, 0xffffffff, 5, 5, 0xffffffff);
     DXG::DrawTexture(0, 0, texture, 1.0f);
     EXPECT_TRUE(device->calls.empty());
-    EXPECT_EQ(LogText(errorLog), "");
+    EXPECT_EQ(Log(), "");
     device->cooperativeLevel = gfx::Result::Ok;
     ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
 }
@@ -233,43 +218,36 @@ TEST_F(PrimitivesTest, ManagedBufferFeedsTheStreamAndDynamicLocksDiscard) {
         EXPECT_TRUE(pass == 0 || static_cast<uint8_t*>(lock.data)[0] != 0x11);  // the second lock discards
         std::memset(lock.data, 0x11, 112);
     }
-    EXPECT_EQ(LogText(errorLog), "");
+    EXPECT_EQ(Log(), "");
 }
 
-TEST_F(PrimitivesTest, BlankBufferMisuseIsWarnedAndHarmless) {
+TEST_F(PrimitivesTest, BufferMisuseAndCreationFailuresAreReported) {
     DXG::VertexBuffer blank;
-    const std::pair<const char*, std::function<void()>> uses[] = {
+    auto failCreate = [&](gfx::Result result) {
+        device->createVertexBufferResult = result;
+        DXG::VertexBuffer buffer;
+        EXPECT_FALSE(buffer.Create(10, gfx::kFvfWorld, 36, false, true));
+        EXPECT_FALSE(buffer.IsAllocated());
+    };
+    const std::pair<const char*, std::function<void()>> cases[] = {
         {"Warning: attempt to lock a non-allocated vertex buffer.\n",
          [&] { EXPECT_EQ(DXG::VertexBufferLock(blank).data, nullptr); }},
         {"Warning: attempt to access a non-allocated vertex buffer.\n",
          [&] { EXPECT_EQ(blank.GetBuffer(), nullptr); }},
         {"Warning: attempt to set a non-allocated vertex buffer as a stream source.\n",
          [&] { blank.SetAsStreamSource(0); }},
+        {"Failed to create vertex buffer (out of video memory)\n",
+         [&] { failCreate(gfx::Result::OutOfVideoMemory); }},
+        {"Failed to create vertex buffer (not enough system memory)\n",
+         [&] { failCreate(gfx::Result::OutOfMemory); }},
+        {"Failed to create vertex buffer\n", [&] { failCreate(gfx::Result::InvalidCall); }},
     };
-    for (const auto& [message, use] : uses) {
+    for (const auto& [message, use] : cases) {
         ClearLog(errorLog);
         device->ClearRecord();
         use();
-        EXPECT_TRUE(StartsWith(LogText(errorLog), std::string(message) + "  -call made from:\n"))
-            << LogText(errorLog);
+        EXPECT_TRUE(StartsWith(Log(), std::string(message) + "  -call made from:\n")) << Log();
         EXPECT_EQ(device->CountCalls("SetStreamSource"), 0u);
-    }
-}
-
-TEST_F(PrimitivesTest, BufferCreationFailuresNameTheirCause) {
-    const std::pair<gfx::Result, const char*> cases[] = {
-        {gfx::Result::OutOfVideoMemory, "Failed to create vertex buffer (out of video memory)\n"},
-        {gfx::Result::OutOfMemory, "Failed to create vertex buffer (not enough system memory)\n"},
-        {gfx::Result::InvalidCall, "Failed to create vertex buffer\n"},
-    };
-    for (const auto& [result, message] : cases) {
-        ClearLog(errorLog);
-        device->createVertexBufferResult = result;
-        DXG::VertexBuffer buffer;
-        EXPECT_FALSE(buffer.Create(10, gfx::kFvfWorld, 36, false, true));
-        EXPECT_FALSE(buffer.IsAllocated());
-        EXPECT_TRUE(StartsWith(LogText(errorLog), std::string(message) + "  -call made from:\n"))
-            << LogText(errorLog);
     }
 }
 
@@ -282,7 +260,7 @@ TEST_F(PrimitivesTest, EveryDeviceLossWritesTheBufferManagersLineOnce) {
         device->cooperativeLevel = gfx::Result::DeviceLost;
         EXPECT_FALSE(DXG::BeginFrame(0.0f, false, false));
         EXPECT_FALSE(DXG::BeginFrame(0.0f, false, false));
-        EXPECT_EQ(LogText(errorLog), "Vertex Buffer Manager: handling device lost not done yet...\n");
+        EXPECT_EQ(Log(), "Vertex Buffer Manager: handling device lost not done yet...\n");
         device->cooperativeLevel = gfx::Result::Ok;
         ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
         DXG::EndFrame0();
