@@ -25,7 +25,7 @@ gfx::DecodedImage Decode(const std::filesystem::path& path) {
     return image;
 }
 
-TEST(Assets, HaveThePixelFormatAndPowerOfTwoSize) {
+TEST(Assets, HaveThePixelFormatAndPowerOfTwoSizeAndTheMarkerHasBlackAsTheKeyAroundIt) {
     const gfx::Format formats[] = {gfx::fmt::A8R8G8B8, gfx::fmt::R8G8B8, gfx::fmt::R8G8B8,
                                    gfx::fmt::A8R8G8B8};
     auto powerOfTwo = [](uint32_t v) { return v != 0 && (v & (v - 1)) == 0; };
@@ -34,6 +34,10 @@ TEST(Assets, HaveThePixelFormatAndPowerOfTwoSize) {
         EXPECT_EQ(image.info.format, formats[i]) << kFiles[i];
         EXPECT_TRUE(powerOfTwo(image.info.width) && powerOfTwo(image.info.height)) << kFiles[i];
     }
+    const auto p = Decode(GameData() / "pickINI.bmp").levels.at(0).argb;
+    EXPECT_EQ(std::make_pair(p.front(), p.back()), std::make_pair(0xff000000u, 0xff000000u));
+    EXPECT_GT(size_t(std::count_if(p.begin(), p.end(), [](uint32_t c) { return c != 0xff000000u; })),
+              p.size() / 5);
 }
 
 TEST(Assets, FontGlyphsSitInTenColumnsOfTwentyFourPixelCells) {
@@ -54,15 +58,6 @@ TEST(Assets, FontGlyphsSitInTenColumnsOfTwentyFourPixelCells) {
     for (int y = 0; y < 256; ++y)
         for (int x = 240; x < 256; ++x) ASSERT_EQ(argb[y * 256 + x] >> 24, 0u);
     for (uint32_t c : argb) ASSERT_EQ(c & 0xffffff, 0xffffffu);
-}
-
-TEST(Assets, MarkerHasBlackAsTheKeyAroundIt) {
-    gfx::DecodedImage marker = Decode(GameData() / "pickINI.bmp");
-    const auto& p = marker.levels[0].argb;
-    EXPECT_EQ(p.front(), 0xff000000u);
-    EXPECT_EQ(p.back(), 0xff000000u);
-    EXPECT_GT(size_t(std::count_if(p.begin(), p.end(), [](uint32_t c) { return c != 0xff000000u; })),
-              p.size() / 5);
 }
 
 TEST(Assets, GeneratorWritesTheSameBytesEveryRun) {

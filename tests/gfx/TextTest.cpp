@@ -62,16 +62,16 @@ TEST_F(TextTest, GlyphQuadsHaveTheirCornersOrderAndCells) {
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(std::make_tuple(d->primitiveCount, d->startVertex, d->fvf, d->stride),
               std::make_tuple(4u, 0u, gfx::kFvfScreen, 28u));
-    // 'A' is glyph 33: column 3, row 3 of cells 24/256 wide; 'B' one advance (8) further.
-    const float c = 0.09375f, u0 = 3 * c, v0 = 3 * c;
-    const float expected[7][4] = {{9.5f, 19.5f, u0, v0},      {21.5f, 19.5f, u0 + c, v0},
-                                  {9.5f, 31.5f, u0, v0 + c},  {9.5f, 31.5f, u0, v0 + c},
-                                  {21.5f, 19.5f, u0 + c, v0}, {21.5f, 31.5f, u0 + c, v0 + c},
-                                  {17.5f, 19.5f, u0 + c, v0}};
+    // 'A' is glyph 33: column 3, row 3 of cells 24/256 wide, drawn as two triangles of the corners
+    // top-left, top-right, bottom-left and bottom-left, top-right, bottom-right; 'B' one advance (8) further.
+    const float c = 0.09375f;
+    const int corners[7][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0}, {0, 0, 1}};
     for (uint32_t i = 0; i < 7; ++i) {
+        const auto [right, down, b] = corners[i];
         gfx::ScreenVertex v = d->Screen(i);
         EXPECT_EQ((std::vector<float>{v.x, v.y, v.u, v.v, v.z, v.rhw}),
-                  (std::vector<float>{expected[i][0], expected[i][1], expected[i][2], expected[i][3], 0, 1}))
+                  (std::vector<float>{9.5f + 12 * right + 8 * b, 19.5f + 12 * down, (3 + right + b) * c,
+                                      (3 + down) * c, 0, 1}))
             << i;
         EXPECT_EQ(v.colour, 0xffffffffu);
     }

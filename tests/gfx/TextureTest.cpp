@@ -261,18 +261,4 @@ TEST_F(TextureTest, CreateWarnsOnOddSizesAndDeviceLossDropsOnlyVolatileTextures)
     EXPECT_FALSE(dropped.IsBlank());  // the record stays; only its device texture went
 }
 
-TEST(TextureNotReady, LoadAndCreateReportTheUninitializedFoundation) {
-    DXG::resetForTests();
-    DXG::Texture t;
-    for (const char* name : {"Load", "Create"}) {
-        ClearLog(errorLog);
-        EXPECT_FALSE(name[0] == 'L' ? t.Load("data\\font12.dds", DXG::FROM_FILE, false, false)
-                                    : t.Create(8, 8, DXG::OPAQUE));
-        EXPECT_TRUE(StartsWith(LogText(errorLog), std::string("Error: DXG::Texture::") + name +
-                                                      " used when graphics foundation is not initialized.\n"
-                                                      "  -call made from:\n"))
-            << LogText(errorLog);
-    }
-}
-
 }  // namespace
