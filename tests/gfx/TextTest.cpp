@@ -54,10 +54,18 @@ protected:
     }
 };
 
-TEST_F(TextTest, GlyphQuadsHaveTheirCornersOrderAndCells) {
+TEST_F(TextTest, GlyphQuadsHaveTheirCornersOrderAndCellsAndCopiesShareTheFont) {
+    device->SetSamplerState(0, gfx::SamplerState::MinFilter, gfx::filter::Point);
+    device->SetSamplerState(0, gfx::SamplerState::MagFilter, gfx::filter::Point);
+    device->ClearRecord();
     CText text("AB");
     text.SetPosition(10, 20);
     text.Draw();
+    // Linear filtering while drawing, the previous filters restored after.
+    auto filters = device->CallTexts("SetSamplerState(0");
+    ASSERT_EQ(filters.size(), 4u);
+    EXPECT_NE(filters[0], filters[2]);
+    EXPECT_EQ(device->GetSamplerState(0, gfx::SamplerState::MagFilter), gfx::filter::Point);
     const gfx::RecordedDraw* d = Draw(true);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(std::make_tuple(d->primitiveCount, d->startVertex, d->fvf, d->stride),
@@ -76,6 +84,10 @@ TEST_F(TextTest, GlyphQuadsHaveTheirCornersOrderAndCells) {
         EXPECT_EQ(v.colour, 0xffffffffu);
     }
     EXPECT_EQ(Draw(false), nullptr);
+    CText copy(text), assigned;
+    assigned = copy;
+    EXPECT_EQ(Drawn(assigned).at(1).at(), XY(17.5f, 19.5f));
+    EXPECT_EQ(device->CountCalls("CreateTexture"), 0u);  // the font record is shared, not loaded again
     EXPECT_EQ(Log(), "");
 }
 
@@ -207,19 +219,6 @@ TEST_F(TextTest, PlainTextEditingAndACodeCutShort) {
     EXPECT_EQ(cut.GetPlainText(), "AB");
 }
 
-TEST_F(TextTest, CopySharesTheFontAndLaysOutAgain) {
-    CText original("Hi");
-    original.SetPosition(30, 40);
-    original.Draw();
-    CText copy(original), assigned;
-    assigned = copy;
-    auto q = Drawn(assigned);
-    ASSERT_EQ(q.size(), 2u);
-    EXPECT_EQ(q[0].at(), XY(29.5f, 39.5f));
-    EXPECT_EQ(device->CountCalls("CreateTexture"), 0u);  // the font record is shared, not loaded again
-    EXPECT_EQ(Log(), "");
-}
-
 TEST_F(TextTest, MissingFontIsReportedOnceAndTextDrawsUntextured) {
     std::filesystem::remove("data/font12.dds");
     CText text("A");
@@ -229,18 +228,6 @@ TEST_F(TextTest, MissingFontIsReportedOnceAndTextDrawsUntextured) {
     EXPECT_EQ(CountOf(Log(), "Failed to load font \"data\\font12.dds\"\n"), 1u) << Log();
     EXPECT_EQ(CountOf(Log(), "Failed to load image"), 1u);
     EXPECT_EQ(device->CountCalls("DrawPrimitive("), 2u);
-}
-
-TEST_F(TextTest, SamplerFiltersAreLinearWhileDrawingAndRestoredAfter) {
-    device->SetSamplerState(0, gfx::SamplerState::MinFilter, gfx::filter::Point);
-    device->SetSamplerState(0, gfx::SamplerState::MagFilter, gfx::filter::Point);
-    device->ClearRecord();
-    CText("A").Draw();
-    auto calls = device->CallTexts("SetSamplerState(0");
-    ASSERT_EQ(calls.size(), 4u);
-    EXPECT_NE(calls[0], calls[2]);
-    EXPECT_EQ(device->GetSamplerState(0, gfx::SamplerState::MinFilter), gfx::filter::Point);
-    EXPECT_EQ(device->GetSamplerState(0, gfx::SamplerState::MagFilter), gfx::filter::Point);
 }
 
 // ---- text windows -------------------------------------------------------------------------------------
