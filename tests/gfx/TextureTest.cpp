@@ -62,59 +62,53 @@ TEST_F(TextureTest, HandlesShareOneCachedRecordByCaseInsensitiveName) {
     EXPECT_TRUE(DXG::Texture::Registry().empty());
 }
 
-void CutDds(const char* file, size_t size, uint32_t caps2) {
-    WriteDdsArgb(file, 4, 4, Solid(4, 4 * 6, 0xff00ff00));  // room for six faces
-    auto bytes = Put32(ReadBytes(file), 112, caps2);
-    bytes.resize(std::min(size, bytes.size()));
-    WriteBytes(file, bytes);
-}
-void Black8() {
-    WriteBmp24("pic.bmp", 8, 8, Solid(8, 8, 0xff000000));
-}
-
 TEST_F(TextureTest, RefusedLoadsReportTheirMessageAndLeaveTheHandleBlank) {
+    WriteBmp24("odd.bmp", 100, 64, Solid(100, 64, 0xff808080));
+    WriteBmp24("pic.bmp", 8, 8, Solid(8, 8, 0xff000000));
+    WriteDdsArgb("alpha.dds", 8, 8, Solid(8, 8, 0x80ffffff));
+    WriteDdsArgb("cube.dds", 4, 4, Solid(4, 4 * 6, 0xff00ff00));  // room for six faces
+    WriteBytes("cube.dds", Put32(ReadBytes("cube.dds"), 112, 0xfe00));
+    auto cut = ReadBytes("alpha.dds");
+    WriteBytes("cut.dds", std::vector<uint8_t>(cut.begin(), cut.begin() + 128 + 50));
     const struct {
-        void (*makeFile)();  // writes the file into the working folder
         const char* file;
         uint32_t type;
         bool colourKey;
-        void (*force)(gfx::RecordingDevice&);  // a forced device outcome, if any
-        std::string message;                   // before the call stack
+        std::string message;                                           // before the call stack
+        gfx::Result create = gfx::Result::Ok, lock = gfx::Result::Ok;  // forced device outcomes
     } cases[] = {
-        {[] {}, "nothing.bmp", DXG::FROM_FILE, false, nullptr, "Failed to load image \"nothing.bmp\"\n"},
-        {[] { WriteBmp24("odd.bmp", 100, 64, Solid(100, 64, 0xff808080)); }, "odd.bmp", DXG::FROM_FILE, false,
-         nullptr, "Unable to load image \"odd.bmp\"\n  -dimensions must be powers of 2\n"},
-        {[] { CutDds("cube.dds", 1 << 20, 0xfe00); }, "cube.dds", DXG::FROM_FILE, false, nullptr,
+        {"nothing.bmp", DXG::FROM_FILE, false, "Failed to load image \"nothing.bmp\"\n"},
+        {"odd.bmp", DXG::FROM_FILE, false,
+         "Unable to load image \"odd.bmp\"\n  -dimensions must be powers of 2\n"},
+        {"cube.dds", DXG::FROM_FILE, false,
          "Unable to load image \"cube.dds\"\n  -image type must be either a surface or a texture\n"},
-        {[] { WriteDdsArgb("alpha.dds", 8, 8, Solid(8, 8, 0x80ffffff)); }, "alpha.dds", DXG::FROM_FILE, true,
-         nullptr,
+        {"alpha.dds", DXG::FROM_FILE, true,
          "Unable to load image \"alpha.dds\"\n  -cannot apply colorkey-based loading to images with an alpha "
          "channel\n"},
-        {Black8, "pic.bmp", DXG::FREE, false, nullptr, "Error: attempt to load texture of type FREE\n"},
-        {[] { CutDds("cut.dds", 128 + 50, 0); }, "cut.dds", DXG::FROM_FILE, false, nullptr,
+        {"pic.bmp", DXG::FREE, false, "Error: attempt to load texture of type FREE\n"},
+        {"cut.dds", DXG::FROM_FILE, false,
          "Failed to load image \"cut.dds\"\n  -file contains invalid data\n"},
-        {Black8, "pic.bmp", DXG::FROM_FILE, false,
-         [](gfx::RecordingDevice& d) { d.createTextureResult = gfx::Result::OutOfVideoMemory; },
-         "Failed to load image \"pic.bmp\"\n  -graphics device out of memory\n"},
-        {Black8, "pic.bmp", DXG::FROM_FILE, false,
-         [](gfx::RecordingDevice& d) { d.createTextureResult = gfx::Result::NotAvailable; },
-         "Failed to load image \"pic.bmp\"\n  -graphics device doesn't support requested type\n"},
-        {Black8, "pic.bmp", DXG::BUMP, false,
-         [](gfx::RecordingDevice& d) { d.lockResult = gfx::Result::Fail; },
-         "Failed to load image \"pic.bmp\"\n"},
+        {"pic.bmp", DXG::FROM_FILE, false,
+         "Failed to load image \"pic.bmp\"\n  -graphics device out of memory\n",
+         gfx::Result::OutOfVideoMemory},
+        {"pic.bmp", DXG::FROM_FILE, false,
+         "Failed to load image \"pic.bmp\"\n  -graphics device doesn't support requested type\n",
+         gfx::Result::NotAvailable},
+        {"pic.bmp", DXG::BUMP, false, "Failed to load image \"pic.bmp\"\n", gfx::Result::Ok,
+         gfx::Result::Fail},
     };
     for (const auto& c : cases) {
         DXG::Texture::resetForTests();
         ClearLog(errorLog);
-        c.makeFile();
-        if (c.force) c.force(*device);
+        device->createTextureResult = c.create;
+        device->lockResult = c.lock;
         DXG::Texture t;
         EXPECT_FALSE(c.colourKey ? t.LoadColorKeyed(c.file) : t.Load(c.file, c.type, true, true))
             << c.message;
-        device->createTextureResult = device->lockResult = gfx::Result::Ok;
         EXPECT_EQ(t.GetRecord(), nullptr) << c.message;
         EXPECT_TRUE(StartsWith(Log(), c.message + "  -call made from:\n") && Log().back() == '\n') << Log();
     }
+    device->createTextureResult = device->lockResult = gfx::Result::Ok;
 }
 
 TEST_F(TextureTest, MipLevelCountFollowsTheSmallerSideAndFiltering) {
