@@ -7,9 +7,14 @@ const std::string kWrong = "Error in file data\\colors\\colors.txt, some colors 
 
 class ColorTablesTest : public DataFileTest {
 protected:
-    void SetUp() override {
-        DataFileTest::SetUp();
+    // Empties the tables and the log, writes colors.txt and every part file as "0 NAME -1" (cape.txt as
+    // given), and loads them.
+    static void Load(const std::string& colors, const std::string& name, const char* cape = nullptr) {
         ResetColorTablesForTests();
+        ClearLog(errorLog);
+        WriteFiles(colors, name);
+        if (cape != nullptr) Write("data/colors/cape.txt", cape);
+        loadColorTables();
     }
     // Writes colors.txt and every part file as "0 NAME -1".
     static void WriteFiles(const std::string& colors, const std::string& name) {
@@ -23,24 +28,17 @@ protected:
 TEST_F(ColorTablesTest, LoadsNamedColoursIntoAllTenTables) {
     WriteFiles("red 255 0 0\nsky\t16  32\n48 End ignored 1 2 3\n", "red");
     Write("data/colors/fur.txt", "0 red\n63 sky\n-1");
-    Write("data/colors/vest.txt", "5 sky -1 1 red");
+    Write("data/colors/vest.txt", "5 sky -1 1 red");  // nothing after the negative index is read
     loadColorTables();
     EXPECT_EQ(Log(), "");
-    EXPECT_EQ(GetPartColorTable(kBadge)[0], 0x00FF0000u);
-    EXPECT_EQ(GetPartColorTable(kFur)[0], 0x00FF0000u);
-    EXPECT_EQ(GetPartColorTable(kFur)[63], 0x00102030u);
-    EXPECT_EQ(GetPartColorTable(kFur)[1], 0u);
-    EXPECT_EQ(GetPartColorTable(kVest)[5], 0x00102030u);
-    EXPECT_EQ(GetPartColorTable(kVest)[1], 0u);  // after the negative index nothing is read
-    EXPECT_EQ(GetPartColorTable(kVest)[0], 0u);  // the table is emptied before reading
+    const auto fur = GetPartColorTable(kFur), vest = GetPartColorTable(kVest);
+    EXPECT_EQ((std::vector{GetPartColorTable(kBadge)[0], fur[0], fur[63], fur[1], vest[5], vest[1], vest[0]}),
+              (std::vector<std::uint32_t>{0xFF0000, 0xFF0000, 0x102030, 0, 0x102030, 0, 0}));
 }
 
+// The colour "c" has afterwards (0 when it is not among the pairs), and whether the file is reported.
 TEST_F(ColorTablesTest, ColourFileComponentsAndEndRules) {
-    const struct {
-        const char* text;
-        std::uint32_t colour;  // of "c" afterwards, 0 when it is not among the pairs
-        bool reported;         // the "some colors may be wrong" message
-    } cases[] = {
+    const std::tuple<const char*, std::uint32_t, bool> cases[] = {
         {"c 1 2 3 End", 0x00010203u, false},
         {"c 256 0 0 End", 0u, false},  // components are cut to their low eight bits
         {"c 300 1 2\nEnd\n", 0x002C0102u, false},
@@ -48,56 +46,37 @@ TEST_F(ColorTablesTest, ColourFileComponentsAndEndRules) {
         {"c +7 8 9 End", 0x00070809u, false},
         {"c 1 2 3\n", 0x00010203u, true},  // no End
         {"c 1 2 3", 0u, true},             // B is the very last token: dropped
-        {"c 1 2", 0u, true},
-        {"c 1 x 3 End", 0u, true},  // not a number: the list ends there
+        {"c 1 x 3 End", 0u, true},         // not a number: the list ends there
         {"c 1 2 3 d 99999999999 0 0 End", 0x00010203u, true},
-        {"End c 1 2 3", 0u, false},  // no pairs at all: the part files are skipped without a message
-    };
-    for (const auto& c : cases) {
-        ResetColorTablesForTests();
-        ClearLog(errorLog);
-        WriteFiles(c.text, "c");
-        loadColorTables();
-        EXPECT_EQ(GetPartColorTable(kBadge)[0], c.colour) << c.text;
-        if (c.reported) {
-            EXPECT_NE(Log().find(kWrong), std::string::npos) << c.text;
-        } else {
-            EXPECT_EQ(Log(), "") << c.text;
-        }
+        {"End c 1 2 3", 0u, false}};  // no pairs at all: the part files are skipped without a message
+    for (const auto& [text, colour, reported] : cases) {
+        Load(text, "c");
+        EXPECT_EQ(GetPartColorTable(kBadge)[0], colour) << text;
+        EXPECT_TRUE(reported ? Log().find(kWrong) != std::string::npos : Log().empty()) << text << Log();
     }
 }
 
 TEST_F(ColorTablesTest, PartFilePairsAndMessages) {
-    const std::string cape = "data\\colors\\cape.txt";
-    const struct {
-        const char* text;
-        std::uint32_t entry0, entry63;
-        std::string log;
-    } cases[] = {
+    const std::string error = "Error in file data\\colors\\cape.txt\n";
+    const std::tuple<const char*, std::uint32_t, std::uint32_t, std::string> cases[] = {
         {"0 red 63 red -1", 0xFF0000u, 0xFF0000u, ""},
-        {"64 red -1", 0, 0, "Color index too high (64) in file " + cape + "...  ignoring it.\n"},
-        {"0 blue\n-5\n", 0, 0, "No such color (blue), referanced in file " + cape + "\n"},
-        {"0 red\n", 0xFF0000u, 0, "Error in file " + cape + "\n"},
-        {"0 red", 0xFF0000u, 0, "Error in file " + cape + "\n"},
-        {"", 0, 0, "Error in file " + cape + "\n"},
-        {"0 red 63", 0xFF0000u, 0, "Error in file " + cape + "\n"},
-        {"0 red x red -1", 0xFF0000u, 0, "Error in file " + cape + "\n"},
-    };
-    for (const auto& c : cases) {
-        ResetColorTablesForTests();
-        ClearLog(errorLog);
-        WriteFiles("red 255 0 0 End", "red");
-        Write("data/colors/cape.txt", c.text);
-        loadColorTables();
-        EXPECT_EQ(GetPartColorTable(kCape)[0], c.entry0) << c.text;
-        EXPECT_EQ(GetPartColorTable(kCape)[63], c.entry63) << c.text;
-        EXPECT_EQ(Log(), c.log) << c.text;
+        {"64 red -1", 0, 0, "Color index too high (64) in file data\\colors\\cape.txt...  ignoring it.\n"},
+        {"0 blue\n-5\n", 0, 0, "No such color (blue), referanced in file data\\colors\\cape.txt\n"},
+        {"0 red\n", 0xFF0000u, 0, error},
+        {"0 red", 0xFF0000u, 0, error},
+        {"", 0, 0, error},
+        {"0 red 63", 0xFF0000u, 0, error},
+        {"0 red x red -1", 0xFF0000u, 0, error}};
+    for (const auto& [text, entry0, entry63, log] : cases) {
+        Load("red 255 0 0 End", "red", text);
+        EXPECT_EQ(GetPartColorTable(kCape)[0], entry0) << text;
+        EXPECT_EQ(GetPartColorTable(kCape)[63], entry63) << text;
+        EXPECT_EQ(Log(), log) << text;
     }
 }
 
 TEST_F(ColorTablesTest, MissingOrEmptyFilesKeepTheTablesAndAreReported) {
-    WriteFiles("c 1 2 3 End", "c");
-    loadColorTables();
+    Load("c 1 2 3 End", "c");
     std::filesystem::remove("data/colors/colors.txt");
     Write("data/colors/fur.txt", "0 d -1");  // would empty the table if it were read
     ClearLog(errorLog);
@@ -120,10 +99,8 @@ TEST_F(ColorTablesTest, MissingOrEmptyFilesKeepTheTablesAndAreReported) {
 }
 
 TEST_F(ColorTablesTest, PartColourClampsIndicesToTheTable) {
-    WriteFiles("a 0 0 1 b 0 0 2 End", "a");
-    Write("data/colors/fur.txt", "0 a 63 b -1");
-    loadColorTables();
+    Load("a 0 0 1 b 0 0 2 End", "a", "0 a 63 b -1");
     const std::pair<int, std::uint32_t> cases[] = {{0, 1u}, {-128, 1u}, {63, 2u}, {95, 2u}, {127, 2u}};
-    for (const auto& [index, colour] : cases) EXPECT_EQ(PartColor(kFur, index), colour) << index;
+    for (const auto& [index, colour] : cases) EXPECT_EQ(PartColor(kCape, index), colour) << index;
 }
 }  // namespace

@@ -1,5 +1,5 @@
 // Builders for the game data files the data tests write (map files, SPK archives), and a fixture that
-// runs each test in an empty folder of its own with an empty _error.txt.
+// runs each test in an empty folder of its own with an empty _error.txt and emptied data services.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "data/ColorTables.h"
+#include "data/PcxPalette.h"
+#include "data/PlayerProfile.h"
+#include "data/WorldMap.h"
 #include "support/TestSupport.h"
 
 class DataFileTest : public ::testing::Test {
@@ -21,6 +25,10 @@ protected:
         m_folder.emplace(name);
         m_cwd.emplace(m_folder->path());
         ClearLog(errorLog);
+        ResetColorTablesForTests();
+        ResetFloorPaletteForTests();
+        ResetPlayerProfileForTests();
+        ResetWorldMapForTests();
     }
     void TearDown() override {
         m_cwd.reset();

@@ -7,7 +7,6 @@ class PcxPaletteTest : public DataFileTest {
 protected:
     void SetUp() override {
         DataFileTest::SetUp();
-        ResetFloorPaletteForTests();
         Write("a.pcx", Repeated("\x01\x02\x03", 256));
     }
     static std::string Repeated(const std::string& pattern, std::size_t count) {
@@ -31,26 +30,19 @@ TEST_F(PcxPaletteTest, TheLast768BytesAreRedGreenBlueAndASecondLoadReplacesThem)
     EXPECT_EQ(Log(), "");
 }
 
-TEST_F(PcxPaletteTest, MissingFileLeavesThePaletteAndIsReported) {
-    loadPcxPalette("a.pcx");
-    loadPcxPalette("patches\\default\\none.pcx");
-    EXPECT_EQ(FloorPalette()[7], 0x00010203u);
-    EXPECT_EQ(Log(), "Failed to open file to read pcx palette (patches\\default\\none.pcx)\n");
-}
-
-TEST_F(PcxPaletteTest, ShortFileFillsOnlyTheBytesItHas) {
+TEST_F(PcxPaletteTest, ShortEmptyOrMissingFileLeavesWhatItDoesNotHold) {
     Write("short.pcx", "\xAA\xBB\xCC\xDD\xEE");
     Write("empty.pcx", "");
     loadPcxPalette("a.pcx");
-    loadPcxPalette("short.pcx");
-    EXPECT_EQ(FloorPalette()[0], 0x00AABBCCu);
-    EXPECT_EQ(FloorPalette()[1], 0x00DDEE03u);  // blue was not in the file
-    EXPECT_EQ(FloorPalette()[2], 0x00010203u);
-    EXPECT_EQ(FloorPalette()[255], 0x00010203u);
+    loadPcxPalette("short.pcx");  // blue of entry 1 is not in the file
+    EXPECT_EQ((std::vector{FloorPalette()[0], FloorPalette()[1], FloorPalette()[2], FloorPalette()[255]}),
+              (std::vector<std::uint32_t>{0xAABBCC, 0xDDEE03, 0x010203, 0x010203}));
     loadPcxPalette("a.pcx");
     loadPcxPalette("empty.pcx");
-    EXPECT_EQ(FloorPalette()[0], 0x00010203u);
     EXPECT_EQ(Log(), "");
+    loadPcxPalette("patches\\default\\none.pcx");
+    EXPECT_EQ(FloorPalette()[0], 0x00010203u);
+    EXPECT_EQ(Log(), "Failed to open file to read pcx palette (patches\\default\\none.pcx)\n");
 }
 
 // The pixels of an ImageMagick PCX, decoded here and looked up in the palette the reader loaded, are

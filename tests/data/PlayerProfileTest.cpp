@@ -11,13 +11,11 @@ const std::string kComplete = "V1.6\nName=Bob\nPassword=secret\nColors=abcdefghi
 
 class PlayerProfileTest : public DataFileTest {
 protected:
-    void SetUp() override {
-        DataFileTest::SetUp();
-        ResetPlayerProfileForTests();
-    }
-    static std::vector<std::string> Fields() {
+    // The fields joined by "|".
+    static std::string Fields() {
         const PlayerProfile& p = GetPlayerProfile();
-        return {p.name, p.password, p.colors, p.desc, std::to_string(p.spec1), std::to_string(p.spec2)};
+        return p.name + "|" + p.password + "|" + p.colors + "|" + p.desc + "|" + std::to_string(p.spec1) +
+               "|" + std::to_string(p.spec2);
     }
 };
 
@@ -27,10 +25,10 @@ TEST_F(PlayerProfileTest, CompleteFilesFillAndReplaceEveryField) {
           "V1.6\r\nName=Bob\r\nPassword=secret\r\nColors=abcdefghij\r\nDesc=A "
           "cat\r\nSpec=37\r\n\r\nName=After\r\n");
     ASSERT_TRUE(LoadPlayerIni("bob.ini"));
-    EXPECT_EQ(Fields(), (std::vector<std::string>{"Bob", "secret", "abcdefghij", "A cat", "3", "7"}));
+    EXPECT_EQ(Fields(), "Bob|secret|abcdefghij|A cat|3|7");
     Write("rex.ini", "V1.6\nSpec=01\nDesc=Dog\nColors=0123456789\nPassword=pw2\nName=Rex\n");
     ASSERT_TRUE(LoadPlayerIni("rex.ini"));
-    EXPECT_EQ(Fields(), (std::vector<std::string>{"Rex", "pw2", "0123456789", "Dog", "0", "1"}));
+    EXPECT_EQ(Fields(), "Rex|pw2|0123456789|Dog|0|1");
     EXPECT_EQ(Log(), "");
 }
 
@@ -38,12 +36,8 @@ TEST_F(PlayerProfileTest, VersionMissingAndIncompleteFilesAreReported) {
     std::filesystem::create_directory("folder.ini");
     const std::string version = "\" not a recognized version.\n";
     const std::string vital = "Error: Could not load all vital data fields from player .ini: ";
-    const struct {
-        const char* file;
-        const char* bytes;  // nullptr: not written
-        bool loads;
-        std::string log;
-    } cases[] = {
+    // file, its bytes (nullptr: not written), whether it loads, the log
+    const std::tuple<const char*, const char*, bool, std::string> cases[] = {
         {"old.ini", "V1.5\nName=a\nPassword=b\nColors=c\nDesc=d\nSpec=37\n", true,
          "Warning: player ini file \"old.ini" + version},
         {"short.ini", "V1.\nName=a\nPassword=b\nColors=c\nDesc=d\nSpec=37\n", true,
@@ -54,44 +48,32 @@ TEST_F(PlayerProfileTest, VersionMissingAndIncompleteFilesAreReported) {
         {"empty.ini", "", false, "Warning: player ini file \"empty.ini" + version + vital + "empty.ini\n"},
         {"nobody.ini", nullptr, false, "Failed to open player ini file: nobody.ini\n"},
         {"folder.ini", nullptr, false, "Failed to open player ini file: folder.ini\n"},
-        {"/dev/zero", nullptr, false, "Failed to open player ini file: /dev/zero\n"},
-    };
-    for (const auto& c : cases) {
+        {"/dev/zero", nullptr, false, "Failed to open player ini file: /dev/zero\n"}};
+    for (const auto& [file, bytes, loads, log] : cases) {
         ResetPlayerProfileForTests();
         ClearLog(errorLog);
-        if (c.bytes != nullptr) Write(c.file, c.bytes);
-        EXPECT_EQ(LoadPlayerIni(c.file), c.loads) << c.file;
-        EXPECT_EQ(Log(), c.log) << c.file;
+        if (bytes != nullptr) Write(file, bytes);
+        EXPECT_EQ(LoadPlayerIni(file), loads) << file;
+        EXPECT_EQ(Log(), log) << file;
     }
 }
-
 // Each case adds one line in front of a file that lacks Spec, so completeness depends on the "Spec=" rule.
 TEST_F(PlayerProfileTest, KeyOrderAndFixedValuePositions) {
-    const struct {
-        const char* line;
-        const char* name;
-        const char* desc;
-        int spec1, spec2;
-        bool complete;
-    } cases[] = {
-        {"Spec=37", "Base", "base", 3, 7, true},
-        {"Spec=3", "Base", "base", 0, 0, false},                     // 6 characters: not counted
-        {"Spec=ab", "Base", "base", 'a' - '0', 'b' - '0', true},     // no digit check
-        {"Spec=\xF0\x31", "Base", "base", -16 - '0', 1, true},       // signed bytes
-        {"XSpec=12", "Base", "base", '=' - '0', 1, true},            // positions 5, 6
-        {"XName=Bob", "=Bob", "base", 0, 0, false},                  // value from position 5
-        {"Desc=Has Name=Bob", "Base", "Has Name=Bob", 0, 0, false},  // Desc= first
-        {"Name=Spec=12", "Spec=12", "base", 0, 0, false},            // Name= before Spec=
-        {"no key here", "Base", "base", 0, 0, false},
-    };
-    for (const auto& c : cases) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"Spec=37", "Base|pw|c|base|3|7", true},
+        {"Spec=3", "Base|pw|c|base|0|0", false},                     // 6 characters: not counted
+        {"Spec=ab", "Base|pw|c|base|49|50", true},                   // no digit check
+        {"Spec=\xF0\x31", "Base|pw|c|base|-64|1", true},             // signed bytes
+        {"XSpec=12", "Base|pw|c|base|13|1", true},                   // positions 5, 6
+        {"XName=Bob", "=Bob|pw|c|base|0|0", false},                  // value from position 5
+        {"Desc=Has Name=Bob", "Base|pw|c|Has Name=Bob|0|0", false},  // Desc= first
+        {"Name=Spec=12", "Spec=12|pw|c|base|0|0", false},            // Name= before Spec=
+        {"no key here", "Base|pw|c|base|0|0", false}};
+    for (const auto& [line, fields, complete] : cases) {
         ResetPlayerProfileForTests();
-        Write("p.ini", std::string("V1.6\nName=Base\nPassword=pw\nColors=c\nDesc=base\n") + c.line + "\n");
-        EXPECT_EQ(LoadPlayerIni("p.ini"), c.complete) << c.line;
-        const PlayerProfile& p = GetPlayerProfile();
-        EXPECT_EQ((std::vector<std::string>{p.name, p.desc}), (std::vector<std::string>{c.name, c.desc}))
-            << c.line;
-        EXPECT_EQ((std::vector<int>{p.spec1, p.spec2}), (std::vector<int>{c.spec1, c.spec2})) << c.line;
+        Write("p.ini", std::string("V1.6\nName=Base\nPassword=pw\nColors=c\nDesc=base\n") + line + "\n");
+        EXPECT_EQ(LoadPlayerIni("p.ini"), complete) << line;
+        EXPECT_EQ(Fields(), fields) << line;
     }
 }
 

@@ -14,9 +14,13 @@ struct Payload {
 
 int payloadsFreed = 0;
 
+// A resource type; one made with releases = false forgets to release in its destructor.
 class Handle : public SharedResource<Payload> {
 public:
-    ~Handle() override { SRFree(); }
+    explicit Handle(bool releases = true) : m_releases(releases) {}
+    ~Handle() override {
+        if (m_releases) SRFree();
+    }
     Record* record() const { return m_record; }
 
 protected:
@@ -24,15 +28,9 @@ protected:
         ASSERT_NE(m_record, nullptr);  // still pointing at the dying record
         ++payloadsFreed;
     }
-};
 
-// A resource type that forgets to release in its destructor.
-class ForgetfulHandle : public SharedResource<Payload> {
-public:
-    Record* record() const { return m_record; }
-
-protected:
-    void FreePayload() override { ++payloadsFreed; }
+private:
+    bool m_releases;
 };
 
 bool InRegistry(SharedRecord<Payload>* record) {
@@ -48,35 +46,31 @@ protected:
         liveBefore = memoryTracker.LiveAllocationsForTests();
     }
     int Live() const { return memoryTracker.LiveAllocationsForTests() - liveBefore; }
+    // The record's count while it is registered, the payloads freed and the tracked records alive.
+    std::string State(SharedRecord<Payload>* record) const {
+        return (InRegistry(record) ? "count " + std::to_string(record->count) : std::string("gone")) +
+               ", freed " + std::to_string(payloadsFreed) + ", live " + std::to_string(Live());
+    }
     int liveBefore = 0;
 };
 
 TEST_F(SharedResourceTest, AllocRegistersTrackedRecordsInOrderAndTheLastHolderFreesOnce) {
-    Handle blank, a, b;
+    Handle blank, a, b, second;
     blank.SRFree();  // nothing held: nothing happens
-    EXPECT_EQ(payloadsFreed, 0);
     a.SRAlloc();
     b.SRAlloc();
-    ASSERT_NE(a.record(), nullptr);
-    EXPECT_EQ(a.record()->count, 1u);
-    EXPECT_EQ(Live(), 2);
+    EXPECT_EQ(State(a.record()), "count 1, freed 0, live 2");
     const auto& registry = SharedResource<Payload>::Registry();
     EXPECT_EQ(std::next(std::find(registry.begin(), registry.end(), a.record())),
               std::find(registry.begin(), registry.end(), b.record()));
-
-    Handle second;
     auto* record = a.record();
     second.SRShare(record);
-    EXPECT_EQ(record->count, 2u);
+    EXPECT_EQ(State(record), "count 2, freed 0, live 2");
     a.SRFree();
     EXPECT_EQ(a.record(), nullptr);
-    EXPECT_EQ(record->count, 1u);
-    EXPECT_TRUE(InRegistry(record));
-    EXPECT_EQ(payloadsFreed, 0);
+    EXPECT_EQ(State(record), "count 1, freed 0, live 2");
     second.SRFree();
-    EXPECT_FALSE(InRegistry(record));
-    EXPECT_EQ(payloadsFreed, 1);
-    EXPECT_EQ(Live(), 1);
+    EXPECT_EQ(State(record), "gone, freed 1, live 1");
     EXPECT_EQ(LogText(errorLog), "");
 }
 
@@ -85,25 +79,18 @@ TEST_F(SharedResourceTest, AllocOrShareOnAHoldingHandleReleasesTheOldRecordFirst
     a.SRAlloc();
     auto* old = a.record();
     a.SRAlloc();
-    EXPECT_FALSE(InRegistry(old));
-    EXPECT_EQ(payloadsFreed, 1);
-    EXPECT_EQ(Live(), 1);
-
+    EXPECT_EQ(State(old), "gone, freed 1, live 1");
     b.SRAlloc();
     auto* bRecord = b.record();
     b.SRShare(a.record());
-    EXPECT_FALSE(InRegistry(bRecord));
-    EXPECT_EQ(a.record()->count, 2u);
+    EXPECT_EQ(State(bRecord), "gone, freed 2, live 1");
+    EXPECT_EQ(State(a.record()), "count 2, freed 2, live 1");
     b.SRShare(nullptr);
     EXPECT_EQ(b.record(), nullptr);
-    EXPECT_EQ(a.record()->count, 1u);
-
-    auto* held = a.record();  // sharing the record already held keeps it alive
-    a.SRShare(held);
+    auto* held = a.record();
+    a.SRShare(held);  // sharing the record already held keeps it alive
     EXPECT_EQ(a.record(), held);
-    EXPECT_EQ(held->count, 1u);
-    EXPECT_TRUE(InRegistry(held));
-    EXPECT_EQ(payloadsFreed, 2);
+    EXPECT_EQ(State(held), "count 1, freed 2, live 1");
 }
 
 TEST_F(SharedResourceTest, RecordMissingFromRegistryIsReportedAndStillFreed) {
@@ -111,8 +98,7 @@ TEST_F(SharedResourceTest, RecordMissingFromRegistryIsReportedAndStillFreed) {
     h.SRAlloc();
     SharedResource<Payload>::Registry().remove(h.record());
     h.SRFree();
-    EXPECT_EQ(payloadsFreed, 1);
-    EXPECT_EQ(Live(), 0);
+    EXPECT_EQ(State(nullptr), "gone, freed 1, live 0");
     const std::string log = LogText(errorLog);
     EXPECT_EQ(log.rfind("Internal error in SharedResource, SRFree()...  -call stack:\n", 0), 0u) << log;
     EXPECT_EQ(log.back(), '\n');
@@ -121,7 +107,7 @@ TEST_F(SharedResourceTest, RecordMissingFromRegistryIsReportedAndStillFreed) {
 TEST_F(SharedResourceTest, DestroyedWhileHoldingWarnsAndKeepsTheRecord) {
     SharedRecord<Payload>* record = nullptr;
     {
-        ForgetfulHandle h;
+        Handle h(false);
         h.SRAlloc();
         record = h.record();
     }
@@ -131,15 +117,12 @@ TEST_F(SharedResourceTest, DestroyedWhileHoldingWarnsAndKeepsTheRecord) {
                         0),
               0u)
         << log;
-    EXPECT_TRUE(InRegistry(record));
-    EXPECT_EQ(payloadsFreed, 0);
-
+    EXPECT_EQ(State(record), "count 1, freed 0, live 1");
     // Adopt the orphan so the process ends without a leak.
     record->count = 0;
     Handle adopter;
     adopter.SRShare(record);
     adopter.SRFree();
-    EXPECT_FALSE(InRegistry(record));
-    EXPECT_EQ(Live(), 0);
+    EXPECT_EQ(State(record), "gone, freed 1, live 0");
 }
 }  // namespace
