@@ -30,16 +30,12 @@ protected:
         ResetPlayerProfileForTests();
         ResetWorldMapForTests();
     }
-    void TearDown() override {
-        m_cwd.reset();
-        m_folder.reset();
-    }
     static void Write(const std::string& path, const std::string& bytes) { WriteTextFile(path, bytes); }
     static std::string Log() { return LogText(errorLog); }
 
 private:
     std::optional<ScratchFolder> m_folder;
-    std::optional<WorkingDirectory> m_cwd;
+    std::optional<WorkingDirectory> m_cwd;  // declared last: left first
 };
 
 inline void PutU16(std::string& out, unsigned value) {

@@ -148,11 +148,8 @@ TEST_F(FileGetterStreamTest, HugeSizeDoesNotOverflow) {
 TEST_F(FileGetterStreamTest, FuzzSeedsReachTheirEnds) {
     const std::string reply = "44 18 0 16\n";
     const std::string blocks = Block(0, "abcdef") + Block(1, "ghijkl") + Block(2, "mnopqr");
-    const struct {
-        const char* name;
-        std::string bytes;
-        int state;
-    } seeds[] = {
+    const std::tuple<const char*, std::string, int> seeds[] = {
+        // name, bytes, the state they lead to
         {"complete.bin", "\x03" + reply + blocks, FileGetterStream::kComplete},
         {"crlf.bin", "\x40" + std::string("44 7 0 16\r\n") + Block(0, "abcdef") + Block(1, "g"),
          FileGetterStream::kComplete},
@@ -162,18 +159,18 @@ TEST_F(FileGetterStreamTest, FuzzSeedsReachTheirEnds) {
     };
     const char* source = std::getenv("VELM_SOURCE_DIR");
     const char* write = std::getenv("VELM_WRITE_SEEDS");
-    for (const auto& seed : seeds) {
-        WriteTextFile(std::string("seeds/FileGetter/") + seed.name, seed.bytes);
+    for (const auto& [name, bytes, state] : seeds) {
+        WriteTextFile(std::string("seeds/FileGetter/") + name, bytes);
         if (source != nullptr && write != nullptr && std::string(write) == "1")
-            WriteTextFile(std::string(source) + "/fuzz/seeds/FileGetter/" + seed.name, seed.bytes);
+            WriteTextFile(std::string(source) + "/fuzz/seeds/FileGetter/" + name, bytes);
         FileGetterStream stream = Make();
         Feed(stream, "10 welcome\n");
-        const std::size_t piece = 1 + static_cast<unsigned char>(seed.bytes[0]) % 64;
-        for (std::size_t at = 1; at < seed.bytes.size(); at += piece) {
-            Feed(stream, seed.bytes.substr(at, piece));
+        const std::size_t piece = 1 + static_cast<unsigned char>(bytes[0]) % 64;
+        for (std::size_t at = 1; at < bytes.size(); at += piece) {
+            Feed(stream, bytes.substr(at, piece));
             Steps(stream);
         }
-        EXPECT_EQ(stream.State(), seed.state) << seed.name;
+        EXPECT_EQ(stream.State(), state) << name;
     }
 }
 }  // namespace

@@ -213,15 +213,8 @@ TEST_F(FileGetterTest, EndingAnUnknownTransferIsReported) {
     EXPECT_TRUE(Contains(LogText(errorLog), "  -transfer type: upload portrait\n"));
 }
 
-TEST(VelmDataTest, MessagesQueueInOrderAndCharactersAreRemovedByCell) {
+TEST(VelmDataTest, CharactersAreFoundAndRemovedByCell) {
     ResetVelmDataForTests();
-    std::string text = "kept";
-    EXPECT_FALSE(NextTransferMessage(text));
-    EXPECT_EQ(text, "kept");  // an empty queue leaves the argument alone
-    PostTransferMessage("a");
-    PostTransferMessage("b");
-    EXPECT_EQ(TakeMessages(), (Lines{"a", "b"}));
-
     CharacterRecord first;
     first.x = 3;
     first.y = 4;
