@@ -76,24 +76,21 @@ TEST_F(ColorTablesTest, PartFilePairsAndMessages) {
 }
 
 TEST_F(ColorTablesTest, MissingOrEmptyFilesKeepTheTablesAndAreReported) {
+    const auto reload = [] {
+        ClearLog(errorLog);
+        loadColorTables();
+        return Log();
+    };
     Load("c 1 2 3 End", "c");
     std::filesystem::remove("data/colors/colors.txt");
     Write("data/colors/fur.txt", "0 d -1");  // would empty the table if it were read
-    ClearLog(errorLog);
-    loadColorTables();
-    EXPECT_EQ(Log(), "Failed to open data\\colors\\colors.txt to load color pairs.\n");
-    EXPECT_EQ(GetPartColorTable(kFur)[0], 0x00010203u);
-    ClearLog(errorLog);
+    EXPECT_EQ(reload(), "Failed to open data\\colors\\colors.txt to load color pairs.\n");
     Write("data/colors/colors.txt", "");
-    loadColorTables();
-    EXPECT_EQ(Log(), kWrong);
+    EXPECT_EQ(reload(), kWrong);
     EXPECT_EQ(GetPartColorTable(kFur)[0], 0x00010203u);
-
     WriteFiles("c 1 1 1 End", "c");
     std::filesystem::remove("data/colors/boot.txt");
-    ClearLog(errorLog);
-    loadColorTables();
-    EXPECT_EQ(Log(), "Failed to open data\\colors\\boot.txt to load color indices from.\n");
+    EXPECT_EQ(reload(), "Failed to open data\\colors\\boot.txt to load color indices from.\n");
     EXPECT_EQ(GetPartColorTable(kBoot)[0], 0x00010203u);
     EXPECT_EQ(GetPartColorTable(kPants)[0], 0x00010101u);
 }
