@@ -18,7 +18,9 @@
 
 namespace {
 
+using gfx::Result;
 using gfx::ScreenVertex;
+using Prim = gfx::PrimitiveType;
 
 gfx::Matrix FromGlm(const glm::mat4& m) {
     gfx::Matrix out;
@@ -26,6 +28,11 @@ gfx::Matrix FromGlm(const glm::mat4& m) {
     return out;
 }
 
+ScreenVertex V(float x, float y, uint32_t colour, float z = 0, float u = 0, float v = 0) {
+    return {x, y, z, 1.0f, colour, u, v};
+}
+
+// Every test runs inside a frame over black, with the program's default states.
 class DeviceGl : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -36,7 +43,6 @@ protected:
     static void TearDownTestSuite() {
         DXG::resetForTests();
         platform::DestroyAppWindow(window);
-        window = nullptr;
     }
     void SetUp() override {
         if (!window) GTEST_SKIP() << "no display";
@@ -44,27 +50,43 @@ protected:
         DXG::Setup setup;
         ASSERT_TRUE(DXG::Init(window, &setup)) << LogText(errorLog) << gfx::GlLastContextError();
         device = DXG::GetDevice();
+        ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+        DXG::Clear(0xFF000000, true, true);
     }
     void TearDown() override {
-        // The device never leaves an OpenGL error behind.
-        if (DXG::IsReady()) {
-            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        }
+        if (!DXG::IsReady()) return;
+        DXG::EndFrame0();
+        DXG::EndFrame1();
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));  // the device never leaves an OpenGL error behind
         DXG::resetForTests();
     }
-
-    gfx::Image Frame() {
+    uint32_t Pixel(uint32_t x, uint32_t y) {
         gfx::Image image;
         EXPECT_TRUE(device->ReadRenderTarget(&image));
-        return image;
+        return image.At(x, y) & 0xFFFFFF;
     }
-    void DrawScreen(gfx::PrimitiveType type, std::vector<ScreenVertex> v, uint32_t count) {
+    void Draw(Prim type, std::vector<ScreenVertex> v, uint32_t count) {
         device->SetFVF(gfx::kFvfScreen);
-        device->SetTexture(0, nullptr);
-        ASSERT_EQ(device->DrawPrimitiveUP(type, count, v.data(), sizeof(ScreenVertex)), gfx::Result::Ok);
+        ASSERT_EQ(device->DrawPrimitiveUP(type, count, v.data(), sizeof(ScreenVertex)), Result::Ok);
     }
-    static ScreenVertex V(float x, float y, float z, uint32_t colour) {
-        return {x, y, z, 1.0f, colour, 0, 0};
+    // The pixels x0..x1-1, y0..y1-1: corners half a pixel up and left, as Direct3D places them.
+    void Quad(float x0, float y0, float x1, float y1, uint32_t colour, float z = 0) {
+        Draw(Prim::TriangleFan,
+             {V(x0 - 0.5f, y0 - 0.5f, colour, z, 0, 0), V(x1 - 0.5f, y0 - 0.5f, colour, z, 1, 0),
+              V(x1 - 0.5f, y1 - 0.5f, colour, z, 1, 1), V(x0 - 0.5f, y1 - 0.5f, colour, z, 0, 1)},
+             2);
+    }
+    std::shared_ptr<gfx::Texture> Texture(gfx::Format format, uint32_t w, uint32_t h, const void* texels) {
+        std::shared_ptr<gfx::Texture> t;
+        EXPECT_EQ(device->CreateTexture(w, h, 1, 0, format, gfx::Pool::Managed, &t), Result::Ok);
+        gfx::LockedRect rect;
+        EXPECT_EQ(t->LockRect(0, &rect, 0), Result::Ok);
+        uint32_t row = w * gfx::BytesPerPixel(format);
+        for (uint32_t y = 0; y < h; ++y)
+            memcpy(static_cast<uint8_t*>(rect.bits) + y * rect.pitch,
+                   static_cast<const uint8_t*>(texels) + y * row, row);
+        t->UnlockRect(0);
+        return t;
     }
 
     static void* window;
@@ -72,200 +94,100 @@ protected:
 };
 void* DeviceGl::window = nullptr;
 
-TEST_F(DeviceGl, ClearColourReadsBackEverywhere) {
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+TEST_F(DeviceGl, ClearColourAndDepthReadBack) {
     DXG::Clear(0xFF336699, true, true);
-    gfx::Image image = Frame();
-    DXG::EndFrame0();
-    DXG::EndFrame1();
-    ASSERT_EQ(image.width, 800u);
-    ASSERT_EQ(image.height, 600u);
-    for (auto [x, y] : {std::pair{0u, 0u}, {799u, 0u}, {0u, 599u}, {799u, 599u}, {400u, 300u}})
-        EXPECT_EQ(image.At(x, y) & 0xFFFFFF, 0x336699u) << x << "," << y;
+    for (auto [x, y] : {std::pair{0u, 0u}, {799u, 0u}, {0u, 599u}, {799u, 599u}})
+        EXPECT_EQ(Pixel(x, y), 0x336699u);
+    Quad(10, 10, 50, 50, 0xFFFF0000, 0.5f);
+    Quad(10, 10, 50, 50, 0xFF00FF00, 0.7f);  // behind: hidden (less-or-equal)
+    EXPECT_EQ(Pixel(30, 30), 0xFF0000u);
+    DXG::Clear(0, false, true);  // depth only: the colour stays and the far quad now passes
+    EXPECT_EQ(Pixel(30, 30), 0xFF0000u);
+    Quad(10, 10, 50, 50, 0xFF00FF00, 0.7f);
+    EXPECT_EQ(Pixel(30, 30), 0x00FF00u);
 }
 
-TEST_F(DeviceGl, DepthClearDecidesWhichQuadShows) {
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
-    DXG::Clear(0xFF000000, true, true);
-    auto quad = [&](float z, uint32_t colour) {
-        DrawScreen(gfx::PrimitiveType::TriangleFan,
-                   {V(10, 10, z, colour), V(50, 10, z, colour), V(50, 50, z, colour), V(10, 50, z, colour)},
-                   2);
-    };
-    quad(0.5f, 0xFFFF0000);
-    quad(0.7f, 0xFF00FF00);  // behind: hidden by the depth test (less-or-equal)
-    EXPECT_EQ(Frame().At(30, 30) & 0xFFFFFF, 0xFF0000u);
-    DXG::Clear(0, false, true);  // depth only: colour stays, the far quad now passes
-    EXPECT_EQ(Frame().At(30, 30) & 0xFFFFFF, 0xFF0000u);
-    quad(0.7f, 0xFF00FF00);
-    EXPECT_EQ(Frame().At(30, 30) & 0xFFFFFF, 0x00FF00u);
-    DXG::EndFrame0();
-    DXG::EndFrame1();
-}
-
-TEST_F(DeviceGl, ScreenQuadCoversPixelsLikeDirect3D) {
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
-    DXG::Clear(0xFF000000, true, true);
-    // Corners at (x0 - 0.5, y0 - 0.5) cover exactly the pixels x0..x1-1, y0..y1-1.
-    DrawScreen(gfx::PrimitiveType::TriangleFan,
-               {V(9.5f, 19.5f, 0, 0xFFFFFFFF), V(29.5f, 19.5f, 0, 0xFFFFFFFF), V(29.5f, 29.5f, 0, 0xFFFFFFFF),
-                V(9.5f, 29.5f, 0, 0xFFFFFFFF)},
-               2);
-    gfx::Image image = Frame();
-    DXG::EndFrame0();
-    EXPECT_EQ(image.At(10, 20) & 0xFFFFFF, 0xFFFFFFu);
-    EXPECT_EQ(image.At(29, 29) & 0xFFFFFF, 0xFFFFFFu);
-    EXPECT_EQ(image.At(9, 20) & 0xFFFFFF, 0u);
-    EXPECT_EQ(image.At(30, 20) & 0xFFFFFF, 0u);
-    EXPECT_EQ(image.At(10, 19) & 0xFFFFFF, 0u);
-    EXPECT_EQ(image.At(10, 30) & 0xFFFFFF, 0u);
-}
-
-TEST_F(DeviceGl, CounterClockwiseTrianglesAreCulledByDefault) {
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
-    DXG::Clear(0xFF000000, true, true);
-    // Clockwise on screen (y down): drawn.
-    DrawScreen(gfx::PrimitiveType::TriangleList,
-               {V(10, 10, 0, 0xFFFF0000), V(60, 10, 0, 0xFFFF0000), V(10, 60, 0, 0xFFFF0000)}, 1);
-    // Counter-clockwise: culled.
-    DrawScreen(gfx::PrimitiveType::TriangleList,
-               {V(100, 10, 0, 0xFF00FF00), V(100, 60, 0, 0xFF00FF00), V(150, 10, 0, 0xFF00FF00)}, 1);
-    gfx::Image image = Frame();
-    DXG::EndFrame0();
-    EXPECT_EQ(image.At(20, 20) & 0xFFFFFF, 0xFF0000u);
-    EXPECT_EQ(image.At(110, 20) & 0xFFFFFF, 0u);
-}
-
-TEST_F(DeviceGl, AlphaTestDiscardsTransparentAndBlendMixes) {
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
-    DXG::Clear(0xFF0000FF, true, true);
-    DXG::SetDefaultRenderStates();
-    DrawScreen(gfx::PrimitiveType::TriangleFan,
-               {V(9.5f, 9.5f, 0, 0x00FF0000), V(19.5f, 9.5f, 0, 0x00FF0000), V(19.5f, 19.5f, 0, 0x00FF0000),
-                V(9.5f, 19.5f, 0, 0x00FF0000)},
-               2);
-    DrawScreen(gfx::PrimitiveType::TriangleFan,
-               {V(29.5f, 9.5f, 0, 0x80FF0000), V(39.5f, 9.5f, 0, 0x80FF0000), V(39.5f, 19.5f, 0, 0x80FF0000),
-                V(29.5f, 19.5f, 0, 0x80FF0000)},
-               2);
-    gfx::Image image = Frame();
-    DXG::EndFrame0();
-    EXPECT_EQ(image.At(15, 15) & 0xFFFFFF, 0x0000FFu);
-    uint32_t mixed = image.At(35, 15);
-    EXPECT_NEAR(double((mixed >> 16) & 0xFF), 128.0, 2.0);
+TEST_F(DeviceGl, PixelCoverageCullingAlphaTestAndBlending) {
+    Quad(10, 20, 30, 30, 0xFFFFFFFF);
+    struct Probe {
+        uint32_t x, y, rgb;
+    } probes[] = {{10, 20, 0xFFFFFF}, {29, 29, 0xFFFFFF}, {9, 20, 0}, {30, 20, 0}, {10, 19, 0}, {10, 30, 0}};
+    for (const Probe& p : probes) EXPECT_EQ(Pixel(p.x, p.y), p.rgb) << p.x << "," << p.y;
+    // Clockwise on screen (y down) is drawn; counter-clockwise is culled.
+    Draw(Prim::TriangleList, {V(100, 10, 0xFFFF0000), V(150, 10, 0xFFFF0000), V(100, 60, 0xFFFF0000)}, 1);
+    Draw(Prim::TriangleList, {V(200, 10, 0xFF00FF00), V(200, 60, 0xFF00FF00), V(250, 10, 0xFF00FF00)}, 1);
+    EXPECT_EQ(Pixel(110, 20), 0xFF0000u);
+    EXPECT_EQ(Pixel(210, 20), 0u);
+    // Alpha 0 fails the alpha test; alpha 0x80 blends half over blue.
+    Quad(300, 10, 320, 30, 0xFF0000FF);
+    Quad(300, 10, 310, 30, 0x00FF0000);
+    Quad(310, 10, 320, 30, 0x80FF0000);
+    EXPECT_EQ(Pixel(305, 15), 0x0000FFu);
+    uint32_t mixed = Pixel(315, 15);
+    EXPECT_NEAR(double(mixed >> 16), 128.0, 2.0);
     EXPECT_NEAR(double(mixed & 0xFF), 127.0, 2.0);
 }
 
-struct Camera {
-    gfx::Matrix view, projection;
-};
-
-Camera KnownCamera() {
-    Camera c;
-    c.view = FromGlm(glm::lookAtLH(glm::vec3(5, -8, 6), glm::vec3(5, 5, 0), glm::vec3(0, 0, 1)));
-    c.projection = FromGlm(glm::perspectiveLH_ZO(glm::radians(45.0f), 800.0f / 600.0f, 1.0f, 100.0f));
-    return c;
-}
-
-TEST_F(DeviceGl, WorldToScreenAndBackRoundTrip) {
-    Camera c = KnownCamera();
-    device->SetTransform(gfx::TransformType::View, c.view);
-    device->SetTransform(gfx::TransformType::Projection, c.projection);
-    device->SetTransform(gfx::TransformType::World, gfx::Matrix::Identity());
-    // The look-at point lands in the centre of the viewport.
+TEST_F(DeviceGl, WorldToScreenAndBackMatchWhatIsDrawn) {
+    device->SetTransform(gfx::TransformType::View,
+                         FromGlm(glm::lookAtLH(glm::vec3(5, -8, 6), glm::vec3(5, 5, 0), glm::vec3(0, 0, 1))));
+    device->SetTransform(gfx::TransformType::Projection,
+                         FromGlm(glm::perspectiveLH_ZO(glm::radians(45.0f), 800.0f / 600.0f, 1.0f, 100.0f)));
     float sx = 0, sy = 0;
-    DXG::WorldToScreen({5, 5, 0}, &sx, &sy);
+    DXG::WorldToScreen({5, 5, 0}, &sx, &sy);  // the look-at point is the centre
     EXPECT_NEAR(sx, 400.0f, 0.01f);
     EXPECT_NEAR(sy, 300.0f, 0.01f);
-    // Higher world z is higher on screen (smaller y).
-    DXG::WorldToScreen({5, 5, 1}, &sx, &sy);
+    DXG::WorldToScreen({5, 5, 1}, &sx, &sy);  // higher in the world is higher on screen
     EXPECT_LT(sy, 300.0f);
     for (gfx::Vector3 p : {gfx::Vector3{3, 7, 0}, gfx::Vector3{8, 2, 0.5f}, gfx::Vector3{5, 12, 2}}) {
         DXG::WorldToScreen(p, &sx, &sy);
-        gfx::Vector3 nearPoint, farPoint;
-        DXG::ScreenToWorld(sx, sy, 0.0f, &nearPoint);
-        DXG::ScreenToWorld(sx, sy, 1.0f, &farPoint);
-        // p lies on the ray from the near to the far point.
-        glm::vec3 n(nearPoint.x, nearPoint.y, nearPoint.z), f(farPoint.x, farPoint.y, farPoint.z),
-            q(p.x, p.y, p.z);
-        float distance = glm::length(glm::cross(f - n, q - n)) / glm::length(f - n);
-        EXPECT_LT(distance, 1e-3f) << p.x << "," << p.y << "," << p.z;
+        gfx::Vector3 n, f;
+        DXG::ScreenToWorld(sx, sy, 0.0f, &n);
+        DXG::ScreenToWorld(sx, sy, 1.0f, &f);
+        glm::vec3 a(n.x, n.y, n.z), b(f.x, f.y, f.z), q(p.x, p.y, p.z);
+        EXPECT_LT(glm::length(glm::cross(b - a, q - a)) / glm::length(b - a), 1e-3f);  // p is on the ray
     }
-}
-
-TEST_F(DeviceGl, WorldVertexLandsWhereWorldToScreenSays) {
-    Camera c = KnownCamera();
-    device->SetTransform(gfx::TransformType::View, c.view);
-    device->SetTransform(gfx::TransformType::Projection, c.projection);
-    float sx = 0, sy = 0;
+    // A world triangle around (6, 6, 0) covers the pixel WorldToScreen names.
     DXG::WorldToScreen({6, 6, 0}, &sx, &sy);
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
-    DXG::Clear(0xFF000000, true, true);
     device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
     gfx::WorldVertex tri[3] = {{5.5f, 5.5f, 0, 0, 0, -1, 0xFFFFFF00, 0, 0},
                                {6.5f, 5.5f, 0, 0, 0, -1, 0xFFFFFF00, 0, 0},
                                {6.0f, 6.8f, 0, 0, 0, -1, 0xFFFFFF00, 0, 0}};
     device->SetFVF(gfx::kFvfWorld);
-    ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, 1, tri, sizeof(gfx::WorldVertex)),
-              gfx::Result::Ok);
-    gfx::Image image = Frame();
-    DXG::EndFrame0();
-    EXPECT_EQ(image.At(uint32_t(std::lround(sx)), uint32_t(std::lround(sy))) & 0xFFFFFF, 0xFFFF00u);
-    EXPECT_EQ(image.At(5, 5) & 0xFFFFFF, 0u);
+    ASSERT_EQ(device->DrawPrimitiveUP(Prim::TriangleList, 1, tri, sizeof(gfx::WorldVertex)), Result::Ok);
+    EXPECT_EQ(Pixel(uint32_t(std::lround(sx)), uint32_t(std::lround(sy))), 0xFFFF00u);
+    EXPECT_EQ(Pixel(5, 5), 0u);
 }
 
-TEST_F(DeviceGl, TextureModulatesVertexColourAndRenderTargetReadsBack) {
-    std::shared_ptr<gfx::Texture> texture, target, copy;
-    ASSERT_EQ(
-        device->CreateTexture(2, 2, 1, gfx::kUsageNone, gfx::fmt::A8R8G8B8, gfx::Pool::Managed, &texture),
-        gfx::Result::Ok);
-    gfx::LockedRect rect;
-    ASSERT_EQ(texture->LockRect(0, &rect, 0), gfx::Result::Ok);
+TEST_F(DeviceGl, TexturedDrawIntoARenderTargetReadsBackTopRowFirst) {
     uint32_t texels[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-    for (int row = 0; row < 2; ++row)
-        memcpy(static_cast<uint8_t*>(rect.bits) + row * rect.pitch, texels + row * 2, 8);
-    texture->UnlockRect(0);
+    auto texture = Texture(gfx::fmt::A8R8G8B8, 2, 2, texels);
+    std::shared_ptr<gfx::Texture> target, copy;
     ASSERT_EQ(device->CreateTexture(64, 64, 1, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8,
                                     gfx::Pool::Default, &target),
-              gfx::Result::Ok);
-    ASSERT_EQ(
-        device->CreateTexture(64, 64, 1, gfx::kUsageNone, gfx::fmt::A8R8G8B8, gfx::Pool::SystemMem, &copy),
-        gfx::Result::Ok);
-
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+              Result::Ok);
+    ASSERT_EQ(device->CreateTexture(64, 64, 1, 0, gfx::fmt::A8R8G8B8, gfx::Pool::SystemMem, &copy),
+              Result::Ok);
     auto saved = device->GetRenderTarget();
-    ASSERT_EQ(device->SetRenderTarget(target->GetSurfaceLevel(0)), gfx::Result::Ok);
-    device->Clear(gfx::kClearTarget, 0xFF000000, 1.0f, 0);
-    device->SetRenderState(gfx::RenderState::ZEnable, 0);
-    device->SetSamplerState(0, gfx::SamplerState::MinFilter, gfx::filter::Point);
-    device->SetSamplerState(0, gfx::SamplerState::MagFilter, gfx::filter::Point);
-    device->SetSamplerState(0, gfx::SamplerState::MipFilter, gfx::filter::None);
+    ASSERT_EQ(device->SetRenderTarget(target->GetSurfaceLevel(0)), Result::Ok);
+    DXG::Clear(0xFF000000, true, false);
+    DXG::SetTextureFilters(gfx::filter::Point, gfx::filter::None);
     device->SetTexture(0, texture);
-    device->SetFVF(gfx::kFvfScreen);
-    ScreenVertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0},
-                            {63.5f, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
-                            {63.5f, 63.5f, 0, 1, 0xFF808080, 1, 1},
-                            {-0.5f, 63.5f, 0, 1, 0xFF808080, 0, 1}};
-    // Colour only modulates on the top half; bottom half is half-dark.
-    quad[2].colour = quad[3].colour = 0xFFFFFFFF;
-    ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, quad, sizeof(ScreenVertex)),
-              gfx::Result::Ok);
+    Quad(0, 0, 64, 64, 0xFFFFFFFF);
     ASSERT_EQ(device->GetRenderTargetData(target->GetSurfaceLevel(0).get(), copy->GetSurfaceLevel(0).get()),
-              gfx::Result::Ok);
-    ASSERT_EQ(device->SetRenderTarget(saved), gfx::Result::Ok);
-    DXG::EndFrame0();
-
-    ASSERT_EQ(copy->LockRect(0, &rect, gfx::kLockReadOnly), gfx::Result::Ok);
-    auto pixel = [&](int x, int y) {
+              Result::Ok);
+    ASSERT_EQ(device->SetRenderTarget(saved), Result::Ok);
+    gfx::LockedRect rect;
+    ASSERT_EQ(copy->LockRect(0, &rect, gfx::kLockReadOnly), Result::Ok);
+    auto at = [&](int x, int y) {
         uint32_t p;
         memcpy(&p, static_cast<uint8_t*>(rect.bits) + y * rect.pitch + x * 4, 4);
         return p & 0xFFFFFF;
     };
-    // Top-left texel is the first texel written: rows are top-first everywhere.
-    EXPECT_EQ(pixel(5, 5), 0xFF0000u);
-    EXPECT_EQ(pixel(60, 5), 0x00FF00u);
-    EXPECT_EQ(pixel(5, 60), 0x0000FFu);
-    EXPECT_EQ(pixel(60, 60), 0xFFFFFFu);
+    EXPECT_EQ(at(5, 5), 0xFF0000u);
+    EXPECT_EQ(at(60, 5), 0x00FF00u);
+    EXPECT_EQ(at(5, 60), 0x0000FFu);
+    EXPECT_EQ(at(60, 60), 0xFFFFFFu);
     copy->UnlockRect(0);
 }
 
@@ -273,42 +195,34 @@ TEST_F(DeviceGl, VertexBufferDrawsFromItsStartVertex) {
     std::shared_ptr<gfx::VertexBuffer> buffer;
     ASSERT_EQ(device->CreateVertexBuffer(8 * sizeof(ScreenVertex), gfx::kUsageDynamic | gfx::kUsageWriteOnly,
                                          gfx::kFvfScreen, gfx::Pool::Default, &buffer),
-              gfx::Result::Ok);
+              Result::Ok);
     void* data = nullptr;
-    ASSERT_EQ(buffer->Lock(0, 0, &data, gfx::kLockDiscard), gfx::Result::Ok);
+    ASSERT_EQ(buffer->Lock(0, 0, &data, gfx::kLockDiscard), Result::Ok);
     auto* v = static_cast<ScreenVertex*>(data);
-    // Two quads: red at x 0..19 (vertices 0-3, not drawn) and green at x 40..59 (vertices 4-7).
-    for (int q = 0; q < 2; ++q) {
+    for (int q = 0; q < 2; ++q) {  // red at x 0..19 (vertices 0-3), green at x 40..59 (vertices 4-7)
         float x0 = q == 0 ? -0.5f : 39.5f;
         uint32_t c = q == 0 ? 0xFFFF0000 : 0xFF00FF00;
-        v[q * 4 + 0] = V(x0, -0.5f, 0, c);
-        v[q * 4 + 1] = V(x0 + 20, -0.5f, 0, c);
-        v[q * 4 + 2] = V(x0 + 20, 19.5f, 0, c);
-        v[q * 4 + 3] = V(x0, 19.5f, 0, c);
+        v[q * 4 + 0] = V(x0, -0.5f, c);
+        v[q * 4 + 1] = V(x0 + 20, -0.5f, c);
+        v[q * 4 + 2] = V(x0 + 20, 19.5f, c);
+        v[q * 4 + 3] = V(x0, 19.5f, c);
     }
-    ASSERT_EQ(buffer->Unlock(), gfx::Result::Ok);
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
-    DXG::Clear(0xFF000000, true, true);
-    device->SetTexture(0, nullptr);
+    ASSERT_EQ(buffer->Unlock(), Result::Ok);
     device->SetFVF(gfx::kFvfScreen);
     device->SetStreamSource(0, buffer, 0, sizeof(ScreenVertex));
-    ASSERT_EQ(device->DrawPrimitive(gfx::PrimitiveType::TriangleFan, 4, 2), gfx::Result::Ok);
-    EXPECT_EQ(device->DrawPrimitive(gfx::PrimitiveType::TriangleFan, 7, 2),
-              gfx::Result::InvalidCall);  // past the end
-    gfx::Image image = Frame();
-    DXG::EndFrame0();
-    EXPECT_EQ(image.At(10, 10) & 0xFFFFFF, 0u);
-    EXPECT_EQ(image.At(50, 10) & 0xFFFFFF, 0x00FF00u);
+    ASSERT_EQ(device->DrawPrimitive(Prim::TriangleFan, 4, 2), Result::Ok);
+    EXPECT_EQ(device->DrawPrimitive(Prim::TriangleFan, 7, 2), Result::InvalidCall);  // past the end
+    EXPECT_EQ(Pixel(10, 10), 0u);
+    EXPECT_EQ(Pixel(50, 10), 0x00FF00u);
 }
 
-// One texel of each format, drawn blended over blue: the colour channels and the alpha as Direct3D reads
-// them.
+// One texel of each format drawn blended over blue: the channels and the alpha as Direct3D reads them.
 TEST_F(DeviceGl, TextureFormatsSampleAsDirect3DReadsThem) {
     struct Case {
         const char* name;
         gfx::Format format;
-        uint32_t texel;     // the texel's bytes, little-endian, as many as the format has
-        uint32_t expected;  // RGB on screen over blue 0x0000FF, within 3 levels per channel
+        uint32_t texel;     // little-endian bytes, as many as the format has
+        uint32_t expected;  // RGB over blue, within 3 levels per channel
     } cases[] = {
         {"A8R8G8B8 opaque", gfx::fmt::A8R8G8B8, 0xFF102030, 0x102030},
         {"A8R8G8B8 half", gfx::fmt::A8R8G8B8, 0x80FF0000, 0x80007F},
@@ -322,74 +236,45 @@ TEST_F(DeviceGl, TextureFormatsSampleAsDirect3DReadsThem) {
         {"A8 is black with alpha", gfx::fmt::A8, 0xFF, 0x000000},
         {"L8 is grey", gfx::fmt::L8, 0x80, 0x808080},
     };
+    device->SetRenderState(gfx::RenderState::AlphaTestEnable, 0);
     for (const Case& c : cases) {
-        std::shared_ptr<gfx::Texture> texture;
-        ASSERT_EQ(device->CreateTexture(1, 1, 1, 0, c.format, gfx::Pool::Managed, &texture), gfx::Result::Ok)
-            << c.name;
-        gfx::LockedRect rect;
-        ASSERT_EQ(texture->LockRect(0, &rect, 0), gfx::Result::Ok);
-        memcpy(rect.bits, &c.texel, gfx::BytesPerPixel(c.format));
-        texture->UnlockRect(0);
-        ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
         DXG::Clear(0xFF0000FF, true, true);
-        DXG::SetDefaultRenderStates();
-        device->SetRenderState(gfx::RenderState::AlphaTestEnable, 0);
-        device->SetTexture(0, texture);
-        device->SetFVF(gfx::kFvfScreen);
-        ScreenVertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0},
-                                {9.5f, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
-                                {9.5f, 9.5f, 0, 1, 0xFFFFFFFF, 1, 1},
-                                {-0.5f, 9.5f, 0, 1, 0xFFFFFFFF, 0, 1}};
-        ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, quad, sizeof(ScreenVertex)),
-                  gfx::Result::Ok);
-        uint32_t got = Frame().At(5, 5);
-        DXG::EndFrame0();
+        device->SetTexture(0, Texture(c.format, 1, 1, &c.texel));
+        Quad(0, 0, 10, 10, 0xFFFFFFFF);
+        uint32_t got = Pixel(5, 5);
         for (int shift : {16, 8, 0})
             EXPECT_NEAR(double((got >> shift) & 0xFF), double((c.expected >> shift) & 0xFF), 3.0)
-                << c.name << " channel " << shift << " got " << std::hex << got;
+                << c.name << " got " << std::hex << got;
     }
 }
 
-TEST_F(DeviceGl, LightingWithoutLightsShowsTheEmissiveMaterialAndFlatShadingTheFirstVertex) {
+TEST_F(DeviceGl, FlatShadingAndLightingWithoutLights) {
     gfx::WorldVertex tri[3] = {{-0.5f, -0.5f, 0.5f, 0, 0, -1, 0xFFFF0000, 0, 0},
                                {0.0f, 0.5f, 0.5f, 0, 0, -1, 0xFF00FF00, 0, 0},
                                {0.5f, -0.5f, 0.5f, 0, 0, -1, 0xFF0000FF, 0, 0}};
-    auto draw = [&] {
+    auto centre = [&] {
         DXG::Clear(0xFF000000, true, true);
         device->SetFVF(gfx::kFvfWorld);
-        EXPECT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, 1, tri, sizeof(gfx::WorldVertex)),
-                  gfx::Result::Ok);
-        return Frame();
+        EXPECT_EQ(device->DrawPrimitiveUP(Prim::TriangleList, 1, tri, sizeof(gfx::WorldVertex)), Result::Ok);
+        return Pixel(400, 330);  // identity transforms: the triangle covers the middle
     };
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
     device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
-    // Identity transforms: the triangle covers the middle of the frame.
-    gfx::Image smooth = draw();
-    uint32_t centre = smooth.At(400, 330) & 0xFFFFFF;
-    EXPECT_NE(centre, 0xFF0000u);  // colours blend across the triangle
-    EXPECT_NE(centre, 0u);
+    uint32_t smooth = centre();
+    EXPECT_TRUE(smooth != 0xFF0000u && smooth != 0) << std::hex << smooth;  // colours blend
     device->SetRenderState(gfx::RenderState::ShadeMode, gfx::shade::Flat);
-    EXPECT_EQ(draw().At(400, 330) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(centre(), 0xFF0000u);  // the first vertex's colour
     device->SetRenderState(gfx::RenderState::ShadeMode, gfx::shade::Gouraud);
     gfx::Material material;
     material.emissive = {0.0f, 0.0f, 1.0f, 1.0f};
     device->SetMaterial(material);
     device->SetRenderState(gfx::RenderState::Lighting, 1);
-    EXPECT_EQ(draw().At(400, 330) & 0xFFFFFF, 0x0000FFu);
-    DXG::EndFrame0();
+    EXPECT_EQ(centre(), 0x0000FFu);  // no lights: the emissive colour
 }
 
-TEST_F(DeviceGl, ScreenshotIsThePresentedFrameAsPng) {
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
-    DXG::Clear(0xFF000000, true, true);
-    DrawScreen(gfx::PrimitiveType::TriangleFan,
-               {V(99.5f, 49.5f, 0, 0xFF00FF00), V(199.5f, 49.5f, 0, 0xFF00FF00),
-                V(199.5f, 149.5f, 0, 0xFF00FF00), V(99.5f, 149.5f, 0, 0xFF00FF00)},
-               2);
-    DXG::EndFrame0();
+TEST_F(DeviceGl, ScreenshotIsTheFrameAsPng) {
+    Quad(100, 50, 200, 150, 0xFF00FF00);
     std::filesystem::create_directories("shots");
     ASSERT_TRUE(DXG::SaveScreenshot("shots\\frame.png"));
-    DXG::EndFrame1();
     int w = 0, h = 0, channels = 0;
     unsigned char* pixels = stbi_load("shots/frame.png", &w, &h, &channels, 3);
     ASSERT_NE(pixels, nullptr);
@@ -404,28 +289,6 @@ TEST_F(DeviceGl, ScreenshotIsThePresentedFrameAsPng) {
     EXPECT_EQ(at(99, 50), 0u);
     EXPECT_EQ(at(100, 150), 0u);
     stbi_image_free(pixels);
-}
-
-TEST_F(DeviceGl, ForcedLossRunsTheRulesAndResetBringsFramesBack) {
-    static int losses;
-    losses = 0;
-    DXG::AddDeviceLostHandler([] { ++losses; });
-    ASSERT_TRUE(gfx::ForceGlCooperativeLevel(device, gfx::Result::DeviceNotReset));
-    EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));
-    EXPECT_TRUE(DXG::IsDeviceLost());
-    ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));  // reset
-    EXPECT_EQ(losses, 1);
-    DXG::Clear(0xFF0000FF, true, true);
-    EXPECT_EQ(Frame().At(400, 300) & 0xFFFFFF, 0x0000FFu);
-    DXG::EndFrame0();
-    DXG::EndFrame1();
-}
-
-TEST_F(DeviceGl, StatisticsAndShaderVersionsGoToStatLog) {
-    std::string stat = LogText(statLog);
-    EXPECT_NE(stat.find("Exact Vertex Shader version: OpenGL "), std::string::npos);
-    EXPECT_NE(stat.find("Exact Pixel Shader version: GLSL "), std::string::npos);
-    EXPECT_NE(stat.find("Initial free texture memory(vid mem + agp mem): "), std::string::npos);
 }
 
 }  // namespace
