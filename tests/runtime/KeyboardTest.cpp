@@ -1,5 +1,5 @@
 // The keyboard state manager: key sets across frames, loss and re-acquisition of the device (the window's
-// input focus), the typed-character queue and the start-up failures.
+// input focus), the typed-character queue, the start-up failures and the scan-code table.
 #include <gtest/gtest.h>
 
 #include "platform/KeyboardDevice.h"
@@ -15,21 +15,17 @@ public:
     uint8_t down[256] = {};
     bool focused = true;  // the device is lost while the window is in the background
     bool acquired = false;
-    bool failInterface = false, failDevice = false, failCooperate = false;
+    int failStep = 0;  // 1 interface, 2 device, 3 cooperation
     int releases = 0;
 
-    bool CreateInterface() override { return !failInterface; }
-    bool CreateDevice() override { return !failDevice; }
-    bool Cooperate(void*, bool) override { return !failCooperate; }
+    bool CreateInterface() override { return failStep != 1; }
+    bool CreateDevice() override { return failStep != 2; }
+    bool Cooperate(void*, bool) override { return failStep != 3; }
     bool Acquire() override { return acquired = focused; }
-    bool Poll() override {
-        if (!focused) acquired = false;
-        return acquired;
-    }
+    bool Poll() override { return acquired = acquired && focused; }
     bool GetState(uint8_t keys[256]) override {
-        if (!acquired) return false;
-        for (int i = 0; i < 256; ++i) keys[i] = down[i];
-        return true;
+        if (acquired) std::copy(down, down + 256, keys);
+        return acquired;
     }
     void Release() override { ++releases; }
 };
@@ -40,172 +36,112 @@ protected:
         KeyboardStateManager::resetForTests();
         KeyboardStateManager::SetSourceForTests(&keys);
         ClearLog(errorLog);
+        ASSERT_TRUE(KeyboardStateManager::Init(nullptr, &keys, false));
     }
     void TearDown() override { KeyboardStateManager::resetForTests(); }
-    void Start() { ASSERT_TRUE(KeyboardStateManager::Init(nullptr, &keys, false)); }
+    // One frame with the given keys held; returns "down,pressed" of key.
+    std::string Frame(uint8_t key) {
+        KeyboardStateManager::Update();
+        return std::string(IsKeyDown(key) ? "down" : "up") + (WasKeyPressed(key) ? ",pressed" : "");
+    }
     Keys keys;
 };
 
 TEST_F(Keyboard, HeldKeyIsPressedOnlyInItsFirstFrame) {
-    Start();
-    keys.down[kScanUp] = 0x80;
-    keys.down[kScanRightControl] = 0x80;
-    struct Frame {
-        bool down, pressed;
-    } frames[] = {{true, true}, {true, false}, {true, false}};
-    for (const Frame& f : frames) {
-        KeyboardStateManager::Update();
-        EXPECT_EQ(IsKeyDown(kScanUp), f.down);
-        EXPECT_EQ(WasKeyPressed(kScanUp), f.pressed);
-        EXPECT_TRUE(IsKeyDown(kScanRightControl));
-    }
-    keys.down[kScanUp] = 0;
-    KeyboardStateManager::Update();
-    EXPECT_FALSE(IsKeyDown(kScanUp));
-    EXPECT_FALSE(WasKeyPressed(kScanUp));
-    keys.down[kScanUp] = 0x80;
-    KeyboardStateManager::Update();
-    EXPECT_TRUE(WasKeyPressed(kScanUp));
+    keys.down[kScanUp] = keys.down[kScanRightControl] = 0x80;
+    EXPECT_EQ(Frame(kScanUp), "down,pressed");
+    EXPECT_EQ(Frame(kScanUp), "down");
+    EXPECT_EQ(Frame(kScanUp), "down");
+    EXPECT_TRUE(IsKeyDown(kScanRightControl));
     EXPECT_FALSE(IsKeyDown(kScanLeftControl));
+    keys.down[kScanUp] = 0;
+    EXPECT_EQ(Frame(kScanUp), "up");
+    keys.down[kScanUp] = 0x80;
+    EXPECT_EQ(Frame(kScanUp), "down,pressed");
 }
 
-TEST_F(Keyboard, LosingTheFocusKeepsTheLastKeysAndHeldKeysAreNotPressedOnReturn) {
-    Start();
+TEST_F(Keyboard, LosingTheFocusKeepsTheKeysAndHeldKeysAreNotPressedOnReturn) {
     keys.down[kScanKeypad4] = 0x80;
-    KeyboardStateManager::Update();
-    EXPECT_TRUE(WasKeyPressed(kScanKeypad4));
+    EXPECT_EQ(Frame(kScanKeypad4), "down,pressed");
     keys.focused = false;
-    KeyboardStateManager::Update();  // lost: the keys stay as they were, nothing is new
-    EXPECT_TRUE(IsKeyDown(kScanKeypad4));
-    EXPECT_FALSE(WasKeyPressed(kScanKeypad4));
+    EXPECT_EQ(Frame(kScanKeypad4), "down");  // lost: the keys stay, nothing is new
     keys.down[kScanKeypad6] = 0x80;
     keys.focused = true;
-    KeyboardStateManager::Update();  // re-acquired
-    EXPECT_TRUE(IsKeyDown(kScanKeypad4));
-    EXPECT_TRUE(IsKeyDown(kScanKeypad6));
-    EXPECT_FALSE(WasKeyPressed(kScanKeypad4));
+    EXPECT_EQ(Frame(kScanKeypad4), "down");  // re-acquired: keys held meanwhile are not presses
     EXPECT_FALSE(WasKeyPressed(kScanKeypad6));
     keys.down[kScanKeypad5] = 0x80;
-    KeyboardStateManager::Update();
-    EXPECT_TRUE(WasKeyPressed(kScanKeypad5));
+    EXPECT_EQ(Frame(kScanKeypad5), "down,pressed");
 }
 
 TEST_F(Keyboard, StartUpFailures) {
-    struct Case {
-        bool failInterface, failDevice, failCooperate;
-        const char* text;
-    } cases[] = {
-        {true, false, false, "Failed to initialize DirectInput (keyboard state manager)\n"},
-        {false, true, false, "Failed to create DirectInput keyboard device\n"},
-        {false, false, true, "Keyboard refused to cooperate\n"},
-    };
-    for (const Case& c : cases) {
+    const char* texts[] = {"Failed to initialize DirectInput (keyboard state manager)\n",
+                           "Failed to create DirectInput keyboard device\n",
+                           "Keyboard refused to cooperate\n"};
+    for (int step = 1; step <= 3; ++step) {
         Keys source;
-        source.failInterface = c.failInterface;
-        source.failDevice = c.failDevice;
-        source.failCooperate = c.failCooperate;
+        source.failStep = step;
         KeyboardStateManager::SetSourceForTests(&source);
         ClearLog(errorLog);
         EXPECT_FALSE(KeyboardStateManager::Init(nullptr, &source, false));
-        EXPECT_EQ(LogText(errorLog), c.text);
-        EXPECT_EQ(source.releases, c.failInterface ? 0 : 1);  // what was made is released again
+        EXPECT_EQ(LogText(errorLog), texts[step - 1]);
+        EXPECT_EQ(source.releases, step == 1 ? 0 : 1);  // what was made is released again
     }
-}
-
-TEST_F(Keyboard, NoWindowSystemMeansNoKeyboard) {
     KeyboardStateManager::SetSourceForTests(nullptr);  // the SDL keyboard, with no video system started
+    ClearLog(errorLog);
     EXPECT_FALSE(KeyboardStateManager::Init(nullptr, nullptr, false));
-    EXPECT_EQ(LogText(errorLog), "Failed to initialize DirectInput (keyboard state manager)\n");
+    EXPECT_EQ(LogText(errorLog), texts[0]);
 }
 
 TEST_F(Keyboard, TypedCharactersAndEditingKeys) {
-    auto chr = [](uint32_t c) {
+    auto message = [](WindowMessage::Type type, uint32_t code, bool extended = false) {
         WindowMessage m;
-        m.type = WindowMessage::Char;
-        m.code = c;
-        return m;
-    };
-    auto key = [](uint32_t vk, bool extended) {
-        WindowMessage m;
-        m.type = WindowMessage::KeyDown;
-        m.code = vk;
+        m.type = type;
+        m.code = code;
         m.extended = extended;
         return m;
     };
+    const auto Char = WindowMessage::Char, Key = WindowMessage::KeyDown;
     struct Case {
         WindowMessage message;
-        bool used;
-        std::vector<uint8_t> queued;
+        std::vector<uint8_t> queued;  // empty: the message is not used
     } cases[] = {
-        {chr('a'), true, {'a'}},
-        {chr(8), true, {0xFF, 8}},
-        {chr(13), true, {0xFE}},
-        {chr(0xE9), true, {0xE9}},
-        {key(platform::kVkInsert, true), true, {0xFD}},
-        {key(platform::kVkDelete, true), true, {0xFC}},
-        {key(platform::kVkHome, true), true, {0xFB}},
-        {key(platform::kVkEnd, true), true, {0xFA}},
-        {key(platform::kVkPageUp, true), true, {0xF9}},
-        {key(platform::kVkPageDown, true), true, {0xF8}},
-        {key(platform::kVkUp, true), true, {0xF7}},
-        {key(platform::kVkDown, true), true, {0xF6}},
-        {key(platform::kVkLeft, true), true, {0xF5}},
-        {key(platform::kVkRight, true), true, {0xF4}},
-        {key(platform::kVkUp, false), false, {}},  // keypad 8 without Num Lock
-        {key(0x41, true), false, {}},
+        {message(Char, 'a'), {'a'}},
+        {message(Char, 8), {0xFF, 8}},
+        {message(Char, 13), {0xFE}},
+        {message(Char, 0xE9), {0xE9}},
+        {message(Key, platform::kVkInsert, true), {0xFD}},
+        {message(Key, platform::kVkDelete, true), {0xFC}},
+        {message(Key, platform::kVkHome, true), {0xFB}},
+        {message(Key, platform::kVkEnd, true), {0xFA}},
+        {message(Key, platform::kVkPageUp, true), {0xF9}},
+        {message(Key, platform::kVkPageDown, true), {0xF8}},
+        {message(Key, platform::kVkUp, true), {0xF7}},
+        {message(Key, platform::kVkDown, true), {0xF6}},
+        {message(Key, platform::kVkLeft, true), {0xF5}},
+        {message(Key, platform::kVkRight, true), {0xF4}},
+        {message(Key, platform::kVkUp, false), {}},  // keypad 8 without Num Lock
+        {message(Key, 0x41, true), {}},
+        {message(WindowMessage::MouseMove, 0), {}},
     };
     for (const Case& c : cases) {
-        ClearChars();
-        EXPECT_EQ(HandleCharMessage(c.message), c.used) << c.message.code;
+        EXPECT_EQ(HandleCharMessage(c.message), !c.queued.empty()) << c.message.code;
         std::vector<uint8_t> got;
         while (HasChars()) got.push_back(PopChar());
         EXPECT_EQ(got, c.queued) << c.message.code;
     }
     EXPECT_EQ(PopChar(), 0);
-    WindowMessage move;
-    move.type = WindowMessage::MouseMove;
-    EXPECT_FALSE(HandleCharMessage(move));
-}
-
-TEST_F(Keyboard, ClearCharsEmptiesTheQueue) {
-    WindowMessage m;
-    m.type = WindowMessage::Char;
-    m.code = 'z';
-    HandleCharMessage(m);
-    HandleCharMessage(m);
+    HandleCharMessage(message(Char, 'z'));
     ClearChars();
     EXPECT_FALSE(HasChars());
 }
-
-}  // namespace
-
-namespace {
 
 TEST(KeyboardCodes, PhysicalKeysMapToDirectInputScanCodes) {
     struct Case {
         int sdl;  // SDL scancode (USB usage)
         uint8_t code;
-    } cases[] = {
-        {4, 0x1E},   // A
-        {40, 0x1C},  // Return
-        {42, 0x0E},  // Backspace
-        {224, 29},   // left Control
-        {228, 157},  // right Control
-        {82, 0xC8},  // Up arrow
-        {81, 0xD0},  // Down arrow
-        {80, 0xCB},  // Left arrow
-        {79, 0xCD},  // Right arrow
-        {92, 0x4B},  // keypad 4
-        {93, 0x4C},  // keypad 5
-        {94, 0x4D},  // keypad 6
-        {96, 0x48},  // keypad 8
-        {88, 0x9C},  // keypad Enter
-        {74, 0xC7},  // Home
-        {76, 0xD3},  // Delete
-        {0, 0},      // unknown
-        {-1, 0},     // out of range
-        {100000, 0},
-    };
+    } cases[] = {{4, 0x1E},  {40, 0x1C}, {42, 0x0E}, {224, 29},  {228, 157}, {82, 0xC8}, {81, 0xD0},
+                 {80, 0xCB}, {79, 0xCD}, {92, 0x4B}, {93, 0x4C}, {94, 0x4D}, {96, 0x48}, {88, 0x9C},
+                 {74, 0xC7}, {76, 0xD3}, {0, 0},     {-1, 0},    {100000, 0}};
     for (const Case& c : cases) EXPECT_EQ(platform::DirectInputCodeOf(c.sdl), c.code) << c.sdl;
 }
 
