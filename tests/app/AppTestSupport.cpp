@@ -1,4 +1,4 @@
-// The app tests' probe scene, fake loop platform and fake keyboard.
+// The app tests' probe scene and fake loop platform.
 #include "AppTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -11,14 +11,10 @@ std::vector<std::string>& SceneEvents() {
 }
 
 void Note(const std::string& text) {
-    gfx::RecordingDevice* device = nullptr;
-    if (DXG::IsReady()) device = dynamic_cast<gfx::RecordingDevice*>(DXG::GetDevice());
-    if (device) device->calls.push_back({text, -1});
+    if (DXG::IsReady())
+        if (auto* device = dynamic_cast<gfx::RecordingDevice*>(DXG::GetDevice()))
+            device->calls.push_back({text, -1});
     SceneEvents().push_back(text);
-}
-
-ProbeScene::~ProbeScene() {
-    Note(m_name + ".deleted");
 }
 
 void ProbeScene::Update(float seconds) {
@@ -29,50 +25,17 @@ void ProbeScene::Update(float seconds) {
     if (onUpdate) onUpdate(*this, seconds);
 }
 
-void ProbeScene::Render() {
-    Note(m_name + ".Render");
-}
-
 ProbeScene* NewProbeScene(const std::string& name) {
     return track(new ProbeScene(name), "ProbeScene", VELM_SITE);
-}
-
-bool FakeLoopPlatform::PollMessage(platform::WindowMessage* out) {
-    if (messages.empty()) return false;
-    *out = messages.front();
-    messages.pop_front();
-    return true;
 }
 
 void FakeLoopPlatform::Yield(bool focused) {
     focusAtYield.push_back(focused);
     now += stepPerYield;
-    if (++yields > maxYields) {
+    if (++yields > 100000) {
         ADD_FAILURE() << "the loop did not end";
         SetRunning(false);
     }
-}
-
-void FakeLoopPlatform::PostQuit(int exitCode) {
-    messages.push_back(Message(platform::WindowMessage::Quit, uint32_t(exitCode)));
-}
-
-bool FakeKeyboard::Acquire() {
-    Note("Keyboard.Acquire");
-    acquired = canAcquire && !lost;
-    return acquired;
-}
-
-bool FakeKeyboard::Poll() {
-    Note("Keyboard.Poll");
-    if (lost) acquired = false;
-    return acquired;
-}
-
-bool FakeKeyboard::GetState(uint8_t out[256]) {
-    if (!acquired) return false;
-    for (int i = 0; i < 256; ++i) out[i] = keys[i];
-    return true;
 }
 
 platform::WindowMessage Message(platform::WindowMessage::Type type, uint32_t code, bool extended, int x,

@@ -12,16 +12,16 @@
 #include "gfx/DxgTesting.h"
 #include "runtime/Keyboard.h"
 
-// Where test scenes write their events: the device's call list when there is one, else this list.
+// Where test scenes write their events: the device's call list when there is one, and this list.
 std::vector<std::string>& SceneEvents();
 void Note(const std::string& text);
 
 class ProbeScene : public Scene {
 public:
     explicit ProbeScene(std::string name) : m_name(std::move(name)) {}
-    ~ProbeScene() override;
+    ~ProbeScene() override { Note(m_name + ".deleted"); }
     void Update(float seconds) override;
-    void Render() override;
+    void Render() override { Note(m_name + ".Render"); }
     void OnEnter() override { Note(m_name + ".OnEnter"); }
     void OnLeave() override { Note(m_name + ".OnLeave"); }
     void OnDeviceLost() override { Note(m_name + ".OnDeviceLost"); }
@@ -34,44 +34,49 @@ private:
     std::string m_name;
 };
 
-// Creates a probe scene registered with the memory tracker, as the program creates its scenes.
+// A probe scene registered with the memory tracker, as the program creates its scenes.
 ProbeScene* NewProbeScene(const std::string& name);
+
+platform::WindowMessage Message(platform::WindowMessage::Type type, uint32_t code = 0, bool extended = false,
+                                int x = 0, int y = 0);
 
 class FakeLoopPlatform : public LoopPlatform {
 public:
     std::deque<platform::WindowMessage> messages;
     int64_t now = 0;
-    int64_t frequency = 1000000;   // ticks per second
-    int64_t stepPerYield = 10000;  // 10 ms per loop turn
+    int64_t stepPerYield = 10000;  // microseconds per loop turn
     int yields = 0;
-    int maxYields = 100000;  // a loop that never ends fails the test instead of hanging
-    std::vector<bool> screenAwake;
+    std::vector<bool> screenAwake, focusAtYield;
 
-    bool PollMessage(platform::WindowMessage* out) override;
+    bool PollMessage(platform::WindowMessage* out) override {
+        if (messages.empty()) return false;
+        *out = messages.front();
+        messages.pop_front();
+        return true;
+    }
     int64_t Counter() override { return now; }
-    int64_t Frequency() override { return frequency; }
-    void Yield(bool focused) override;
-    void PostQuit(int exitCode) override;
+    int64_t Frequency() override { return 1000000; }
+    void Yield(bool focused) override;  // a loop that never ends fails the test instead of hanging
+    void PostQuit(int exitCode) override {
+        messages.push_back(Message(platform::WindowMessage::Quit, exitCode));
+    }
     void KeepScreenAwake(bool awake) override { screenAwake.push_back(awake); }
-    std::vector<bool> focusAtYield;
 };
 
+// A keyboard with no key down that notes its polls.
 class FakeKeyboard : public KeyboardSource {
 public:
-    uint8_t keys[256] = {};
-    bool lost = false;  // Poll and GetState fail while lost
-    bool canAcquire = true;
-    bool acquired = false;
-    bool failInterface = false, failDevice = false, failCooperate = false;
-
-    bool CreateInterface() override { return !failInterface; }
-    bool CreateDevice() override { return !failDevice; }
-    bool Cooperate(void*, bool) override { return !failCooperate; }
-    bool Acquire() override;
-    bool Poll() override;
-    bool GetState(uint8_t out[256]) override;
-    void Release() override { acquired = false; }
+    bool CreateInterface() override { return true; }
+    bool CreateDevice() override { return true; }
+    bool Cooperate(void*, bool) override { return true; }
+    bool Acquire() override { return true; }
+    bool Poll() override {
+        Note("Keyboard.Poll");
+        return true;
+    }
+    bool GetState(uint8_t out[256]) override {
+        std::fill(out, out + 256, 0);
+        return true;
+    }
+    void Release() override {}
 };
-
-platform::WindowMessage Message(platform::WindowMessage::Type type, uint32_t code = 0, bool extended = false,
-                                int x = 0, int y = 0);

@@ -4,7 +4,6 @@
 
 #include "AppTestSupport.h"
 #include "app/FrameRateOverlay.h"
-#include "runtime/MemoryTracker.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -28,29 +27,20 @@ protected:
     }
 };
 
-TEST_F(SceneManagerTest, FirstUpdateAfterPushGetsZeroAndIsNotCounted) {
+TEST_F(SceneManagerTest, OnlyTheTopSceneRunsAndAPushedSceneFirstGetsZero) {
     ProbeScene* a = NewProbeScene("A");
     AddScene(a);
     UpdateScenes(0.25f);
-    UpdateScenes(0.25f);
-    UpdateScenes(2.0f);  // clamped for the scene and the statistics
-    EXPECT_EQ(a->updates, (std::vector<float>{0.0f, 0.25f, 0.5f}));
-    RemoveAllScenes();
-    EXPECT_EQ(LogText(statLog),
-              "average FPS for invididual scenes:\n  -A (over 0 seconds): 2 frames/sec\n\n");
-}
-
-TEST_F(SceneManagerTest, PushCoversAndRemoveUncoversWithoutOnEnter) {
-    AddScene(NewProbeScene("A"));
+    UpdateScenes(2.0f);  // clamped for the scene
+    EXPECT_EQ(a->updates, (std::vector<float>{0.0f, 0.5f}));
     AddScene(NewProbeScene("B"));
-    EXPECT_EQ(CurrentSceneName(), "B");
-    RemoveScene();
+    RenderScenes();
+    UpdateScenes(0.1f);
+    RemoveScene();  // A resumes without OnEnter; B is deleted after the update
+    UpdateScenes(0.1f);
+    EXPECT_EQ(SceneEvents(), (Events{"A.OnEnter", "A.Update(0)", "A.Update(0.5)", "A.OnLeave", "B.OnEnter",
+                                     "B.Render", "B.Update(0)", "B.OnLeave", "A.Update(0.1)", "B.deleted"}));
     EXPECT_EQ(CurrentSceneName(), "A");
-    EXPECT_EQ(SceneEvents(), (Events{"A.OnEnter", "A.OnLeave", "B.OnEnter", "B.OnLeave"}));
-    EXPECT_EQ(PendingSceneCountForTests(), 1);
-    UpdateScenes(0.1f);  // A resumes; B is deleted after the update
-    EXPECT_EQ(SceneEvents().back(), "B.deleted");
-    EXPECT_EQ(SceneEvents()[SceneEvents().size() - 2], "A.Update(0)");  // the just-pushed flag was still set
 }
 
 TEST_F(SceneManagerTest, SceneReplacingItselfIsDeletedAfterItsUpdate) {
@@ -63,28 +53,32 @@ TEST_F(SceneManagerTest, SceneReplacingItselfIsDeletedAfterItsUpdate) {
         Note("still running inside the old scene");
     };
     UpdateScenes(0.1f);
-    EXPECT_EQ(SceneEvents(),
-              (Events{"Chooser.OnEnter", "Chooser.Update(0)", "Chooser.Update(0.1)", "Chooser.OnLeave",
-                      "Main.OnEnter", "still running inside the old scene", "Chooser.deleted"}));
-    SceneEvents().clear();
     UpdateScenes(0.1f);
     UpdateScenes(0.2f);
-    EXPECT_EQ(SceneEvents(), (Events{"Main.Update(0)", "Main.Update(0.2)"}));
+    EXPECT_EQ(SceneEvents(), (Events{"Chooser.OnEnter", "Chooser.Update(0)", "Chooser.Update(0.1)",
+                                     "Chooser.OnLeave", "Main.OnEnter", "still running inside the old scene",
+                                     "Chooser.deleted", "Main.Update(0)", "Main.Update(0.2)"}));
     RemoveAllScenes();
     // The replacing update is booked under the successor's name.
     EXPECT_EQ(LogText(statLog),
               "average FPS for invididual scenes:\n  -Main (over 0 seconds): 6 frames/sec\n\n");
 }
 
-TEST_F(SceneManagerTest, RemovingTwiceInOneUpdateReportsAndEndsTheProgramNextUpdate) {
+TEST_F(SceneManagerTest, MisuseIsReportedAndAnEmptyStackEndsTheProgram) {
+    AddScene(nullptr);
+    std::string log = LogText(errorLog);
+    EXPECT_EQ(log.rfind("Bad.. attempt to add null pointer as a scene.\n  -attempt made from:\n", 0), 0u)
+        << log;
+    EXPECT_NE(log.find("MisuseIsReported"), std::string::npos);  // the caller's stack
     ProbeScene* alone = NewProbeScene("Alone");
     AddScene(alone);
     alone->onUpdate = [](ProbeScene&, float) {
         RemoveScene();
         RemoveScene();
     };
+    ClearLog(errorLog);
     UpdateScenes(0.1f);
-    std::string log = LogText(errorLog);
+    log = LogText(errorLog);
     EXPECT_EQ(log.rfind("Bad.. attempt to remove a scene when none exist.\n  -attempt made from:\n", 0), 0u)
         << log;
     EXPECT_EQ(SceneEvents().back(), "Alone.deleted");
@@ -93,54 +87,28 @@ TEST_F(SceneManagerTest, RemovingTwiceInOneUpdateReportsAndEndsTheProgramNextUpd
     EXPECT_FALSE(IsRunning());
 }
 
-TEST_F(SceneManagerTest, NullSceneIsReported) {
-    AddScene(nullptr);
-    std::string log = LogText(errorLog);
-    EXPECT_EQ(log.rfind("Bad.. attempt to add null pointer as a scene.\n  -attempt made from:\n", 0), 0u)
-        << log;
-    EXPECT_NE(log.find("NullSceneIsReported"), std::string::npos);  // the caller's stack
-    EXPECT_EQ(CurrentSceneName(), "none");
-}
-
-TEST_F(SceneManagerTest, SameNamesShareOneEntryInOrderOfFirstAppearance) {
-    ProbeScene* first = NewProbeScene("X");
-    AddScene(first);
-    UpdateScenes(0.1f);
-    for (int i = 0; i < 3; ++i) UpdateScenes(0.25f);
+TEST_F(SceneManagerTest, ReportBooksScenesByNameOnce) {
+    SceneManagerShutdown();  // nothing booked yet: header and blank line only
+    EXPECT_EQ(LogText(statLog), "average FPS for invididual scenes:\n\n");
+    resetSceneManagerForTests();
+    ClearLog(statLog);
+    AddScene(NewProbeScene("X"));
+    for (float s : {0.1f, 0.25f, 0.25f, 0.25f}) UpdateScenes(s);
     AddScene(NewProbeScene("Y"));
-    UpdateScenes(0.1f);
-    UpdateScenes(0.5f);
+    for (float s : {0.1f, 0.5f}) UpdateScenes(s);
     RemoveScene();
     UpdateScenes(0.1f);  // X again
     AddScene(NewProbeScene("X"));
-    UpdateScenes(0.1f);
-    UpdateScenes(0.15f);
+    for (float s : {0.1f, 0.15f}) UpdateScenes(s);
     RemoveAllScenes();
+    AddScene(NewProbeScene("Z"));  // after the report nothing more is booked or written
+    for (float s : {0.1f, 0.1f}) UpdateScenes(s);
+    SceneManagerShutdown();
     // X: 0.75 + 0.1 + 0.15 = 1.0 s over 5 frames; Y: 0.5 s, 1 frame.
     EXPECT_EQ(LogText(statLog),
               "average FPS for invididual scenes:\n  -X (over 1 seconds): 5 frames/sec\n"
               "  -Y (over 0 seconds): 2 frames/sec\n\n");
-}
-
-TEST_F(SceneManagerTest, ReportIsWrittenOnceAndStopsTheStatistics) {
-    AddScene(NewProbeScene("A"));
-    UpdateScenes(0.1f);
-    UpdateScenes(0.1f);
-    RemoveAllScenes();
-    AddScene(NewProbeScene("B"));
-    UpdateScenes(0.1f);
-    UpdateScenes(0.1f);
-    RemoveAllScenes();
-    SceneManagerShutdown();
-    EXPECT_EQ(LogText(statLog),
-              "average FPS for invididual scenes:\n  -A (over 0 seconds): 10 frames/sec\n\n");
-    EXPECT_EQ(SceneCountForTests(), 0);
-    EXPECT_EQ(PendingSceneCountForTests(), 0);
-}
-
-TEST_F(SceneManagerTest, EmptyReportStillHasHeaderAndBlankLine) {
-    SceneManagerShutdown();
-    EXPECT_EQ(LogText(statLog), "average FPS for invididual scenes:\n\n");
+    EXPECT_EQ(SceneCountForTests() + PendingSceneCountForTests(), 0);
 }
 
 TEST_F(SceneManagerTest, DeviceLossReachesEverySceneTopFirstAndDropsTheOverlay) {
@@ -160,32 +128,20 @@ TEST_F(SceneManagerTest, DeviceLossReachesEverySceneTopFirstAndDropsTheOverlay) 
     EXPECT_TRUE(FrameRateOverlay::Exists());
 }
 
-TEST_F(SceneManagerTest, RenderDrawsOnlyTheTopScene) {
-    AddScene(NewProbeScene("Below"));
-    AddScene(NewProbeScene("Top"));
-    SceneEvents().clear();
-    RenderScenes();
-    UpdateScenes(0.1f);
-    EXPECT_EQ(SceneEvents(), (Events{"Top.Render", "Top.Update(0)"}));
-}
-
 TEST_F(SceneManagerTest, PointerMovesAndClicks) {
     using platform::WindowMessage;
     EXPECT_TRUE(HandlePointerMessage(Message(WindowMessage::MouseMove, 0, false, 120, 340)));
     EXPECT_TRUE(HandlePointerMessage(Message(WindowMessage::LeftButtonDown, 0, false, 500, 500)));
+    EXPECT_FALSE(HandlePointerMessage(Message(WindowMessage::Char, 'a')));
     int x = 0, y = 0;
     EXPECT_TRUE(GetMouseClick(&x, &y));
-    EXPECT_EQ(x, 120);  // a click does not move the pointer
-    EXPECT_EQ(y, 340);
-    EXPECT_TRUE(GetMouseClick(&x, &y));  // reading does not clear
+    EXPECT_EQ(std::pair(x, y), std::pair(120, 340));  // a click does not move the pointer
+    EXPECT_TRUE(GetMouseClick(&x, &y));               // reading does not clear
     ClearMouseClick();
     EXPECT_FALSE(GetMouseClick(&x, &y));
-    EXPECT_FALSE(HandlePointerMessage(Message(WindowMessage::Char, 'a')));
-    // Positions left of or above the drawing area stay negative.
-    HandlePointerMessage(Message(WindowMessage::MouseMove, 0, false, -3, -7));
+    HandlePointerMessage(Message(WindowMessage::MouseMove, 0, false, -3, -7));  // left of and above the area
     GetMousePosition(&x, &y);
-    EXPECT_EQ(x, -3);
-    EXPECT_EQ(y, -7);
+    EXPECT_EQ(std::pair(x, y), std::pair(-3, -7));
 }
 
 }  // namespace
