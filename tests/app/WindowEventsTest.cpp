@@ -1,5 +1,5 @@
 // The window's events as the window procedure sees them: typed text as single bytes, Backspace and Enter as
-// characters, the editing keys extended and their keypad twins not, pointer moves and left clicks.
+// characters, the editing keys extended and their keypad twins not, pointer moves, left clicks and closing.
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
@@ -9,63 +9,29 @@ namespace {
 
 using platform::WindowMessage;
 
-class WindowEvents : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        platform::WindowSettings settings{"WindowEvents", "VelmViewWindow", 800, 600};
-        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
-            window = nullptr;
-    }
-    static void TearDownTestSuite() {
-        platform::DestroyAppWindow(window);
-        window = nullptr;
-    }
-    void SetUp() override {
-        if (!window) GTEST_SKIP() << "no display";
-        WindowMessage m;
-        while (platform::PollWindowMessage(&m)) {
-        }
-    }
-    static void PushKey(SDL_Scancode scancode) {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.keysym.scancode = scancode;
-        SDL_PushEvent(&e);
-    }
-    static void PushText(const char* utf8) {
-        SDL_Event e{};
-        e.type = SDL_TEXTINPUT;
-        SDL_strlcpy(e.text.text, utf8, sizeof e.text.text);
-        SDL_PushEvent(&e);
-    }
-    static std::vector<WindowMessage> Drain() {
-        std::vector<WindowMessage> out;
-        WindowMessage m;
-        while (platform::PollWindowMessage(&m))
-            if (m.type != WindowMessage::Other) out.push_back(m);
-        return out;
-    }
-    static void* window;
-};
-void* WindowEvents::window = nullptr;
-
-TEST_F(WindowEvents, TextBecomesSingleByteCharacters) {
-    PushText("a\xC3\xA9\xE2\x82\xAC!");  // a, e-acute, the euro sign (no single byte), !
-    std::vector<WindowMessage> got = Drain();
-    ASSERT_EQ(got.size(), 3u);
-    EXPECT_EQ(got[0].code, uint32_t('a'));
-    EXPECT_EQ(got[1].code, 0xE9u);
-    EXPECT_EQ(got[2].code, uint32_t('!'));
-    for (const WindowMessage& m : got) EXPECT_EQ(m.type, WindowMessage::Char);
+// The messages made from one pushed SDL event (other messages dropped).
+std::vector<WindowMessage> MessagesOf(const SDL_Event& event) {
+    SDL_Event copy = event;
+    SDL_PushEvent(&copy);
+    std::vector<WindowMessage> out;
+    WindowMessage m;
+    while (platform::PollWindowMessage(&m))
+        if (m.type != WindowMessage::Other) out.push_back(m);
+    return out;
 }
 
-TEST_F(WindowEvents, KeysBecomeCharactersOrExtendedKeyDowns) {
+TEST(WindowEvents, SdlEventsBecomeWindowMessages) {
+    void* window = nullptr;
+    platform::WindowSettings settings{"WindowEvents", "VelmViewWindow", 800, 600};
+    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
+        GTEST_SKIP() << "no display";
+    MessagesOf(SDL_Event{});  // what the window's creation queued
     struct Case {
         SDL_Scancode key;
         WindowMessage::Type type;
         uint32_t code;
         bool extended;
-    } cases[] = {
+    } keys[] = {
         {SDL_SCANCODE_BACKSPACE, WindowMessage::Char, 8, false},
         {SDL_SCANCODE_RETURN, WindowMessage::Char, 13, false},
         {SDL_SCANCODE_KP_ENTER, WindowMessage::Char, 13, false},
@@ -75,17 +41,24 @@ TEST_F(WindowEvents, KeysBecomeCharactersOrExtendedKeyDowns) {
         {SDL_SCANCODE_KP_8, WindowMessage::KeyDown, platform::kVkUp, false},
         {SDL_SCANCODE_KP_PERIOD, WindowMessage::KeyDown, platform::kVkDelete, false},
     };
-    for (const Case& c : cases) {
-        PushKey(c.key);
-        std::vector<WindowMessage> got = Drain();
+    for (const Case& c : keys) {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.keysym.scancode = c.key;
+        std::vector<WindowMessage> got = MessagesOf(e);
         ASSERT_EQ(got.size(), 1u) << c.key;
         EXPECT_EQ(got[0].type, c.type) << c.key;
         EXPECT_EQ(got[0].code, c.code) << c.key;
         EXPECT_EQ(got[0].extended, c.extended) << c.key;
     }
-}
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    SDL_strlcpy(text.text.text, "a\xC3\xA9", sizeof text.text.text);
+    std::vector<WindowMessage> typed = MessagesOf(text);
+    ASSERT_EQ(typed.size(), 2u);
+    EXPECT_EQ(typed[1].type, WindowMessage::Char);
+    EXPECT_EQ(typed[1].code, 0xE9u);
 
-TEST_F(WindowEvents, PointerAndCloseAndQuit) {
     SDL_Event e{};
     e.type = SDL_MOUSEMOTION;
     e.motion.x = 123;
@@ -97,24 +70,20 @@ TEST_F(WindowEvents, PointerAndCloseAndQuit) {
     SDL_PushEvent(&e);
     e.button.button = SDL_BUTTON_RIGHT;
     SDL_PushEvent(&e);
-    e = SDL_Event{};
-    e.type = SDL_QUIT;
-    SDL_PushEvent(&e);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;  // closing: one Destroy, then the quit message that PostQuit queues
+    SDL_PushEvent(&quit);
+    SDL_PushEvent(&quit);
     platform::PostQuit(0);
-    std::vector<WindowMessage> got = Drain();
+    std::vector<WindowMessage> got = MessagesOf(SDL_Event{});
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0].type, WindowMessage::MouseMove);
-    EXPECT_EQ(got[0].x, 123);
-    EXPECT_EQ(got[0].y, 456);
+    EXPECT_EQ(std::pair(got[0].x, got[0].y), std::pair(123, 456));
     EXPECT_EQ(got[1].type, WindowMessage::LeftButtonDown);
     EXPECT_EQ(got[2].type, WindowMessage::Destroy);
     EXPECT_EQ(got[3].type, WindowMessage::Quit);
-    EXPECT_EQ(got[3].code, 0u);
+    platform::DestroyAppWindow(window);
 }
-
-}  // namespace
-
-namespace {
 
 TEST(TypedText, Utf8BecomesSingleBytes) {
     struct Case {
