@@ -15,96 +15,80 @@ GraphicsProbe FakeProbe() {
     return probeResult;
 }
 
-class DeviceSupport : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetGraphicsProbeForTests(FakeProbe);
+TEST(DeviceSupport, MachineDescriptionFlagAndWarning) {
+    struct Case {
+        GraphicsProbe probe;
+        bool warns;
+        uint8_t tnlAfter;  // the flag starts at 1
+        std::string statPart, errorText;
+    } cases[] = {
+        {{true, "Radeon RX 580", true, true},
+         false,
+         1,
+         "Video card: Radeon RX 580\nHardware TnL support detected.\n\n",
+         ""},
+        {{true, "llvmpipe (LLVM 15.0.6, 256 bits)", true, false},
+         false,
+         0,
+         "Video card: llvmpipe (LLVM 15.0.6, 256 bits)\nVideo card does NOT support Hardware TnL.\n\n",
+         ""},
+        {{true, "Some card", false, false},
+         false,
+         1,
+         "Video card: Some card\n",
+         "Could not retrieve graphics device capabilities\n"},  // the flag is left as it was
+        {{}, true, 1, "", "Failed to create Direct3D9 object\n"},
+    };
+    SetGraphicsProbeForTests(FakeProbe);
+    for (const Case& c : cases) {
         ClearLog(errorLog);
         ClearLog(statLog);
+        probeResult = c.probe;
+        uint8_t tnl = 1;
+        std::string warning = "earlier text\n";
+        EXPECT_EQ(CheckGraphicsSupport(&tnl, &warning), c.warns) << c.probe.renderer;
+        EXPECT_EQ(tnl, c.tnlAfter) << c.probe.renderer;
+        EXPECT_EQ(LogText(errorLog), c.errorText);
+        std::string stat = LogText(statLog);
+        EXPECT_EQ(stat.rfind("OS Version: ", 0), 0u);
+        EXPECT_TRUE(stat.ends_with(c.statPart)) << stat;
+        EXPECT_EQ(stat.find("Video card") == std::string::npos, c.warns);
+        if (c.warns) {
+            EXPECT_EQ(warning.rfind("earlier text\nOpenGL 3.3 or greater is required to run this program.\n"
+                                    "Older versions of OpenGL (including OpenGL 3.2) will not work.\n",
+                                    0),
+                      0u);
+        }
+        EXPECT_TRUE(warning.ends_with(c.warns ? "\n\n" : "earlier text\n"));
     }
-    void TearDown() override { SetGraphicsProbeForTests(nullptr); }
-};
-
-TEST_F(DeviceSupport, HardwareRendererIsDescribed) {
-    probeResult = {true, "Radeon RX 580", true, true};
-    uint8_t tnl = 0;
-    std::string warning;
-    EXPECT_FALSE(CheckGraphicsSupport(&tnl, &warning));
-    EXPECT_EQ(tnl, 1);
-    EXPECT_EQ(warning, "");
-    std::string stat = LogText(statLog);
-    EXPECT_NE(stat.find("OS Version: "), std::string::npos);
-    EXPECT_NE(stat.find("Video card: Radeon RX 580\nHardware TnL support detected.\n\n"), std::string::npos)
-        << stat;
-    EXPECT_EQ(LogText(errorLog), "");
+    SetGraphicsProbeForTests(nullptr);
 }
 
-TEST_F(DeviceSupport, SoftwareRendererHasNoHardwareTnL) {
-    probeResult = {true, "llvmpipe (LLVM 15.0.6, 256 bits)", true, false};
-    uint8_t tnl = 1;
-    std::string warning;
-    EXPECT_FALSE(CheckGraphicsSupport(&tnl, &warning));
-    EXPECT_EQ(tnl, 0);
-    EXPECT_NE(LogText(statLog).find("Video card: llvmpipe (LLVM 15.0.6, 256 bits)\n"
-                                    "Video card does NOT support Hardware TnL.\n\n"),
-              std::string::npos);
-}
-
-TEST_F(DeviceSupport, UnreadableCapabilitiesLeaveTheFlag) {
-    probeResult = {true, "Some card", false, false};
-    uint8_t tnl = 1;
-    std::string warning;
-    EXPECT_FALSE(CheckGraphicsSupport(&tnl, &warning));
-    EXPECT_EQ(tnl, 1);
-    EXPECT_EQ(LogText(errorLog), "Could not retrieve graphics device capabilities\n");
-}
-
-TEST_F(DeviceSupport, MissingOpenGlWarnsTheUser) {
-    probeResult = {};
-    uint8_t tnl = 1;
-    std::string warning = "earlier text\n";
-    EXPECT_TRUE(CheckGraphicsSupport(&tnl, &warning));
-    EXPECT_EQ(LogText(errorLog), "Failed to create Direct3D9 object\n");
-    EXPECT_EQ(warning.rfind("earlier text\nOpenGL 3.3 or greater is required to run this program.\n"
-                            "Older versions of OpenGL (including OpenGL 3.2) will not work.\n",
-                            0),
-              0u);
-    EXPECT_EQ(warning.substr(warning.size() - 2), "\n\n");
-    EXPECT_EQ(LogText(statLog).find("Video card"), std::string::npos);
-}
-
-TEST(DeviceAutomaticShutdown, RunsAtExitWhenTheProgramForgotShutdown) {
+// A child process starts the foundation and exits: the exit handler shuts it down once, or not at all.
+std::string ExitReport(bool shutDown) {
     ClearLog(errorLog);
     ClearLog(statLog);
     pid_t child = fork();
     if (child == 0) {
-        if (!DXG::InitRecordingForTests()) _exit(2);
-        ASSERT_TRUE(DXG::BeginFrame(0.5f, true, false));
+        if (!DXG::InitRecordingForTests() || !DXG::BeginFrame(0.5f, true, false)) _exit(2);
         DXG::EndFrame0();
-        std::exit(0);  // the exit handlers run; the foundation is still ready
+        if (shutDown) DXG::Shutdown();
+        std::exit(0);  // the exit handlers run
     }
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    std::string error = LogText(errorLog);
+    EXPECT_EQ(waitpid(child, &status, 0), child);
+    return LogText(errorLog);
+}
+
+TEST(DeviceAutomaticShutdown, RunsAtExitOnlyWhenTheProgramForgotShutdown) {
+    std::string error = ExitReport(false);
     EXPECT_EQ(error.rfind(
                   "Warning: Graphics foundation never shut down\n -Performing automtic shutdown... OK\n", 0),
               0u)
         << error;
     EXPECT_NE(LogText(statLog).find("Average framerate (over 1 seconds): 2 frames/second\n\n"),
               std::string::npos);
-}
-
-TEST(DeviceAutomaticShutdown, NothingWhenShutDown) {
-    ClearLog(errorLog);
-    pid_t child = fork();
-    if (child == 0) {
-        if (!DXG::InitRecordingForTests()) _exit(2);
-        DXG::Shutdown();
-        std::exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(LogText(errorLog).find("never shut down"), std::string::npos);
+    EXPECT_EQ(ExitReport(true).find("never shut down"), std::string::npos);
 }
 
 }  // namespace
