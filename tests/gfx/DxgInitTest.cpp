@@ -55,12 +55,11 @@ TEST_F(DxgInit, ProgramSetupTakesTheFirstFormatsOffered) {
 
 TEST_F(DxgInit, FormatsFallBackInOrder) {
     const char* desktopWarning =
-        "Windows desktop should be set to either 16 or 32 bit color to run in windowed mode... but will try "
-        "it "
-        "anyways...\n";
+        "Windows desktop should be set to either 16 or 32 bit color to run in windowed "
+        "mode... but will try it anyways...\n";
     const char* stencilWarning =
-        "Warning: Couldn't find compatible stencil buffer format... reverting to plain depth buffer "
-        "formats.\n";
+        "Warning: Couldn't find compatible stencil buffer format... reverting to plain "
+        "depth buffer formats.\n";
     struct Case {
         int desktopBits;
         uint8_t stencil;
@@ -88,23 +87,23 @@ TEST_F(DxgInit, FormatsFallBackInOrder) {
     };
     int row = 0;
     for (const Case& c : cases) {
+        SCOPED_TRACE(row++);
         Reset();
         driver->desktopBits = c.desktopBits;
         driver->refusedDisplayFormats.insert(c.refusedDisplay.begin(), c.refusedDisplay.end());
         driver->refusedDepthFormats.insert(c.refusedDepth.begin(), c.refusedDepth.end());
         DXG::Setup setup;
         setup.stencil = c.stencil;
-        EXPECT_EQ(Init(setup), c.display != fmt::Unknown) << "row " << row;
-        EXPECT_EQ(LogText(errorLog), c.errorText) << "row " << row;
+        EXPECT_EQ(Init(setup), c.display != fmt::Unknown);
+        EXPECT_EQ(LogText(errorLog), c.errorText);
         if (c.display != fmt::Unknown) {
-            EXPECT_EQ(DXG::GetDisplayFormat(), c.display) << "row " << row;
-            EXPECT_EQ(DXG::GetDepthFormat(), c.depth) << "row " << row;
-            EXPECT_EQ(DXG::GetSetup().colour32, c.desktopBits == 32) << "row " << row;
+            EXPECT_EQ(DXG::GetDisplayFormat(), c.display);
+            EXPECT_EQ(DXG::GetDepthFormat(), c.depth);
+            EXPECT_EQ(DXG::GetSetup().colour32, c.desktopBits == 32);
         } else {
             EXPECT_TRUE(DXG::HasFailed());
-            EXPECT_EQ(LogText(statLog), "") << "row " << row;  // failed before the memory figures
+            EXPECT_EQ(LogText(statLog), "");  // failed before the memory figures
         }
-        ++row;
     }
 }
 
