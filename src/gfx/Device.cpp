@@ -85,4 +85,24 @@ Matrix Matrix::Identity() {
     return m;
 }
 
+std::map<RenderState, uint32_t> InitialRenderStates(bool depthEnabled) {
+    return {
+        {RenderState::ZEnable, depthEnabled ? 1u : 0u},
+        {RenderState::FillMode, fill::Solid},
+        {RenderState::ShadeMode, shade::Gouraud},
+        {RenderState::ZWriteEnable, 1},
+        {RenderState::AlphaTestEnable, 0},
+        {RenderState::SrcBlend, blend::One},
+        {RenderState::DestBlend, blend::Zero},
+        {RenderState::CullMode, cull::CCW},
+        {RenderState::ZFunc, cmp::LessEqual},
+        {RenderState::AlphaRef, 0},
+        {RenderState::AlphaFunc, cmp::Always},
+        {RenderState::AlphaBlendEnable, 0},
+        {RenderState::StencilEnable, 0},
+        {RenderState::Clipping, 1},
+        {RenderState::Lighting, 1},
+    };
+}
+
 }  // namespace gfx

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -377,5 +378,8 @@ public:
     // Bits per pixel of the desktop (16, 24 or 32).
     virtual int DesktopBitsPerPixel() = 0;
 };
+
+// The render states a new device starts with, as Direct3D sets them.
+std::map<RenderState, uint32_t> InitialRenderStates(bool depthEnabled);
 
 }  // namespace gfx

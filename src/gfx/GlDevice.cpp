@@ -414,23 +414,7 @@ class GlDevice : public Device {
 public:
     GlDevice(SDL_Window* window, SDL_GLContext context, const PresentParameters& params)
         : m_window(window), m_context(context), m_params(params), m_token(std::make_shared<ContextToken>()) {
-        m_renderStates = {
-            {RenderState::ZEnable, params.enableAutoDepthStencil ? 1u : 0u},
-            {RenderState::FillMode, fill::Solid},
-            {RenderState::ShadeMode, shade::Gouraud},
-            {RenderState::ZWriteEnable, 1},
-            {RenderState::AlphaTestEnable, 0},
-            {RenderState::SrcBlend, blend::One},
-            {RenderState::DestBlend, blend::Zero},
-            {RenderState::CullMode, cull::CCW},
-            {RenderState::ZFunc, cmp::LessEqual},
-            {RenderState::AlphaRef, 0},
-            {RenderState::AlphaFunc, cmp::Always},
-            {RenderState::AlphaBlendEnable, 0},
-            {RenderState::StencilEnable, 0},
-            {RenderState::Clipping, 1},
-            {RenderState::Lighting, 1},
-        };
+        m_renderStates = InitialRenderStates(params.enableAutoDepthStencil);
         m_world = m_view = m_projection = Matrix::Identity();
         m_viewport = {0, 0, params.backBufferWidth, params.backBufferHeight, 0.0f, 1.0f};
         m_backBuffer = std::make_shared<GlSurface>(params.backBufferWidth, params.backBufferHeight,
