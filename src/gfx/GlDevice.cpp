@@ -2,6 +2,7 @@
 // (top row first, depth 0..1, pixel centres on integers) and copied, flipped, to the window at present.
 // One shader program stands in for the fixed-function states the program uses.
 #include "gfx/GlDevice.h"
+#include "gfx/MemoryTexture.h"
 
 #include <SDL2/SDL.h>
 #include <epoxy/gl.h>
@@ -102,20 +103,12 @@ private:
     SurfaceDesc m_desc;
 };
 
-class GlTexture : public Texture, public std::enable_shared_from_this<GlTexture> {
+class GlTexture : public MemoryTexture, public std::enable_shared_from_this<GlTexture> {
 public:
     GlTexture(Token token, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
               Pool pool, const GlFormat& gl)
-        : m_token(std::move(token)), m_gl(gl) {
-        for (uint32_t i = 0; i < levels; ++i) {
-            Level l;
-            l.desc = {format, usage, pool, std::max(1u, width >> i), std::max(1u, height >> i)};
-            l.pitch = LevelPitch(format, l.desc.width);
-            l.bytes.assign(size_t(l.pitch) * LevelRows(format, l.desc.height), 0);
-            m_bytes += l.bytes.size();
-            m_levels.push_back(std::move(l));
-        }
-        m_token->liveBytes += m_bytes;
+        : MemoryTexture(width, height, levels, usage, format, pool), m_token(std::move(token)), m_gl(gl) {
+        m_token->liveBytes += TotalBytes();
         if (pool == Pool::SystemMem) return;  // lives in memory only
         glGenTextures(1, &m_id);
         glBindTexture(GL_TEXTURE_2D, m_id);
@@ -126,45 +119,18 @@ public:
         glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, m_gl.swizzle);
     }
     ~GlTexture() override {
-        m_token->liveBytes -= m_bytes;
+        m_token->liveBytes -= TotalBytes();
         if (!m_token->alive) return;
         if (m_fbo) glDeleteFramebuffers(1, &m_fbo);
         if (m_id) glDeleteTextures(1, &m_id);
     }
 
-    uint32_t GetLevelCount() const override { return uint32_t(m_levels.size()); }
-    SurfaceDesc GetLevelDesc(uint32_t level) const override {
-        return level < m_levels.size() ? m_levels[level].desc : SurfaceDesc{};
-    }
-    Result LockRect(uint32_t level, LockedRect* out, uint32_t flags) override {
-        if (!out || level >= m_levels.size()) return Result::InvalidCall;
-        Level& l = m_levels[level];
-        // Render targets live on the device only, as on Direct3D.
-        if ((l.desc.usage & kUsageRenderTarget) || l.locked) return Result::InvalidCall;
-        l.locked = true;
-        l.readOnly = (flags & kLockReadOnly) != 0;
-        out->pitch = int32_t(l.pitch);
-        out->bits = l.bytes.data();
-        return Result::Ok;
-    }
-    Result UnlockRect(uint32_t level) override {
-        if (level >= m_levels.size() || !m_levels[level].locked) return Result::InvalidCall;
-        m_levels[level].locked = false;
-        if (m_id && !m_levels[level].readOnly && m_token->alive) {
-            glBindTexture(GL_TEXTURE_2D, m_id);
-            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-            Upload(level);
-        }
-        return Result::Ok;
-    }
     std::shared_ptr<Surface> GetSurfaceLevel(uint32_t level) override {
-        if (level >= m_levels.size()) return nullptr;
+        if (level >= GetLevelCount()) return nullptr;
         return std::make_shared<GlSurface>(shared_from_this(), level);
     }
 
     GLuint id() const { return m_id; }
-    uint8_t* LevelBytes(uint32_t level) { return m_levels[level].bytes.data(); }
-    uint32_t LevelPitchOf(uint32_t level) const { return m_levels[level].pitch; }
     // A framebuffer drawing into level 0 (made on first use) with the device's depth buffer.
     GLuint Framebuffer(GLuint depthBuffer, GLenum depthAttachment) {
         if (!m_fbo) {
@@ -178,28 +144,27 @@ public:
     }
 
 private:
-    struct Level {
-        SurfaceDesc desc;
-        uint32_t pitch = 0;
-        std::vector<uint8_t> bytes;  // the level's contents as last written through a lock
-        bool locked = false;
-        bool readOnly = false;
-    };
+    void LevelUnlocked(uint32_t level, bool written) override {
+        if (m_id && written && m_token->alive) {
+            glBindTexture(GL_TEXTURE_2D, m_id);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            Upload(level);
+        }
+    }
 
     void Upload(uint32_t level) {
-        const Level& l = m_levels[level];
+        const SurfaceDesc desc = GetLevelDesc(level);
+        const GLsizei bytes = GLsizei(size_t(LevelPitchOf(level)) * LevelRows(desc.format, desc.height));
         if (m_gl.compressed)
-            glCompressedTexImage2D(GL_TEXTURE_2D, GLint(level), m_gl.internal, GLsizei(l.desc.width),
-                                   GLsizei(l.desc.height), 0, GLsizei(l.bytes.size()), l.bytes.data());
+            glCompressedTexImage2D(GL_TEXTURE_2D, GLint(level), m_gl.internal, GLsizei(desc.width),
+                                   GLsizei(desc.height), 0, bytes, LevelBytes(level));
         else
-            glTexImage2D(GL_TEXTURE_2D, GLint(level), GLint(m_gl.internal), GLsizei(l.desc.width),
-                         GLsizei(l.desc.height), 0, m_gl.format, m_gl.type, l.bytes.data());
+            glTexImage2D(GL_TEXTURE_2D, GLint(level), GLint(m_gl.internal), GLsizei(desc.width),
+                         GLsizei(desc.height), 0, m_gl.format, m_gl.type, LevelBytes(level));
     }
 
     Token m_token;
     GlFormat m_gl;
-    std::vector<Level> m_levels;
-    uint64_t m_bytes = 0;
     GLuint m_id = 0;
     GLuint m_fbo = 0;
 };

@@ -1,6 +1,7 @@
 // The recording test device: memory-backed textures and buffers, every call kept as text, draws kept with
 // their vertices and the states they were drawn with.
 #include "gfx/RecordingDevice.h"
+#include "gfx/MemoryTexture.h"
 
 #include <algorithm>
 #include <cstring>
@@ -44,63 +45,28 @@ private:
     std::vector<uint8_t> m_own;
 };
 
-class RecordingTexture : public Texture, public std::enable_shared_from_this<RecordingTexture> {
+class RecordingTexture : public MemoryTexture, public std::enable_shared_from_this<RecordingTexture> {
 public:
     RecordingTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
                      Pool pool, std::shared_ptr<RecordingShared> shared)
-        : m_shared(std::move(shared)) {
-        for (uint32_t i = 0; i < levels; ++i) {
-            Level l;
-            l.desc = {format, usage, pool, std::max(1u, width >> i), std::max(1u, height >> i)};
-            l.pitch = LevelPitch(format, l.desc.width);
-            l.bytes.assign(size_t(l.pitch) * LevelRows(format, l.desc.height), 0);
-            m_bytes += l.bytes.size();
-            m_levels.push_back(std::move(l));
-        }
-        m_shared->liveBytes += m_bytes;
+        : MemoryTexture(width, height, levels, usage, format, pool), m_shared(std::move(shared)) {
+        m_shared->liveBytes += TotalBytes();
     }
-    ~RecordingTexture() override { m_shared->liveBytes -= m_bytes; }
+    ~RecordingTexture() override { m_shared->liveBytes -= TotalBytes(); }
 
-    uint32_t GetLevelCount() const override { return uint32_t(m_levels.size()); }
-    SurfaceDesc GetLevelDesc(uint32_t level) const override {
-        return level < m_levels.size() ? m_levels[level].desc : SurfaceDesc{};
-    }
-    Result LockRect(uint32_t level, LockedRect* out, uint32_t) override {
-        if (!out || level >= m_levels.size()) return Result::InvalidCall;
-        Level& l = m_levels[level];
-        // Render targets in the default pool cannot be locked, as on Direct3D.
-        if (l.desc.usage & kUsageRenderTarget) return Result::InvalidCall;
-        if (l.locked) return Result::InvalidCall;
-        if (m_shared->lockResult != Result::Ok) return m_shared->lockResult;
-        l.locked = true;
-        out->pitch = int32_t(l.pitch);
-        out->bits = l.bytes.data();
-        return Result::Ok;
-    }
-    Result UnlockRect(uint32_t level) override {
-        if (level >= m_levels.size() || !m_levels[level].locked) return Result::InvalidCall;
-        m_levels[level].locked = false;
-        return Result::Ok;
-    }
     std::shared_ptr<Surface> GetSurfaceLevel(uint32_t level) override {
-        if (level >= m_levels.size()) return nullptr;
+        if (level >= GetLevelCount()) return nullptr;
         return std::make_shared<RecordingSurface>(this, level, shared_from_this());
     }
     uint8_t* LevelBytes(uint32_t level, uint32_t* pitch) {
-        *pitch = m_levels[level].pitch;
-        return m_levels[level].bytes.data();
+        *pitch = LevelPitchOf(level);
+        return MemoryTexture::LevelBytes(level);
     }
     Result LockLevel(uint32_t level, LockedRect* out, uint32_t flags) { return LockRect(level, out, flags); }
 
 private:
-    struct Level {
-        SurfaceDesc desc;
-        uint32_t pitch = 0;
-        std::vector<uint8_t> bytes;
-        bool locked = false;
-    };
-    std::vector<Level> m_levels;
-    uint64_t m_bytes = 0;
+    Result LockRefusal() const override { return m_shared->lockResult; }
+
     std::shared_ptr<RecordingShared> m_shared;
 };
 
