@@ -67,7 +67,7 @@ TEST_F(SceneManagerTest, SceneReplacingItselfIsDeletedAfterItsUpdate) {
 TEST_F(SceneManagerTest, MisuseIsReportedAndAnEmptyStackEndsTheProgram) {
     AddScene(nullptr);
     std::string log = LogText(errorLog);
-    EXPECT_EQ(log.rfind("Bad.. attempt to add null pointer as a scene.\n  -attempt made from:\n", 0), 0u)
+    EXPECT_TRUE(log.starts_with("Bad.. attempt to add null pointer as a scene.\n  -attempt made from:\n"))
         << log;
     EXPECT_NE(log.find("MisuseIsReported"), std::string::npos);  // the caller's stack
     ProbeScene* alone = NewProbeScene("Alone");
@@ -79,7 +79,7 @@ TEST_F(SceneManagerTest, MisuseIsReportedAndAnEmptyStackEndsTheProgram) {
     ClearLog(errorLog);
     UpdateScenes(0.1f);
     log = LogText(errorLog);
-    EXPECT_EQ(log.rfind("Bad.. attempt to remove a scene when none exist.\n  -attempt made from:\n", 0), 0u)
+    EXPECT_TRUE(log.starts_with("Bad.. attempt to remove a scene when none exist.\n  -attempt made from:\n"))
         << log;
     EXPECT_EQ(SceneEvents().back(), "Alone.deleted");
     EXPECT_TRUE(IsRunning());
@@ -88,10 +88,6 @@ TEST_F(SceneManagerTest, MisuseIsReportedAndAnEmptyStackEndsTheProgram) {
 }
 
 TEST_F(SceneManagerTest, ReportBooksScenesByNameOnce) {
-    SceneManagerShutdown();  // nothing booked yet: header and blank line only
-    EXPECT_EQ(LogText(statLog), "average FPS for invididual scenes:\n\n");
-    resetSceneManagerForTests();
-    ClearLog(statLog);
     AddScene(NewProbeScene("X"));
     for (float s : {0.1f, 0.25f, 0.25f, 0.25f}) UpdateScenes(s);
     AddScene(NewProbeScene("Y"));
@@ -134,9 +130,8 @@ TEST_F(SceneManagerTest, PointerMovesAndClicks) {
     EXPECT_TRUE(HandlePointerMessage(Message(WindowMessage::LeftButtonDown, 0, false, 500, 500)));
     EXPECT_FALSE(HandlePointerMessage(Message(WindowMessage::Char, 'a')));
     int x = 0, y = 0;
-    EXPECT_TRUE(GetMouseClick(&x, &y));
-    EXPECT_EQ(std::pair(x, y), std::pair(120, 340));  // a click does not move the pointer
-    EXPECT_TRUE(GetMouseClick(&x, &y));               // reading does not clear
+    EXPECT_TRUE(GetMouseClick(&x, &y) && GetMouseClick(&x, &y));  // reading does not clear
+    EXPECT_EQ(std::pair(x, y), std::pair(120, 340));              // a click does not move the pointer
     ClearMouseClick();
     EXPECT_FALSE(GetMouseClick(&x, &y));
     HandlePointerMessage(Message(WindowMessage::MouseMove, 0, false, -3, -7));  // left of and above the area

