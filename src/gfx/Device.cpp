@@ -105,4 +105,19 @@ std::map<RenderState, uint32_t> InitialRenderStates(bool depthEnabled) {
     };
 }
 
+uint32_t DefaultTextureStageState(uint32_t stage, StageState state) {
+    switch (state) {
+    case StageState::ColorOp: return stage == 0 ? top::Modulate : top::Disable;
+    case StageState::AlphaOp: return stage == 0 ? top::SelectArg1 : top::Disable;
+    case StageState::ColorArg1:
+    case StageState::AlphaArg1: return targ::Texture;
+    default: return targ::Current;
+    }
+}
+
+uint32_t DefaultSamplerState(SamplerState state) {
+    if (state == SamplerState::AddressU || state == SamplerState::AddressV) return address::Wrap;
+    return state == SamplerState::MipFilter ? filter::None : filter::Point;
+}
+
 }  // namespace gfx

@@ -381,5 +381,9 @@ public:
 
 // The render states a new device starts with, as Direct3D sets them.
 std::map<RenderState, uint32_t> InitialRenderStates(bool depthEnabled);
+// Direct3D's defaults for stage and sampler states never set: stage 0 modulates texture and diffuse
+// (alpha selects the texture), other stages are off; samplers wrap and filter by point without mips.
+uint32_t DefaultTextureStageState(uint32_t stage, StageState state);
+uint32_t DefaultSamplerState(SamplerState state);
 
 }  // namespace gfx

@@ -542,23 +542,14 @@ public:
     }
     uint32_t GetTextureStageState(uint32_t stage, StageState state) const override {
         auto it = m_stageStates.find({stage, state});
-        if (it != m_stageStates.end()) return it->second;
-        switch (state) {
-        case StageState::ColorOp: return stage == 0 ? top::Modulate : top::Disable;
-        case StageState::AlphaOp: return stage == 0 ? top::SelectArg1 : top::Disable;
-        case StageState::ColorArg1:
-        case StageState::AlphaArg1: return targ::Texture;
-        default: return targ::Current;
-        }
+        return it != m_stageStates.end() ? it->second : DefaultTextureStageState(stage, state);
     }
     void SetSamplerState(uint32_t sampler, SamplerState state, uint32_t value) override {
         m_samplerStates[{sampler, state}] = value;
     }
     uint32_t GetSamplerState(uint32_t sampler, SamplerState state) const override {
         auto it = m_samplerStates.find({sampler, state});
-        if (it != m_samplerStates.end()) return it->second;
-        if (state == SamplerState::AddressU || state == SamplerState::AddressV) return address::Wrap;
-        return state == SamplerState::MipFilter ? filter::None : filter::Point;
+        return it != m_samplerStates.end() ? it->second : DefaultSamplerState(state);
     }
 
     void SetTransform(TransformType type, const Matrix& m) override {

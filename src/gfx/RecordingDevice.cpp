@@ -313,15 +313,7 @@ void RecordingDevice::SetTextureStageState(uint32_t stage, StageState state, uin
 
 uint32_t RecordingDevice::GetTextureStageState(uint32_t stage, StageState state) const {
     auto it = m_stageStates.find({stage, state});
-    if (it != m_stageStates.end()) return it->second;
-    // Direct3D's defaults: stage 0 modulates texture and diffuse (alpha selects the texture), others off.
-    switch (state) {
-    case StageState::ColorOp: return stage == 0 ? top::Modulate : top::Disable;
-    case StageState::AlphaOp: return stage == 0 ? top::SelectArg1 : top::Disable;
-    case StageState::ColorArg1:
-    case StageState::AlphaArg1: return targ::Texture;
-    default: return targ::Current;
-    }
+    return it != m_stageStates.end() ? it->second : DefaultTextureStageState(stage, state);
 }
 
 void RecordingDevice::SetSamplerState(uint32_t sampler, SamplerState state, uint32_t value) {
@@ -332,9 +324,7 @@ void RecordingDevice::SetSamplerState(uint32_t sampler, SamplerState state, uint
 
 uint32_t RecordingDevice::GetSamplerState(uint32_t sampler, SamplerState state) const {
     auto it = m_samplerStates.find({sampler, state});
-    if (it != m_samplerStates.end()) return it->second;
-    if (state == SamplerState::AddressU || state == SamplerState::AddressV) return address::Wrap;
-    return state == SamplerState::MipFilter ? filter::None : filter::Point;
+    return it != m_samplerStates.end() ? it->second : DefaultSamplerState(state);
 }
 
 void RecordingDevice::SetTransform(TransformType type, const Matrix& m) {
