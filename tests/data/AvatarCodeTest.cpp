@@ -1,6 +1,4 @@
 // Base-95 numbers and the avatar colour and frame codes.
-#include <cstring>
-
 #include "DataTestFiles.h"
 #include "data/AvatarCode.h"
 
@@ -9,13 +7,8 @@ using AvatarCodeTest = DataFileTest;
 
 TEST(Base95, DecodesAndEncodes) {
     // "\x1F" is below the space: a negative digit; twelve "~" wrap around.
-    const std::pair<std::string, int> decoded[] = {{"", 0},
-                                                   {"  ", 0},
-                                                   {"~", 94},
-                                                   {"!%", 100},
-                                                   {"~~~", 857374},
-                                                   {"\x1F", -1},
-                                                   {"~~~~~~~~~~~~", 777995136}};
+    const std::pair<std::string, int> decoded[] = {
+        {"", 0}, {"~", 94}, {"!%", 100}, {"~~~", 857374}, {"\x1F", -1}, {"~~~~~~~~~~~~", 777995136}};
     for (const auto& [text, value] : decoded) EXPECT_EQ(decodeBase95(text), value) << text;
     EXPECT_EQ(encodeBase95(3, false), "#");
     EXPECT_EQ(encodeBase95(100, true), "!%");
@@ -25,12 +18,9 @@ TEST(Base95, DecodesAndEncodes) {
 
 TEST_F(AvatarCodeTest, FrameNumberGivesGroupVariantPoseAndDirection) {
     // frame, group, variant, pose, direction (9: the frame gives none)
-    const int cases[][5] = {{1, 0, 0, 0, 2},   {2, 0, 0, 3, 2},   {3, 0, 0, 2, 2},   {4, 0, 0, 4, 2},
-                            {5, 0, 0, 0, 3},   {8, 0, 0, 4, 3},   {9, 0, 0, 0, 1},   {12, 0, 0, 4, 1},
-                            {13, 0, 0, 0, 0},  {16, 0, 0, 4, 0},  {17, 0, 0, 1, 2},  {18, 0, 0, 1, 3},
-                            {19, 0, 0, 1, 0},  {20, 0, 0, 1, 1},  {45, 2, 0, 0, 3},  {66, 3, 0, 3, 3},
-                            {100, 4, 0, 1, 1}, {101, 5, 0, 0, 2}, {120, 5, 0, 1, 1}, {521, 1, 2, 0, 2},
-                            {600, 4, 2, 1, 1}, {130, 5, 0, 0, 1}, {121, 5, 0, 4, 9}};
+    const int cases[][5] = {{1, 0, 0, 0, 2},   {2, 0, 0, 3, 2},   {3, 0, 0, 2, 2},  {8, 0, 0, 4, 3},
+                            {16, 0, 0, 4, 0},  {20, 0, 0, 1, 1},  {45, 2, 0, 0, 3}, {120, 5, 0, 1, 1},
+                            {521, 1, 2, 0, 2}, {130, 5, 0, 0, 1}, {121, 5, 0, 4, 9}};
     for (const auto& c : cases) {
         AvatarAppearance record;
         record.direction = 9;
@@ -43,18 +33,6 @@ TEST_F(AvatarCodeTest, FrameNumberGivesGroupVariantPoseAndDirection) {
     EXPECT_EQ(Log(),
               "Warning: Animation frame could not be correctly parsed: 130\n"
               "Warning: Animation frame could not be correctly parsed: 121\n");
-}
-
-TEST_F(AvatarCodeTest, ShortOrZeroCodesChangeNothing) {
-    AvatarAppearance record;
-    decodeAvatarAppearance("0123456789", encodeBase95(45, true), record);
-    const AvatarAppearance before = record;
-    decodeAvatarAppearance("012345678", "  ", record);  // nine colour characters, frame value 0
-    decodeAvatarAppearance("", "%", record);            // one frame character
-    EXPECT_EQ(std::memcmp(record.colors, before.colors, 10), 0);
-    EXPECT_EQ((std::vector{record.group, record.pose, record.direction}),
-              (std::vector{2, before.pose, before.direction}));
-    EXPECT_EQ(Log(), "");
 }
 
 TEST_F(AvatarCodeTest, ColourIndicesAreCodeMinus32AndKeptOutsideTheTable) {

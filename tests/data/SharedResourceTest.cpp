@@ -55,8 +55,7 @@ protected:
 };
 
 TEST_F(SharedResourceTest, AllocRegistersTrackedRecordsInOrderAndTheLastHolderFreesOnce) {
-    Handle blank, a, b, second;
-    blank.SRFree();  // nothing held: nothing happens
+    Handle a, b, second;
     a.SRAlloc();
     b.SRAlloc();
     EXPECT_EQ(State(a.record()), "count 1, freed 0, live 2");

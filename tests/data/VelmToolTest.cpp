@@ -42,25 +42,14 @@ TEST_F(VelmToolTest, SpkAndProfile) {
     EXPECT_EQ(
         Out(),
         "name: Bob\npassword: pw\ncolors: 0123456789\ndesc: A cat\nspec1: 3\nspec2: 7\ncomplete: yes\n");
-    ASSERT_EQ(Run("profiles"), 0);
-    EXPECT_EQ(Out(), "Bob (bob.ini)\n");
 }
 
-TEST_F(VelmToolTest, PaletteColourTablesAndAvatar) {
+TEST_F(VelmToolTest, PaletteAndAvatar) {
     std::string pcx(10, '\0');
     for (int i = 0; i < 256; ++i) pcx += {static_cast<char>(i), 0, static_cast<char>(255 - i)};
     Write("a.pcx", pcx);
     ASSERT_EQ(Run("pcx a.pcx"), 0);
     EXPECT_EQ(Out().substr(0, 20), "0 0 0 255\n1 1 0 254\n");
-
-    Write("data/colors/colors.txt", "red 255 0 0 End");
-    for (const char* part :
-         {"badge", "bracer", "boot", "cape", "eye", "fur", "hair", "marking", "pants", "vest"})
-        Write(std::string("data/colors/") + part + ".txt", "3 red -1\n");
-    ASSERT_EQ(Run("colors ."), 0);
-    const std::string tables = Out();
-    EXPECT_NE(tables.find("\nfur 3 ff0000\nfur 4 000000\n"), std::string::npos);
-    EXPECT_EQ(std::count(tables.begin(), tables.end(), '\n'), 640);
 
     ASSERT_EQ(Run("avatar '0123456789' ' D'"), 0);  // frame 36: group 1, v 16
     EXPECT_EQ(

@@ -36,9 +36,8 @@ TEST_F(WorldMapTest, ThreeByFourLandsOnTheSevenGrid) {
         EXPECT_EQ(Cell(gx, gy), (std::vector<unsigned>{MapFloor(c[0], c[1]), MapObject(c[0], c[1]),
                                                        MapWallX(c[0], c[1]), MapWallY(c[0], c[1])}));
     }
-    EXPECT_EQ(Cell(0, 0), (std::vector<unsigned>{0xFFFF, 0, 0, 0}));  // no file cell reaches it
-    // Cells outside the grid read as 0.
-    EXPECT_EQ(getFloor(-1, 0) + getFloor(0, 7) + getObject(7, 0), 0);
+    EXPECT_EQ(Cell(0, 0), (std::vector<unsigned>{0xFFFF, 0, 0, 0}));   // no file cell reaches it
+    EXPECT_EQ(getFloor(-1, 0) + getFloor(0, 7) + getObject(7, 0), 0);  // outside the grid
 }
 
 TEST_F(WorldMapTest, WallSectionIsOrderedByColumnThenHalf) {
@@ -58,8 +57,7 @@ TEST_F(WorldMapTest, WallSectionIsOrderedByColumnThenHalf) {
 }
 
 TEST_F(WorldMapTest, EveryFileCellSurvivesBothConversionsAndIsStoredOnce) {
-    const int sizes[][2] = {{1, 1},   {3, 4},   {4, 3},  {1, 9}, {9, 1},
-                            {16, 16}, {17, 32}, {40, 7}, {0, 5}, {5, 0}};
+    const int sizes[][2] = {{1, 1}, {3, 4}, {4, 3}, {1, 9}, {17, 32}, {0, 5}};
     for (const auto& [width, height] : sizes) {
         Write("r.map", MapFileBytes(width, height));
         ASSERT_TRUE(loadMapFile("r.map"));
@@ -96,13 +94,9 @@ TEST_F(WorldMapTest, HeaderRules) {
         {header("1", "1") + "\x05", true, ""},
         {"MAP V01.10 Velmoria\r\nheight=1\r\nwidth=1\r\nBODY\r\n\r\n\x05", false, warning + format},
         {magic + "width=4\nheight=4\nBODY\n", false, ""},
-        {magic + "height=1\nwidth=1\nx\n", false, format},
         {magic + "height=1\nwidth=1\n\nBODY\n", false, format},  // an empty line before BODY
         {"", false, warning + format},
-        {magic + "hei=12\nwidth=1\nBODY\n", true, ""},
-        {magic + "heightX  +2xyz\nwidth= 3\nBODY\n", true, ""},  // values read as atoi reads them
         {header("-2", "5"), false, range("5", "-2")},
-        {header("-70000", "-70000"), false, range("-70000", "-70000")},
         {header("2048", "2049"), false, range("2049", "2048")},
         {header("99999999999", "1"), false, range("1", "2147483647")},
         {"MAP V01.09 Velmoria\nheight=1\nwidth=1\nBODY\n", true, warning}};
@@ -121,14 +115,6 @@ TEST_F(WorldMapTest, HeaderRules) {
     EXPECT_FALSE(loadMapFile("maps\\gone.map"));
     EXPECT_EQ(Side(), 0);
     EXPECT_EQ(Log(), "Failed to load velm .map file: maps\\gone.map\n");
-}
-
-TEST_F(WorldMapTest, LargestAllowedGridLoadsFromAHeaderAlone) {
-    Write("big.map", "MAP V01.10 Velmoria\nheight=2048\nwidth=2048\nBODY\n");
-    ASSERT_TRUE(loadMapFile("big.map"));
-    EXPECT_EQ(Side(), 4096);
-    EXPECT_EQ(getFloor(Grid(0, 0).first, Grid(0, 0).second), 0);  // inside the file's diamond, zero-filled
-    EXPECT_EQ(getFloor(0, 0), 0xFFFF);
 }
 
 TEST_F(WorldMapTest, ShortBodyIsZeroFilled) {

@@ -56,8 +56,6 @@ public:
             ::waitpid(m_pid, nullptr, 0);
         }
     }
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
 
     bool started() const { return m_port > 0; }
     int port() const { return m_port; }
