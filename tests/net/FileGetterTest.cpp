@@ -91,7 +91,6 @@ TEST_F(FileGetterTest, DownloadsEndCompleteFailedOrSevered) {
         {"exact multiple", 3 * b, {}, 3 * b, "", done},
         {"one byte", 1, {}, 1, "", done},
         {"split welcome", 100, {"--fault", "split-welcome"}, 100, "", done},
-        {"drip", 150, {"--fault", "drip", "--block-size", "40"}, 150, "", done},
         // Closing right after the last block loses nothing.
         {"close after last", big, {"--fault", "close-after-last", "--window", "100"}, big, "", done},
         {"close in the middle", 10 * b, {"--fault", "close-mid", "--window", "2"}, 5 * b, severed, cut},
@@ -162,5 +161,4 @@ TEST_F(FileGetterTest, WithoutAnAddressFileGettersFinishAtOnceAndPollEndsTheNewe
     EXPECT_EQ(lines.size(), 4u);
     EXPECT_TRUE(Transfers().empty());
 }
-
 }  // namespace
