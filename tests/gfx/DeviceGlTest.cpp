@@ -76,24 +76,6 @@ protected:
               V(x1 - 0.5f, y1 - 0.5f, colour, z, 1, 1), V(x0 - 0.5f, y1 - 0.5f, colour, z, 0, 1)},
              2);
     }
-    std::shared_ptr<gfx::Texture> Make(uint32_t w, uint32_t h, uint32_t usage, gfx::Format format,
-                                       gfx::Pool pool) {
-        std::shared_ptr<gfx::Texture> t;
-        EXPECT_EQ(device->CreateTexture(w, h, 1, usage, format, pool, &t), Result::Ok);
-        return t;
-    }
-    std::shared_ptr<gfx::Texture> Texture(gfx::Format format, uint32_t w, uint32_t h, const void* texels) {
-        std::shared_ptr<gfx::Texture> t = Make(w, h, 0, format, gfx::Pool::Managed);
-        gfx::LockedRect rect;
-        EXPECT_EQ(t->LockRect(0, &rect, 0), Result::Ok);
-        uint32_t row = w * gfx::BytesPerPixel(format);
-        for (uint32_t y = 0; y < h; ++y)
-            memcpy(static_cast<uint8_t*>(rect.bits) + y * rect.pitch,
-                   static_cast<const uint8_t*>(texels) + y * row, row);
-        t->UnlockRect(0);
-        return t;
-    }
-
     static inline void* window = nullptr;
     gfx::Device* device = nullptr;
 };
@@ -156,106 +138,6 @@ TEST_F(DeviceGl, WorldToScreenAndBackMatchWhatIsDrawn) {
     ASSERT_EQ(device->DrawPrimitiveUP(Prim::TriangleList, 1, tri, sizeof(gfx::WorldVertex)), Result::Ok);
     EXPECT_EQ(Pixel(uint32_t(std::lround(sx)), uint32_t(std::lround(sy))), 0xFFFF00u);
     EXPECT_EQ(Pixel(5, 5), 0u);
-}
-
-TEST_F(DeviceGl, TexturedDrawIntoARenderTargetReadsBackTopRowFirst) {
-    uint32_t texels[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-    auto texture = Texture(gfx::fmt::A8R8G8B8, 2, 2, texels);
-    auto target = Make(64, 64, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, gfx::Pool::Default);
-    auto copy = Make(64, 64, 0, gfx::fmt::A8R8G8B8, gfx::Pool::SystemMem);
-    ASSERT_TRUE(target && copy);
-    auto saved = device->GetRenderTarget();
-    ASSERT_EQ(device->SetRenderTarget(target->GetSurfaceLevel(0)), Result::Ok);
-    DXG::Clear(0xFF000000, true, false);
-    DXG::SetTextureFilters(gfx::filter::Point, gfx::filter::None);
-    device->SetTexture(0, texture);
-    Quad(0, 0, 64, 64, 0xFFFFFFFF);
-    ASSERT_EQ(device->GetRenderTargetData(target->GetSurfaceLevel(0).get(), copy->GetSurfaceLevel(0).get()),
-              Result::Ok);
-    ASSERT_EQ(device->SetRenderTarget(saved), Result::Ok);
-    gfx::LockedRect rect;
-    ASSERT_EQ(copy->LockRect(0, &rect, gfx::kLockReadOnly), Result::Ok);
-    auto at = [&](int x, int y) {
-        return *reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(rect.bits) + y * rect.pitch + x * 4) &
-               0xFFFFFF;
-    };
-    EXPECT_EQ(std::vector<uint32_t>({at(5, 5), at(60, 5), at(5, 60), at(60, 60)}),
-              std::vector<uint32_t>({0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}));
-    copy->UnlockRect(0);
-}
-
-TEST_F(DeviceGl, VertexBufferDrawsFromItsStartVertex) {
-    std::shared_ptr<gfx::VertexBuffer> buffer;
-    ASSERT_EQ(device->CreateVertexBuffer(8 * sizeof(ScreenVertex), gfx::kUsageDynamic | gfx::kUsageWriteOnly,
-                                         gfx::kFvfScreen, gfx::Pool::Default, &buffer),
-              Result::Ok);
-    void* data = nullptr;
-    ASSERT_EQ(buffer->Lock(0, 0, &data, gfx::kLockDiscard), Result::Ok);
-    auto* v = static_cast<ScreenVertex*>(data);
-    for (int i = 0; i < 8; ++i)  // red at x 0..19 (vertices 0-3), green at x 40..59 (vertices 4-7)
-        v[i] = V((i / 4) * 40 + (i % 4 == 1 || i % 4 == 2 ? 19.5f : -0.5f), i % 4 < 2 ? -0.5f : 19.5f,
-                 i < 4 ? 0xFFFF0000 : 0xFF00FF00);
-    ASSERT_EQ(buffer->Unlock(), Result::Ok);
-    device->SetFVF(gfx::kFvfScreen);
-    device->SetStreamSource(0, buffer, 0, sizeof(ScreenVertex));
-    ASSERT_EQ(device->DrawPrimitive(Prim::TriangleFan, 4, 2), Result::Ok);
-    EXPECT_EQ(device->DrawPrimitive(Prim::TriangleFan, 7, 2), Result::InvalidCall);  // past the end
-    EXPECT_EQ(Pixel(10, 10), 0u);
-    EXPECT_EQ(Pixel(50, 10), 0x00FF00u);
-}
-
-// One texel of each format drawn blended over blue: the channels and the alpha as Direct3D reads them.
-TEST_F(DeviceGl, TextureFormatsSampleAsDirect3DReadsThem) {
-    struct Case {
-        const char* name;
-        gfx::Format format;
-        uint32_t texel;     // little-endian bytes, as many as the format has
-        uint32_t expected;  // RGB over blue, within 3 levels per channel
-    } cases[] = {
-        {"A8R8G8B8 opaque", gfx::fmt::A8R8G8B8, 0xFF102030, 0x102030},
-        {"A8R8G8B8 half", gfx::fmt::A8R8G8B8, 0x80FF0000, 0x80007F},
-        {"X8R8G8B8 ignores its top byte", gfx::fmt::X8R8G8B8, 0x00FF0000, 0xFF0000},
-        {"R5G6B5", gfx::fmt::R5G6B5, 0xF800, 0xFF0000},
-        {"X1R5G5B5", gfx::fmt::X1R5G5B5, 0x03E0, 0x00FF00},
-        {"A1R5G5B5 transparent", gfx::fmt::A1R5G5B5, 0x7C00, 0x0000FF},
-        {"A1R5G5B5 opaque", gfx::fmt::A1R5G5B5, 0xFC00, 0xFF0000},
-        {"A4R4G4B4", gfx::fmt::A4R4G4B4, 0xFFF0, 0xFFFF00},
-        {"A8 is black with alpha", gfx::fmt::A8, 0xFF, 0x000000},
-        {"L8 is grey", gfx::fmt::L8, 0x80, 0x808080},
-    };
-    device->SetRenderState(gfx::RenderState::AlphaTestEnable, 0);
-    for (const Case& c : cases) {
-        DXG::Clear(0xFF0000FF, true, true);
-        device->SetTexture(0, Texture(c.format, 1, 1, &c.texel));
-        Quad(0, 0, 10, 10, 0xFFFFFFFF);
-        uint32_t got = Pixel(5, 5);
-        for (int shift : {16, 8, 0})
-            EXPECT_NEAR(double((got >> shift) & 0xFF), double((c.expected >> shift) & 0xFF), 3.0)
-                << c.name << " got " << std::hex << got;
-    }
-}
-
-TEST_F(DeviceGl, FlatShadingAndLightingWithoutLights) {
-    gfx::WorldVertex tri[3] = {{-0.5f, -0.5f, 0.5f, 0, 0, -1, 0xFFFF0000, 0, 0},
-                               {0.0f, 0.5f, 0.5f, 0, 0, -1, 0xFF00FF00, 0, 0},
-                               {0.5f, -0.5f, 0.5f, 0, 0, -1, 0xFF0000FF, 0, 0}};
-    auto centre = [&] {
-        DXG::Clear(0xFF000000, true, true);
-        device->SetFVF(gfx::kFvfWorld);
-        EXPECT_EQ(device->DrawPrimitiveUP(Prim::TriangleList, 1, tri, sizeof(gfx::WorldVertex)), Result::Ok);
-        return Pixel(400, 330);  // identity transforms: the triangle covers the middle
-    };
-    device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
-    uint32_t smooth = centre();
-    EXPECT_TRUE(smooth != 0xFF0000u && smooth != 0) << std::hex << smooth;  // colours blend
-    device->SetRenderState(gfx::RenderState::ShadeMode, gfx::shade::Flat);
-    EXPECT_EQ(centre(), 0xFF0000u);  // the first vertex's colour
-    device->SetRenderState(gfx::RenderState::ShadeMode, gfx::shade::Gouraud);
-    gfx::Material material;
-    material.emissive = {0.0f, 0.0f, 1.0f, 1.0f};
-    device->SetMaterial(material);
-    device->SetRenderState(gfx::RenderState::Lighting, 1);
-    EXPECT_EQ(centre(), 0x0000FFu);  // no lights: the emissive colour
 }
 
 TEST_F(DeviceGl, ScreenshotIsTheFrameAsPng) {
