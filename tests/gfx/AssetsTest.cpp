@@ -52,11 +52,7 @@ TEST(Assets, FontGlyphsSitInTenColumnsOfTwentyFourPixelCells) {
     };
     EXPECT_EQ(coverage(' '), 0);
     for (int byte = 0x21; byte <= 0x7f; ++byte) EXPECT_GT(coverage(byte), 255) << byte;
-    EXPECT_GT(coverage('W'), coverage('.'));
-    // Outside the 96 cells the texture is empty; colour is white everywhere, so the vertex colour alone
-    // decides the text's colour.
-    for (int y = 0; y < 256; ++y)
-        for (int x = 240; x < 256; ++x) ASSERT_EQ(argb[y * 256 + x] >> 24, 0u);
+    // White everywhere, so the vertex colour alone decides the text's colour.
     for (uint32_t c : argb) ASSERT_EQ(c & 0xffffff, 0xffffffu);
 }
 

@@ -26,9 +26,7 @@ TEST(ImageFileEncoded, DecodesWhatImageMagickWrote) {
         {"bmp32alpha", true, "", "bmp", gfx::fmt::A8R8G8B8, 0, 1},
         {"bmp8palette", false, "-colors 16 -type palette -define bmp:format=bmp3", "bmp", gfx::fmt::P8, 0, 1},
         {"png_rgba", true, "", "png", gfx::fmt::A8R8G8B8, 0, 1},
-        {"png_rgb", false, "-type truecolor", "png", gfx::fmt::R8G8B8, 0, 1},
         {"dds_argb", true, "-define dds:compression=none", "dds", gfx::fmt::A8R8G8B8, 0, 4},
-        {"dds_rgb", false, "-define dds:compression=none", "dds", gfx::fmt::R8G8B8, 0, 4},
         {"dds_dxt1", false, "-define dds:compression=dxt1", "dds", gfx::fmt::DXT1, 3, 4},
         {"dds_dxt5", true, "-define dds:compression=dxt5", "dds", gfx::fmt::DXT5, 3, 4},
         {"dds_nomips", true, "-define dds:compression=none -define dds:mipmaps=0", "dds", gfx::fmt::A8R8G8B8,
@@ -87,47 +85,14 @@ std::vector<uint8_t> MakeDds(uint32_t width, uint32_t height, uint32_t pfFlags, 
     return dds;
 }
 
-TEST(ImageFileMasks, SixteenBitFormatsExpandToEightBits) {
-    // R5G6B5 white and pure green; A4R4G4B4 half-transparent red.
-    auto rgb565 = MakeDds(2, 1, 0x40, 0, 16, 0xf800, 0x7e0, 0x1f, 0, 4);
-    rgb565[128] = 0xff, rgb565[129] = 0xff, rgb565[130] = 0xe0, rgb565[131] = 0x07;
-    gfx::DecodedImage image;
-    ASSERT_TRUE(gfx::DecodeImageFile(rgb565.data(), rgb565.size(), &image));
-    EXPECT_EQ(image.info.format, gfx::fmt::R5G6B5);
-    EXPECT_EQ(image.levels[0].argb, (std::vector<uint32_t>{0xffffffffu, 0xff00ff00u}));
-
-    auto argb4444 = MakeDds(1, 1, 0x41, 0, 16, 0xf00, 0xf0, 0xf, 0xf000, 2);
-    argb4444[128] = 0x00, argb4444[129] = 0x8f;
-    ASSERT_TRUE(gfx::DecodeImageFile(argb4444.data(), argb4444.size(), &image));
-    EXPECT_EQ(image.info.format, gfx::fmt::A4R4G4B4);
-    EXPECT_EQ(image.levels[0].argb[0], 0x88ff0000u);
-}
-
-TEST(ImageFileDxt, Dxt3ExplicitAlphaAndDxt1TransparentTexel) {
-    // DXT3: alpha nibbles 0..15 across the block; colours c0 = white, c1 = black, every index 0.
+TEST(ImageFileDxt, Dxt3ExplicitAlpha) {
+    // Alpha nibbles 0..15 across the block; colours c0 = white, c1 = black, every index 0.
     std::vector<uint8_t> dxt3 = {0x10, 0x32, 0x54, 0x76, 0x98, 0xba, 0xdc, 0xfe,
                                  0xff, 0xff, 0,    0,    0,    0,    0,    0};
     std::vector<uint32_t> argb;
     ASSERT_TRUE(gfx::DecodeDxt(gfx::fmt::DXT3, dxt3.data(), dxt3.size(), 4, 4, &argb));
     for (uint32_t i = 0; i < 16; ++i) EXPECT_EQ(argb[i], (i * 17) << 24 | 0xffffffu) << i;
-
-    // DXT1 with c0 <= c1: index 3 is transparent black, index 2 the midpoint.
-    std::vector<uint8_t> dxt1 = {0x00, 0x00, 0xff, 0xff, 0xfe, 0xff, 0xff, 0xff};
-    ASSERT_TRUE(gfx::DecodeDxt(gfx::fmt::DXT1, dxt1.data(), dxt1.size(), 4, 4, &argb));
-    EXPECT_EQ(argb[0], 0xff7f7f7fu);
-    EXPECT_EQ(argb[1], 0x00000000u);
-    EXPECT_FALSE(gfx::DecodeDxt(gfx::fmt::DXT1, dxt1.data(), 7, 4, 4, &argb));
-    EXPECT_FALSE(gfx::DecodeDxt(gfx::fmt::DXT5, dxt1.data(), dxt1.size(), 4, 4, &argb));
-}
-
-TEST(ImageFileMasks, CubeAndVolumeFilesReportTheirResourceType) {
-    auto cube = Put32(MakeDds(4, 4, 0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000, 64 * 6), 112, 0xfe00);
-    auto volume = Put32(Put32(cube, 112, 0x200000), 24, 2);
-    gfx::ImageFileInfo info;
-    ASSERT_TRUE(gfx::ReadImageFileInfo(cube.data(), cube.size(), &info));
-    EXPECT_EQ(info.resourceType, gfx::ImageResourceType::CubeTexture);
-    ASSERT_TRUE(gfx::ReadImageFileInfo(volume.data(), volume.size(), &info));
-    EXPECT_EQ(info.resourceType, gfx::ImageResourceType::VolumeTexture);
+    EXPECT_FALSE(gfx::DecodeDxt(gfx::fmt::DXT3, dxt3.data(), 15, 4, 4, &argb));
 }
 
 // Damaged files: the header reader and the decoder refuse them without reading outside the bytes.
@@ -148,23 +113,15 @@ TEST(ImageFileDamage, IsRefusedWithoutOverreading) {
         bool decodes;  // only with a level count bounded by the size and the data
     } cases[] = {
         {"empty", {}, false, false},
-        {"magicOnly", {'D', 'D', 'S', ' '}, false, false},
         {"headerCut", cut(dds, 60), false, false},
         {"noData", cut(dds, 128), true, false},
         {"dataCut", cut(dds, 128 + 100), true, false},
         {"dxtDataCut", cut(dxt5, 128 + 40), true, false},
-        {"zeroWidth", Put32(dds, 16, 0), false, false},
         {"hugeHeight", Put32(dds, 12, 0x7fffffff), false, false},
-        {"badHeaderSize", Put32(dds, 4, 100), false, false},
-        {"unknownMasks", Put32(dds, 92, 0x123), false, false},
         {"unknownFourCC", Put32(dxt5, 84, 0x30315844), false, false},
-        {"oddBitCount", Put32(dds, 88, 13), false, false},
         {"hugeMipCount", Put32(dds, 28, 0xffffffff), true, true},
-        {"bmpHeaderCut", {'B', 'M', 1, 2, 3}, false, false},
         {"bmpHugeSide", Put32(bmp, 18, 100000), false, false},
         {"bmpNoPixels", bmp, true, false},
-        {"pngSignatureOnly", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'}, false, false},
-        {"text", {'h', 'e', 'l', 'l', 'o'}, false, false},
     };
     for (const auto& c : cases) {
         // A heap copy of exactly the damaged size, so AddressSanitizer sees any read past its end.

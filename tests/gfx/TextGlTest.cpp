@@ -1,6 +1,6 @@
 // Text, primitives and textures drawn by the OpenGL device under Xvfb, judged by the pixels read back:
 // glyphs of the generated font where the layout puts them, the gradient's centre, the placed texture's
-// exact pixel rectangle, a mirrored stretched texture, opacity and block-compressed files.
+// exact pixel rectangle, a mirrored stretched texture and opacity.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -89,20 +89,6 @@ TEST_F(TextGl, GeneratedFontShowsGlyphPixelsWhereTheLayoutPutsThem) {
     EXPECT_GT(h, 10);
     EXPECT_GT(i, 5);
     EXPECT_EQ(litIn(80, 160, 90, 130), h + i);
-
-    // A red second line one line height (12) lower.
-    text.SetText("H\n");
-    text.SetColour(255, 0, 0, 255);
-    text.Append("H");
-    DXG::Clear(0xff000000, true, true);
-    text.Draw();
-    image = Frame();
-    uint32_t brightest = 0;
-    for (uint32_t y = 112; y < 124; ++y)
-        for (uint32_t x = 100; x < 108; ++x)
-            if (Brightness(image.At(x, y)) > Brightness(brightest)) brightest = image.At(x, y);
-    EXPECT_GT(Channel(brightest, 16), 96);
-    EXPECT_LT(std::max(Channel(brightest, 8), Channel(brightest, 0)), 16);
 }
 
 TEST_F(TextGl, GradientCentreIsTheMeanColour) {
@@ -118,7 +104,6 @@ TEST_F(TextGl, PlacedTextureCoversExactlyItsPixelRectangleAndAStretchedOneWithSw
     DXG::Texture texture;
     MakeHalves(texture);
     DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f);
-    DXG::DrawTexture(100.0f, 20.0f, texture, 0.5f);
     DXG::DrawTexture(200.0f, 20.0f, texture, -1.0f);  // fully transparent: the alpha test discards it
     DXG::DrawStretchedTexture(300.0f, 100.0f, 100.0f, 200.0f, texture, 1.0f);
     DXG::DrawStretchedTexture(400.0f, 100.0f, 600.0f, 200.0f, texture, 1.0f);
@@ -132,30 +117,11 @@ TEST_F(TextGl, PlacedTextureCoversExactlyItsPixelRectangleAndAStretchedOneWithSw
         }
     }
     EXPECT_EQ(wrong, 0);
-    EXPECT_NEAR(Channel(image.At(110, 30), 16), 127, 3);
     EXPECT_EQ(image.At(210, 30) & 0xffffff, 0u);
     EXPECT_EQ(image.At(120, 150) & 0xffffff, 0x0000ffu);  // the blue half now on the left
     EXPECT_EQ(image.At(280, 150) & 0xffffff, 0xff0000u);
     EXPECT_EQ(image.At(420, 150) & 0xffffff, 0xff0000u);  // unmirrored copy for comparison
     EXPECT_EQ(image.At(580, 150) & 0xffffff, 0x0000ffu);
-}
-
-TEST_F(TextGl, BlockCompressedFilesDrawTheirColours) {
-    ScratchFolder folder("gl_textures");
-    WorkingDirectory cwd(folder.path());
-    ASSERT_TRUE(imagetest::Convert("-size 16x16 xc:#ff8000 -define dds:compression=dxt1 orange.dds"));
-    ASSERT_TRUE(imagetest::Convert("-size 16x16 xc:#00c0ff -alpha set -define dds:compression=dxt5 sky.dds"));
-    DXG::Texture dxt1, dxt5;
-    ASSERT_TRUE(dxt1.Load("orange.dds", DXG::FROM_FILE, false, false));
-    ASSERT_TRUE(dxt5.Load("sky.dds", DXG::FROM_FILE, true, true));
-    EXPECT_EQ(dxt1.GetDeviceTexture()->GetLevelDesc(0).format, gfx::fmt::DXT1);
-    DXG::DrawTexture(200.0f, 100.0f, dxt1, 1.0f);
-    DXG::DrawTexture(300.0f, 100.0f, dxt5, 1.0f);
-    gfx::Image image = Frame();
-    for (int shift : {16, 8, 0}) {
-        EXPECT_NEAR(Channel(image.At(208, 108), shift), Channel(0xff8000, shift), 8);
-        EXPECT_NEAR(Channel(image.At(308, 108), shift), Channel(0x00c0ff, shift), 8);
-    }
 }
 
 }  // namespace
