@@ -52,13 +52,11 @@ TEST(ImageFileEncoded, DecodesWhatImageMagickWrote) {
         EXPECT_EQ(std::make_tuple(info.width, info.height, info.mipLevels),
                   std::make_tuple(w, h, c.mipLevels));
         EXPECT_EQ(info.format, c.format) << std::hex << info.format;
-        EXPECT_EQ(info.resourceType, gfx::ImageResourceType::Texture);
 
         gfx::DecodedImage image;
         ASSERT_TRUE(gfx::DecodeImageFile(bytes.data(), bytes.size(), &image));
         ASSERT_EQ(image.levels.size(), c.mipLevels);
         ASSERT_EQ(image.levels[0].argb.size(), size_t(w * h));
-        EXPECT_EQ(image.levels[1 % c.mipLevels].width, c.mipLevels > 1 ? 4u : w);
         int worst = 0;
         for (size_t i = 0; i < w * h; ++i) {
             for (int shift = 0; shift < 32; shift += 8) {

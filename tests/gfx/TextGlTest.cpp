@@ -52,18 +52,6 @@ protected:
         EXPECT_TRUE(device->ReadRenderTarget(&image));
         return image;
     }
-    // A created 64 x 32 texture, red in its left half and blue in its right half.
-    void MakeHalves(DXG::Texture& texture) {
-        ASSERT_TRUE(texture.Create(64, 32, DXG::OPAQUE));
-        gfx::LockedRect rect;
-        ASSERT_EQ(texture.GetDeviceTexture()->LockRect(0, &rect, gfx::kLockNone), gfx::Result::Ok);
-        for (uint32_t y = 0; y < 32; ++y)
-            for (uint32_t x = 0; x < 64; ++x)
-                static_cast<uint32_t*>(rect.bits)[y * rect.pitch / 4 + x] =
-                    x < 32 ? 0xffff0000u : 0xff0000ffu;
-        texture.GetDeviceTexture()->UnlockRect(0);
-    }
-
     static void* window;
     gfx::Device* device = nullptr;
 };
@@ -101,8 +89,15 @@ TEST_F(TextGl, GradientCentreIsTheMeanColour) {
 }
 
 TEST_F(TextGl, PlacedTextureCoversExactlyItsPixelRectangleAndAStretchedOneWithSwappedXIsMirrored) {
+    // A created 64 x 32 texture, red in its left half and blue in its right half.
     DXG::Texture texture;
-    MakeHalves(texture);
+    ASSERT_TRUE(texture.Create(64, 32, DXG::OPAQUE));
+    gfx::LockedRect rect;
+    ASSERT_EQ(texture.GetDeviceTexture()->LockRect(0, &rect, gfx::kLockNone), gfx::Result::Ok);
+    for (uint32_t y = 0; y < 32; ++y)
+        for (uint32_t x = 0; x < 64; ++x)
+            static_cast<uint32_t*>(rect.bits)[y * rect.pitch / 4 + x] = x < 32 ? 0xffff0000u : 0xff0000ffu;
+    texture.GetDeviceTexture()->UnlockRect(0);
     DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f);
     DXG::DrawTexture(200.0f, 20.0f, texture, -1.0f);  // fully transparent: the alpha test discards it
     DXG::DrawStretchedTexture(300.0f, 100.0f, 100.0f, 200.0f, texture, 1.0f);
