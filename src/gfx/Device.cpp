@@ -85,39 +85,4 @@ Matrix Matrix::Identity() {
     return m;
 }
 
-std::map<RenderState, uint32_t> InitialRenderStates(bool depthEnabled) {
-    return {
-        {RenderState::ZEnable, depthEnabled ? 1u : 0u},
-        {RenderState::FillMode, fill::Solid},
-        {RenderState::ShadeMode, shade::Gouraud},
-        {RenderState::ZWriteEnable, 1},
-        {RenderState::AlphaTestEnable, 0},
-        {RenderState::SrcBlend, blend::One},
-        {RenderState::DestBlend, blend::Zero},
-        {RenderState::CullMode, cull::CCW},
-        {RenderState::ZFunc, cmp::LessEqual},
-        {RenderState::AlphaRef, 0},
-        {RenderState::AlphaFunc, cmp::Always},
-        {RenderState::AlphaBlendEnable, 0},
-        {RenderState::StencilEnable, 0},
-        {RenderState::Clipping, 1},
-        {RenderState::Lighting, 1},
-    };
-}
-
-uint32_t DefaultTextureStageState(uint32_t stage, StageState state) {
-    switch (state) {
-    case StageState::ColorOp: return stage == 0 ? top::Modulate : top::Disable;
-    case StageState::AlphaOp: return stage == 0 ? top::SelectArg1 : top::Disable;
-    case StageState::ColorArg1:
-    case StageState::AlphaArg1: return targ::Texture;
-    default: return targ::Current;
-    }
-}
-
-uint32_t DefaultSamplerState(SamplerState state) {
-    if (state == SamplerState::AddressU || state == SamplerState::AddressV) return address::Wrap;
-    return state == SamplerState::MipFilter ? filter::None : filter::Point;
-}
-
 }  // namespace gfx

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -378,12 +377,5 @@ public:
     // Bits per pixel of the desktop (16, 24 or 32).
     virtual int DesktopBitsPerPixel() = 0;
 };
-
-// The render states a new device starts with, as Direct3D sets them.
-std::map<RenderState, uint32_t> InitialRenderStates(bool depthEnabled);
-// Direct3D's defaults for stage and sampler states never set: stage 0 modulates texture and diffuse
-// (alpha selects the texture), other stages are off; samplers wrap and filter by point without mips.
-uint32_t DefaultTextureStageState(uint32_t stage, StageState state);
-uint32_t DefaultSamplerState(SamplerState state);
 
 }  // namespace gfx

@@ -3,6 +3,7 @@
 // One shader program stands in for the fixed-function states the program uses.
 #include "gfx/GlDevice.h"
 #include "gfx/MemoryTexture.h"
+#include "gfx/StateKeepingDevice.h"
 
 #include <SDL2/SDL.h>
 #include <epoxy/gl.h>
@@ -375,13 +376,14 @@ bool DepthFormatOf(Format f, GLenum* internal, GLenum* attachment) {
     }
 }
 
-class GlDevice : public Device {
+class GlDevice : public StateKeepingDevice {
 public:
     GlDevice(SDL_Window* window, SDL_GLContext context, const PresentParameters& params)
-        : m_window(window), m_context(context), m_params(params), m_token(std::make_shared<ContextToken>()) {
-        m_renderStates = InitialRenderStates(params.enableAutoDepthStencil);
-        m_world = m_view = m_projection = Matrix::Identity();
-        m_viewport = {0, 0, params.backBufferWidth, params.backBufferHeight, 0.0f, 1.0f};
+        : StateKeepingDevice(params),
+          m_window(window),
+          m_context(context),
+          m_params(params),
+          m_token(std::make_shared<ContextToken>()) {
         m_backBuffer = std::make_shared<GlSurface>(params.backBufferWidth, params.backBufferHeight,
                                                    params.backBufferFormat);
         m_renderTarget = m_backBuffer;
@@ -532,52 +534,9 @@ public:
         return Result::Ok;
     }
 
-    void SetRenderState(RenderState state, uint32_t value) override { m_renderStates[state] = value; }
-    uint32_t GetRenderState(RenderState state) const override {
-        auto it = m_renderStates.find(state);
-        return it == m_renderStates.end() ? 0 : it->second;
-    }
-    void SetTextureStageState(uint32_t stage, StageState state, uint32_t value) override {
-        m_stageStates[{stage, state}] = value;
-    }
-    uint32_t GetTextureStageState(uint32_t stage, StageState state) const override {
-        auto it = m_stageStates.find({stage, state});
-        return it != m_stageStates.end() ? it->second : DefaultTextureStageState(stage, state);
-    }
-    void SetSamplerState(uint32_t sampler, SamplerState state, uint32_t value) override {
-        m_samplerStates[{sampler, state}] = value;
-    }
-    uint32_t GetSamplerState(uint32_t sampler, SamplerState state) const override {
-        auto it = m_samplerStates.find({sampler, state});
-        return it != m_samplerStates.end() ? it->second : DefaultSamplerState(state);
-    }
-
-    void SetTransform(TransformType type, const Matrix& m) override {
-        (type == TransformType::World ? m_world : type == TransformType::View ? m_view : m_projection) = m;
-    }
-    Matrix GetTransform(TransformType type) const override {
-        return type == TransformType::World ? m_world : type == TransformType::View ? m_view : m_projection;
-    }
-    void SetViewport(const Viewport& vp) override { m_viewport = vp; }
-    Viewport GetViewport() const override { return m_viewport; }
     void SetMaterial(const Material& m) override { m_material = m; }
 
-    void SetTexture(uint32_t stage, std::shared_ptr<Texture> texture) override {
-        if (stage < 8) m_textures[stage] = std::move(texture);
-    }
-    std::shared_ptr<Texture> GetTexture(uint32_t stage) const override {
-        return stage < 8 ? m_textures[stage] : nullptr;
-    }
-    void SetFVF(uint32_t fvf) override { m_fvf = fvf; }
-    uint32_t GetFVF() const override { return m_fvf; }
     void SetNoShaders() override {}
-    void SetStreamSource(uint32_t stream, std::shared_ptr<VertexBuffer> buffer, uint32_t offset,
-                         uint32_t stride) override {
-        if (stream != 0) return;
-        m_stream = std::move(buffer);
-        m_streamOffset = offset;
-        m_streamStride = stride;
-    }
 
     Result DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override {
         auto* vb = static_cast<GlVertexBuffer*>(m_stream.get());
@@ -887,15 +846,6 @@ private:
           m_uLighting = -1, m_uEmissive = -1, m_uFlat = -1;
     Material m_material;
 
-    std::map<RenderState, uint32_t> m_renderStates;
-    std::map<std::pair<uint32_t, StageState>, uint32_t> m_stageStates;
-    std::map<std::pair<uint32_t, SamplerState>, uint32_t> m_samplerStates;
-    Matrix m_world, m_view, m_projection;
-    Viewport m_viewport;
-    std::shared_ptr<Texture> m_textures[8];
-    uint32_t m_fvf = 0;
-    std::shared_ptr<VertexBuffer> m_stream;
-    uint32_t m_streamOffset = 0, m_streamStride = 0;
     std::shared_ptr<Surface> m_backBuffer;
     std::shared_ptr<Surface> m_renderTarget;
 };

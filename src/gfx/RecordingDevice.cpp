@@ -209,10 +209,8 @@ uint32_t RecordedDraw::State(RenderState s) const {
     return it == renderStates.end() ? 0 : it->second;
 }
 
-RecordingDevice::RecordingDevice(const PresentParameters& params) : presentParameters(params) {
-    m_renderStates = InitialRenderStates(params.enableAutoDepthStencil);
-    m_world = m_view = m_projection = Matrix::Identity();
-    m_viewport = {0, 0, params.backBufferWidth, params.backBufferHeight, 0.0f, 1.0f};
+RecordingDevice::RecordingDevice(const PresentParameters& params)
+    : StateKeepingDevice(params), presentParameters(params) {
     m_backBuffer = std::make_shared<RecordingSurface>(params.backBufferWidth, params.backBufferHeight,
                                                       params.backBufferFormat);
     m_renderTarget = m_backBuffer;
@@ -297,53 +295,30 @@ Result RecordingDevice::Clear(uint32_t flags, uint32_t colour, float z, uint32_t
 
 void RecordingDevice::SetRenderState(RenderState state, uint32_t value) {
     Record(std::string("SetRenderState(") + RenderStateName(state) + "," + std::to_string(value) + ")");
-    m_renderStates[state] = value;
-}
-
-uint32_t RecordingDevice::GetRenderState(RenderState state) const {
-    auto it = m_renderStates.find(state);
-    return it == m_renderStates.end() ? 0 : it->second;
+    StateKeepingDevice::SetRenderState(state, value);
 }
 
 void RecordingDevice::SetTextureStageState(uint32_t stage, StageState state, uint32_t value) {
     Record("SetTextureStageState(" + std::to_string(stage) + "," + StageStateName(state) + "," +
            std::to_string(value) + ")");
-    m_stageStates[{stage, state}] = value;
-}
-
-uint32_t RecordingDevice::GetTextureStageState(uint32_t stage, StageState state) const {
-    auto it = m_stageStates.find({stage, state});
-    return it != m_stageStates.end() ? it->second : DefaultTextureStageState(stage, state);
+    StateKeepingDevice::SetTextureStageState(stage, state, value);
 }
 
 void RecordingDevice::SetSamplerState(uint32_t sampler, SamplerState state, uint32_t value) {
     Record("SetSamplerState(" + std::to_string(sampler) + "," + SamplerStateName(state) + "," +
            std::to_string(value) + ")");
-    m_samplerStates[{sampler, state}] = value;
-}
-
-uint32_t RecordingDevice::GetSamplerState(uint32_t sampler, SamplerState state) const {
-    auto it = m_samplerStates.find({sampler, state});
-    return it != m_samplerStates.end() ? it->second : DefaultSamplerState(state);
+    StateKeepingDevice::SetSamplerState(sampler, state, value);
 }
 
 void RecordingDevice::SetTransform(TransformType type, const Matrix& m) {
     Record(std::string("SetTransform(") + TransformName(type) + ")");
-    (type == TransformType::World ? m_world : type == TransformType::View ? m_view : m_projection) = m;
-}
-
-Matrix RecordingDevice::GetTransform(TransformType type) const {
-    return type == TransformType::World ? m_world : type == TransformType::View ? m_view : m_projection;
+    StateKeepingDevice::SetTransform(type, m);
 }
 
 void RecordingDevice::SetViewport(const Viewport& vp) {
     Record("SetViewport(" + std::to_string(vp.x) + "," + std::to_string(vp.y) + "," +
            std::to_string(vp.width) + "," + std::to_string(vp.height) + ")");
-    m_viewport = vp;
-}
-
-Viewport RecordingDevice::GetViewport() const {
-    return m_viewport;
+    StateKeepingDevice::SetViewport(vp);
 }
 
 void RecordingDevice::SetMaterial(const Material& m) {
@@ -353,22 +328,14 @@ void RecordingDevice::SetMaterial(const Material& m) {
 
 void RecordingDevice::SetTexture(uint32_t stage, std::shared_ptr<Texture> texture) {
     Record("SetTexture(" + std::to_string(stage) + "," + (texture ? "texture" : "null") + ")");
-    if (stage < 8) m_textures[stage] = std::move(texture);
-}
-
-std::shared_ptr<Texture> RecordingDevice::GetTexture(uint32_t stage) const {
-    return stage < 8 ? m_textures[stage] : nullptr;
+    StateKeepingDevice::SetTexture(stage, std::move(texture));
 }
 
 void RecordingDevice::SetFVF(uint32_t fvf) {
     char buf[32];
     snprintf(buf, sizeof buf, "SetFVF(0x%X)", fvf);
     Record(buf);
-    m_fvf = fvf;
-}
-
-uint32_t RecordingDevice::GetFVF() const {
-    return m_fvf;
+    StateKeepingDevice::SetFVF(fvf);
 }
 
 void RecordingDevice::SetNoShaders() {
@@ -379,10 +346,7 @@ void RecordingDevice::SetStreamSource(uint32_t stream, std::shared_ptr<VertexBuf
                                       uint32_t stride) {
     Record("SetStreamSource(" + std::to_string(stream) + "," + (buffer ? "buffer" : "null") + "," +
            std::to_string(offset) + "," + std::to_string(stride) + ")");
-    if (stream != 0) return;
-    m_stream = std::move(buffer);
-    m_streamOffset = offset;
-    m_streamStride = stride;
+    StateKeepingDevice::SetStreamSource(stream, std::move(buffer), offset, stride);
 }
 
 RecordedDraw RecordingDevice::Snapshot(PrimitiveType type, uint32_t count) const {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx/Device.h"
+#include "gfx/StateKeepingDevice.h"
 
 namespace gfx {
 
@@ -45,7 +45,7 @@ struct RecordingShared {
     Result lockResult = Result::Ok;  // forced outcome of texture and vertex-buffer locks
 };
 
-class RecordingDevice : public Device {
+class RecordingDevice : public StateKeepingDevice {
     std::shared_ptr<RecordingShared> m_shared = std::make_shared<RecordingShared>();
 
 public:
@@ -79,20 +79,13 @@ public:
     Result Present() override;
     Result Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;
     void SetRenderState(RenderState state, uint32_t value) override;
-    uint32_t GetRenderState(RenderState state) const override;
     void SetTextureStageState(uint32_t stage, StageState state, uint32_t value) override;
-    uint32_t GetTextureStageState(uint32_t stage, StageState state) const override;
     void SetSamplerState(uint32_t sampler, SamplerState state, uint32_t value) override;
-    uint32_t GetSamplerState(uint32_t sampler, SamplerState state) const override;
     void SetTransform(TransformType type, const Matrix& m) override;
-    Matrix GetTransform(TransformType type) const override;
     void SetViewport(const Viewport& vp) override;
-    Viewport GetViewport() const override;
     void SetMaterial(const Material& m) override;
     void SetTexture(uint32_t stage, std::shared_ptr<Texture> texture) override;
-    std::shared_ptr<Texture> GetTexture(uint32_t stage) const override;
     void SetFVF(uint32_t fvf) override;
-    uint32_t GetFVF() const override;
     void SetNoShaders() override;
     void SetStreamSource(uint32_t stream, std::shared_ptr<VertexBuffer> buffer, uint32_t offset,
                          uint32_t stride) override;
@@ -120,15 +113,6 @@ private:
     void Record(std::string text, int drawIndex = -1);
     RecordedDraw Snapshot(PrimitiveType type, uint32_t count) const;
 
-    std::map<RenderState, uint32_t> m_renderStates;
-    std::map<std::pair<uint32_t, StageState>, uint32_t> m_stageStates;
-    std::map<std::pair<uint32_t, SamplerState>, uint32_t> m_samplerStates;
-    Matrix m_world, m_view, m_projection;
-    Viewport m_viewport;
-    std::shared_ptr<Texture> m_textures[8];
-    uint32_t m_fvf = 0;
-    std::shared_ptr<VertexBuffer> m_stream;
-    uint32_t m_streamOffset = 0, m_streamStride = 0;
     std::shared_ptr<Surface> m_backBuffer;
     std::shared_ptr<Surface> m_renderTarget;
 };
