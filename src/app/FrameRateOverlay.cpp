@@ -33,7 +33,8 @@ long WholePart(float value) {
 std::string FormatText(float seconds, const float history[4]) {
     float rate = 1.0f / seconds;
     float average = (rate + history[0] + history[1] + history[2] + history[3]) * 0.2f;
-    return "FPS: " + std::to_string(WholePart(rate)) + "\nFPS (last 5 avg): " + std::to_string(WholePart(average));
+    return "FPS: " + std::to_string(WholePart(rate)) +
+           "\nFPS (last 5 avg): " + std::to_string(WholePart(average));
 }
 
 void Update(float seconds) {
@@ -65,9 +66,13 @@ void Release() {
     }
 }
 
-bool Exists() { return S().overlay != nullptr; }
+bool Exists() {
+    return S().overlay != nullptr;
+}
 
-std::string CurrentText() { return S().text; }
+std::string CurrentText() {
+    return S().text;
+}
 
 void resetForTests() {
     Release();

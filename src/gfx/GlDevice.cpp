@@ -2,8 +2,6 @@
 // (top row first, depth 0..1, pixel centres on integers) and copied, flipped, to the window at present.
 // One shader program stands in for the fixed-function states the program uses.
 #include "gfx/GlDevice.h"
-#include "gfx/MemoryTexture.h"
-#include "gfx/StateKeepingDevice.h"
 
 #include <SDL2/SDL.h>
 #include <epoxy/gl.h>
@@ -13,6 +11,9 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "gfx/MemoryTexture.h"
+#include "gfx/StateKeepingDevice.h"
 
 namespace gfx {
 

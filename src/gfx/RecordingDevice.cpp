@@ -1,10 +1,11 @@
 // The recording test device: memory-backed textures and buffers, every call kept as text, draws kept with
 // their vertices and the states they were drawn with.
 #include "gfx/RecordingDevice.h"
-#include "gfx/MemoryTexture.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "gfx/MemoryTexture.h"
 
 namespace gfx {
 

@@ -49,7 +49,9 @@ StateKeepingDevice::StateKeepingDevice(const PresentParameters& params)
       m_projection(Matrix::Identity()),
       m_viewport{0, 0, params.backBufferWidth, params.backBufferHeight, 0.0f, 1.0f} {}
 
-void StateKeepingDevice::SetRenderState(RenderState state, uint32_t value) { m_renderStates[state] = value; }
+void StateKeepingDevice::SetRenderState(RenderState state, uint32_t value) {
+    m_renderStates[state] = value;
+}
 
 uint32_t StateKeepingDevice::GetRenderState(RenderState state) const {
     auto it = m_renderStates.find(state);
@@ -82,9 +84,13 @@ Matrix StateKeepingDevice::GetTransform(TransformType type) const {
     return type == TransformType::World ? m_world : type == TransformType::View ? m_view : m_projection;
 }
 
-void StateKeepingDevice::SetViewport(const Viewport& vp) { m_viewport = vp; }
+void StateKeepingDevice::SetViewport(const Viewport& vp) {
+    m_viewport = vp;
+}
 
-Viewport StateKeepingDevice::GetViewport() const { return m_viewport; }
+Viewport StateKeepingDevice::GetViewport() const {
+    return m_viewport;
+}
 
 void StateKeepingDevice::SetTexture(uint32_t stage, std::shared_ptr<Texture> texture) {
     if (stage < 8) m_textures[stage] = std::move(texture);
@@ -94,12 +100,16 @@ std::shared_ptr<Texture> StateKeepingDevice::GetTexture(uint32_t stage) const {
     return stage < 8 ? m_textures[stage] : nullptr;
 }
 
-void StateKeepingDevice::SetFVF(uint32_t fvf) { m_fvf = fvf; }
+void StateKeepingDevice::SetFVF(uint32_t fvf) {
+    m_fvf = fvf;
+}
 
-uint32_t StateKeepingDevice::GetFVF() const { return m_fvf; }
+uint32_t StateKeepingDevice::GetFVF() const {
+    return m_fvf;
+}
 
-void StateKeepingDevice::SetStreamSource(uint32_t stream, std::shared_ptr<VertexBuffer> buffer, uint32_t offset,
-                                         uint32_t stride) {
+void StateKeepingDevice::SetStreamSource(uint32_t stream, std::shared_ptr<VertexBuffer> buffer,
+                                         uint32_t offset, uint32_t stride) {
     if (stream != 0) return;
     m_stream = std::move(buffer);
     m_streamOffset = offset;

@@ -17,7 +17,9 @@ bool DialogsDisabled() {
 }
 }  // namespace
 
-MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) { return gHook.exchange(hook); }
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
+    return gHook.exchange(hook);
+}
 
 void ShowMessageBox(const std::string& caption, const std::string& text) {
     if (MessageBoxHook hook = gHook.load()) {

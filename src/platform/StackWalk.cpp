@@ -1,5 +1,6 @@
 // Stack capture through glibc's backtrace (frame 0 is always the caller of backtrace, which makes the
-// skipping exact); address lookup through libdw over the modules of this process. libdw is not thread-safe, so every lookup is serialised, and each address is resolved once.
+// skipping exact); address lookup through libdw over the modules of this process. libdw is not thread-safe,
+// so every lookup is serialised, and each address is resolved once.
 #include "platform/StackWalk.h"
 
 #include <cxxabi.h>
@@ -114,8 +115,8 @@ ResolvedFrame ResolveAddress(std::uintptr_t address) {
             module = dwfl_addrmodule(s.dwfl, address);
         }
         if (module != nullptr) {
-            if (const char* name = dwfl_module_info(module, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                    nullptr)) {
+            if (const char* name =
+                    dwfl_module_info(module, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)) {
                 frame.hasModule = true;
                 frame.module = BaseName(name);
             }

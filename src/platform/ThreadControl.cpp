@@ -5,7 +5,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-int CurrentThreadId() { return static_cast<int>(syscall(SYS_gettid)); }
+int CurrentThreadId() {
+    return static_cast<int>(syscall(SYS_gettid));
+}
 
 bool SetThreadNiceValue(int threadId, int nice) {
     return threadId > 0 && setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), nice) == 0;

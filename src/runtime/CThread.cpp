@@ -39,9 +39,12 @@ void CThread::SetWaitTimingForTests(std::chrono::milliseconds step, int warningP
     gWarningPass = warningPass;
 }
 
-void CThread::FailNextCreationForTests() { gFailNextCreation = true; }
+void CThread::FailNextCreationForTests() {
+    gFailNextCreation = true;
+}
 
-CThread::CThread(Procedure procedure, const char* name, void* parameter) : m_name(name != nullptr ? name : "") {
+CThread::CThread(Procedure procedure, const char* name, void* parameter)
+    : m_name(name != nullptr ? name : "") {
     auto* data = track(new ParamData{this, procedure, parameter}, "ParamData", VELM_SITE);
     m_suspendCount = 1;  // created suspended
     try {
@@ -86,7 +89,8 @@ CThread::~CThread() {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(gWaitStepMs.load()));
         if (pass == gWarningPass.load()) {
-            errorLog.Write("Warning: Thread still going ~15 seconds after termination request.  It may be stuck.\n");
+            errorLog.Write(
+                "Warning: Thread still going ~15 seconds after termination request.  It may be stuck.\n");
             errorLog.Write("  -Thread name: " + m_name + "\n");
             errorLog.Write("Call stack of dtor waiting loop:\n");
             errorLog.Write(GetCallStack());

@@ -78,7 +78,9 @@ std::string LastErrorText() {
     return message != nullptr ? message : std::string();
 }
 
-bool SymbolEngineReady() { return symbolEngine.Ready(); }
+bool SymbolEngineReady() {
+    return symbolEngine.Ready();
+}
 
 __attribute__((noinline)) void ReportMisuse(const std::string& message, const char* introducingLine) {
     errorLog.Write(message);

@@ -15,9 +15,9 @@ union ImmortalLog {
     ~ImmortalLog() {}
 };
 
-ImmortalLog errorLogStorage __attribute__((init_priority(102)))("_error.txt");
-ImmortalLog statLogStorage __attribute__((init_priority(103)))("_stat.txt");
-ImmortalLog netLogStorage __attribute__((init_priority(106)))("_netlog.txt");
+ImmortalLog errorLogStorage __attribute__((init_priority(102))) ("_error.txt");
+ImmortalLog statLogStorage __attribute__((init_priority(103))) ("_stat.txt");
+ImmortalLog netLogStorage __attribute__((init_priority(106))) ("_netlog.txt");
 }  // namespace
 
 MemoryTracker memoryTracker __attribute__((init_priority(101)));

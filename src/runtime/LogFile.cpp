@@ -7,8 +7,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/NativePath.h"
 
-LogFile::LogFile(const char* fileName, bool echoToDebugger)
-    : m_echoToDebugger(echoToDebugger) {
+LogFile::LogFile(const char* fileName, bool echoToDebugger) : m_echoToDebugger(echoToDebugger) {
     std::snprintf(m_fileName, sizeof m_fileName, "%s", fileName != nullptr ? fileName : "");
     if (std::FILE* file = OpenFile(m_fileName, "w+")) {
         std::fclose(file);
@@ -33,11 +32,17 @@ void LogFile::Write(const char* text) {
     std::fclose(file);
 }
 
-void LogFile::Write(const std::string& text) { Write(text.c_str()); }
+void LogFile::Write(const std::string& text) {
+    Write(text.c_str());
+}
 
-void LogFile::Write(int value) { Write(std::to_string(value)); }
+void LogFile::Write(int value) {
+    Write(std::to_string(value));
+}
 
-void LogFile::Write(long value) { Write(std::to_string(value)); }
+void LogFile::Write(long value) {
+    Write(std::to_string(value));
+}
 
 void LogFile::Write(double value) {
     char text[64];

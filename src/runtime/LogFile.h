@@ -4,7 +4,6 @@
 
 #include <string>
 
-
 struct LogVector3 {
     float x = 0, y = 0, z = 0;
 };
@@ -23,7 +22,7 @@ public:
     void Write(const std::string& text);
     void Write(int value);
     void Write(long value);
-    void Write(double value);  // %.20g
+    void Write(double value);             // %.20g
     void Write(const LogVector3& value);  // "(x,y,z)" with %.10g
 
     const char* FileName() const { return m_fileName; }

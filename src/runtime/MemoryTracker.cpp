@@ -86,8 +86,9 @@ MemoryTracker::~MemoryTracker() {
             errorLog.Write("\n");
         }
         errorLog.Write("\n");
-        ShowMessageBox("Memory Leaks", "Warning: Memory allocations were hinted at but never hinted to be "
-                                       "freed.\nSee _error.txt for details\n");
+        ShowMessageBox("Memory Leaks",
+                       "Warning: Memory allocations were hinted at but never hinted to be "
+                       "freed.\nSee _error.txt for details\n");
     }
     while (HintRecord* h = m_hints) {
         m_hints = h->next;
@@ -109,8 +110,14 @@ void MemoryTracker::Register(int kind, const void* pointer, int size, const char
     if (!m_enabled) {
         return;
     }
-    m_allocations = new AllocationRecord{kind, pointer, size, label != nullptr ? label : "",
-                                         file != nullptr ? file : "", line, std::move(callStack), m_allocations};
+    m_allocations = new AllocationRecord{kind,
+                                         pointer,
+                                         size,
+                                         label != nullptr ? label : "",
+                                         file != nullptr ? file : "",
+                                         line,
+                                         std::move(callStack),
+                                         m_allocations};
 }
 
 int MemoryTracker::TrackedDelete(int kind, const void* pointer, const char* file, int line) {
@@ -139,8 +146,9 @@ int MemoryTracker::TrackedDelete(int kind, const void* pointer, const char* file
     if (record->kind != kind) {
         m_criticalErrors = true;
         errorLog.Write("Error: Wrong delete operator used when freeing memory.\n");
-        errorLog.Write(record->kind == kObject ? "  -Delete array used on memory allocated with new (non-array).\n"
-                                               : "  -Delete (non-array) used on memory allocated with new array.\n");
+        errorLog.Write(record->kind == kObject
+                           ? "  -Delete array used on memory allocated with new (non-array).\n"
+                           : "  -Delete (non-array) used on memory allocated with new array.\n");
         WriteDeleteSite(file, line);
         errorLog.Write("  -call made on memory that was allocated in " + record->file + " line ");
         errorLog.Write(record->line);

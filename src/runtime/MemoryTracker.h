@@ -51,7 +51,8 @@ extern MemoryTracker memoryTracker;
 // Kept out of line so that the stack of the record starts exactly at the site.
 template <class T>
 __attribute__((noinline)) T* track(T* pointer, const char* label, const char* file, int line) {
-    memoryTracker.Register(MemoryTracker::kObject, pointer, static_cast<int>(sizeof(T)), label, file, line, 1);
+    memoryTracker.Register(MemoryTracker::kObject, pointer, static_cast<int>(sizeof(T)), label, file, line,
+                           1);
     return pointer;
 }
 
@@ -59,13 +60,8 @@ __attribute__((noinline)) T* track(T* pointer, const char* label, const char* fi
 template <class T>
 void trackedDelete(T* pointer, const char* file, int line) {
     switch (memoryTracker.TrackedDelete(MemoryTracker::kObject, pointer, file, line)) {
-    case MemoryTracker::kObject:
-        delete pointer;
-        break;
-    case MemoryTracker::kArray:
-        delete[] pointer;
-        break;
-    default:
-        break;
+    case MemoryTracker::kObject: delete pointer; break;
+    case MemoryTracker::kArray: delete[] pointer; break;
+    default: break;
     }
 }

@@ -25,9 +25,16 @@ int GetOsVersionCode(const OsVersionRecord& r) {
 
 const char* OsVersionText(int code) {
     static const char* const texts[] = {
-        "Unable to determine...\n", "Something really old...\n", "Windows NT3\n", "Windows 95\n",
-        "Windows 98\n",             "Windows ME\n",              "Windows 2000\n", "Windows XP\n",
-        "Windows 2003\n",           "Something really new...\n",
+        "Unable to determine...\n",
+        "Something really old...\n",
+        "Windows NT3\n",
+        "Windows 95\n",
+        "Windows 98\n",
+        "Windows ME\n",
+        "Windows 2000\n",
+        "Windows XP\n",
+        "Windows 2003\n",
+        "Something really new...\n",
     };
     return code >= 0 && code <= 9 ? texts[code] : texts[0];
 }

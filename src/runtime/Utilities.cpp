@@ -6,9 +6,13 @@
 #include "platform/NativePath.h"
 #include "runtime/LogFile.h"
 
-bool IsLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsLetter(int c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
-bool IsPrintable(int c) { return c >= 32 && c <= 126; }
+bool IsPrintable(int c) {
+    return c >= 32 && c <= 126;
+}
 
 long GetFileSize(const std::string& path) {
     std::FILE* file = OpenFile(path, "rb");
@@ -23,9 +27,13 @@ long GetFileSize(const std::string& path) {
     return size < 0 ? 0 : size;
 }
 
-int CountBits(std::uint32_t x) { return __builtin_popcount(x); }
+int CountBits(std::uint32_t x) {
+    return __builtin_popcount(x);
+}
 
-int HighestBit(std::uint32_t x) { return x == 0 ? -1 : 31 - __builtin_clz(x); }
+int HighestBit(std::uint32_t x) {
+    return x == 0 ? -1 : 31 - __builtin_clz(x);
+}
 
 void CreateFoldersOfPath(const std::string& path) {
     for (size_t i = path.find('\\'); i != std::string::npos; i = path.find('\\', i + 1)) {

@@ -108,8 +108,7 @@ TEST_F(TextureTest, MipLevelCountFollowsTheSmallerSideAndFiltering) {
         uint32_t width, height;
         bool mipmaps;
         uint32_t levels;
-    } cases[] = {
-        {256, 64, true, 4}, {128, 128, false, 1}, {2, 1, true, 1}};
+    } cases[] = {{256, 64, true, 4}, {128, 128, false, 1}, {2, 1, true, 1}};
     for (const auto& c : cases) {
         std::string name =
             "mip" + std::to_string(c.width) + "x" + std::to_string(c.height + c.mipmaps) + ".bmp";

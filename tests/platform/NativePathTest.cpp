@@ -1,8 +1,7 @@
 // Backslash paths reach existing files whatever their letter case; new names keep the case given.
-#include "platform/NativePath.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/NativePath.h"
 #include "support/TestSupport.h"
 
 TEST(NativePath, MatchesExistingComponentsWithoutRegardToCase) {

@@ -1,12 +1,11 @@
 // CThread: start order, cooperative end, the stuck-thread warning, and creation failure.
-#include "runtime/CThread.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "runtime/CThread.h"
 #include "runtime/MemoryTracker.h"
 #include "support/TestSupport.h"
 
@@ -44,7 +43,9 @@ void PollUntilTerminated(CThread* owner, void* parameter) {
     }
 }
 
-void ReturnAtOnce(CThread*, void* parameter) { static_cast<Probe*>(parameter)->sawRunningOwner = true; }
+void ReturnAtOnce(CThread*, void* parameter) {
+    static_cast<Probe*>(parameter)->sawRunningOwner = true;
+}
 
 void IgnoreTheFlag(CThread*, void* parameter) {
     auto* probe = static_cast<Probe*>(parameter);
@@ -97,10 +98,11 @@ TEST_F(CThreadTest, StuckThreadIsReportedOnceByName) {
     { CThread thread(&IgnoreTheFlag, "Stubborn", &probe); }
     releaser.join();
     const std::string log = LogText(errorLog);
-    EXPECT_EQ(log.rfind("Warning: Thread still going ~15 seconds after termination request.  It may be stuck.\n"
-                        "  -Thread name: Stubborn\nCall stack of dtor waiting loop:\n   test_runtime: ",
-                        0),
-              0u)
+    EXPECT_EQ(
+        log.rfind("Warning: Thread still going ~15 seconds after termination request.  It may be stuck.\n"
+                  "  -Thread name: Stubborn\nCall stack of dtor waiting loop:\n   test_runtime: ",
+                  0),
+        0u)
         << log;
     EXPECT_EQ(log.find("Thread still going", 10), std::string::npos);
 }

@@ -1,6 +1,4 @@
 // Call-stack text: line shapes, the 64-frame limit, stripping, and the misuse report.
-#include "runtime/CallStack.h"
-
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -8,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "runtime/CallStack.h"
 #include "runtime/SymbolEngine.h"
 #include "support/TestSupport.h"
 
@@ -29,7 +28,9 @@ __attribute__((noinline)) std::string Recurse(int depth) {
     return text;
 }
 
-__attribute__((noinline)) void DetectMisuse() { ReportMisuse("Error: misuse detected.\n", kCallMadeFrom); }
+__attribute__((noinline)) void DetectMisuse() {
+    ReportMisuse("Error: misuse detected.\n", kCallMadeFrom);
+}
 
 __attribute__((noinline)) void CallerOfDetector() {
     DetectMisuse();

@@ -1,11 +1,10 @@
 // LogFile: emptied at construction, append per write, number formats, silent loss when unopenable.
-#include "runtime/LogFile.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <filesystem>
 
+#include "runtime/LogFile.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;

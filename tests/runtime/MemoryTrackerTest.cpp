@@ -1,11 +1,10 @@
 // The tracker's refusals and answers; the exit report itself is checked in TrackerDemoTest.
-#include "runtime/MemoryTracker.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
 
+#include "runtime/MemoryTracker.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -32,9 +31,11 @@ TEST_F(MemoryTrackerTest, RefusedDeletesAreReportedAndAnsweredSafely) {
     EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kObject, nullptr, ".\\Site", 5), 0);
     EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kObject, block, ".\\Site", 6), 0);
     memoryTracker.Register(MemoryTracker::kArray, block, 16, "int[4]", ".\\Maker", 20);
-    EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kObject, block, ".\\Breaker", 30), MemoryTracker::kArray);
+    EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kObject, block, ".\\Breaker", 30),
+              MemoryTracker::kArray);
     memoryTracker.Register(MemoryTracker::kObject, block, 4, "int", ".\\Maker", 21);
-    EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kArray, block, ".\\Breaker", 31), MemoryTracker::kObject);
+    EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kArray, block, ".\\Breaker", 31),
+              MemoryTracker::kObject);
     EXPECT_EQ(LogText(errorLog),
               "Error: delete being used on a null pointer.\n  -delete call made in .\\Site line 5.\n"
               "Error: delete used on memory that doesn't exist.\n  -delete call made in .\\Site line 6.\n"

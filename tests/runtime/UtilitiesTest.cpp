@@ -1,6 +1,4 @@
 // The small utilities and the system report.
-#include "runtime/Utilities.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +6,7 @@
 #include <regex>
 
 #include "runtime/SystemReport.h"
+#include "runtime/Utilities.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;

@@ -1,11 +1,12 @@
 // Shared test helpers.
 #include "support/TestSupport.h"
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "platform/MessageBox.h"
 
@@ -26,9 +27,13 @@ void WriteTextFile(const fs::path& path, const std::string& bytes) {
     out << bytes;
 }
 
-void ClearLog(const LogFile& log) { std::ofstream(log.FileName(), std::ios::trunc); }
+void ClearLog(const LogFile& log) {
+    std::ofstream(log.FileName(), std::ios::trunc);
+}
 
-std::string LogText(const LogFile& log) { return ReadTextFile(log.FileName()); }
+std::string LogText(const LogFile& log) {
+    return ReadTextFile(log.FileName());
+}
 
 ScratchFolder::ScratchFolder(const std::string& name) : m_path(fs::absolute(fs::path("scratch") / name)) {
     fs::remove_all(m_path);
@@ -44,7 +49,9 @@ WorkingDirectory::WorkingDirectory(const fs::path& path) : m_previous(fs::curren
     fs::current_path(path);
 }
 
-WorkingDirectory::~WorkingDirectory() { fs::current_path(m_previous); }
+WorkingDirectory::~WorkingDirectory() {
+    fs::current_path(m_previous);
+}
 
 namespace {
 std::mutex gBoxLock;
@@ -62,7 +69,9 @@ MessageBoxCapture::MessageBoxCapture() {
     SetMessageBoxHook(&CaptureBox);
 }
 
-MessageBoxCapture::~MessageBoxCapture() { SetMessageBoxHook(nullptr); }
+MessageBoxCapture::~MessageBoxCapture() {
+    SetMessageBoxHook(nullptr);
+}
 
 std::vector<MessageBoxCapture::Box> MessageBoxCapture::boxes() const {
     std::lock_guard guard(gBoxLock);

@@ -22,7 +22,9 @@ void RecordBox(const std::string& caption, const std::string& text) {
     }
 }
 
-__attribute__((noinline)) void MisuseSomething() { ReportMisuse("Error: the lantern was lit twice.\n"); }
+__attribute__((noinline)) void MisuseSomething() {
+    ReportMisuse("Error: the lantern was lit twice.\n");
+}
 
 __attribute__((noinline)) void CallerOfMisuse() {
     MisuseSomething();
