@@ -1,0 +1,4 @@
+// The avatar pass.
+#include "world/CharacterRenderer.h"
+
+void CharacterRenderer::draw() {}

@@ -1,0 +1,38 @@
+// The floor pass: the floor tile of every cell in the window as a textured unit square at height 0, built
+// into one vertex buffer grouped by floor number and rebuilt only when the window moves or a visible
+// floor changes; each frame then costs one draw per floor number present.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "gfx/Texture.h"
+#include "gfx/VertexBuffer.h"
+
+class FloorRenderer {
+public:
+    static constexpr int kSlotCount = 256;                      // floor numbers 0..255
+    static constexpr std::uint32_t kVertexCount = 31 * 31 * 6;  // two triangles for every cell of a window
+
+    FloorRenderer();
+    ~FloorRenderer();
+    FloorRenderer(const FloorRenderer&) = delete;
+    FloorRenderer& operator=(const FloorRenderer&) = delete;
+
+    // Releases all slots, then shares texture i of the list into slot i (the first 256 only).
+    void setTextures(const std::vector<DXG::Texture>& textures);
+    // Marks the geometry for rebuilding when the cell lies in the window; returns whether it does.
+    bool cellChanged(std::int32_t gx, std::int32_t gy);
+    void draw();
+
+private:
+    void rebuild(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);
+
+    DXG::Texture m_slots[kSlotCount];  // slot n: the texture of floor number n
+    DXG::VertexBuffer m_buffer;        // kVertexCount world vertices, static, write-only
+    std::int32_t m_lastCentreX = 0;    // the window centre the buffer was built for
+    std::int32_t m_lastCentreY = 0;
+    bool m_dirty = true;
+    std::int32_t m_firstVertex[kSlotCount] = {};  // per floor number, its first vertex in the buffer
+    std::int32_t m_vertexCount[kSlotCount] = {};  // per floor number, 6 per cell
+};
