@@ -1,0 +1,13 @@
+// Floor textures: each floor shape of the archive is a flat diamond in palette indices; the world lays
+// floors on a square grid, so each diamond becomes a 64 x 64 square texture.
+#pragma once
+
+#include <vector>
+
+#include "data/SpkArchive.h"
+#include "gfx/Texture.h"
+
+// Replaces textures with one 64 x 64 opaque texture per shape of images, in order, coloured through the
+// current floor palette (data/PcxPalette.h), the transparent index black. Call outside a frame. False
+// (with a message in _error.txt) when a texture cannot be made; the textures made before stay.
+bool BuildFloorTextures(const SpkArchive& images, std::vector<DXG::Texture>& textures);
