@@ -1,10 +1,19 @@
 // Writes the client's own data files: the bitmap font (from a TrueType font through FreeType), the
-// chooser's marker picture, the stone wall texture and the dream marker texture. Everything but the font
+// chooser's marker picture, the stone wall texture and the dream marker texture; and, when a second folder
+// is given, the application icon as PNG files in the desktop's icon theme layout. Everything but the font
 // outlines is drawn here, and the same inputs always give the same bytes.
 //
-// Usage: make-assets FONT.ttf OUTPUT_FOLDER
+// Usage: make-assets FONT.ttf OUTPUT_FOLDER [ICON_FOLDER]
 #include <ft2build.h>
 #include FT_FREETYPE_H
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
 
 #include <algorithm>
 #include <cmath>
@@ -268,11 +277,115 @@ Picture MakeDream() {
     return p;
 }
 
+// ---- icon -----------------------------------------------------------------------------------------------
+
+// The icon's sizes in the icon theme (square pixels).
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+// Straight-alpha colour with components in 0..1.
+struct Colour {
+    float r, g, b, a;
+};
+
+// Paints top over bottom.
+Colour Over(Colour top, Colour bottom) {
+    float a = top.a + bottom.a * (1 - top.a);
+    if (a <= 0) return {0, 0, 0, 0};
+    auto mix = [&](float t, float b) { return (t * top.a + b * bottom.a * (1 - top.a)) / a; };
+    return {mix(top.r, bottom.r), mix(top.g, bottom.g), mix(top.b, bottom.b), a};
+}
+
+// The icon at a point of the unit square (y down): a grass floor tile seen from above at an angle, a slab
+// of earth under its front edges, and on it a dream marker's violet cylinder that fades out upward.
+Colour IconAt(float x, float y) {
+    const float cx = 0.5f, tileY = 0.66f, halfW = 0.47f, halfH = 0.235f, slab = 0.07f;
+    Colour c{0, 0, 0, 0};
+    // Earth: the tile's outline moved down by up to the slab's depth.
+    for (float d = slab; d >= 0; d -= slab / 8) {
+        float e = std::fabs(x - cx) / halfW + std::fabs(y - d - tileY) / halfH;
+        if (e <= 1 && y - d > tileY - 0.02f) {
+            float shade = x < cx ? 0.75f : 0.55f;
+            c = {0.45f * shade, 0.30f * shade, 0.16f * shade, 1};
+            break;
+        }
+    }
+    // The grass face, darker at its rim.
+    float e = std::fabs(x - cx) / halfW + std::fabs(y - tileY) / halfH;
+    if (e <= 1) {
+        float light = 0.85f + 0.25f * (tileY - y) / halfH;
+        float grass = e > 0.88f ? 0.6f : light;
+        c = {0.25f * grass, 0.62f * grass, 0.22f * grass, 1};
+    }
+    // The cylinder: body, base ellipse on the tile, brighter top ellipse.
+    const float radius = 0.17f, ry = 0.065f, top = 0.16f, base = tileY;
+    float dx = (x - cx) / radius;
+    if (std::fabs(dx) <= 1) {
+        float rim = std::sqrt(1 - dx * dx) * ry;
+        float height = (base - top);
+        if (y >= top - rim && y <= base + rim) {
+            float v = std::clamp((y - top) / height, 0.0f, 1.0f);
+            float band = 0.5f + 0.5f * std::sin(6.2831853f * (2.5f * v - 0.6f * dx));
+            float shade = 0.55f + 0.45f * std::cos(1.3f * (dx + 0.35f));
+            Colour body{(0.45f + 0.35f * band) * shade, (0.22f + 0.25f * band) * shade, shade,
+                        0.6f + 0.4f * v};
+            if (y <= top + rim) body = {0.85f, 0.75f, 1.0f, 0.75f};
+            c = Over(body, c);
+        }
+    }
+    return c;
+}
+
+// The icon at one size, each pixel the mean of 4 x 4 samples, as RGBA bytes.
+std::vector<unsigned char> DrawIcon(int side) {
+    std::vector<unsigned char> rgba(size_t(side) * side * 4);
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            float r = 0, g = 0, b = 0, a = 0;
+            for (int sy = 0; sy < 4; ++sy) {
+                for (int sx = 0; sx < 4; ++sx) {
+                    Colour c = IconAt((x + (sx + 0.5f) / 4) / side, (y + (sy + 0.5f) / 4) / side);
+                    r += c.r * c.a;
+                    g += c.g * c.a;
+                    b += c.b * c.a;
+                    a += c.a;
+                }
+            }
+            unsigned char* px = &rgba[(size_t(y) * side + x) * 4];
+            auto byte = [](float v) {
+                return static_cast<unsigned char>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255));
+            };
+            px[0] = a > 0 ? byte(r / a) : 0;
+            px[1] = a > 0 ? byte(g / a) : 0;
+            px[2] = a > 0 ? byte(b / a) : 0;
+            px[3] = byte(a / 16);
+        }
+    }
+    return rgba;
+}
+
+void AppendBytes(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size_t(size));
+}
+
+// ICON_FOLDER/hicolor/NxN/apps/velmview.png for every size.
+bool WriteIcons(const fs::path& folder) {
+    bool ok = true;
+    for (int side : kIconSizes) {
+        std::vector<unsigned char> rgba = DrawIcon(side);
+        std::string png;
+        if (stbi_write_png_to_func(AppendBytes, &png, side, side, 4, rgba.data(), side * 4) == 0)
+            return false;
+        std::string size = std::to_string(side) + "x" + std::to_string(side);
+        ok = WriteFile(folder / "hicolor" / size / "apps" / "velmview.png", png) && ok;
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make-assets FONT.ttf OUTPUT_FOLDER\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: make-assets FONT.ttf OUTPUT_FOLDER [ICON_FOLDER]\n");
         return 2;
     }
     fs::path out = argv[2];
@@ -285,5 +398,6 @@ int main(int argc, char** argv) {
     ok = WriteFile(out / "pickINI.bmp", Bmp24(MakeMarker())) && ok;
     ok = WriteFile(out / "walls" / "stone1.bmp", Bmp24(MakeStone())) && ok;
     ok = WriteFile(out / "misc" / "dream0.dds", DdsArgb(MakeDream())) && ok;
+    if (argc == 4) ok = WriteIcons(argv[3]) && ok;
     return ok ? 0 : 1;
 }
