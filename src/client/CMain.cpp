@@ -1,0 +1,188 @@
+// The main client scene.
+#include "client/CMain.h"
+
+#include <cstdint>
+#include <sstream>
+
+#include "app/SceneManager.h"
+#include "client/ServerLines.h"
+#include "data/ColorTables.h"
+#include "gfx/CTextWindow.h"
+#include "gfx/DXG.h"
+#include "gfx/Primitives.h"
+#include "net/VelmDataManager.h"
+#include "net/VelmFileGetter.h"
+#include "platform/NativePath.h"
+#include "runtime/Keyboard.h"
+#include "runtime/LogFile.h"
+#include "runtime/MemoryTracker.h"
+#include "world/VelmRenderer.h"
+
+namespace {
+
+constexpr std::uint8_t kBackspace = 0xFF;
+constexpr std::uint8_t kEnter = 0xFE;
+constexpr std::uint32_t kPanelColour = 0x44444444;
+
+// The direction of a movement code, or -1.
+int MoveDirection(std::uint8_t c) {
+    switch (c) {
+    case 0xF7:  // Up
+    case 0xF9:  // Page Up
+        return 0;
+    case 0xF5:  // Left
+    case 0xFB:  // Home
+        return 1;
+    case 0xF6:  // Down
+    case 0xFA:  // End
+        return 2;
+    case 0xF4:  // Right
+    case 0xF8:  // Page Down
+        return 3;
+    case 0xFC:  // Delete
+        return 4;
+    case 0xFD:  // Insert
+        return 5;
+    default: return -1;
+    }
+}
+
+// The line as sent for the typed line (which ends in a line feed): its first character decides.
+std::string RewriteTypedLine(const std::string& line) {
+    switch (line[0]) {
+    case '`': return line.substr(1);
+    case '/': return "wh " + line.substr(1);
+    case ':': return line;
+    default: return "\"" + line;
+    }
+}
+
+// The host word and the port of the address file; false when it cannot be opened.
+bool ReadServerAddress(std::string& host, int& port) {
+    std::FILE* file = OpenFile("data\\velm_ip.txt", "r");
+    if (file == nullptr) return false;
+    std::string text;
+    char buffer[256];
+    // Only the start matters: the host word and the port follow each other at the front.
+    if (std::size_t count = std::fread(buffer, 1, sizeof buffer, file)) text.assign(buffer, count);
+    std::fclose(file);
+    std::istringstream in(text);
+    std::string word;
+    if (in >> word) host = word;
+    int number = 0;
+    if (in >> number) port = number;
+    return true;
+}
+
+void AddColoured(CTextWindow& window, const std::string& text, std::uint8_t red, std::uint8_t green,
+                 std::uint8_t blue) {
+    CText message;
+    message.SetColour(red, green, blue, 255);
+    message.Append(text);
+    window.AddText(message);
+}
+
+}  // namespace
+
+CMain::CMain() {
+    m_inputText.SetPosition(50, 555);
+    m_inputText.SetWidthLimit(700);
+    SetGameConnection(&m_connection);
+    m_chatWindow = track(new CTextWindow(50, 300, 700, 250, 100), "CTextWindow(50,300,700,250)", VELM_SITE);
+
+    std::string host = "Failed to load";
+    int port = 0;
+    if (!ReadServerAddress(host, port)) {
+        errorLog.Write("Failed to load velm's ip and port from file.\n");
+        m_chatWindow->AddText("Failed to load velm's ip and port from \\data\\velm_ip.txt file.\n");
+    } else {
+        m_chatWindow->AddText("Connecting to velmoria server at ");
+        m_chatWindow->AddText(host);
+        m_chatWindow->AddText(" on port ");
+        m_chatWindow->AddText(std::to_string(port));
+        m_chatWindow->AddText(" ...\n");
+    }
+    const bool connected = m_connection.Connect(host, port);
+    m_chatWindow->AddText(connected ? "Connected to server.\n" : "CONNECTION TO SERVER FAILED.\n");
+
+    createWorldRenderers();
+    loadColorTables();
+}
+
+CMain::~CMain() {
+    trackedDelete(m_chatWindow, VELM_SITE);
+    m_chatWindow = nullptr;
+    while (!Transfers().empty()) EndTransfer(Transfers().front());
+    destroyWorldRenderers();
+    SetGameConnection(nullptr);
+}
+
+void CMain::Update(float seconds) {
+    PumpServerLines();
+
+    std::string text;
+    while (NextTransferMessage(text)) AddColoured(*m_chatWindow, text, 255, 255, 255);
+
+    ReadTypedCharacters();
+
+    int x = 0, y = 0;
+    std::int32_t gx = 0, gy = 0;
+    if (GetMouseClick(&x, &y) && pickCell(x, y, gx, gy)) LookAt(gx, gy);
+    GetMousePosition(&x, &y);
+    if (pickCell(x, y, gx, gy)) setHoverCell(gx, gy);
+
+    PollTransfers([](std::string_view line) { return SendLine(line); });
+    updateCamera(seconds);
+}
+
+void CMain::ReadTypedCharacters() {
+    while (HasChars()) {
+        const bool control = IsKeyDown(kScanLeftControl) || IsKeyDown(kScanRightControl);
+        const std::uint8_t c = PopChar();
+        if (c == kBackspace && !m_inputLine.empty()) {
+            m_inputLine.pop_back();
+        } else if (c >= 32 && c <= 126 && !control) {
+            m_inputLine += static_cast<char>(c);
+        } else if (m_connection.IsConnected()) {
+            if (c == kEnter && !m_inputLine.empty()) {
+                SendTypedLine();
+            } else if (const int direction = MoveDirection(c); direction >= 0) {
+                SendMove(direction);
+            }
+        }
+        m_inputText.SetText(m_inputLine);
+    }
+}
+
+void CMain::SendTypedLine() {
+    m_inputLine += '\n';
+    if (!SendLine(RewriteTypedLine(m_inputLine))) {
+        AddColoured(*m_chatWindow, "SEND TO SERVER FAILED!", 220, 150, 150);
+    }
+    m_inputLine.clear();
+}
+
+void CMain::Render() {
+    DXG::ScopedLock lock;
+    DXG::Clear(0xFF000000, true, true);
+    renderWorld();
+    if (gfx::Device* device = DXG::GetDevice()) device->SetRenderState(gfx::RenderState::AlphaBlendEnable, 1);
+    DXG::DrawGradient(50, 300, 700, 283, kPanelColour, kPanelColour, kPanelColour, kPanelColour);
+    m_chatWindow->Draw();
+    m_inputText.Draw();
+
+    const std::list<TransferRecord>& transfers = Transfers();
+    const auto count = static_cast<int>(transfers.size());
+    int k = 0;
+    for (const TransferRecord& transfer : transfers) {
+        int written = 0, total = 0;
+        if (transfer.getter != nullptr) transfer.getter->GetProgress(written, total);
+        m_transferText.Clear();
+        m_transferText.SetBackground(0, 0, 0);
+        m_transferText.Append("File Transfer (" + transfer.id + "): " + std::to_string(written) + " / " +
+                              std::to_string(total));
+        m_transferText.SetPosition(250, static_cast<float>(280 - 24 * (count - 1) + 24 * k));
+        m_transferText.Draw();
+        ++k;
+    }
+}

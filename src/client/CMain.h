@@ -1,0 +1,36 @@
+// The main client scene: connects to the game server, hands its lines to the protocol, edits and sends
+// the typed line, turns the editing and arrow keys into moves and clicks into looks, and draws the world,
+// the chat window, the input line and the progress of each dream download.
+#pragma once
+
+#include <string>
+
+#include "app/Scene.h"
+#include "gfx/CText.h"
+#include "net/NetClient.h"
+
+class CTextWindow;
+
+class CMain : public Scene {
+public:
+    CMain();
+    ~CMain() override;
+
+    void Update(float seconds) override;
+    void Render() override;
+    std::string GetName() override { return "CMain"; }
+
+    const CTextWindow& ChatWindow() const { return *m_chatWindow; }
+    const std::string& InputLine() const { return m_inputLine; }
+    const NetClient& Connection() const { return m_connection; }
+
+private:
+    void ReadTypedCharacters();
+    void SendTypedLine();
+
+    CTextWindow* m_chatWindow = nullptr;  // owned: connection messages, server and status texts
+    std::string m_inputLine;              // the line being typed
+    CText m_inputText;                    // shows the input line
+    NetClient m_connection;               // the game connection
+    CText m_transferText;                 // reused for each transfer's progress line
+};
