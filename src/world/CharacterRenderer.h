@@ -2,7 +2,16 @@
 // the tip in its vest colour and the rear corners in its translucent fur colour.
 #pragma once
 
+#include <vector>
+
+#include "gfx/Device.h"
+
 class CharacterRenderer {
 public:
     void draw();
+
+private:
+    // The frame's triangles, built anew every frame. They share every state, so they go to the device as
+    // one triangle list in the order of the character list.
+    std::vector<gfx::WorldVertex> m_vertices;
 };

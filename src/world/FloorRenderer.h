@@ -19,20 +19,23 @@ public:
     FloorRenderer(const FloorRenderer&) = delete;
     FloorRenderer& operator=(const FloorRenderer&) = delete;
 
-    // Releases all slots, then shares texture i of the list into slot i (the first 256 only).
+    // Releases all slots, then shares texture i of the list into slot i (the first 256 only). Textures come
+    // with a new map, so the geometry is rebuilt at the next draw.
     void setTextures(const std::vector<DXG::Texture>& textures);
     // Marks the geometry for rebuilding when the cell lies in the window; returns whether it does.
     bool cellChanged(std::int32_t gx, std::int32_t gy);
     void draw();
 
 private:
-    void rebuild(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);
+    // Fills the buffer for the window bounds; false when the buffer cannot be locked.
+    bool rebuild(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);
 
     DXG::Texture m_slots[kSlotCount];  // slot n: the texture of floor number n
     DXG::VertexBuffer m_buffer;        // kVertexCount world vertices, static, write-only
     std::int32_t m_lastCentreX = 0;    // the window centre the buffer was built for
     std::int32_t m_lastCentreY = 0;
     bool m_dirty = true;
-    std::int32_t m_firstVertex[kSlotCount] = {};  // per floor number, its first vertex in the buffer
-    std::int32_t m_vertexCount[kSlotCount] = {};  // per floor number, 6 per cell
+    std::int32_t m_builtBounds[4] = {0, 0, -1, -1};  // x0, y0, x1, y1 of the window the buffer holds
+    std::int32_t m_firstVertex[kSlotCount] = {};     // per floor number, its first vertex in the buffer
+    std::int32_t m_vertexCount[kSlotCount] = {};     // per floor number, 6 per cell
 };

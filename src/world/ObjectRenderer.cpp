@@ -1,4 +1,74 @@
-// The object and hover cell pass.
+// The object pass: object markers and the hover square over the window's cells.
 #include "world/ObjectRenderer.h"
 
-void ObjectRenderer::draw() {}
+#include "data/WorldMap.h"
+#include "gfx/DXG.h"
+#include "world/VelmRenderer.h"
+
+namespace {
+
+constexpr std::uint32_t kMarkerColour = 0xFFFFCCCC;
+constexpr std::uint32_t kHoverColour = 0x60CCFFCC;  // alpha 0x60: blends over the floor
+constexpr float kHoverHeight = 0.1f;                // just above the floor
+
+void AppendMarker(std::vector<gfx::WorldVertex>& out, float x, float y) {
+    const std::uint32_t c = kMarkerColour;
+    const gfx::WorldVertex marker[6] = {
+        {x, y - 0.5f, 0.0f, 0.0f, 0.0f, -1.0f, c, 0.0f, 0.0f},
+        {x, y + 0.5f, 0.0f, 0.0f, 0.0f, -1.0f, c, 1.0f, 0.0f},
+        {x, y, 0.5f, 0.0f, 0.0f, -1.0f, c, 0.0f, 1.0f},
+        {x - 0.5f, y, 0.0f, 0.0f, 0.0f, -1.0f, c, 0.0f, 1.0f},
+        {x + 0.5f, y, 0.0f, 0.0f, 0.0f, -1.0f, c, 1.0f, 0.0f},
+        {x, y, 0.5f, 0.0f, 0.0f, -1.0f, c, 1.0f, 1.0f},
+    };
+    out.insert(out.end(), marker, marker + 6);
+}
+
+void AppendHoverSquare(std::vector<gfx::WorldVertex>& out, float x, float y) {
+    const std::uint32_t c = kHoverColour;
+    const float z = kHoverHeight, left = x - 0.5f, right = x + 0.5f, top = y - 0.5f, bottom = y + 0.5f;
+    const gfx::WorldVertex square[6] = {
+        {left, top, z, 0.0f, 0.0f, -1.0f, c, 0.0f, 0.0f},
+        {right, top, z, 0.0f, 0.0f, -1.0f, c, 0.0f, 0.0f},
+        {right, bottom, z, 0.0f, 0.0f, -1.0f, c, 0.0f, 0.0f},
+        {right, bottom, z, 0.0f, 0.0f, -1.0f, c, 0.0f, 0.0f},
+        {left, top, z, 0.0f, 0.0f, -1.0f, c, 0.0f, 0.0f},
+        {left, bottom, z, 0.0f, 0.0f, -1.0f, c, 0.0f, 0.0f},
+    };
+    out.insert(out.end(), square, square + 6);
+}
+
+}  // namespace
+
+void ObjectRenderer::draw() {
+    gfx::Device* device = DXG::GetDevice();
+    if (device == nullptr) {
+        return;
+    }
+    device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
+    device->SetFVF(gfx::kFvfWorld);
+
+    std::int32_t hoverX = 0, hoverY = 0;
+    hoverCell(hoverX, hoverY);
+    m_vertices.clear();
+    std::int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    windowBounds(x0, y0, x1, y1);
+    for (std::int32_t y = y0; y <= y1; ++y) {
+        for (std::int32_t x = x0; x <= x1; ++x) {
+            if (!isCellVisible(x, y)) {
+                continue;
+            }
+            // The hover cell shows its square alone, whether or not it holds an object.
+            if (x == hoverX && y == hoverY) {
+                AppendHoverSquare(m_vertices, float(x), float(y));
+            } else if (getObject(x, y) != 0) {
+                AppendMarker(m_vertices, float(x), float(y));
+            }
+        }
+    }
+    if (!m_vertices.empty()) {
+        device->SetTexture(0, nullptr);
+        device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, std::uint32_t(m_vertices.size() / 3),
+                                m_vertices.data(), sizeof(gfx::WorldVertex));
+    }
+}

@@ -2,7 +2,16 @@
 // translucent green square just above the floor on the hover cell instead.
 #pragma once
 
+#include <vector>
+
+#include "gfx/Device.h"
+
 class ObjectRenderer {
 public:
     void draw();
+
+private:
+    // The frame's markers and hover square, built anew every frame. They share every state, so they go
+    // to the device as one triangle list in the order the cells are visited.
+    std::vector<gfx::WorldVertex> m_vertices;
 };

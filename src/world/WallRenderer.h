@@ -2,13 +2,16 @@
 // cells of the window.
 #pragma once
 
+#include <vector>
+
+#include "gfx/Device.h"
 #include "gfx/Texture.h"
 
 class WallRenderer {
 public:
     // Loads "data\walls\stone1.bmp"; walls are drawn untextured when that fails.
     WallRenderer();
-    ~WallRenderer() = default;
+    ~WallRenderer();
     WallRenderer(const WallRenderer&) = delete;
     WallRenderer& operator=(const WallRenderer&) = delete;
 
@@ -16,4 +19,7 @@ public:
 
 private:
     DXG::Texture m_texture;
+    // The frame's walls, built anew every frame. Every wall is drawn with the same states, so the frame's
+    // walls go to the device as one triangle list, in the order the cells are visited.
+    std::vector<gfx::WorldVertex> m_vertices;
 };
