@@ -7,13 +7,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
+#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -363,18 +357,49 @@ std::vector<unsigned char> DrawIcon(int side) {
     return rgba;
 }
 
-void AppendBytes(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size_t(size));
+void PutBig32(std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(char(v >> shift & 255));
+}
+
+// One PNG chunk: length, type, data, CRC of type and data.
+void PngChunk(std::string& out, const char* type, const std::string& data) {
+    std::string body = std::string(type, 4) + data;
+    PutBig32(out, uint32_t(data.size()));
+    out += body;
+    PutBig32(out, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()))));
+}
+
+// An 8-bit RGBA PNG, rows unfiltered, compressed by zlib at its highest level.
+bool Png(int side, const std::vector<unsigned char>& rgba, std::string* out) {
+    std::string raw;
+    for (int y = 0; y < side; ++y) {
+        raw.push_back('\0');
+        raw.append(reinterpret_cast<const char*>(&rgba[size_t(y) * side * 4]), size_t(side) * 4);
+    }
+    uLongf packedSize = compressBound(uLong(raw.size()));
+    std::string packed(packedSize, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                  reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()), 9) != Z_OK)
+        return false;
+    packed.resize(packedSize);
+    std::string header;
+    PutBig32(header, uint32_t(side));
+    PutBig32(header, uint32_t(side));
+    header +=
+        std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA, deflate, no filter choice, no interlace
+    *out = "\x89PNG\r\n\x1a\n";
+    PngChunk(*out, "IHDR", header);
+    PngChunk(*out, "IDAT", packed);
+    PngChunk(*out, "IEND", "");
+    return true;
 }
 
 // ICON_FOLDER/hicolor/NxN/apps/velmview.png for every size.
 bool WriteIcons(const fs::path& folder) {
     bool ok = true;
     for (int side : kIconSizes) {
-        std::vector<unsigned char> rgba = DrawIcon(side);
         std::string png;
-        if (stbi_write_png_to_func(AppendBytes, &png, side, side, 4, rgba.data(), side * 4) == 0)
-            return false;
+        if (!Png(side, DrawIcon(side), &png)) return false;
         std::string size = std::to_string(side) + "x" + std::to_string(side);
         ok = WriteFile(folder / "hicolor" / size / "apps" / "velmview.png", png) && ok;
     }
