@@ -106,8 +106,9 @@ struct ClientWindow : ::testing::Test {
 };
 
 TEST_F(ClientWindow, ClosingTheWindowEndsTheRunCleanly) {
+    // No profiles: the chooser shows its error text and stays until the window is closed.
     fs::path dir = GameDirectory("close");
-    Client client(dir, {{"VELMVIEW_TEST_IDLE_SCENE", "1"}, {"VELMVIEW_NO_DIALOGS", "1"}});
+    Client client(dir, {{"VELMVIEW_NO_DIALOGS", "1"}});
     // The window of this process: other test programs may have windows of the same class open.
     std::string window = Capture("timeout 60 xdotool search --sync --all --pid " +
                                      std::to_string(client.Pid()) + " --class VelmViewWindow | head -n 1",
@@ -121,17 +122,19 @@ TEST_F(ClientWindow, ClosingTheWindowEndsTheRunCleanly) {
     ASSERT_TRUE(
         Poll(60s, [&] { return client.Stat().find("Initial free texture memory") != std::string::npos; }));
     std::this_thread::sleep_for(1500ms);
-    // What the window shows: the scene's clear colour, and the frame-rate overlay at the top left (the frame
-    // reaches the window the right way up).
+    // What the window shows: the chooser's black, its error text and title, and the frame-rate overlay at
+    // the top left (the frame reaches the window the right way up).
     ASSERT_EQ(RunCommand("import -window " + window + " '" + (dir / "window.png").string() + "'"), 0);
     auto sample = [&](const std::string& crop, const std::string& format) {
         return Capture("convert '" + (dir / "window.png").string() + "' -crop " + crop +
                            " +repage -format '" + format + "' info:",
                        dir);
     };
-    EXPECT_EQ(sample("1x1+400+300", "%[hex:p{0,0}]"), "203040");
-    EXPECT_EQ(sample("300x40+0+0", "%[fx:maxima.r>0.9]"), "1");    // white text at the top
-    EXPECT_EQ(sample("300x40+0+560", "%[fx:maxima.r>0.9]"), "0");  // none at the bottom
+    EXPECT_EQ(sample("1x1+400+500", "%[hex:p{0,0}]"), "000000");
+    EXPECT_EQ(sample("150x40+0+0", "%[fx:maxima.r>0.9]"), "1");      // the overlay at the top
+    EXPECT_EQ(sample("400x40+200+300", "%[fx:maxima.r>0.9]"), "1");  // the error text
+    EXPECT_EQ(sample("300x40+210+80", "%[fx:maxima.r>0.9]"), "1");   // the title
+    EXPECT_EQ(sample("300x40+0+560", "%[fx:maxima.r>0.9]"), "0");    // nothing at the bottom
     ASSERT_EQ(RunCommand("xdotool windowclose " + window), 0);
     ASSERT_EQ(client.Wait(60s), 0) << client.Stderr();
 
@@ -140,20 +143,18 @@ TEST_F(ClientWindow, ClosingTheWindowEndsTheRunCleanly) {
         stat,
         {"OS Version: ", "CPU code name: ", "Video card: ", "\n\n", "Exact Vertex Shader version: OpenGL ",
          "Exact Pixel Shader version: GLSL ", "Initial free texture memory(vid mem + agp mem): ",
-         "MB.\naverage FPS for invididual scenes:\n  -IdleScene (over ", " frames/sec\n\n",
+         "MB.\naverage FPS for invididual scenes:\n  -CChooseINI (over ", " frames/sec\n\n",
          "Approximate max video memory used: ", "MB\n\nAverage framerate (over ", " frames/second\n\n"});
     // The report was written once.
     EXPECT_EQ(stat.find("average FPS", stat.find("average FPS") + 1), std::string::npos);
-    // Shut down in order, no leaks, and the overlay found its font: nothing to report.
-    EXPECT_EQ(client.Error(), "");
+    // Shut down in order, no leaks, and the overlay found its font: only the chooser's report.
+    EXPECT_EQ(client.Error(), "No valid player .ini files found.\n");
 }
 
 TEST_F(ClientWindow, WithoutOpenGl33TheUserIsWarnedAndTheRunEnds) {
     fs::path dir = GameDirectory("nogl");
     // Mesa then offers no 3.3 core context.
-    Client client(dir, {{"VELMVIEW_TEST_IDLE_SCENE", "1"},
-                        {"VELMVIEW_NO_DIALOGS", "1"},
-                        {"MESA_GL_VERSION_OVERRIDE", "3.0"}});
+    Client client(dir, {{"VELMVIEW_NO_DIALOGS", "1"}, {"MESA_GL_VERSION_OVERRIDE", "3.0"}});
     ASSERT_EQ(client.Wait(60s), 0) << client.Stderr();
     ExpectInOrder(client.Stderr(),
                   {"[message box] warning\nOpenGL 3.3 or greater is required to run this program.\n",

@@ -1,0 +1,243 @@
+// The two scenes on the recording device: the profile chooser's list, keys and marker, and the main
+// client scene's typed lines, movement keys, offline behaviour and transfer lines.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "ClientTestSupport.h"
+#include "app/SceneManager.h"
+#include "client/CChooseINI.h"
+#include "client/CMain.h"
+#include "data/PlayerProfile.h"
+#include "gfx/CTextWindow.h"
+#include "net/VelmDataManager.h"
+#include "runtime/MemoryTracker.h"
+
+namespace {
+
+using platform::WindowMessage;
+
+struct Box {
+    float left = 1e9f, top = 1e9f;
+};
+
+// The top-left corner of the vertices of a recorded draw.
+Box Corner(const gfx::RecordedDraw& draw) {
+    Box box;
+    for (std::uint32_t i = 0; i < draw.VertexCount(); ++i) {
+        box.left = std::min(box.left, draw.Screen(i).x);
+        box.top = std::min(box.top, draw.Screen(i).y);
+    }
+    return box;
+}
+
+class ScenesTest : public ClientTest {
+protected:
+    // Draws one frame of the scene; returns the draws.
+    std::vector<gfx::RecordedDraw> Frame(Scene& scene) {
+        device->ClearRecord();
+        EXPECT_TRUE(DXG::BeginFrame(0.01f, false, false));
+        scene.Render();
+        DXG::EndFrame0();
+        return device->draws;
+    }
+    // Holds the key for one update of the scene.
+    void Press(Scene& scene, std::initializer_list<std::uint8_t> scanCodes, float seconds = 0) {
+        for (std::uint8_t code : scanCodes) keys.down[code] = 0x80;
+        KeyboardStateManager::Update();
+        scene.Update(seconds);
+        for (std::uint8_t code : scanCodes) keys.down[code] = 0;
+        KeyboardStateManager::Update();
+    }
+};
+
+// --- the chooser ------------------------------------------------------------------------------------------
+
+TEST_F(ScenesTest, TheChooserListsCompleteProfilesButNotTheHostGamesFiles) {
+    for (const char* excluded : {"options.ini", "audiolist.ini", "ranklevels.ini", "audlist.ini",
+                                 "ScrDesign.ini", "scrlist2.ini", "scrlist.ini", "toolset.ini"})
+        WriteProfile(excluded, "Host");
+    WriteProfile("bob.ini", "Bob");
+    WriteProfile("amy.ini", "Amy");
+    WriteTextFile("broken.ini", "V1.6\nName=Broken\n");
+    CChooseINI chooser;
+    ASSERT_EQ(chooser.Entries().size(), 2u);
+    EXPECT_EQ(chooser.Entries()[0].label, "Amy (amy.ini)");
+    EXPECT_EQ(chooser.Entries()[1].label, "Bob (bob.ini)");
+
+    // List text at (310, 300), the marker beside the first entry, then the title at (210, 80).
+    std::vector<gfx::RecordedDraw> draws = Frame(chooser);
+    ASSERT_GE(draws.size(), 3u);
+    EXPECT_NEAR(Corner(draws[0]).left, 310, 1);
+    EXPECT_NEAR(Corner(draws[0]).top, 300, 3);
+    EXPECT_NEAR(Corner(draws[1]).left, 270, 1);
+    EXPECT_NEAR(Corner(draws[1]).top, 288, 1);
+    EXPECT_NEAR(Corner(draws.back()).left, 210, 1);
+}
+
+TEST_F(ScenesTest, TheChooserMarkerWrapsAndSwings) {
+    WriteProfile("a.ini", "A");
+    WriteProfile("b.ini", "B");
+    WriteProfile("c.ini", "C");
+    CChooseINI chooser;
+    struct Row {
+        std::initializer_list<std::uint8_t> keys;
+        std::int32_t selection;
+    } rows[] = {
+        {{kScanUp}, 2}, {{kScanDown}, 0}, {{kScanDown}, 1}, {{kScanUp, kScanDown}, 1}, {{kScanUp}, 0}};
+    for (const Row& row : rows) {
+        Press(chooser, row.keys);
+        EXPECT_EQ(chooser.Selection(), row.selection);
+    }
+    const Box start = Corner(Frame(chooser)[1]);
+    Press(chooser, {kScanDown}, 0.25f);  // a quarter second: the swing's far right
+    Box now = Corner(Frame(chooser)[1]);
+    EXPECT_NEAR(now.left - start.left, 8, 0.01);
+    EXPECT_NEAR(now.top - start.top, 24, 0.01);
+    Press(chooser, {}, 0.5f);
+    EXPECT_NEAR(Corner(Frame(chooser)[1]).left - start.left, -8, 0.01);
+
+    FreshProcess();
+    device = DXG::InitRecordingForTests();
+    KeyboardStateManager::SetSource(&keys);
+    ASSERT_TRUE(KeyboardStateManager::Init(nullptr, &keys, false));
+    std::filesystem::remove("a.ini");
+    std::filesystem::remove("b.ini");
+    CChooseINI single;
+    Press(single, {kScanDown});
+    EXPECT_EQ(single.Selection(), 0);
+}
+
+TEST_F(ScenesTest, EnterLoadsTheMarkedProfileAndStartsTheMainScene) {
+    WriteProfile("amy.ini", "Amy");
+    WriteProfile("bob.ini", "Bob");
+    AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
+    UpdateScenes(0.01f);
+    EXPECT_EQ(GetPlayerProfile().name, "Bob");  // the scan leaves the last usable profile
+    keys.down[kScanEnter] = 0x80;
+    KeyboardStateManager::Update();
+    UpdateScenes(0.01f);
+    EXPECT_EQ(CurrentSceneName(), "CMain");
+    EXPECT_EQ(GetPlayerProfile().name, "Amy");
+    EXPECT_EQ(PendingSceneCountForTests(), 0);
+}
+
+TEST_F(ScenesTest, WithoutProfilesTheChooserShowsTheErrorAndIgnoresKeys) {
+    WriteTextFile("options.ini", "V1.6\nName=A\nPassword=p\nColors=0123456789\nDesc=d\nSpec=11\n");
+    AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
+    EXPECT_EQ(ErrorText(), "No valid player .ini files found.\n");
+    keys.down[kScanEnter] = keys.down[kScanDown] = 0x80;
+    KeyboardStateManager::Update();
+    UpdateScenes(0.01f);
+    UpdateScenes(0.01f);
+    EXPECT_EQ(CurrentSceneName(), "CChooseINI");
+    device->ClearRecord();
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, false, false));
+    RenderScenes();
+    DXG::EndFrame0();
+    // The error text at (200, 300) and the title: no marker.
+    EXPECT_NEAR(Corner(device->draws.front()).left, 200, 1);
+    for (const gfx::RecordedDraw& draw : device->draws) EXPECT_NE(Corner(draw).left, 270);
+}
+
+// --- the main scene ---------------------------------------------------------------------------------------
+
+class MainSceneTest : public ScenesTest {
+protected:
+    void SetUp() override {
+        ScenesTest::SetUp();
+        WriteTextFile("data/velm_ip.txt", "127.0.0.1 " + std::to_string(server.Port()) + " trailing words\n");
+    }
+    static void Type(const std::string& text) {
+        for (char c : text)
+            HandleCharMessage({WindowMessage::Char, static_cast<std::uint8_t>(c), false, 0, 0});
+    }
+    static void Key(std::uint32_t virtualKey, bool extended = true) {
+        HandleCharMessage({WindowMessage::KeyDown, virtualKey, extended, 0, 0});
+    }
+    static std::vector<std::string> Chat(const CMain& scene) {
+        std::vector<std::string> lines;
+        for (const CText& line : scene.ChatWindow().GetLines()) lines.push_back(line.GetPlainText());
+        return lines;
+    }
+    LoopbackServer server;
+};
+
+TEST_F(MainSceneTest, TypedLinesAreRewrittenBySentWithTwoLineFeeds) {
+    CMain scene;
+    ASSERT_TRUE(server.Accept());
+    const std::string port = std::to_string(server.Port());
+    EXPECT_EQ(Chat(scene), (std::vector<std::string>{"Connecting to velmoria server at ", "127.0.0.1",
+                                                     " on port ", port, " ...", "Connected to server."}));
+    Type("hello\r/bob hi\r`raw\r:waves\r\r");
+    scene.Update(0);
+    EXPECT_EQ(server.ReceivedAfterQuiet(), "\"hello\n\nwh bob hi\n\nraw\n\n:waves\n\n");
+    EXPECT_EQ(scene.InputLine(), "");
+
+    server.Send("Welcome\nEND\n");
+    ASSERT_TRUE(WaitFor([&] { return scene.Connection().PendingBytes() >= 12; }));
+    scene.Update(0);
+    const std::vector<std::string> chat = Chat(scene);
+    EXPECT_EQ(std::vector<std::string>(chat.end() - 2, chat.end()),
+              (std::vector<std::string>{"Welcome", "END"}));
+}
+
+TEST_F(MainSceneTest, EditingKeysAndControl) {
+    CMain scene;
+    ASSERT_TRUE(server.Accept());
+    Type("\b");  // Backspace on an empty line
+    Type("abx\b");
+    scene.Update(0);
+    EXPECT_EQ(scene.InputLine(), "ab");
+    keys.down[kScanRightControl] = 0x80;
+    KeyboardStateManager::Update();
+    Type("cd");
+    scene.Update(0);
+    keys.down[kScanRightControl] = 0;
+    KeyboardStateManager::Update();
+    EXPECT_EQ(scene.InputLine(), "ab");
+    EXPECT_EQ(server.ReceivedAfterQuiet(), "");
+}
+
+TEST_F(MainSceneTest, EditingAndArrowKeysMove) {
+    CMain scene;
+    ASSERT_TRUE(server.Accept());
+    for (std::uint32_t key : {platform::kVkUp, platform::kVkPageUp, platform::kVkLeft, platform::kVkHome,
+                              platform::kVkDown, platform::kVkEnd, platform::kVkRight, platform::kVkPageDown,
+                              platform::kVkDelete, platform::kVkInsert})
+        Key(key);
+    Key(platform::kVkUp, false);  // the keypad's 8 with Num Lock off
+    scene.Update(0);
+    EXPECT_EQ(server.ReceivedAfterQuiet(), "m 9\nm 9\nm 7\nm 7\nm 1\nm 1\nm 3\nm 3\n>\n<\n");
+}
+
+TEST_F(MainSceneTest, WithoutTheAddressFileTheSceneStaysOffline) {
+    std::filesystem::remove("data/velm_ip.txt");
+    CMain scene;
+    EXPECT_EQ(ErrorText().rfind("Failed to load velm's ip and port from file.\n", 0), 0u);
+    EXPECT_EQ(Chat(scene),
+              (std::vector<std::string>{"Failed to load velm's ip and port from \\data\\velm_ip.txt file.",
+                                        "CONNECTION TO SERVER FAILED."}));
+    Type("hi\r");
+    Key(platform::kVkUp);
+    scene.Update(0);
+    EXPECT_EQ(scene.InputLine(), "hi");
+    EXPECT_EQ(Chat(scene).size(), 2u);
+}
+
+TEST_F(MainSceneTest, TransferLinesStackUpwardFromTheBottomOne) {
+    std::filesystem::remove("data/velm_ip.txt");
+    WriteTextFile("data/velmfile_ip.txt", "127.0.0.1 1\n");
+    CMain scene;
+    for (const char* id : {"one", "two", "three"}) StartDownload(id, 0, std::string("vvw_tmp\\") + id);
+    std::vector<gfx::RecordedDraw> draws = Frame(scene);
+    // Each transfer line draws its black background, then its glyphs: the last six draws.
+    ASSERT_GE(draws.size(), 6u);
+    std::vector<float> tops;
+    for (std::size_t i = draws.size() - 6; i < draws.size(); i += 2) tops.push_back(Corner(draws[i]).top);
+    EXPECT_NEAR(tops[0], 232, 1);
+    EXPECT_NEAR(tops[1], 256, 1);
+    EXPECT_NEAR(tops[2], 280, 1);
+}
+
+}  // namespace

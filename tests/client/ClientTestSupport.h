@@ -1,0 +1,86 @@
+// Shared pieces of the client tests: a fresh process in a scratch game directory over the recording device,
+// a keyboard the test holds keys on, a loopback game server, and the login handshake.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gfx/DxgTesting.h"
+#include "net/NetClient.h"
+#include "net/NetServer.h"
+#include "runtime/Keyboard.h"
+#include "support/TestSupport.h"
+
+// Polls the condition every millisecond until it holds or five seconds have passed; the last result.
+template <class Condition>
+bool WaitFor(Condition condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return condition();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Every process-wide service back to its starting state.
+void FreshProcess();
+
+// Key states the test sets; read by the keyboard manager at each Update.
+class HeldKeys : public KeyboardSource {
+public:
+    std::uint8_t down[256] = {};
+    bool CreateInterface() override { return true; }
+    bool CreateDevice() override { return true; }
+    bool Cooperate(void*, bool) override { return true; }
+    bool Acquire() override { return true; }
+    bool Poll() override { return true; }
+    bool GetState(std::uint8_t keys[256]) override;
+    void Release() override {}
+};
+
+// A listening server on 127.0.0.1 and the one connection it accepts.
+class LoopbackServer {
+public:
+    LoopbackServer();
+    ~LoopbackServer();
+    int Port() const { return m_server.Port(); }
+    bool Accept();
+    void Send(const std::string& bytes);
+    // Everything received so far, once at least count bytes arrived (or the wait ended).
+    std::string Received(std::size_t count);
+    // Everything received after a short quiet wait: for checks that nothing more was sent.
+    std::string ReceivedAfterQuiet();
+
+private:
+    NetServer m_server;
+    NetClient* m_peer = nullptr;
+    std::string m_received;
+};
+
+// The test's own game directory (the client's data files copied in) as the working directory, the
+// foundation on a recording device, message boxes captured, the logs emptied.
+class ClientTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    static std::string ErrorText() { return LogText(errorLog); }
+    // Every status text queued since the last call.
+    static std::vector<std::string> TakeMessages();
+    // Writes a complete profile (Name, Password "pw", Colors "0123456789", Desc "A cat", Spec "37").
+    static void WriteProfile(const std::string& file, const std::string& name);
+
+    gfx::RecordingDevice* device = nullptr;
+    HeldKeys keys;
+    std::unique_ptr<ScratchFolder> folder;
+    std::unique_ptr<WorkingDirectory> cwd;
+    std::unique_ptr<MessageBoxCapture> boxes;
+};
+
+// The handshake as a server sends it, in two batches: the greeting and the acknowledgement.
+void LogInWithoutConnection();

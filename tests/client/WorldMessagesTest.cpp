@@ -1,0 +1,195 @@
+// The world-message handlers, fed through HandleServerLine after the login: the character and dream marker
+// list rules, single cells, the map load with its floor textures, server-named files and the list limits.
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "ClientTestSupport.h"
+#include "client/ServerLines.h"
+#include "client/WorldMessages.h"
+#include "data/AvatarCode.h"
+#include "data/DataTestFiles.h"
+#include "data/PcxPalette.h"
+#include "data/WorldMap.h"
+#include "net/VelmDataManager.h"
+
+namespace {
+
+std::string Xy(int x, int y) {
+    return encodeBase95(x, true) + encodeBase95(y, true);
+}
+
+std::pair<std::int32_t, std::int32_t> Grid(int x, int y) {
+    std::int32_t gx = 0, gy = 0;
+    fileToGrid(x, y, gx, gy);
+    return {gx, gy};
+}
+
+// Where each avatar stands and its first colour, in list order.
+std::vector<std::string> Avatars() {
+    std::vector<std::string> out;
+    for (const CharacterRecord& c : CharacterList())
+        out.push_back(std::to_string(c.x) + "," + std::to_string(c.y) + ":" + std::to_string(c.colors[0]));
+    return out;
+}
+
+std::string At(int x, int y, int colour) {
+    auto [gx, gy] = Grid(x, y);
+    return std::to_string(gx) + "," + std::to_string(gy) + ":" + std::to_string(colour);
+}
+
+// "<" with all ten colours c (as a code character) at the file cell, frame code "!!".
+std::string Appears(char c, int x, int y) {
+    return "<" + std::string(10, c) + Xy(x, y) + "!!";
+}
+
+std::string Moves(char c, int toX, int toY, int fromX, int fromY) {
+    return "/" + std::string(10, c) + Xy(toX, toY) + "!!" + Xy(fromX, fromY);
+}
+
+class WorldMessagesTest : public ClientTest {
+protected:
+    void SetUp() override {
+        ClientTest::SetUp();
+        WriteTextFile("maps/room.map", MapFileBytes(6, 8));
+        ASSERT_TRUE(loadMapFile("maps\\room.map"));
+        LogInWithoutConnection();
+        TakeMessages();
+        ClearLog(errorLog);
+    }
+    static void Lines(const std::vector<std::string>& lines) {
+        for (const std::string& line : lines) HandleServerLine(line);
+    }
+};
+
+TEST_F(WorldMessagesTest, AvatarsTakeOneRecordPerCell) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> lines;
+        std::vector<std::string> avatars;
+    } rows[] = {
+        {"appearing twice in a cell replaces", {Appears('!', 1, 2), Appears('#', 1, 2)}, {At(1, 2, 3)}},
+        {"a move within its own cell replaces", {Appears('!', 1, 2), Moves('$', 1, 2, 1, 2)}, {At(1, 2, 4)}},
+        {"a move from an empty cell adds",
+         {Appears('!', 1, 2), Moves('$', 3, 3, 2, 2)},
+         {At(1, 2, 1), At(3, 3, 4)}},
+        {"a move leaves the old cell and replaces the new one's",
+         {Appears('!', 1, 2), Appears('"', 3, 3), Moves('$', 3, 3, 1, 2)},
+         {At(3, 3, 4)}},
+        {"leaving an empty cell changes nothing", {Appears('!', 1, 2), ")" + Xy(2, 2)}, {At(1, 2, 1)}},
+        {"leaving removes the avatar",
+         {Appears('!', 1, 2), Appears('"', 2, 2), ")" + Xy(1, 2)},
+         {At(2, 2, 2)}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RemoveAllCharacters();
+        Lines(row.lines);
+        EXPECT_EQ(Avatars(), row.avatars);
+    }
+}
+
+TEST_F(WorldMessagesTest, CellsPositionAndPalette) {
+    Lines({"@ * 4", "1" + Xy(2, 3) + encodeBase95(300, true), ">" + Xy(2, 3) + encodeBase95(7, true)});
+    std::int32_t x = 0, y = 0;
+    GetPlayerPosition(x, y);
+    EXPECT_EQ((std::pair{x, y}), Grid(10, 20));
+    auto [gx, gy] = Grid(2, 3);
+    EXPECT_EQ(getFloor(gx, gy), 300);
+    EXPECT_EQ(getObject(gx, gy), 7);
+
+    std::string pcx(128, '\0');
+    for (int i = 0; i < 256; ++i) pcx += {char(i), char(0), char(0)};
+    WriteTextFile("patches/default/grass.pcx", pcx);
+    HandleServerLine("]ccgrass.pcx");
+    EXPECT_EQ(FloorPalette()[5], 0x050000u);
+}
+
+TEST_F(WorldMessagesTest, DreamMarkersSplitTheirLabelAtBlanks) {
+    Lines({"]s" + Xy(1, 1) + "..Red door  here", "]s" + Xy(2, 2) + "..Solo", "]s" + Xy(3, 3) + ".. lead",
+           "]t" + Xy(2, 2), "]t" + Xy(4, 4)});
+    std::vector<std::string> markers;
+    for (const DreamMarkerRecord& m : DreamMarkerList()) markers.push_back(m.line1 + "|" + m.line2);
+    EXPECT_EQ(markers, (std::vector<std::string>{"Red|doorhere", "|lead"}));
+    EXPECT_EQ(DreamMarkerList().front().x, Grid(1, 1).first);
+}
+
+TEST_F(WorldMessagesTest, ADreamDownloadTakesTheIdUpToTheFirstBlank) {
+    WriteTextFile("data/velmfile_ip.txt", "127.0.0.1 1\n");  // refused at once
+    HandleServerLine("]q lake house words");
+    ASSERT_EQ(Transfers().size(), 1u);
+    EXPECT_EQ(Transfers().front().id, "lake");
+    EXPECT_TRUE(std::filesystem::exists("vvw_tmp/lake/lake.dream"));
+    EXPECT_EQ(TakeMessages().front(), "> Downloading Dream...");
+}
+
+TEST_F(WorldMessagesTest, AMapLoadClearsTheListsAndBuildsTheFloorTextures) {
+    Lines({Appears('!', 1, 2), "]s" + Xy(1, 1) + "..Red door"});
+    HandleServerLine(";maps\\missing.map");
+    EXPECT_TRUE(CharacterList().empty());
+    EXPECT_TRUE(DreamMarkerList().empty());
+    std::int32_t width = -1, height = -1;
+    mapSize(width, height);
+    EXPECT_EQ(width, 0);
+    EXPECT_TRUE(boxes->boxes().empty());
+
+    // A map and a floor archive: the map is read; textures that cannot be made bring up the box.
+    WriteTextFile("patches/default/floors.spk", SpkFileBytes({PatternShape(62, 31, 1)}));
+    device->createTextureResult = gfx::Result::OutOfVideoMemory;
+    HandleServerLine(";maps\\room.map");
+    mapSize(width, height);
+    EXPECT_EQ(width, 14);
+    ASSERT_EQ(boxes->boxes().size(), 1u);
+    EXPECT_EQ(boxes->boxes()[0].caption, "oops");
+    EXPECT_EQ(boxes->boxes()[0].text.rfind("Something bad happened while trying to create floor textures", 0),
+              0u);
+}
+
+TEST_F(WorldMessagesTest, ServerNamedFilesOutsideTheGameDirectoryAreRefused) {
+    std::filesystem::create_directories("maps/folder.map");
+    WriteTextFile("outside.pcx", std::string(900, '\x7F'));
+    for (const char* line : {";..\\room.map", ";/etc/passwd", ";C:room.map", ";maps\\..\\..\\x.map",
+                             ";maps\\folder.map", "]cc..\\..\\outside.pcx"}) {
+        SCOPED_TRACE(line);
+        ClearLog(errorLog);
+        HandleServerLine(Appears('!', 1, 2));
+        HandleServerLine(line);
+        EXPECT_NE(ErrorText().find("Refused to read"), std::string::npos);
+        if (line[0] == ';') {
+            std::int32_t width = -1, height = -1;
+            mapSize(width, height);
+            EXPECT_EQ(width, 0);
+            EXPECT_TRUE(CharacterList().empty());
+        }
+    }
+    EXPECT_EQ(FloorPalette()[0], 0u);
+}
+
+TEST_F(WorldMessagesTest, ListsStopGrowingAtTheirLimitsReportedOncePerMap) {
+    for (std::size_t i = 0; i < kMaxCharacters; ++i) {
+        CharacterRecord record;
+        record.x = static_cast<std::int32_t>(i);
+        record.y = -100;
+        if (i == 0) std::tie(record.x, record.y) = Grid(0, 0);
+        AddCharacter(record);
+    }
+    for (std::size_t i = 0; i < kMaxDreamMarkers; ++i) HandleServerLine("]s" + Xy(1, 1) + "..m");
+    Lines({Appears('!', 1, 2), Appears('!', 2, 2), "]s" + Xy(1, 1) + "..m"});
+    EXPECT_EQ(CharacterList().size(), kMaxCharacters);
+    EXPECT_EQ(DreamMarkerList().size(), kMaxDreamMarkers);
+    // An avatar appearing where one stands still takes its place.
+    HandleServerLine(Appears('#', 0, 0));
+    EXPECT_EQ(CharacterList().size(), kMaxCharacters);
+    EXPECT_EQ(CharacterList().back().colors[0], 3);
+    const std::string report = "further lines are dropped until the next map";
+    const std::string log = ErrorText();
+    EXPECT_NE(log.find(report), std::string::npos);
+    EXPECT_EQ(log.find(report, log.find(report) + 1), std::string::npos);
+
+    HandleServerLine(";maps\\room.map");
+    ClearLog(errorLog);
+    for (std::size_t i = 0; i <= kMaxDreamMarkers; ++i) HandleServerLine("]s" + Xy(1, 1) + "..m");
+    EXPECT_NE(ErrorText().find(report), std::string::npos);
+}
+
+}  // namespace
