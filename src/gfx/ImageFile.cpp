@@ -1,58 +1,31 @@
-// Image file readers: headers for the texture rules, pixels for the upload. Every read is bounds-checked.
+// Image file readers: headers for the texture rules, pixels for the upload. DDS and BMP are read here,
+// PNG through libpng; every byte of a file is taken through one bounds-checked ByteReader.
 #include "gfx/ImageFile.h"
+
+#include <png.h>
 
 #include <algorithm>
 #include <bit>
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
+#include "data/ByteReader.h"
 #include "platform/NativePath.h"
-
-#define STBI_NO_STDIO
-#define STBI_ONLY_BMP
-#define STBI_ONLY_PNG
-#define STBI_NO_FAILURE_STRINGS
-#define STBI_MAX_DIMENSIONS 4096
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
-#include <stb/stb_image.h>
-#pragma GCC diagnostic pop
 
 namespace gfx {
 namespace {
 
-static_assert(kMaxImageSide == STBI_MAX_DIMENSIONS);
+// Little-endian words from the cursor; a read past the end yields 0 and marks the cursor truncated.
+uint32_t U32(ByteReader& in) {
+    const uint32_t low = in.u16();
+    return low | uint32_t(in.u16()) << 16;
+}
 
-// Little-endian reads at fixed offsets; reading past the end yields 0 and sets the flag.
-class ByteCursor {
-public:
-    ByteCursor(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    uint32_t U8(size_t at) { return Read(at, 1); }
-    uint32_t U16(size_t at) { return Read(at, 2); }
-    uint32_t U32(size_t at) { return Read(at, 4); }
-    bool truncated() const { return m_truncated; }
-
-private:
-    uint32_t Read(size_t at, size_t n) {
-        if (at > m_size || m_size - at < n) {
-            m_truncated = true;
-            return 0;
-        }
-        uint32_t v = 0;
-        for (size_t i = 0; i < n; ++i) v |= uint32_t(m_data[at + i]) << (8 * i);
-        return v;
-    }
-    const uint8_t* m_data;
-    size_t m_size;
-    bool m_truncated = false;
-};
+uint32_t U32At(ByteReader& in, size_t at) {
+    in.seek(at);
+    return U32(in);
+}
 
 bool SideInRange(uint64_t side) {
     return side >= 1 && side <= kMaxImageSide;
@@ -134,18 +107,14 @@ struct DdsHeader {
 };
 
 bool ReadDdsHeader(const uint8_t* data, size_t size, DdsHeader* out) {
-    ByteCursor in(data, size);
-    if (in.U32(0) != kDdsMagic || in.U32(4) != 124) return false;
-    uint32_t height = in.U32(12), width = in.U32(16), depth = in.U32(24), mips = in.U32(28);
+    ByteReader in(data, size);
+    if (U32(in) != kDdsMagic || U32(in) != 124) return false;
+    const uint32_t height = U32At(in, 12), width = U32(in);
+    const uint32_t depth = U32At(in, 24), mips = U32(in);
     DdsPixelFormat pf;
-    pf.flags = in.U32(80);
-    pf.fourCC = in.U32(84);
-    pf.bits = in.U32(88);
-    pf.r = in.U32(92);
-    pf.g = in.U32(96);
-    pf.b = in.U32(100);
-    pf.a = in.U32(104);
-    uint32_t caps2 = in.U32(112);
+    in.seek(80);
+    for (uint32_t* field : {&pf.flags, &pf.fourCC, &pf.bits, &pf.r, &pf.g, &pf.b, &pf.a}) *field = U32(in);
+    const uint32_t caps2 = U32At(in, 112);
     if (in.truncated() || !SideInRange(width) || !SideInRange(height)) return false;
 
     DdsHeader h;
@@ -183,17 +152,16 @@ uint32_t Channel(uint32_t pixel, uint32_t mask, uint32_t missing) {
     return (value * 255 + maxValue / 2) / maxValue;
 }
 
-bool DecodeMaskLevel(const MaskFormat& m, const uint8_t* p, size_t available, uint32_t w, uint32_t h,
-                     ImageLevel* out) {
-    size_t bytesPerPixel = m.bits / 8;
-    size_t needed = size_t(w) * h * bytesPerPixel;
-    if (available < needed) return false;
+// One level from the cursor's position; false (nothing allocated) when the file holds less than it needs.
+bool DecodeMaskLevel(const MaskFormat& m, ByteReader& in, uint32_t w, uint32_t h, ImageLevel* out) {
+    const size_t bytesPerPixel = m.bits / 8;
+    if (in.remaining() < size_t(w) * h * bytesPerPixel) return false;
     out->width = w;
     out->height = h;
     out->argb.resize(size_t(w) * h);
     for (size_t i = 0; i < out->argb.size(); ++i) {
         uint32_t pixel = 0;
-        for (size_t k = 0; k < bytesPerPixel; ++k) pixel |= uint32_t(p[i * bytesPerPixel + k]) << (8 * k);
+        for (size_t k = 0; k < bytesPerPixel; ++k) pixel |= uint32_t(in.u8()) << (8 * k);
         uint32_t r, g, b;
         if (m.kind == kPfLuminance) {
             r = g = b = Channel(pixel, m.r, 0);
@@ -219,25 +187,24 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedImage* out) {
     if (h.info.resourceType != ImageResourceType::Texture || size < kDdsDataOffset) return false;
     DecodedImage result;
     result.info = h.info;
-    size_t offset = kDdsDataOffset;
+    ByteReader in(data, size);
+    in.seek(kDdsDataOffset);
     uint32_t w = h.info.width, hgt = h.info.height;
     for (uint32_t level = 0; level < h.info.mipLevels; ++level) {
-        size_t available = size - offset;
         ImageLevel pixels;
-        size_t used;
         if (h.mask != nullptr) {
-            used = size_t(w) * hgt * (h.mask->bits / 8);
-            if (!DecodeMaskLevel(*h.mask, data + offset, available, w, hgt, &pixels)) break;
+            if (!DecodeMaskLevel(*h.mask, in, w, hgt, &pixels)) break;
         } else {
-            used = DxtLevelBytes(h.info.format, w, hgt);
-            if (available < used) break;
-            if (!DecodeDxt(h.info.format, data + offset, used, w, hgt, &pixels.argb)) break;
+            const size_t used = DxtLevelBytes(h.info.format, w, hgt);
+            if (in.remaining() < used) break;
+            std::vector<uint8_t> blocks(used);
+            in.bytes(blocks.data(), used);
+            if (!DecodeDxt(h.info.format, blocks.data(), used, w, hgt, &pixels.argb)) break;
             pixels.width = w;
             pixels.height = hgt;
-            result.dxtLevels.emplace_back(data + offset, data + offset + used);
+            result.dxtLevels.push_back(std::move(blocks));
         }
         result.levels.push_back(std::move(pixels));
-        offset += used;
         w = std::max(1u, w / 2);
         hgt = std::max(1u, hgt / 2);
     }
@@ -289,9 +256,11 @@ bool DecodeDxt(Format format, const uint8_t* blocks, size_t size, uint32_t width
     uint32_t across = (width + 3) / 4, down = (height + 3) / 4;
     if (size < size_t(across) * down * blockBytes) return false;
     argb->assign(size_t(width) * height, 0);
+    ByteReader in(blocks, size);
     for (uint32_t by = 0; by < down; ++by) {
         for (uint32_t bx = 0; bx < across; ++bx) {
-            const uint8_t* b = blocks + (size_t(by) * across + bx) * blockBytes;
+            uint8_t b[16];
+            in.bytes(b, blockBytes);
             uint32_t texels[16];
             uint32_t alpha[16];
             if (format == fmt::DXT1) {
@@ -329,123 +298,326 @@ bool DecodeDxt(Format format, const uint8_t* blocks, size_t size, uint32_t width
 
 namespace {
 
-// ---- BMP and PNG ---------------------------------------------------------------------------------------
+// ---- BMP -----------------------------------------------------------------------------------------------
 
-bool ReadBmpHeader(const uint8_t* data, size_t size, ImageFileInfo* out) {
-    ByteCursor in(data, size);
-    if (in.U8(0) != 'B' || in.U8(1) != 'M') return false;
-    uint32_t dibSize = in.U32(14);
+// What the pixel reader needs from a BMP header. Read are: 1-, 4- and 8-bit palette indices, 24-bit BGR and
+// 32-bit pixels (BGRX, or channel masks), rows bottom-up or top-down, no compression. Others are refused.
+struct BmpHeader {
+    ImageFileInfo info;
+    uint32_t bits = 0;
+    bool topDown = false;
+    size_t pixelOffset = 0;                            // bytes from the start of the file
+    size_t paletteOffset = 0, paletteEntries = 0;      // entries fit between the header and the pixels
+    size_t paletteEntryBytes = 4;                      // 3 in the oldest header
+    uint32_t red = 0, green = 0, blue = 0, alpha = 0;  // channel masks of 32-bit pixels
+};
+
+constexpr uint32_t kBmpRgb = 0, kBmpBitFields = 3;  // compression values
+
+bool ContiguousMask(uint32_t mask) {
+    if (mask == 0) return true;
+    const uint32_t bits = mask >> std::countr_zero(mask);
+    return (bits & (bits + 1)) == 0;
+}
+
+bool ReadBmpHeader(const uint8_t* data, size_t size, BmpHeader* out) {
+    ByteReader in(data, size);
+    if (in.u8() != 'B' || in.u8() != 'M') return false;
+    BmpHeader h;
+    h.pixelOffset = U32At(in, 10);
+    const size_t dibSize = U32(in);
     int64_t width, height;
-    uint32_t bits, compression = 0, alphaMask = 0, greenMask = 0;
+    uint32_t planes, compression = kBmpRgb, coloursUsed = 0;
     if (dibSize == 12) {
-        width = in.U16(18);
-        height = in.U16(20);
-        bits = in.U16(24);
+        width = in.u16();
+        height = in.u16();
+        planes = in.u16();
+        h.bits = in.u16();
+        h.paletteEntryBytes = 3;
     } else if (dibSize >= 40) {
-        width = int32_t(in.U32(18));
-        height = int32_t(in.U32(22));
-        bits = in.U16(28);
-        compression = in.U32(30);
-        if (compression == 3) {  // bit fields follow the 40-byte header (or lie inside a larger one)
-            greenMask = in.U32(58);
-            alphaMask = dibSize >= 56 ? in.U32(66) : 0;
-        } else if (dibSize >= 56) {
-            alphaMask = in.U32(66);
-        }
+        width = int32_t(U32(in));
+        height = int32_t(U32(in));
+        planes = in.u16();
+        h.bits = in.u16();
+        compression = U32(in);
+        coloursUsed = U32At(in, 46);
     } else {
         return false;
     }
-    if (in.truncated() || !SideInRange(width < 0 ? -width : width) ||
-        !SideInRange(height < 0 ? -height : height)) {
+    const size_t headerEnd = 14 + dibSize;
+    if (in.truncated() || planes != 1 || width < 0 || !SideInRange(uint64_t(width)) ||
+        !SideInRange(uint64_t(height < 0 ? -height : height))) {
         return false;
     }
-    if (width < 0) return false;
-    Format format;
-    switch (bits) {
-    case 1:
-    case 4:
-    case 8: format = fmt::P8; break;
-    case 16:
-        format = alphaMask != 0 ? fmt::A1R5G5B5 : greenMask == 0x7e0 ? fmt::R5G6B5 : fmt::X1R5G5B5;
-        break;
-    case 24: format = fmt::R8G8B8; break;
-    case 32: format = alphaMask != 0 ? fmt::A8R8G8B8 : fmt::X8R8G8B8; break;
-    default: return false;
+    h.topDown = height < 0;
+    h.info.width = uint32_t(width);
+    h.info.height = uint32_t(height < 0 ? -height : height);
+    if (h.bits == 1 || h.bits == 4 || h.bits == 8) {
+        if (compression != kBmpRgb || h.pixelOffset <= headerEnd) return false;
+        h.info.format = fmt::P8;
+        h.paletteOffset = headerEnd;
+        const size_t most = size_t(1) << h.bits;
+        h.paletteEntries = std::min({coloursUsed != 0 ? size_t(coloursUsed) : most, most,
+                                     (h.pixelOffset - headerEnd) / h.paletteEntryBytes});
+        if (h.paletteEntries == 0) return false;
+    } else if (h.bits == 24 && compression == kBmpRgb) {
+        h.info.format = fmt::R8G8B8;
+    } else if (h.bits == 32 && (compression == kBmpRgb || compression == kBmpBitFields)) {
+        // The masks follow a 40-byte header, or are its own fields in the larger ones (alpha from 56 on).
+        const bool masksFromFile = compression == kBmpBitFields;
+        const uint32_t declaredAlpha = dibSize >= 56 ? U32At(in, 66) : 0;
+        h.red = masksFromFile ? U32At(in, 54) : 0xff0000;
+        h.green = masksFromFile ? U32(in) : 0xff00;
+        h.blue = masksFromFile ? U32(in) : 0xff;
+        h.alpha = masksFromFile ? declaredAlpha : declaredAlpha != 0 ? 0xff000000 : 0;
+        if (in.truncated()) return false;
+        for (uint32_t mask : {h.red, h.green, h.blue, h.alpha}) {
+            if (!ContiguousMask(mask)) return false;
+        }
+        h.info.format = h.alpha != 0 ? fmt::A8R8G8B8 : fmt::X8R8G8B8;
+    } else {
+        return false;
     }
-    out->width = uint32_t(width);
-    out->height = uint32_t(height < 0 ? -height : height);
-    out->mipLevels = 1;
-    out->format = format;
-    out->resourceType = ImageResourceType::Texture;
+    if (h.pixelOffset < headerEnd) return false;
+    h.info.mipLevels = 1;
+    h.info.resourceType = ImageResourceType::Texture;
+    *out = h;
     return true;
 }
 
+// Palette entries as opaque ARGB; indices past the file's palette read as opaque black.
+std::vector<uint32_t> ReadBmpPalette(const BmpHeader& h, ByteReader& in) {
+    std::vector<uint32_t> palette(size_t(1) << h.bits, 0xff000000);
+    in.seek(h.paletteOffset);
+    for (size_t i = 0; i < h.paletteEntries; ++i) {
+        const uint32_t blue = in.u8(), green = in.u8(), red = in.u8();
+        if (h.paletteEntryBytes == 4) in.u8();
+        palette[i] = 0xff000000 | red << 16 | green << 8 | blue;
+    }
+    return palette;
+}
+
+bool DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out) {
+    BmpHeader h;
+    if (!ReadBmpHeader(data, size, &h)) return false;
+    const uint32_t w = h.info.width, hgt = h.info.height;
+    const size_t rowBytes = (size_t(w) * h.bits + 7) / 8;
+    const size_t stride = (size_t(w) * h.bits + 31) / 32 * 4;  // rows are padded to four bytes
+    // The last row may lack its padding; anything shorter is missing pixels.
+    if (h.pixelOffset > size || size - h.pixelOffset < stride * (hgt - 1) + rowBytes) return false;
+    ByteReader in(data, size);
+    const std::vector<uint32_t> palette =
+        h.info.format == fmt::P8 ? ReadBmpPalette(h, in) : std::vector<uint32_t>();
+    if (in.truncated()) return false;
+
+    ImageLevel level;
+    level.width = w;
+    level.height = hgt;
+    level.argb.resize(size_t(w) * hgt);
+    uint32_t alphaSeen = 0;
+    for (uint32_t fileRow = 0; fileRow < hgt; ++fileRow) {
+        in.seek(h.pixelOffset + stride * fileRow);
+        uint32_t* row = &level.argb[size_t(h.topDown ? fileRow : hgt - 1 - fileRow) * w];
+        if (h.bits <= 8) {
+            const uint32_t perByte = 8 / h.bits, indexMask = (1u << h.bits) - 1;
+            uint32_t byte = 0;
+            for (uint32_t x = 0; x < w; ++x) {
+                if (x % perByte == 0) byte = in.u8();
+                row[x] = palette[(byte >> (8 - h.bits * (x % perByte + 1))) & indexMask];
+            }
+        } else if (h.bits == 24) {
+            for (uint32_t x = 0; x < w; ++x) {
+                const uint32_t blue = in.u8(), green = in.u8(), red = in.u8();
+                row[x] = 0xff000000 | red << 16 | green << 8 | blue;
+            }
+        } else {
+            for (uint32_t x = 0; x < w; ++x) {
+                const uint32_t pixel = U32(in), a = Channel(pixel, h.alpha, 255);
+                alphaSeen |= a;
+                row[x] = a << 24 | Channel(pixel, h.red, 0) << 16 | Channel(pixel, h.green, 0) << 8 |
+                         Channel(pixel, h.blue, 0);
+            }
+        }
+    }
+    // Writers that leave the alpha bytes of 32-bit files at zero mean opaque pixels.
+    if (h.alpha != 0 && alphaSeen == 0) {
+        for (uint32_t& pixel : level.argb) pixel |= 0xff000000;
+    }
+    out->info = h.info;
+    out->levels.clear();
+    out->levels.push_back(std::move(level));
+    out->dxtLevels.clear();
+    return true;
+}
+
+// ---- PNG -----------------------------------------------------------------------------------------------
+
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+constexpr png_alloc_size_t kMaxPngChunkBytes = 1u << 20;  // no chunk our files use comes near this
 
 bool IsPng(const uint8_t* data, size_t size) {
     return size >= 8 && std::memcmp(data, kPngSignature, 8) == 0;
 }
 
-bool ReadPngHeader(const uint8_t* data, size_t size, ImageFileInfo* out) {
-    if (size > size_t(INT32_MAX)) return false;
-    int w = 0, h = 0, comp = 0;
-    if (!stbi_info_from_memory(data, int(size), &w, &h, &comp)) return false;
-    if (!SideInRange(uint64_t(w)) || !SideInRange(uint64_t(h))) return false;
-    out->width = uint32_t(w);
-    out->height = uint32_t(h);
+// libpng reports errors through these; they leave by longjmp to the reading stage's setjmp.
+[[noreturn]] void PngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void PngWarning(png_structp, png_const_charp) {}
+
+void PngRead(png_structp png, png_bytep out, size_t count) {
+    auto* in = static_cast<ByteReader*>(png_get_io_ptr(png));
+    if (in->bytes(out, count) != count) png_error(png, "file ends early");
+}
+
+// Owns libpng's read state for one file.
+class PngFile {
+public:
+    explicit PngFile(ByteReader* in)
+        : m_png(png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning)),
+          m_info(m_png != nullptr ? png_create_info_struct(m_png) : nullptr),
+          m_in(in) {}
+    ~PngFile() { png_destroy_read_struct(&m_png, m_info != nullptr ? &m_info : nullptr, nullptr); }
+    PngFile(const PngFile&) = delete;
+    PngFile& operator=(const PngFile&) = delete;
+
+    // The chunks before the pixel data, within the side limit; only IHDR, PLTE, tRNS, IDAT and IEND are
+    // looked at, every other chunk is skipped unread.
+    bool ReadInfo() {
+        if (m_info == nullptr) return false;
+        return ReadInfoStage(m_png, m_info, m_in);
+    }
+
+    // Rows of RGBA bytes after ReadInfo: palettes, grey levels and low bit depths expanded, 16-bit
+    // samples cut to their high byte, interlaced images put together.
+    bool ReadRgba(png_bytepp rows) { return ReadRgbaStage(m_png, m_info, rows); }
+
+    png_uint_32 width() const { return png_get_image_width(m_png, m_info); }
+    png_uint_32 height() const { return png_get_image_height(m_png, m_info); }
+    int colourType() const { return png_get_color_type(m_png, m_info); }
+    bool hasTransparency() const { return png_get_valid(m_png, m_info, PNG_INFO_tRNS) != 0; }
+
+private:
+    // The stages hold no object with a destructor: libpng leaves them by longjmp on bad data.
+    static bool ReadInfoStage(png_structp png, png_infop info, ByteReader* in) {
+        if (setjmp(png_jmpbuf(png))) return false;
+        png_set_read_fn(png, in, PngRead);
+        png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+        png_set_chunk_malloc_max(png, kMaxPngChunkBytes);
+        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+        png_read_info(png, info);
+        return true;
+    }
+
+    static bool ReadRgbaStage(png_structp png, png_infop info, png_bytepp rows) {
+        if (setjmp(png_jmpbuf(png))) return false;
+        png_set_expand(png);
+        png_set_strip_16(png);
+        png_set_gray_to_rgb(png);
+        png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+        png_set_interlace_handling(png);
+        png_read_update_info(png, info);
+        if (png_get_rowbytes(png, info) != size_t(png_get_image_width(png, info)) * 4) return false;
+        png_read_image(png, rows);
+        return true;
+    }
+
+    png_structp m_png;
+    png_infop m_info;
+    ByteReader* m_in;
+};
+
+// The format a PNG reports: its colour type; a palette with a transparency chunk counts as alpha.
+Format PngFormat(const PngFile& png) {
+    switch (png.colourType()) {
+    case PNG_COLOR_TYPE_GRAY: return fmt::L8;
+    case PNG_COLOR_TYPE_GRAY_ALPHA: return fmt::A8L8;
+    case PNG_COLOR_TYPE_RGB_ALPHA: return fmt::A8R8G8B8;
+    case PNG_COLOR_TYPE_PALETTE: return png.hasTransparency() ? fmt::A8R8G8B8 : fmt::R8G8B8;
+    default: return fmt::R8G8B8;
+    }
+}
+
+bool ReadPngInfo(PngFile& png, ImageFileInfo* out) {
+    if (!png.ReadInfo() || !SideInRange(png.width()) || !SideInRange(png.height())) return false;
+    out->width = png.width();
+    out->height = png.height();
     out->mipLevels = 1;
-    out->format = comp == 4 ? fmt::A8R8G8B8 : comp == 2 ? fmt::A8L8 : comp == 1 ? fmt::L8 : fmt::R8G8B8;
+    out->format = PngFormat(png);
     out->resourceType = ImageResourceType::Texture;
     return true;
 }
 
-bool DecodeWithStb(const uint8_t* data, size_t size, const ImageFileInfo& info, DecodedImage* out) {
-    if (size > size_t(INT32_MAX)) return false;
-    int w = 0, h = 0, comp = 0;
-    stbi_uc* pixels = stbi_load_from_memory(data, int(size), &w, &h, &comp, 4);
-    if (pixels == nullptr) return false;
-    bool ok = uint32_t(w) == info.width && uint32_t(h) == info.height;
-    if (ok) {
-        bool keepAlpha = FormatHasAlpha(info.format);
-        ImageLevel level;
-        level.width = info.width;
-        level.height = info.height;
-        level.argb.resize(size_t(w) * h);
-        for (size_t i = 0; i < level.argb.size(); ++i) {
-            const stbi_uc* p = pixels + 4 * i;
-            uint32_t a = keepAlpha ? p[3] : 255;
-            level.argb[i] = a << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-        }
-        out->info = info;
-        out->levels.clear();
-        out->levels.push_back(std::move(level));
-        out->dxtLevels.clear();
+bool ReadPngHeader(const uint8_t* data, size_t size, ImageFileInfo* out) {
+    ByteReader in(data, size);
+    PngFile png(&in);
+    return ReadPngInfo(png, out);
+}
+
+bool DecodePng(const uint8_t* data, size_t size, DecodedImage* out) {
+    ByteReader in(data, size);
+    PngFile png(&in);
+    ImageFileInfo info;
+    if (!ReadPngInfo(png, &info)) return false;
+    std::vector<uint8_t> rgba(size_t(info.width) * info.height * 4);
+    std::vector<png_bytep> rows(info.height);
+    for (uint32_t y = 0; y < info.height; ++y) rows[y] = &rgba[size_t(y) * info.width * 4];
+    if (!png.ReadRgba(rows.data())) return false;
+
+    // Grey and colour files without an alpha format are opaque, whatever a transparency chunk says.
+    const bool keepAlpha = FormatHasAlpha(info.format);
+    ImageLevel level;
+    level.width = info.width;
+    level.height = info.height;
+    level.argb.resize(size_t(info.width) * info.height);
+    for (size_t i = 0; i < level.argb.size(); ++i) {
+        const uint8_t* p = &rgba[4 * i];
+        const uint32_t a = keepAlpha ? p[3] : 255;
+        level.argb[i] = a << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     }
-    stbi_image_free(pixels);
-    return ok;
+    out->info = info;
+    out->levels.clear();
+    out->levels.push_back(std::move(level));
+    out->dxtLevels.clear();
+    return true;
+}
+
+bool IsDds(const uint8_t* data, size_t size) {
+    ByteReader in(data, size);
+    return U32(in) == kDdsMagic && !in.truncated();
+}
+
+bool IsBmp(const uint8_t* data, size_t size) {
+    return size >= 2 && data[0] == 'B' && data[1] == 'M';
 }
 
 }  // namespace
 
 bool ReadImageFileInfo(const uint8_t* data, size_t size, ImageFileInfo* out) {
     if (data == nullptr || out == nullptr) return false;
-    if (size >= 4 && ByteCursor(data, size).U32(0) == kDdsMagic) {
+    if (IsDds(data, size)) {
         DdsHeader h;
         if (!ReadDdsHeader(data, size, &h)) return false;
         *out = h.info;
         return true;
     }
-    if (size >= 2 && data[0] == 'B' && data[1] == 'M') return ReadBmpHeader(data, size, out);
+    if (IsBmp(data, size)) {
+        BmpHeader h;
+        if (!ReadBmpHeader(data, size, &h)) return false;
+        *out = h.info;
+        return true;
+    }
     if (IsPng(data, size)) return ReadPngHeader(data, size, out);
     return false;
 }
 
 bool DecodeImageFile(const uint8_t* data, size_t size, DecodedImage* out) {
     if (data == nullptr || out == nullptr) return false;
-    ImageFileInfo info;
-    if (!ReadImageFileInfo(data, size, &info)) return false;
-    if (size >= 4 && ByteCursor(data, size).U32(0) == kDdsMagic) return DecodeDds(data, size, out);
-    return DecodeWithStb(data, size, info, out);
+    if (IsDds(data, size)) return DecodeDds(data, size, out);
+    if (IsBmp(data, size)) return DecodeBmp(data, size, out);
+    if (IsPng(data, size)) return DecodePng(data, size, out);
+    return false;
 }
 
 bool ReadImageFileBytes(const std::string& path, std::vector<uint8_t>* out) {

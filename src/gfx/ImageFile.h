@@ -1,5 +1,6 @@
-// Image files for textures: BMP and PNG (through stb_image) and DDS (our own reader: uncompressed
-// formats by their channel masks, DXT1 to DXT5 blocks). Formats are reported by their Direct3D codes.
+// Image files for textures: BMP (palette, 24- and 32-bit) and DDS (uncompressed formats by their channel
+// masks, DXT1 to DXT5 blocks) read by our own code, PNG through libpng. Formats are reported by their
+// Direct3D codes.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,5 @@
-// The image readers against files written by ImageMagick, and against truncated and corrupt files.
+// The image readers against files written by ImageMagick, hand-made BMP variants, and truncated, corrupt
+// and hostile files.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,6 +26,9 @@ TEST(ImageFileEncoded, DecodesWhatImageMagickWrote) {
         {"bmp24", false, "", "bmp", gfx::fmt::R8G8B8, 0, 1},
         {"bmp32alpha", true, "", "bmp", gfx::fmt::A8R8G8B8, 0, 1},
         {"bmp8palette", false, "-colors 16 -type palette -define bmp:format=bmp3", "bmp", gfx::fmt::P8, 0, 1},
+        {"bmp8bit", false, "-colors 200 -type palette -compress none -define bmp:format=bmp3", "bmp",
+         gfx::fmt::P8, 0, 1},
+        {"bmp1bit", false, "-monochrome -compress none -define bmp:format=bmp3", "bmp", gfx::fmt::P8, 0, 1},
         {"png_rgba", true, "", "png", gfx::fmt::A8R8G8B8, 0, 1},
         {"dds_argb", true, "-define dds:compression=none", "dds", gfx::fmt::A8R8G8B8, 0, 4},
         {"dds_dxt1", false, "-define dds:compression=dxt1", "dds", gfx::fmt::DXT1, 3, 4},
@@ -91,6 +95,81 @@ TEST(ImageFileDxt, Dxt3ExplicitAlpha) {
     ASSERT_TRUE(gfx::DecodeDxt(gfx::fmt::DXT3, dxt3.data(), dxt3.size(), 4, 4, &argb));
     for (uint32_t i = 0; i < 16; ++i) EXPECT_EQ(argb[i], (i * 17) << 24 | 0xffffffu) << i;
     EXPECT_FALSE(gfx::DecodeDxt(gfx::fmt::DXT3, dxt3.data(), 15, 4, 4, &argb));
+}
+
+// A BMP with a 40-byte header: pixel rows in file order, palette entries as BGRX bytes before them.
+std::vector<uint8_t> MakeBmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
+                             const std::vector<uint8_t>& palette, const std::vector<uint8_t>& rows) {
+    std::vector<uint8_t> bmp(54, 0);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    const uint32_t pixelOffset = uint32_t(54 + palette.size()), dibSize = 40, planesAndBits = 1u | bits << 16;
+    const std::pair<size_t, uint32_t> fields[] = {{10, pixelOffset},     {14, dibSize},
+                                                  {18, uint32_t(width)}, {22, uint32_t(height)},
+                                                  {26, planesAndBits},   {30, compression}};
+    for (const auto& [at, v] : fields) std::memcpy(&bmp[at], &v, 4);
+    bmp.insert(bmp.end(), palette.begin(), palette.end());
+    bmp.insert(bmp.end(), rows.begin(), rows.end());
+    return bmp;
+}
+
+// Top row red, green; bottom row blue, white: however the file stores it.
+TEST(ImageFileBmp, ReadsEveryStoredVariantOrRefusesIt) {
+    using Bytes = std::vector<uint8_t>;
+    const std::vector<uint32_t> picture = {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffffff};
+    const Bytes palette = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
+    const Bytes bottomUp24 = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
+    const struct {
+        const char* name;
+        Bytes bmp;
+        bool reads;  // else the header is refused
+    } cases[] = {
+        {"24BottomUp", MakeBmp(2, 2, 24, 0, {}, bottomUp24), true},
+        {"24TopDown", MakeBmp(2, -2, 24, 0, {}, {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0}),
+         true},
+        {"24LastPaddingMissing", MakeBmp(2, 2, 24, 0, {}, Bytes(bottomUp24.begin(), bottomUp24.end() - 2)),
+         true},
+        {"8TopDown", MakeBmp(2, -2, 8, 0, palette, {0, 1, 0, 0, 2, 3, 0, 0}), true},
+        {"4BottomUp", MakeBmp(2, 2, 4, 0, palette, {0x23, 0, 0, 0, 0x01, 0, 0, 0}), true},
+        {"32TopDown", MakeBmp(2, -2, 32, 0, {}, {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0}),
+         true},
+        {"rle8", MakeBmp(2, 2, 8, 1, palette, {2, 0, 0, 0, 2, 1, 0, 1}), false},
+        {"16bit", MakeBmp(2, 2, 16, 0, {}, Bytes(8, 0)), false},
+        {"paletteWithoutRoom", MakeBmp(2, 2, 8, 0, {}, Bytes(8, 0)), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        gfx::ImageFileInfo info;
+        EXPECT_EQ(gfx::ReadImageFileInfo(c.bmp.data(), c.bmp.size(), &info), c.reads);
+        gfx::DecodedImage image;
+        ASSERT_EQ(gfx::DecodeImageFile(c.bmp.data(), c.bmp.size(), &image), c.reads);
+        if (c.reads) {
+            EXPECT_EQ(image.levels[0].argb, picture);
+        }
+    }
+}
+
+// A PNG whose pixel chunk is empty (its bytes run on into a damaged chunk) is refused as invalid data;
+// its header alone still reads.
+TEST(ImageFileFindings, PngWithEmptyPixelChunkIsRefused) {
+    const char* hex =
+        "89504e470d0a1a0a0000000d49484452000000040000000404030000005bdf834d0000000467414d410000b18f0bfc610500"
+        "00"
+        "00206348524d00007a260000808400008800000080e8000075300000ea6000003a98000017709cba513c0000000f504c5445"
+        "ff"
+        "0000aa00555500aa0000ffffffff9b04b78800000001624b4744048f68d9510000000774494d4507ea0c0614270801000000"
+        "000000004944415408d790606060f0eb9baf52623135060002d600cd653d8ff50000002574455874646174653a6372656174"
+        "6500323032363631322d30365432303a33393a30387fffffffffffffff7c000000002574455874646174653a6d6f64696679"
+        "00323032362d31322d30365432303a33393a30382b30303a3030fa04179c0000000049454e44ae426082";
+    std::vector<uint8_t> png;
+    for (const char* p = hex; *p != 0; p += 2)
+        png.push_back(uint8_t(std::stoi(std::string(p, 2), nullptr, 16)));
+    ASSERT_EQ(png.size(), 294u);
+    gfx::ImageFileInfo info;
+    ASSERT_TRUE(gfx::ReadImageFileInfo(png.data(), png.size(), &info));
+    EXPECT_EQ(std::make_pair(info.width, info.height), std::make_pair(4u, 4u));
+    gfx::DecodedImage image;
+    EXPECT_FALSE(gfx::DecodeImageFile(png.data(), png.size(), &image));
 }
 
 // Damaged files: the header reader and the decoder refuse them without reading outside the bytes.
