@@ -9,6 +9,7 @@
 #include "gfx/DXG.h"
 #include "gfx/DxgTesting.h"
 #include "platform/Window.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ void* Window() {
 }
 
 bool StartGl(benchmark::State& state) {
-    DXG::resetForTests();
+    ResetProcessState();
     if (!Window()) {
         state.SkipWithError("no display");
         return false;
@@ -51,7 +52,7 @@ void EmptyFrame(benchmark::State& state) {
 void BM_EmptyFrameGl(benchmark::State& state) {
     if (!StartGl(state)) return;
     EmptyFrame(state);
-    DXG::resetForTests();
+    ResetProcessState();
 }
 BENCHMARK(BM_EmptyFrameGl)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
 
@@ -61,7 +62,7 @@ void BM_PresentOnly(benchmark::State& state) {
     if (!StartGl(state)) return;
     for (auto _ : state) DXG::EndFrame1();
     state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
-    DXG::resetForTests();
+    ResetProcessState();
 }
 BENCHMARK(BM_PresentOnly)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
 
@@ -72,7 +73,7 @@ void BM_TextureUpload(benchmark::State& state) {
     if (!gfx::Succeeded(DXG::GetDevice()->CreateTexture(256, 256, 1, 0, gfx::fmt::A8R8G8B8,
                                                         gfx::Pool::Managed, &texture))) {
         state.SkipWithError("texture not created");
-        DXG::resetForTests();
+        ResetProcessState();
         return;
     }
     uint32_t n = 0;
@@ -87,7 +88,7 @@ void BM_TextureUpload(benchmark::State& state) {
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * 256 * 256 * 4);
     texture.reset();
-    DXG::resetForTests();
+    ResetProcessState();
 }
 BENCHMARK(BM_TextureUpload)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
 
@@ -110,7 +111,7 @@ void BM_EmptyFrameRecording(benchmark::State& state) {
         }
     }
     state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
-    DXG::resetForTests();
+    ResetProcessState();
 }
 BENCHMARK(BM_EmptyFrameRecording)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

@@ -6,8 +6,11 @@
 #include "gfx/CText.h"
 #include "gfx/DXG.h"
 #include "runtime/MemoryTracker.h"
+#include "runtime/ProcessState.h"
 
 namespace FrameRateOverlay {
+
+void Release();
 
 namespace {
 
@@ -21,6 +24,13 @@ State& S() {
     static State state;
     return state;
 }
+
+void Forget() {
+    Release();
+    S() = State();
+}
+
+const bool kRegistered = RegisterProcessState("frame-rate overlay", Forget, kAppState);
 
 // The whole part by truncation toward zero; rates beyond the integer range (a zero-length frame) show 0.
 long WholePart(float value) {
@@ -72,11 +82,6 @@ bool Exists() {
 
 std::string CurrentText() {
     return S().text;
-}
-
-void resetForTests() {
-    Release();
-    S() = State();
 }
 
 }  // namespace FrameRateOverlay

@@ -20,7 +20,4 @@ std::string CurrentText();
 // The text for a frame of the given seconds and the four previous rates, newest first.
 std::string FormatText(float seconds, const float history[4]);
 
-// Tests only: no overlay, history zero.
-void resetForTests();
-
 }  // namespace FrameRateOverlay

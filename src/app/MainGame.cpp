@@ -10,6 +10,7 @@
 #include "platform/MessageBox.h"
 #include "runtime/Keyboard.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ State& S() {
     static State state;
     return state;
 }
+
+const bool kRegistered = RegisterProcessState(
+    "main loop", [] { S() = State(); }, kAppState);
 
 class SystemPlatform : public LoopPlatform {
 public:
@@ -177,8 +181,4 @@ int MainGame(FirstSceneFactory makeFirstScene) {
     platform::ShowCursor();
     platform::DestroyAppWindow(window);
     return exitCode;
-}
-
-void resetMainGameForTests() {
-    S() = State();
 }

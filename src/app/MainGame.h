@@ -51,6 +51,3 @@ int MainGame(FirstSceneFactory makeFirstScene);
 
 // The window title: "VelmView Client (written by " + credit + ")".
 std::string MainWindowTitle();
-
-// Tests only.
-void resetMainGameForTests();

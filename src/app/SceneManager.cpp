@@ -12,6 +12,7 @@
 #include "runtime/CallStack.h"
 #include "runtime/LogFile.h"
 #include "runtime/MemoryTracker.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 
@@ -45,6 +46,17 @@ void DeletePendingScenes() {
         trackedDelete(scene, VELM_SITE);
     }
 }
+
+// Every scene deleted without OnLeave, statistics and pointer state cleared, handler registration forgotten.
+void Forget() {
+    State& s = S();
+    for (Scene* scene : s.stack) s.pending.push_back(scene);
+    s.stack.clear();
+    DeletePendingScenes();
+    s = State();
+}
+
+const bool kRegistered = RegisterProcessState("scene manager", Forget, kAppState);
 
 void HandleDeviceLost() {
     for (Scene* scene : S().stack) scene->OnDeviceLost();
@@ -180,15 +192,6 @@ bool GetMouseClick(int* x, int* y) {
 
 void ClearMouseClick() {
     S().clicked = false;
-}
-
-void resetSceneManagerForTests() {
-    State& s = S();
-    for (Scene* scene : s.stack) s.pending.push_back(scene);
-    s.stack.clear();
-    DeletePendingScenes();
-    FrameRateOverlay::resetForTests();
-    s = State();
 }
 
 int SceneCountForTests() {

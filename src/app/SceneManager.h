@@ -28,8 +28,6 @@ void GetMousePosition(int* x, int* y);
 bool GetMouseClick(int* x, int* y);  // the click flag, not cleared
 void ClearMouseClick();
 
-// Tests only: every scene deleted, statistics and pointer state cleared, handler registration forgotten.
-void resetSceneManagerForTests();
 // Tests only: the number of scenes on the stack and on the pending list.
 int SceneCountForTests();
 int PendingSceneCountForTests();

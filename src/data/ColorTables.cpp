@@ -6,6 +6,7 @@
 
 #include "data/ByteReader.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 std::array<PartColorTable, kColorPartCount> g_tables{};
@@ -180,8 +181,11 @@ std::uint32_t PartColor(ColorPart part, int index) {
     return GetPartColorTable(part)[static_cast<std::size_t>(clamped)];
 }
 
-void ResetColorTablesForTests() {
-    for (PartColorTable& table : g_tables) {
-        table.fill(0);
-    }
-}
+const bool kRegistered = RegisterProcessState(
+    "colour tables",
+    [] {
+        for (PartColorTable& table : g_tables) {
+            table.fill(0);
+        }
+    },
+    kDataState);

@@ -33,6 +33,3 @@ const PartColorTable& GetPartColorTable(ColorPart part);
 // The part's colour for an index as the server sends it. Indices outside 0..63 are clamped to the
 // nearest end of the table, so no code can reach outside it.
 std::uint32_t PartColor(ColorPart part, int index);
-
-// Tests only: every table back to 0.
-void ResetColorTablesForTests();

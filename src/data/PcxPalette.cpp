@@ -7,6 +7,7 @@
 
 #include "platform/NativePath.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 FloorPaletteEntries g_palette{};
@@ -50,6 +51,5 @@ const FloorPaletteEntries& FloorPalette() {
     return g_palette;
 }
 
-void ResetFloorPaletteForTests() {
-    g_palette.fill(0);
-}
+const bool kRegistered = RegisterProcessState(
+    "floor palette", [] { g_palette.fill(0); }, kDataState);

@@ -16,6 +16,3 @@ void loadPcxPalette(const std::string& path);
 void loadPcxPalette(const std::string& path, FloorPaletteEntries& palette);
 
 const FloorPaletteEntries& FloorPalette();
-
-// Tests only: all entries back to 0.
-void ResetFloorPaletteForTests();

@@ -7,6 +7,7 @@
 
 #include "platform/NativePath.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 PlayerProfile g_profile;
@@ -110,6 +111,5 @@ const PlayerProfile& GetPlayerProfile() {
     return g_profile;
 }
 
-void ResetPlayerProfileForTests() {
-    g_profile = PlayerProfile();
-}
+const bool kRegistered = RegisterProcessState(
+    "player profile", [] { g_profile = PlayerProfile(); }, kDataState);

@@ -24,6 +24,3 @@ bool LoadPlayerIni(const std::string& fileName, PlayerProfile& profile);
 
 // The process-wide record.
 const PlayerProfile& GetPlayerProfile();
-
-// Tests only: empties the process-wide record.
-void ResetPlayerProfileForTests();

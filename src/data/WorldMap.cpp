@@ -7,6 +7,7 @@
 
 #include "data/ByteReader.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 WorldMap g_map;
@@ -268,6 +269,5 @@ void setWallLowY(std::int32_t gx, std::int32_t gy, std::uint8_t value) {
 void setWallLowX(std::int32_t gx, std::int32_t gy, std::uint8_t value) {
     g_map.setWallLowX(gx, gy, value);
 }
-void ResetWorldMapForTests() {
-    g_map.clear();
-}
+const bool kRegistered = RegisterProcessState(
+    "map", [] { g_map.clear(); }, kDataState);

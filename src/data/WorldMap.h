@@ -75,6 +75,3 @@ void setFloor(std::int32_t gx, std::int32_t gy, std::uint16_t value);
 void setObject(std::int32_t gx, std::int32_t gy, std::uint16_t value);
 void setWallLowY(std::int32_t gx, std::int32_t gy, std::uint8_t value);
 void setWallLowX(std::int32_t gx, std::int32_t gy, std::uint8_t value);
-
-// Tests only: the current map back to empty.
-void ResetWorldMapForTests();

@@ -11,6 +11,7 @@
 #include "gfx/GlDevice.h"
 #include "runtime/CallStack.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 
 namespace DXG {
 
@@ -420,7 +421,10 @@ gfx::Driver* GetDriver() {
     return s.driver ? s.driver.get() : s.installedDriver.get();
 }
 
-void resetForTests() {
+namespace {
+// Back to the state before the first Init: device released without statistics, handlers and flags
+// cleared, default driver.
+void Forget() {
     State& s = S();
     ScopedLock lock;
     s.device.reset();
@@ -434,5 +438,8 @@ void resetForTests() {
     s.seconds = 0;
     s.handlers.clear();
 }
+
+const bool kRegistered = RegisterProcessState("graphics foundation", Forget, kGfxState);
+}  // namespace
 
 }  // namespace DXG

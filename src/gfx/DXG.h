@@ -80,8 +80,4 @@ gfx::Driver* GetDriver();
 // Writes the current render target to a PNG file (path with backslashes, relative to the working folder).
 bool SaveScreenshot(const char* path);
 
-// Back to the state before the first Init: device released without statistics, handlers and flags
-// cleared, default driver. Tests only.
-void resetForTests();
-
 }  // namespace DXG

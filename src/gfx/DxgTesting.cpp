@@ -1,6 +1,8 @@
 // Tests only: starting the graphics foundation over a RecordingDevice.
 #include "gfx/DxgTesting.h"
 
+#include "runtime/ProcessState.h"
+
 namespace DXG {
 
 void* StandInWindowForTests() {
@@ -10,7 +12,7 @@ void* StandInWindowForTests() {
 
 gfx::RecordingDevice* InitRecordingForTests(const Setup* setup,
                                             std::shared_ptr<gfx::RecordingDriver>* driverOut) {
-    resetForTests();
+    ResetProcessState();
     auto driver = std::make_shared<gfx::RecordingDriver>();
     if (driverOut) *driverOut = driver;
     SetDriver(driver);

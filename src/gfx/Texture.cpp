@@ -9,12 +9,16 @@
 #include "gfx/TextureUpload.h"
 #include "runtime/CallStack.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 #include "runtime/Utilities.h"
 
 namespace DXG {
 namespace {
 
-bool handlerRegistered = false;
+bool handlerRegistered = false;  // the device-lost handler, registered by the first load or creation
+// The foundation forgets its handlers when it is reset; the next load or creation registers again.
+const bool kRegistered = RegisterProcessState(
+    "textures", [] { handlerRegistered = false; }, kGfxState);
 
 void ReportNotInitialized(const char* operation) {
     ReportMisuse(std::string("Error: ") + operation + " used when graphics foundation is not initialized.\n",
@@ -99,10 +103,6 @@ bool FillBumpLevels(gfx::Texture& bump, const gfx::DecodedImage& image, bool smo
 
 Texture::~Texture() {
     SRFree();
-}
-
-void Texture::resetForTests() {
-    handlerRegistered = false;
 }
 
 gfx::Format Texture::CalcFormatFromType(uint32_t type) {

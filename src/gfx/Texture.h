@@ -59,9 +59,6 @@ public:
     // The type a loaded file gets from its pixel format.
     static uint32_t DeduceTypeFromFormat(gfx::Format format);
 
-    // Tests only: the device-lost handler is registered again by the next load or creation.
-    static void resetForTests();
-
 protected:
     void FreePayload() override;
 

@@ -4,11 +4,15 @@
 #include "gfx/DXG.h"
 #include "runtime/CallStack.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 
 namespace DXG {
 namespace {
 
-bool handlerRegistered = false;
+bool handlerRegistered = false;  // the device-lost handler, registered by the first load or creation
+// The foundation forgets its handlers when it is reset; the next load or creation registers again.
+const bool kRegistered = RegisterProcessState(
+    "vertex buffers", [] { handlerRegistered = false; }, kGfxState);
 
 // Buffers in the default pool are not re-created after a loss; the log says so at every loss.
 void HandleDeviceLost() {
@@ -19,10 +23,6 @@ void HandleDeviceLost() {
 
 VertexBuffer::~VertexBuffer() {
     SRFree();
-}
-
-void VertexBuffer::resetForTests() {
-    handlerRegistered = false;
 }
 
 void VertexBuffer::FreePayload() {

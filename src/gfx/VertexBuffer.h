@@ -35,9 +35,6 @@ public:
     uint32_t GetCount() const { return m_record ? m_record->payload.count : 0; }
     uint32_t GetStride() const { return m_record ? m_record->payload.stride : 0; }
 
-    // Tests only: the device-lost handler is registered again by the next creation.
-    static void resetForTests();
-
 protected:
     void FreePayload() override;
 };

@@ -8,6 +8,7 @@
 #include "runtime/CallStack.h"
 #include "runtime/LogFile.h"
 #include "runtime/MemoryTracker.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 struct VelmData {
@@ -153,7 +154,8 @@ void RemoveDreamMarkerAt(std::int32_t x, std::int32_t y) {
     }
 }
 
-void ResetVelmDataForTests() {
+namespace {
+void Forget() {
     VelmData& data = Data();
     while (!data.transfers.empty()) EndTransfer(data.transfers.front());
     {
@@ -164,3 +166,6 @@ void ResetVelmDataForTests() {
     data.characters.clear();
     data.dreamMarkers.clear();
 }
+
+const bool kRegistered = RegisterProcessState("transfer store", Forget, kNetState);
+}  // namespace

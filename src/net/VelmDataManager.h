@@ -71,6 +71,3 @@ const std::list<DreamMarkerRecord>& DreamMarkerList();
 void AddDreamMarker(const DreamMarkerRecord& record);  // at the end
 void RemoveAllDreamMarkers();
 void RemoveDreamMarkerAt(std::int32_t x, std::int32_t y);  // the first record at that cell
-
-// Tests only: ends every transfer and empties every store.
-void ResetVelmDataForTests();

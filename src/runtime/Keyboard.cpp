@@ -6,6 +6,7 @@
 
 #include "platform/KeyboardDevice.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ private:
 
 struct State {
     SdlKeyboardSource sdlSource;
-    KeyboardSource* testSource = nullptr;
-    KeyboardSource* source = nullptr;  // while started
+    KeyboardSource* chosenSource = nullptr;  // used by Init instead of the SDL keyboard
+    KeyboardSource* source = nullptr;        // while started
     std::bitset<256> current;
     std::bitset<256> previous;
     std::deque<uint8_t> chars;  // typed characters, oldest first
@@ -47,13 +48,24 @@ State& S() {
     return state;
 }
 
+const bool kRegistered = RegisterProcessState(
+    "keyboard",
+    [] {
+        State& s = S();
+        s.source = s.chosenSource = nullptr;
+        s.current.reset();
+        s.previous.reset();
+        s.chars.clear();
+    },
+    kRuntimeState);
+
 }  // namespace
 
 namespace KeyboardStateManager {
 
 bool Init(void*, void* window, bool exclusive) {
     State& s = S();
-    KeyboardSource* source = s.testSource ? s.testSource : &s.sdlSource;
+    KeyboardSource* source = s.chosenSource ? s.chosenSource : &s.sdlSource;
     if (!source->CreateInterface()) {
         errorLog.Write("Failed to initialize DirectInput (keyboard state manager)\n");
         return false;
@@ -99,17 +111,8 @@ void Shutdown() {
     s.source = nullptr;
 }
 
-void SetSourceForTests(KeyboardSource* source) {
-    S().testSource = source;
-}
-
-void resetForTests() {
-    State& s = S();
-    s.source = nullptr;
-    s.testSource = nullptr;
-    s.current.reset();
-    s.previous.reset();
-    s.chars.clear();
+void SetSource(KeyboardSource* source) {
+    S().chosenSource = source;
 }
 
 }  // namespace KeyboardStateManager

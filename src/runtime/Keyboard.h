@@ -39,9 +39,8 @@ bool Init(void* instance, void* window, bool exclusive);
 // Reads the keys once; called once per frame.
 void Update();
 void Shutdown();
-// Tests: a source to use instead of the SDL keyboard (null restores it), and the initial state.
-void SetSourceForTests(KeyboardSource* source);
-void resetForTests();
+// The source Init starts instead of the SDL keyboard (null restores it).
+void SetSource(KeyboardSource* source);
 }  // namespace KeyboardStateManager
 
 bool IsKeyDown(uint8_t scanCode);

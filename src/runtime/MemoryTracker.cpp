@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "runtime/CallStack.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 
 struct MemoryTracker::AllocationRecord {
     int kind;
@@ -28,6 +29,9 @@ struct MemoryTracker::HintRecord {
 };
 
 namespace {
+
+const bool kRegistered = RegisterProcessState(
+    "memory tracker", [] { memoryTracker.ClearErrorState(); }, kRuntimeState);
 void WriteDeleteSite(const char* file, int line) {
     errorLog.Write("  -delete call made in ");
     errorLog.Write(file != nullptr ? file : "");
@@ -187,21 +191,13 @@ void MemoryTracker::RemoveHint(int id) {
     }
 }
 
-void MemoryTracker::ResetForTests() {
+void MemoryTracker::ClearErrorState() {
     std::lock_guard guard(m_lock);
-    while (AllocationRecord* r = m_allocations) {
-        m_allocations = r->next;
-        delete r;
-    }
-    while (HintRecord* h = m_hints) {
-        m_hints = h->next;
-        delete h;
-    }
     m_criticalErrors = false;
     m_enabled = true;
 }
 
-int MemoryTracker::LiveAllocationsForTests() {
+int MemoryTracker::LiveAllocations() {
     std::lock_guard guard(m_lock);
     int count = 0;
     for (AllocationRecord* r = m_allocations; r != nullptr; r = r->next) {

@@ -28,10 +28,11 @@ public:
     int AddHint(int size);
     void RemoveHint(int id);
 
-    // Tests only: forget every record and hint and clear the critical-error flag.
-    void ResetForTests();
-    // Tests only: the number of live records.
-    int LiveAllocationsForTests();
+    // The number of live records.
+    int LiveAllocations();
+    // Clears the critical-error flag and turns tracking back on. Records are kept: they describe objects
+    // that are still alive, whose tracked delete must still find them.
+    void ClearErrorState();
 
 private:
     struct AllocationRecord;

@@ -1,6 +1,7 @@
 // The registry behind ResetProcessState.
 #include "runtime/ProcessState.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -8,6 +9,7 @@ namespace {
 struct Entry {
     const char* name;
     void (*reset)();
+    int layer;
 };
 
 // A function-local list, so registrations from any translation unit's static initialisation find it built.
@@ -18,12 +20,15 @@ std::vector<Entry>& Registry() {
 
 }  // namespace
 
-bool RegisterProcessState(const char* name, void (*reset)()) {
-    Registry().push_back({name, reset});
+bool RegisterProcessState(const char* name, void (*reset)(), int layer) {
+    Registry().push_back({name, reset, layer});
     return true;
 }
 
 void ResetProcessState() {
-    const std::vector<Entry>& entries = Registry();
-    for (auto it = entries.rbegin(); it != entries.rend(); ++it) it->reset();
+    // Newest registration first, then stably by layer, highest first.
+    std::vector<Entry> order(Registry().rbegin(), Registry().rend());
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Entry& a, const Entry& b) { return a.layer > b.layer; });
+    for (const Entry& entry : order) entry.reset();
 }

@@ -6,6 +6,7 @@
 #include "AppTestSupport.h"
 #include "app/FrameRateOverlay.h"
 #include "runtime/MemoryTracker.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 class FrameRateOverlayDrawTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetSceneManagerForTests();
+        ResetProcessState();
         // A blank 256 x 256 A8R8G8B8 font file, so the overlay loads a font without the generated assets.
         std::filesystem::create_directories("data");
         const uint32_t header[32] = {
@@ -26,10 +27,7 @@ protected:
         ASSERT_NE(device, nullptr);
         ClearLog(errorLog);
     }
-    void TearDown() override {
-        resetSceneManagerForTests();
-        DXG::resetForTests();
-    }
+    void TearDown() override { ResetProcessState(); }
     // The draws of one frame with only the overlay.
     std::vector<gfx::RecordedDraw> Render() {
         EXPECT_TRUE(DXG::BeginFrame(0.0f, false, false));
@@ -44,7 +42,7 @@ protected:
 };
 
 TEST_F(FrameRateOverlayDrawTest, TwoLinesOfGlyphsAtFiveFiveGoneAfterARelease) {
-    int liveBefore = memoryTracker.LiveAllocationsForTests();
+    int liveBefore = memoryTracker.LiveAllocations();
     FrameRateOverlay::Update(0.5f);
     FrameRateOverlay::Update(0.04f);
     const std::string text = "FPS: 25\nFPS (last 5 avg): 5";
@@ -59,7 +57,7 @@ TEST_F(FrameRateOverlayDrawTest, TwoLinesOfGlyphsAtFiveFiveGoneAfterARelease) {
     EXPECT_EQ(std::make_pair(secondLine.x, secondLine.y), std::make_pair(4.5f, 16.5f));
     EXPECT_EQ(LogText(errorLog), "");
     FrameRateOverlay::Release();
-    EXPECT_EQ(memoryTracker.LiveAllocationsForTests(), liveBefore);
+    EXPECT_EQ(memoryTracker.LiveAllocations(), liveBefore);
     EXPECT_TRUE(Render().empty());
 }
 

@@ -4,19 +4,17 @@
 
 #include "AppTestSupport.h"
 #include "app/FrameRateOverlay.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 
 class FrameRateOverlayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetSceneManagerForTests();
+        ResetProcessState();
         ASSERT_NE(DXG::InitRecordingForTests(), nullptr);
     }
-    void TearDown() override {
-        resetSceneManagerForTests();
-        DXG::resetForTests();
-    }
+    void TearDown() override { ResetProcessState(); }
 };
 
 TEST_F(FrameRateOverlayTest, AverageFillsUpOverFiveUpdates) {
@@ -47,8 +45,7 @@ TEST_F(FrameRateOverlayTest, TextTable) {
 }
 
 TEST_F(FrameRateOverlayTest, NoOverlayBeforeTheFoundationIsReady) {
-    DXG::resetForTests();
-    resetSceneManagerForTests();
+    ResetProcessState();
     FrameRateOverlay::Update(0.1f);
     EXPECT_FALSE(FrameRateOverlay::Exists());
     EXPECT_EQ(FrameRateOverlay::CurrentText(), "");

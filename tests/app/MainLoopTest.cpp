@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -13,23 +14,17 @@ using platform::WindowMessage;
 class MainLoop : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetSceneManagerForTests();
-        resetMainGameForTests();
-        KeyboardStateManager::resetForTests();
+        ResetProcessState();
         device = DXG::InitRecordingForTests();
         ASSERT_NE(device, nullptr);
-        KeyboardStateManager::SetSourceForTests(&keyboard);
+        KeyboardStateManager::SetSource(&keyboard);
         ASSERT_TRUE(KeyboardStateManager::Init(nullptr, DXG::StandInWindowForTests(), false));
         SetRunning(true);
         ClearLog(errorLog);
         ClearLog(statLog);
         SceneEvents().clear();
     }
-    void TearDown() override {
-        resetSceneManagerForTests();
-        KeyboardStateManager::resetForTests();
-        DXG::resetForTests();
-    }
+    void TearDown() override { ResetProcessState(); }
     // A scene that ends the program after n updates (by removing itself).
     void SceneForUpdates(int n) {
         ProbeScene* scene = NewProbeScene("S");

@@ -4,6 +4,7 @@
 
 #include "AppTestSupport.h"
 #include "app/FrameRateOverlay.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -13,18 +14,13 @@ using Events = std::vector<std::string>;
 class SceneManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        DXG::resetForTests();
-        resetSceneManagerForTests();
-        resetMainGameForTests();
+        ResetProcessState();
         SetRunning(true);
         SceneEvents().clear();
         ClearLog(errorLog);
         ClearLog(statLog);
     }
-    void TearDown() override {
-        resetSceneManagerForTests();
-        DXG::resetForTests();
-    }
+    void TearDown() override { ResetProcessState(); }
 };
 
 TEST_F(SceneManagerTest, OnlyTheTopSceneRunsAndAPushedSceneFirstGetsZero) {

@@ -1,6 +1,7 @@
 // Colour tables: named colours, the ten part files read token by token, and every message.
 #include "DataTestFiles.h"
 #include "data/ColorTables.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 const std::string kWrong = "Error in file data\\colors\\colors.txt, some colors may be wrong...\n";
@@ -10,7 +11,7 @@ protected:
     // Empties the tables and the log, writes colors.txt and every part file as "0 NAME -1" (cape.txt as
     // given), and loads them.
     static void Load(const std::string& colors, const std::string& name, const char* cape = nullptr) {
-        ResetColorTablesForTests();
+        ResetProcessState();
         ClearLog(errorLog);
         WriteFiles(colors, name);
         if (cape != nullptr) Write("data/colors/cape.txt", cape);

@@ -14,6 +14,7 @@
 #include "data/PcxPalette.h"
 #include "data/PlayerProfile.h"
 #include "data/WorldMap.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 class DataFileTest : public ::testing::Test {
@@ -25,10 +26,7 @@ protected:
         m_folder.emplace(name);
         m_cwd.emplace(m_folder->path());
         ClearLog(errorLog);
-        ResetColorTablesForTests();
-        ResetFloorPaletteForTests();
-        ResetPlayerProfileForTests();
-        ResetWorldMapForTests();
+        ResetProcessState();
     }
     static void Write(const std::string& path, const std::string& bytes) { WriteTextFile(path, bytes); }
     static std::string Log() { return LogText(errorLog); }

@@ -5,6 +5,7 @@
 #include "DataTestFiles.h"
 #include "data/PlayerProfile.h"
 #include "data/ProfileList.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 const std::string kComplete = "V1.6\nName=Bob\nPassword=secret\nColors=abcdefghij\nDesc=A cat\nSpec=37\n";
@@ -45,7 +46,7 @@ TEST_F(PlayerProfileTest, VersionMissingAndIncompleteFilesAreReported) {
         {"folder.ini", nullptr, false, "Failed to open player ini file: folder.ini\n"},
         {"/dev/zero", nullptr, false, "Failed to open player ini file: /dev/zero\n"}};
     for (const auto& [file, bytes, loads, log] : cases) {
-        ResetPlayerProfileForTests();
+        ResetProcessState();
         ClearLog(errorLog);
         if (bytes != nullptr) Write(file, bytes);
         EXPECT_EQ(LoadPlayerIni(file), loads) << file;
@@ -64,7 +65,7 @@ TEST_F(PlayerProfileTest, KeyOrderAndFixedValuePositions) {
         {"Name=Spec=12", "Spec=12|pw|c|base|0|0", false},            // Name= before Spec=
     };
     for (const auto& [line, fields, complete] : cases) {
-        ResetPlayerProfileForTests();
+        ResetProcessState();
         Write("p.ini", std::string("V1.6\nName=Base\nPassword=pw\nColors=c\nDesc=base\n") + line + "\n");
         EXPECT_EQ(LoadPlayerIni("p.ini"), complete) << line;
         EXPECT_EQ(Fields(), fields) << line;

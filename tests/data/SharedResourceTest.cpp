@@ -43,9 +43,9 @@ protected:
     void SetUp() override {
         ClearLog(errorLog);
         payloadsFreed = 0;
-        liveBefore = memoryTracker.LiveAllocationsForTests();
+        liveBefore = memoryTracker.LiveAllocations();
     }
-    int Live() const { return memoryTracker.LiveAllocationsForTests() - liveBefore; }
+    int Live() const { return memoryTracker.LiveAllocations() - liveBefore; }
     // The record's count while it is registered, the payloads freed and the tracked records alive.
     std::string State(SharedRecord<Payload>* record) const {
         return (InRegistry(record) ? "count " + std::to_string(record->count) : std::string("gone")) +

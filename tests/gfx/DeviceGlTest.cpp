@@ -14,6 +14,7 @@
 #include "gfx/DXG.h"
 #include "gfx/GlDevice.h"
 #include "platform/Window.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -41,12 +42,12 @@ protected:
             window = nullptr;
     }
     static void TearDownTestSuite() {
-        DXG::resetForTests();
+        ResetProcessState();
         platform::DestroyAppWindow(window);
     }
     void SetUp() override {
         if (!window) GTEST_SKIP() << "no display";
-        DXG::resetForTests();
+        ResetProcessState();
         DXG::Setup setup;
         ASSERT_TRUE(DXG::Init(window, &setup)) << LogText(errorLog) << gfx::GlLastContextError();
         device = DXG::GetDevice();
@@ -58,7 +59,7 @@ protected:
         DXG::EndFrame0();
         DXG::EndFrame1();
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));  // the device never leaves an OpenGL error behind
-        DXG::resetForTests();
+        ResetProcessState();
     }
     uint32_t Pixel(uint32_t x, uint32_t y) {
         gfx::Image image;

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "gfx/DxgTesting.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -20,7 +21,7 @@ protected:
         ClearLog(errorLog);
         ClearLog(statLog);
     }
-    void TearDown() override { DXG::resetForTests(); }
+    void TearDown() override { ResetProcessState(); }
     gfx::RecordingDevice* device = nullptr;
 };
 
@@ -117,7 +118,7 @@ TEST(DxgClear, FlagsFollowTheArgumentsAndTheDepthFormat) {
         DXG::Clear(0x80FF0000, c.colour, c.depth);
         EXPECT_EQ(device->CallTexts(), Calls{c.call});
     }
-    DXG::resetForTests();
+    ResetProcessState();
 }
 
 TEST_F(DxgFrame, ScreenshotFailuresAreReported) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx/DxgTesting.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -13,9 +14,9 @@ namespace fmt = gfx::fmt;
 class DxgInit : public ::testing::Test {
 protected:
     void SetUp() override { Reset(); }
-    void TearDown() override { DXG::resetForTests(); }
+    void TearDown() override { ResetProcessState(); }
     void Reset() {
-        DXG::resetForTests();
+        ResetProcessState();
         driver = std::make_shared<gfx::RecordingDriver>();
         DXG::SetDriver(driver);
         ClearLog(errorLog);

@@ -13,6 +13,7 @@
 #include "gfx/DxgTesting.h"
 #include "gfx/Texture.h"
 #include "gfx/VertexBuffer.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 // A recording device with empty texture and vertex-buffer registries, inside a frame, in a scratch working
@@ -22,13 +23,11 @@ protected:
     void SetUp() override {
         device = DXG::InitRecordingForTests(nullptr, &driver);
         ASSERT_NE(device, nullptr);
-        DXG::Texture::resetForTests();
-        DXG::VertexBuffer::resetForTests();
         ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
         device->ClearRecord();
         ClearLog(errorLog);
     }
-    void TearDown() override { DXG::resetForTests(); }
+    void TearDown() override { ResetProcessState(); }
     std::string Log() const { return LogText(errorLog); }
 
     gfx::RecordingDevice* device = nullptr;

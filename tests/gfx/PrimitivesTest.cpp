@@ -7,6 +7,7 @@
 
 #include "ImageTestSupport.h"
 #include "gfx/Primitives.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) 
 }
 
 TEST(GraphicsNotReady, EachOperationReportsItsOwnName) {
-    DXG::resetForTests();
+    ResetProcessState();
     const std::pair<const char*, void (*)()> operations[] = {
         {"DXG::DrawPoint", [] { DXG::DrawPoint(0, 0, 0u); }},
         {"DXG::DrawTexture", [] { DXG::DrawTexture(0, 0, DXG::Texture(), 1.0f); }},

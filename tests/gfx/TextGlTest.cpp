@@ -10,6 +10,7 @@
 #include "gfx/GlDevice.h"
 #include "gfx/Primitives.h"
 #include "platform/Window.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 
@@ -28,14 +29,13 @@ protected:
             window = nullptr;
     }
     static void TearDownTestSuite() {
-        DXG::resetForTests();
+        ResetProcessState();
         platform::DestroyAppWindow(window);
         window = nullptr;
     }
     void SetUp() override {
         if (!window) GTEST_SKIP() << "no display";
-        DXG::resetForTests();
-        DXG::Texture::resetForTests();
+        ResetProcessState();
         DXG::Setup setup;
         ASSERT_TRUE(DXG::Init(window, &setup)) << LogText(errorLog);
         device = DXG::GetDevice();
@@ -45,7 +45,7 @@ protected:
     }
     void TearDown() override {
         if (device != nullptr) DXG::EndFrame0();
-        DXG::resetForTests();
+        ResetProcessState();
     }
     gfx::Image Frame() {
         gfx::Image image;

@@ -90,7 +90,6 @@ TEST_F(TextureTest, RefusedLoadsReportTheirMessageAndLeaveTheHandleBlank) {
          gfx::Result::Fail},
     };
     for (const auto& c : cases) {
-        DXG::Texture::resetForTests();
         ClearLog(errorLog);
         device->createTextureResult = c.create;
         device->lockResult = c.lock;

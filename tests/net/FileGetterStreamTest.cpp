@@ -8,6 +8,7 @@
 
 #include "net/FileGetterStream.h"
 #include "net/VelmDataManager.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -30,7 +31,7 @@ class FileGetterStreamTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearLog(errorLog);
-        ResetVelmDataForTests();
+        ResetProcessState();
         sent.clear();
         if (m_file != nullptr) std::fclose(m_file);
         m_file = std::tmpfile();

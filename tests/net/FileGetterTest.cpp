@@ -9,6 +9,7 @@
 #include "net/NetClient.h"
 #include "net/VelmDataManager.h"
 #include "net/VelmFileGetter.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 using namespace std::chrono_literals;
@@ -30,7 +31,7 @@ protected:
     void SetUp() override {
         VELM::FileGetter::SetPassIntervalForTests(1ms);
         NetClient::SetPollingForTests(2ms, 5ms);
-        ResetVelmDataForTests();
+        ResetProcessState();
         fs::remove_all("vvw_tmp");
         fs::remove_all("data");
         WriteTextFile("tester.ini",
@@ -40,7 +41,7 @@ protected:
         ClearLog(netLog);
     }
     void TearDown() override {
-        ResetVelmDataForTests();
+        ResetProcessState();
         m_server.reset();
         VELM::FileGetter::SetPassIntervalForTests(25ms);
         NetClient::SetPollingForTests(20ms, 100ms);

@@ -4,6 +4,7 @@
 
 #include "platform/KeyboardDevice.h"
 #include "runtime/Keyboard.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -33,12 +34,12 @@ public:
 class Keyboard : public ::testing::Test {
 protected:
     void SetUp() override {
-        KeyboardStateManager::resetForTests();
-        KeyboardStateManager::SetSourceForTests(&keys);
+        ResetProcessState();
+        KeyboardStateManager::SetSource(&keys);
         ClearLog(errorLog);
         ASSERT_TRUE(KeyboardStateManager::Init(nullptr, &keys, false));
     }
-    void TearDown() override { KeyboardStateManager::resetForTests(); }
+    void TearDown() override { ResetProcessState(); }
     // One frame with the keys held now; returns "down,pressed" of key.
     std::string Frame(uint8_t key) {
         KeyboardStateManager::Update();
@@ -77,7 +78,7 @@ TEST_F(Keyboard, StartUpFailures) {
     for (int step = 1; step <= 3; ++step) {
         Keys source;
         source.failStep = step;
-        KeyboardStateManager::SetSourceForTests(&source);
+        KeyboardStateManager::SetSource(&source);
         ClearLog(errorLog);
         EXPECT_FALSE(KeyboardStateManager::Init(nullptr, &source, false));
         EXPECT_EQ(LogText(errorLog), texts[step - 1]);
