@@ -1,9 +1,11 @@
-// velm-server: stand-in servers for the client. "velm-server file ..." serves dream files.
+// velm-server: stand-in servers for the client. "velm-server file ..." serves dream files, "velm-server
+// game ..." the demo world.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "FileServer.h"
+#include "GameServer.h"
 
 namespace {
 void PrintUsage() {
@@ -11,7 +13,11 @@ void PrintUsage() {
         "usage: velm-server file [--root DIR] [--port N] [--port-file FILE] [--log FILE]\n"
         "                        [--block-size B] [--window N] [--fault MODE] [--once]\n"
         "fault modes: close-mid, close-after-last, repeat-block, wrong-marker, drip,\n"
-        "             garbage-welcome, split-welcome, silent\n",
+        "             garbage-welcome, split-welcome, silent\n"
+        "usage: velm-server game [--world DIR] [--port N] [--port-file FILE] [--log FILE]\n"
+        "                        [--accounts FILE] [--bots N] [--fault MODE] [--once]\n"
+        "fault modes: split-greeting, no-end, refuse-login, endless-line, garbage,\n"
+        "             close-after-login\n",
         stderr);
 }
 }  // namespace
@@ -25,6 +31,7 @@ int main(int argc, char** argv) {
     const std::string mode = args.front();
     args.erase(args.begin());
     if (mode == "file") return RunFileServer(args);
+    if (mode == "game") return RunGameServer(args);
     PrintUsage();
     return 2;
 }
