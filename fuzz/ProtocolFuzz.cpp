@@ -1,0 +1,80 @@
+// The game protocol: arbitrary server bytes, cut into batches of arbitrary sizes, through the line framing
+// and HandleServerLine; usually after the login handshake, so the world messages are reached. The first
+// input byte chooses: bit 0 clear logs in first; the other bits seed the batch sizes.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "client/ServerLines.h"
+#include "gfx/DxgTesting.h"
+#include "net/VelmDataManager.h"
+
+namespace {
+
+void Put16(std::string& out, unsigned value) {
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>(value >> 8);
+}
+
+void WriteFile(const char* path, const std::string& bytes) {
+    if (std::FILE* file = std::fopen(path, "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+}
+
+// A small map, a floor archive and a palette that map and palette lines may name, and a file server
+// address that refuses at once, so dream downloads end quickly.
+bool WriteGameFiles() {
+    std::string map = "MAP V01.10 Velmoria\nheight=4\nwidth=3\nother=1\nBODY\n";
+    for (int i = 0; i < 12; ++i) Put16(map, static_cast<unsigned>(i % 3));
+    for (int i = 0; i < 12; ++i) Put16(map, static_cast<unsigned>(i % 2));
+    map += std::string(24, '\1');
+    WriteFile("m.map", map);
+    std::string spk;
+    Put16(spk, 1);
+    Put16(spk, 0);
+    spk += {'\x04', '\x02', '\0', '\0'};
+    spk += std::string(8, '\x05');
+    std::filesystem::create_directories("patches/default");
+    std::filesystem::create_directories("data");
+    WriteFile("patches/default/floors.spk", spk);
+    WriteFile("patches/default/p.pcx", std::string(900, '\x40'));
+    WriteFile("data/velmfile_ip.txt", "127.0.0.1 1\n");
+    return true;
+}
+
+void Feed(const std::string& bytes) {
+    HandleServerBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool ready = WriteGameFiles();
+    (void)ready;
+    if (size == 0) return 0;
+    DXG::InitRecordingForTests();  // a fresh process with a device for the floor textures
+    if ((data[0] & 1) == 0) {
+        Feed("Welcome\nEND\n");
+        Feed("&&&&&&&&&&&&&\n");
+    }
+    std::uint32_t state = (data[0] >> 1) * 2654435761u + 1;
+    for (std::size_t at = 1; at < size;) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        const std::size_t piece = std::min<std::size_t>(size - at, 1 + state % 48);
+        HandleServerBytes(data + at, piece);
+        at += piece;
+    }
+    PollTransfers({});
+    for (std::string text; NextTransferMessage(text);) {
+    }
+    // Every avatar and marker the handlers kept came from a line; the map stays within its bounds.
+    if (CharacterList().size() > 65536 || DreamMarkerList().size() > 4096) __builtin_trap();
+    return 0;
+}
