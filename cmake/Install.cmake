@@ -24,6 +24,20 @@ install(FILES ${velm_assets}/font12.dds ${velm_assets}/pickINI.bmp DESTINATION $
 install(FILES ${velm_assets}/walls/stone1.bmp DESTINATION ${velm_share}/data/walls)
 install(FILES ${velm_assets}/misc/dream0.dds DESTINATION ${velm_share}/data/misc)
 
+# The demo world as make-demo writes it, generated again into a folder of its own: build/game also holds
+# what runs leave there (logs, address files, downloads), which is not for installing.
+set(demo_stage ${CMAKE_BINARY_DIR}/demo-install)
+add_custom_command(OUTPUT ${demo_stage}/stamp
+                   COMMAND ${CMAKE_COMMAND} -E rm -rf ${demo_stage}/game ${demo_stage}/dreams
+                   COMMAND make-demo ${demo_stage}/game ${demo_stage}/dreams
+                   COMMAND ${CMAKE_COMMAND} -E touch ${demo_stage}/stamp
+                   DEPENDS make-demo
+                   COMMENT "Generating the demo world for installing"
+                   VERBATIM)
+add_custom_target(velm_demo_install ALL DEPENDS ${demo_stage}/stamp)
+install(DIRECTORY ${demo_stage}/game/ DESTINATION ${velm_share}/demo)
+install(DIRECTORY ${demo_stage}/dreams/ DESTINATION ${velm_share}/dreams)
+
 install(FILES packaging/velmview.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size ${VELM_ICON_SIZES})
     install(FILES ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/velmview.png
@@ -64,11 +78,13 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
      "(velmview-demo plays it on this computer alone), velmview-setup to prepare an"
      "installed game directory, and velm-tool to inspect game files.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VELMVIEW_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+# The programs go stripped; their debugging symbols go to velmview-dbgsym, where the call stacks in
+# _error.txt find them by build id once it is installed.
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 include(CPack)
