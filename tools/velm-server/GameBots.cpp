@@ -34,7 +34,7 @@ void GameRoom::PlaceBots(GameClock::time_point now) {
         }
         if (!FreeCellNear(x, y, bot.avatar.x, bot.avatar.y)) break;
         bot.nextStep = now + Between(bot.random, 500, 1500);
-        bot.nextWords = now + Between(bot.random, 2000, 8000);
+        bot.nextWords = now + Between(bot.random, 1000, 4000);
         m_bots.push_back(std::move(bot));
     }
 }

@@ -36,6 +36,11 @@ GameRoom::GameRoom(const GameWorld& world, RoomOptions options, SendFunction sen
     : m_world(world), m_options(std::move(options)), m_send(std::move(send)), m_close(std::move(close)) {}
 
 void GameRoom::Send(int session, const std::string& line) {
+    const auto found = m_sessions.find(session);
+    if (found != m_sessions.end() && found->second.faultStarted && found->second.faultBytesLeft > 0) {
+        found->second.held += line + "\n";
+        return;
+    }
     m_send(session, line + "\n");
 }
 
@@ -117,8 +122,8 @@ void GameRoom::SendFaultBytes(int session, Session& state, GameClock::time_point
     state.faultBytesLeft -= count;
     m_send(session, bytes);
     if (state.faultBytesLeft == 0) {
-        Send(session, "");
-        Send(session, "(The server's fault bytes are over.");
+        m_send(session, "\n(The server's fault bytes are over.\n" + state.held);
+        state.held.clear();
     }
     state.due = now;
 }

@@ -63,6 +63,7 @@ private:
         GameClock::time_point due{};  // when the next part of a split greeting or a fault's bytes go
         std::size_t faultBytesLeft = 0;
         bool faultStarted = false;
+        std::string held;  // lines that wait until the fault's bytes have gone, so nothing splits them
     };
     struct Bot {
         Avatar avatar;

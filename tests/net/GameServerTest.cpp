@@ -1,0 +1,251 @@
+// The stand-in game server on loopback: login, the world a newcomer receives, talking, walking on the
+// staggered layout, looking, dreams, accounts, fault modes, bad client bytes and a clean stop.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "GameServerProcess.h"
+#include "runtime/ProcessState.h"
+
+namespace {
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// A 2 x 4 map. File cell -> grid cell: (0,0)->(0,2) (0,1)->(0,3) (0,2)->(1,3) (0,3)->(1,4) (1,0)->(1,1)
+// (1,1)->(1,2) (1,2)->(2,2) (1,3)->(2,3). From the start (1,1): "m 9" leads to (1,0), where a dream waits;
+// "m 7" to (0,0), deep water; "m 1" to (0,2), a pillar; "m 3" to (1,2), behind a wall. From (1,0) "m 9" and
+// "m 7" lead off the map.
+std::string SmallMap() {
+    std::string map = "MAP V01.10 Velmoria\nheight=4\nwidth=2\nBODY\n";
+    const auto put16 = [&](int value) {
+        map.push_back(static_cast<char>(value & 255));
+        map.push_back(static_cast<char>(value >> 8));
+    };
+    for (int floor : {1, 0, 0, 0, 0, 0, 0, 0}) put16(floor);    // x 0 rows 0..3, then x 1
+    for (int object : {0, 0, 1, 0, 0, 0, 0, 0}) put16(object);  // the pillar on (0, 2)
+    map +=
+        std::string(8, '\0') + std::string(2, '\0') + '\1' + std::string(5, '\0');  // x 1: wallLowX of (1,2)
+    return map;
+}
+
+fs::path SmallWorld() {
+    const fs::path dir = fs::absolute("small-world");
+    WriteTextFile(dir / "maps" / "small.map", SmallMap());
+    WriteTextFile(dir / "server" / "world.txt",
+                  "# a test world\ngreeting Hello tester\npalette test.pcx\nmap maps\\small.map\nstart 1 1\n"
+                  "floor 0 grass\nfloor 1 blocked deep water\nobject 1 solid a pillar\n"
+                  "dream 1 0 dream-one Dream One\nbot Pip !!!!!!!!!!\nsay Hi\n");
+    return dir;
+}
+
+class GameServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        NetClient::SetPollingForTests(2ms, 5ms);
+        ResetProcessState();
+    }
+    void TearDown() override {
+        m_server.reset();
+        ResetProcessState();
+        NetClient::SetPollingForTests(20ms, 100ms);
+    }
+    GameServerProcess& Start(std::vector<std::string> args, const fs::path& world = SmallWorld()) {
+        m_server = std::make_unique<GameServerProcess>(fs::absolute("game-server"), world, std::move(args));
+        EXPECT_GT(m_server->port(), 0) << m_server->stderrText();
+        return *m_server;
+    }
+    std::unique_ptr<GameServerProcess> m_server;
+};
+
+TEST_F(GameServerTest, NewcomerGetsTheWorldAndWalksByTheMapsRules) {
+    GameServerProcess& server = Start({"--bots", "0"});
+    LineClient client(server.port());
+    const std::vector<std::string> world = client.Enter("Tester", "0123456789");
+    EXPECT_EQ(world, (std::vector<std::string>{"]cctest.pcx", ";maps\\small.map", "@ ! !",
+                                               "<0123456789 ! ! !", "]s !    Dream One",
+                                               "(Welcome to Meadowcross, Tester! Walk onto a glowing marker "
+                                               "to visit a dream."}));
+    // Each step: the line sent, the avatar line everyone gets, the position the mover gets.
+    // Positions: (1,1) is " ! !", (1,0) " !  ". Frames: +y " !", +x " %", -x " )", -y " -".
+    struct Row {
+        const char* command;
+        const char* avatar;
+        const char* position;
+        bool offersDream;
+    };
+    const Row rows[] = {
+        {"m 3", "/0123456789 ! ! % ! !", "@ ! !", false},  // a wall: turned toward +x, not moved
+        {"m 7", "/0123456789 ! ! ) ! !", "@ ! !", false},  // deep water
+        {"m 1", "/0123456789 ! ! ! ! !", "@ ! !", false},  // a pillar
+        {"m 9", "/0123456789 !   - ! !", "@ !  ", true},   // onto the dream marker
+        {"m 9", "/0123456789 !   - !  ", "@ !  ", false},  // off the map
+        {"m 7", "/0123456789 !   ) !  ", "@ !  ", false},  // off the map
+        {">", "/0123456789 !   - !  ", "@ !  ", false},    // turned clockwise from -x to -y
+        {"<", "/0123456789 !   ) !  ", "@ !  ", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command);
+        client.Send(std::string(row.command) + "\n");
+        EXPECT_EQ(client.WaitForPrefix("/"), row.avatar);
+        EXPECT_EQ(client.WaitForPrefix("@"), row.position);
+        if (row.offersDream) {
+            EXPECT_EQ(client.WaitForPrefix("]"), "]q dream-one");
+        }
+    }
+    client.Send("l  ! \"\nl    \"\nl ~~~~\n");
+    EXPECT_EQ(client.WaitForPrefix("("), "(You see (1, 2): grass.");
+    EXPECT_EQ(client.WaitForPrefix("("), "(You see (0, 2): grass, a pillar.");
+    EXPECT_EQ(client.WaitForPrefix("("), "(There is nothing there.");
+    client.Send("l  !  \n");
+    EXPECT_EQ(client.WaitForPrefix("("),
+              "(You see (1, 0): grass, the dream \"Dream One\". Tester is here: Tester the tester.");
+    // The lines a client sends after a dream download bring it back to the map.
+    client.Send("meadowcross\ngoback\n");
+    EXPECT_EQ(client.WaitForPrefix("("), "(You wake up in Meadowcross.");
+    EXPECT_EQ(client.WaitForPrefix("]c"), "]cctest.pcx");
+    EXPECT_EQ(client.WaitForPrefix(";"), ";maps\\small.map");
+    EXPECT_EQ(client.WaitForPrefix("@"), "@ !  ");
+    EXPECT_EQ(server.Stop(), 0);
+}
+
+TEST_F(GameServerTest, TextsAndMovesReachTheOthers) {
+    GameServerProcess& server = Start({"--bots", "0"});
+    LineClient ann(server.port());
+    ann.Enter("Ann", "AAAAAAAAAA");
+    ann.Send("m 9\n");
+    ann.WaitForPrefix("]q");
+    auto bob = std::make_unique<LineClient>(server.port());
+    const std::vector<std::string> world = bob->Enter("Bob", "BBBBBBBBBB");
+    EXPECT_NE(std::find(world.begin(), world.end(), "<AAAAAAAAAA !   -"), world.end());
+    EXPECT_EQ(ann.WaitForPrefix("<"), "<BBBBBBBBBB ! ! !");
+    EXPECT_EQ(ann.WaitForPrefix("("), "(Bob has arrived.");
+
+    ann.Send(
+        "\"hello\n\n:waves\nwh Bob psst\nwh Nobody hi\n\"a\x01"
+        "b\r\xff\n");
+    EXPECT_EQ(bob->WaitForPrefix("("), "(Ann: hello");
+    EXPECT_EQ(bob->WaitForPrefix("("), "(Ann waves");
+    EXPECT_EQ(bob->WaitForPrefix("("), "(Ann whispers: psst");
+    EXPECT_EQ(bob->WaitForPrefix("("), "(Ann: ab");
+    EXPECT_EQ(ann.WaitForPrefix("("), "(Ann: hello");
+    EXPECT_EQ(ann.WaitForPrefix("("), "(Ann waves");
+    EXPECT_EQ(ann.WaitForPrefix("("), "(You whisper to Bob: psst");
+    EXPECT_EQ(ann.WaitForPrefix("("), "(There is nobody called Nobody here.");
+    // Bob stands on the start, so Ann cannot step back onto it.
+    ann.Send("m 1\n");
+    EXPECT_EQ(bob->WaitForPrefix("/"), "/AAAAAAAAAA !   ! !  ");
+    EXPECT_EQ(ann.WaitForPrefix("@"), "@ !  ");
+    bob->Send("m 3\n");
+    EXPECT_EQ(ann.WaitForPrefix("/"), "/BBBBBBBBBB ! ! % ! !");
+    // Bob leaves: his cell is cleared for the others.
+    bob.reset();
+    EXPECT_EQ(ann.WaitForPrefix(")"), ") ! !");
+    EXPECT_EQ(ann.WaitForPrefix("("), "(Bob has left.");
+}
+
+TEST_F(GameServerTest, AccountsDecideWhoMayLogIn) {
+    WriteTextFile("accounts.txt", "# test accounts\nTester secret\nOther two words\n");
+    GameServerProcess& server = Start({"--accounts", fs::absolute("accounts.txt").string()});
+    const std::pair<const char*, const char*> rows[] = {
+        {"connect Tester secret", "&&&&&&&&&&&&&"},
+        {"connect Other two words", "&&&&&&&&&&&&&"},
+        {"connect Tester wrong", "Invalid Name or password."},
+        {"connect Nobody secret", "Invalid Name or password."},
+        {"connect ", "Invalid Name or password."}};
+    for (const auto& [line, answer] : rows) {
+        SCOPED_TRACE(line);
+        LineClient client(server.port());
+        client.WaitFor([](const std::string& l) { return l == "END"; });
+        client.Send(std::string(line) + "\n");
+        EXPECT_EQ(client.WaitFor([](const std::string&) { return true; }), answer);
+    }
+}
+
+TEST_F(GameServerTest, FaultModesMisbehaveAsAsked) {
+    {
+        GameServerProcess& server = Start({"--fault", "split-greeting"});
+        LineClient client(server.port());
+        ASSERT_TRUE(WaitUntil([&] { return client.received() == "Hello tester\nEN"; }));
+        EXPECT_TRUE(WaitUntil([&] { return client.received() == "Hello tester\nEND\n"; }));
+    }
+    {
+        GameServerProcess& server = Start({"--fault", "no-end"});
+        LineClient client(server.port());
+        ASSERT_TRUE(WaitUntil([&] { return client.received() == "Hello tester\n"; }));
+        client.Send("connect Tester secret\n");
+        EXPECT_EQ(client.WaitForPrefix("&"), "&&&&&&&&&&&&&");
+    }
+    {
+        GameServerProcess& server = Start({"--fault", "refuse-login"});
+        LineClient client(server.port());
+        client.Send("connect Tester secret\n");
+        EXPECT_EQ(client.WaitForPrefix("Invalid"), "Invalid Name or password.");
+    }
+    {
+        GameServerProcess& server = Start({"--fault", "close-after-login"});
+        LineClient client(server.port());
+        client.Send("connect Tester secret\n");
+        EXPECT_EQ(client.WaitForPrefix("&"), "&&&&&&&&&&&&&");
+        EXPECT_TRUE(WaitUntil([&] { return !client.connected(); }));
+    }
+    for (const char* mode : {"endless-line", "garbage"}) {
+        SCOPED_TRACE(mode);
+        GameServerProcess& server = Start({"--fault", mode, "--bots", "0"});
+        LineClient client(server.port());
+        client.Enter("Tester");
+        EXPECT_EQ(client.WaitForPrefix("(The server's"), "(The server's fault bytes are over.");
+        // Right after the welcome: the fault's bytes, a line feed and the closing text, nothing between.
+        const std::string& all = client.received();
+        const std::size_t start = all.find('\n', all.find("(Welcome")) + 1;
+        const std::size_t count = std::string(mode) == "garbage" ? 64u << 10 : 2u << 20;
+        if (std::string(mode) == "endless-line") {
+            EXPECT_EQ(all.compare(start, count, std::string(count, 'x')), 0);
+        }
+        EXPECT_EQ(all.substr(start + count, 37), "\n(The server's fault bytes are over.\n");
+    }
+}
+
+TEST_F(GameServerTest, BadClientBytesHurtNobodyAndTheTranscriptHoldsEveryByte) {
+    GameServerProcess& server = Start({"--bots", "0"});
+    LineClient client(server.port());
+    client.Enter("Tester");
+    client.Send("m 9\n");  // off the start, so the others find room
+    client.WaitForPrefix("]q");
+    // A line far over the limit is dropped up to its line feed; the next line is handled.
+    client.Send(std::string(100000, 'y') + "\n\"after\n");
+    EXPECT_EQ(client.WaitForPrefix("("), "(Tester: after");
+    std::string noise;
+    for (int i = 0; i < 65536; ++i) noise.push_back(static_cast<char>((i * 131 + i / 7) & 0xFF));
+    auto rude = std::make_unique<LineClient>(server.port());
+    rude->Send(noise);
+    rude->Send("\nconnect Rude x\ndesc d\ncolor \xff\x01\n");
+    rude->WaitForPrefix("&");
+    rude.reset();
+    LineClient second(server.port());
+    EXPECT_EQ(second.Enter("Second").back().substr(0, 8), "(Welcome");
+    EXPECT_EQ(server.Stop(), 0);
+
+    const std::string transcript = server.transcript();
+    for (const char* expected :
+         {"1 accepted\n1> Hello tester\\x0a\n1> END\\x0a\n1< connect Tester secret\\x0a\n1> "
+          "&&&&&&&&&&&&&\\x0a\n"
+          "1< desc Tester the tester\\x0a\n1< color !!!!!!!!!!00 \\x0a\n1> ]cctest.pcx\\x0a\n"
+          "1> ;maps\\x5csmall.map\\x0a\n",
+          "2< color \\xff\\x01\\x0a\n", "2 closed by the client\n", "3 closed at shutdown\n"}) {
+        EXPECT_NE(transcript.find(expected), std::string::npos) << expected;
+    }
+}
+
+TEST_F(GameServerTest, OnceEndsWithTheFirstConnectionAndBotsWalkAndTalk) {
+    GameServerProcess& server = Start({"--once", "--bots", "1"}, BuiltProgram("game"));
+    {
+        LineClient client(server.port());
+        client.Enter("Tester");
+        EXPECT_NE(client.WaitForPrefix("(Pip: "), "<none>");
+        EXPECT_NE(client.WaitForPrefix("/"), "<none>");
+    }
+    EXPECT_EQ(server.WaitForExit(5000ms), 0);
+}
+
+}  // namespace
