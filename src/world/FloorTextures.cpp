@@ -1,7 +1,235 @@
-// Floor textures: each diamond-shaped floor shape resampled into a 64 x 64 square texture.
+// Floor textures: each diamond-shaped floor shape becomes a 64 x 64 square texture. The square is the
+// shape drawn as one screen quad whose texture coordinates pick out the diamond, with linear filtering.
+// BuildFloorTextures resamples on the processor exactly as the device would draw that quad;
+// BuildFloorTexturesByRenderTarget draws it into a render target and reads it back.
 #include "world/FloorTextures.h"
 
-bool BuildFloorTextures(const SpkArchive& images, std::vector<DXG::Texture>& textures) {
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+#include "data/PcxPalette.h"
+#include "gfx/DXG.h"
+#include "runtime/LogFile.h"
+
+namespace {
+
+constexpr int kSide = 64;                     // raw and final textures are kSide x kSide
+constexpr std::uint32_t kBlack = 0xFF000000;  // transparent pixels, and pixels outside the image
+
+// The quad: screen corners and the texture coordinates that map the diamond onto the square (top corner to
+// the top-left, right to top-right, bottom to bottom-right, left to bottom-left).
+struct QuadCorner {
+    float x, y, u, v;
+};
+constexpr QuadCorner kQuad[4] = {{0.0f, 0.0f, 0.48f, 0.02f},
+                                 {64.0f, 0.0f, 0.95f, 0.24f},
+                                 {64.0f, 64.0f, 0.48f, 0.48f},
+                                 {0.0f, 64.0f, 0.02f, 0.24f}};
+
+// The image's pixels in a kSide x kSide block: palette colours, black for the transparent index and for
+// everything outside the image. An image larger than kSide x kSide is clipped to its top-left corner.
+void FillRaw(const SpkShape& shape, const FloorPaletteEntries& palette, std::uint32_t* raw,
+             std::size_t pitch) {
+    const int rows = std::min(shape.height(), kSide);
+    const int columns = std::min(shape.width(), kSide);
+    for (int y = 0; y < kSide; ++y) {
+        std::uint32_t* out = raw + std::size_t(y) * pitch;
+        int x = 0;
+        if (y < rows) {
+            const std::uint8_t* in = shape.row(y);
+            for (; x < columns; ++x) out[x] = in[x] == shape.keyColor ? kBlack : palette[in[x]];
+        }
+        for (; x < kSide; ++x) out[x] = kBlack;
+    }
+}
+
+// Where each pixel of the square samples the raw image: the four texels of the linear filter (offsets into
+// the raw block: top-left, top-right, bottom-left, bottom-right) and the position between them.
+struct Sample {
+    std::array<std::uint16_t, 4> texel;
+    float fractionX, fractionY;
+};
+using SampleTable = std::array<Sample, kSide * kSide>;
+
+// The quad's texture coordinates interpolated at the pixel's centre, which sits on integer screen
+// coordinates. The fan's triangles are (0, 1, 2) and (0, 2, 3); a centre on their shared diagonal belongs to
+// the first (whose left edge it is), though both give it the same coordinates.
+void TextureCoordinatesAt(double px, double py, double& u, double& v) {
+    const QuadCorner& a = kQuad[0];
+    const QuadCorner& b = px >= py ? kQuad[1] : kQuad[2];
+    const QuadCorner& c = px >= py ? kQuad[2] : kQuad[3];
+    const double area = double(b.x - a.x) * (c.y - a.y) - double(c.x - a.x) * (b.y - a.y);
+    const double wb = ((px - a.x) * (c.y - a.y) - (c.x - a.x) * (py - a.y)) / area;
+    const double wc = ((b.x - a.x) * (py - a.y) - (px - a.x) * (b.y - a.y)) / area;
+    const double wa = 1.0 - wb - wc;
+    u = wa * a.u + wb * b.u + wc * c.u;
+    v = wa * a.v + wb * b.v + wc * c.v;
+}
+
+const SampleTable& Samples() {
+    static const SampleTable table = [] {
+        SampleTable t{};
+        for (int py = 0; py < kSide; ++py) {
+            for (int px = 0; px < kSide; ++px) {
+                double u, v;
+                TextureCoordinatesAt(px, py, u, v);
+                // Texel centres lie at (i + 0.5) / kSide; addressing wraps.
+                const double tx = u * kSide - 0.5, ty = v * kSide - 0.5;
+                const int x0 = int(std::floor(tx)) & (kSide - 1), y0 = int(std::floor(ty)) & (kSide - 1);
+                const int x1 = (x0 + 1) & (kSide - 1), y1 = (y0 + 1) & (kSide - 1);
+                Sample& s = t[std::size_t(py * kSide + px)];
+                s.texel = {std::uint16_t(y0 * kSide + x0), std::uint16_t(y0 * kSide + x1),
+                           std::uint16_t(y1 * kSide + x0), std::uint16_t(y1 * kSide + x1)};
+                s.fractionX = float(tx - std::floor(tx));
+                s.fractionY = float(ty - std::floor(ty));
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
+// The linear filter's blend of two channel values.
+inline float Blend(float a, float b, float fraction) {
+    return a + (b - a) * fraction;
+}
+
+// The square of one image, row by row through the destination's pitch (bytes). The filter blends along x
+// in both texel rows, then between the rows.
+void Resample(const std::uint32_t* raw, std::uint8_t* destination, std::int32_t pitch) {
+    const SampleTable& table = Samples();
+    for (int y = 0; y < kSide; ++y) {
+        auto* out = reinterpret_cast<std::uint32_t*>(destination + std::ptrdiff_t(y) * pitch);
+        for (int x = 0; x < kSide; ++x) {
+            const Sample& s = table[std::size_t(y * kSide + x)];
+            const std::uint32_t topLeft = raw[s.texel[0]], topRight = raw[s.texel[1]];
+            const std::uint32_t bottomLeft = raw[s.texel[2]], bottomRight = raw[s.texel[3]];
+            std::uint32_t pixel = kBlack;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const auto channel = [shift](std::uint32_t texel) { return float(texel >> shift & 0xFF); };
+                const float top = Blend(channel(topLeft), channel(topRight), s.fractionX);
+                const float bottom = Blend(channel(bottomLeft), channel(bottomRight), s.fractionX);
+                pixel |= std::uint32_t(Blend(top, bottom, s.fractionY) + 0.5f) << shift;
+            }
+            out[x] = pixel;
+        }
+    }
+}
+
+// Makes textures hold count blank handles; the build fills them in order.
+void StartList(std::vector<DXG::Texture>& textures, int count) {
     textures.clear();
-    return images.shapeCount() == 0;
+    std::vector<DXG::Texture>(std::size_t(count)).swap(textures);
+}
+
+// Drops the handles the build did not reach, keeping the textures made before a failure.
+void EndList(std::vector<DXG::Texture>& textures, int made) {
+    while (textures.size() > std::size_t(made)) textures.pop_back();
+}
+
+// Creates a 64 x 64 opaque texture into handle and copies rows of 64 pixels from source (pitch in bytes).
+bool StoreFinalTexture(DXG::Texture& handle, const std::uint8_t* source, std::int32_t sourcePitch) {
+    DXG::Texture made;
+    made.Create(kSide, kSide, DXG::OPAQUE);
+    const std::shared_ptr<gfx::Texture> device = made.GetDeviceTexture();
+    gfx::LockedRect lock;
+    if (!device || !gfx::Succeeded(device->LockRect(0, &lock, gfx::kLockNone))) {
+        errorLog.Write("Failed to lock final texture.\n");
+        return false;
+    }
+    for (int y = 0; y < kSide; ++y)
+        memcpy(static_cast<std::uint8_t*>(lock.bits) + std::ptrdiff_t(y) * lock.pitch,
+               source + std::ptrdiff_t(y) * sourcePitch, kSide * 4);
+    device->UnlockRect(0);
+    handle.SRShare(made.GetRecord());
+    return true;
+}
+
+}  // namespace
+
+bool BuildFloorTextures(const SpkArchive& images, std::vector<DXG::Texture>& textures) {
+    DXG::ScopedLock lock;
+    StartList(textures, images.shapeCount());
+    const FloorPaletteEntries& palette = FloorPalette();
+    std::vector<std::uint32_t> raw(kSide * kSide), square(kSide * kSide);
+    for (int k = 0; k < images.shapeCount(); ++k) {
+        FillRaw(images.shape(k), palette, raw.data(), kSide);
+        Resample(raw.data(), reinterpret_cast<std::uint8_t*>(square.data()), kSide * 4);
+        if (!StoreFinalTexture(textures[std::size_t(k)], reinterpret_cast<const std::uint8_t*>(square.data()),
+                               kSide * 4)) {
+            EndList(textures, k);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool BuildFloorTexturesByRenderTarget(const SpkArchive& images, std::vector<DXG::Texture>& textures) {
+    DXG::ScopedLock lock;
+    textures.clear();
+    gfx::Device* device = DXG::GetDevice();
+    if (!device) return false;
+    std::shared_ptr<gfx::Texture> target, raw, recovery;
+    const auto create = [device](std::uint32_t usage, gfx::Pool pool, std::shared_ptr<gfx::Texture>* out) {
+        return gfx::Succeeded(device->CreateTexture(kSide, kSide, 1, usage, gfx::fmt::X8R8G8B8, pool, out));
+    };
+    if (!create(gfx::kUsageRenderTarget, gfx::Pool::Default, &target)) {
+        errorLog.Write("bad, no render target texture made.\n");
+        return false;
+    }
+    if (!create(gfx::kUsageDynamic, gfx::Pool::Default, &raw) ||
+        !create(gfx::kUsageDynamic, gfx::Pool::SystemMem, &recovery)) {
+        errorLog.Write("bad, no raw texture made.\n");
+        return false;
+    }
+    const std::shared_ptr<gfx::Surface> targetSurface = target->GetSurfaceLevel(0);
+    const std::shared_ptr<gfx::Surface> recoverySurface = recovery->GetSurfaceLevel(0);
+
+    device->BeginScene();
+    const std::shared_ptr<gfx::Surface> savedTarget = device->GetRenderTarget();
+    device->SetRenderTarget(targetSurface);
+    device->SetRenderState(gfx::RenderState::ZEnable, 0);
+
+    gfx::ScreenVertex quad[4];
+    for (int i = 0; i < 4; ++i)
+        quad[i] = {kQuad[i].x, kQuad[i].y, 0.0f, 1.0f, 0xFFFFFFFF, kQuad[i].u, kQuad[i].v};
+    const FloorPaletteEntries& palette = FloorPalette();
+    StartList(textures, images.shapeCount());
+    int made = 0;
+    for (; made < images.shapeCount(); ++made) {
+        device->SetTexture(0, nullptr);
+        gfx::LockedRect rawLock;
+        if (!gfx::Succeeded(raw->LockRect(0, &rawLock, gfx::kLockDiscard))) {
+            errorLog.Write("failed to lock raw texture.\n");
+            break;
+        }
+        FillRaw(images.shape(made), palette, static_cast<std::uint32_t*>(rawLock.bits),
+                std::size_t(rawLock.pitch) / 4);
+        raw->UnlockRect(0);
+        device->SetTexture(0, raw);
+        device->SetFVF(gfx::kFvfScreen);
+        device->SetNoShaders();
+        device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, quad, sizeof(gfx::ScreenVertex));
+        device->GetRenderTargetData(targetSurface.get(), recoverySurface.get());
+
+        gfx::LockedRect recoveryLock;
+        if (!gfx::Succeeded(recovery->LockRect(0, &recoveryLock, gfx::kLockReadOnly))) {
+            errorLog.Write("Failed to lock recovery texture.\n");
+            break;
+        }
+        const bool stored =
+            StoreFinalTexture(textures[std::size_t(made)],
+                              static_cast<const std::uint8_t*>(recoveryLock.bits), recoveryLock.pitch);
+        recovery->UnlockRect(0);
+        if (!stored) break;
+    }
+    EndList(textures, made);
+
+    device->SetTexture(0, nullptr);
+    device->SetRenderTarget(savedTarget);
+    device->SetRenderState(gfx::RenderState::ZEnable, 1);
+    device->EndScene();
+    return made == images.shapeCount();
 }

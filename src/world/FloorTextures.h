@@ -11,3 +11,8 @@
 // current floor palette (data/PcxPalette.h), the transparent index black. Call outside a frame. False
 // (with a message in _error.txt) when a texture cannot be made; the textures made before stay.
 bool BuildFloorTextures(const SpkArchive& images, std::vector<DXG::Texture>& textures);
+
+// The same squares drawn by the device: each image written into a work texture, drawn as the quad into a
+// 64 x 64 render target and read back. Much slower than the processor's resampling on a processor-only
+// OpenGL; kept as the reference that the resampling is measured and checked against.
+bool BuildFloorTexturesByRenderTarget(const SpkArchive& images, std::vector<DXG::Texture>& textures);

@@ -46,9 +46,6 @@ RendererState& State() {
 void ReleaseState() {
     destroyWorldRenderers();
     RendererState& s = State();
-    if (s.labelText) trackedDelete(s.labelText, VELM_SITE);
-    s.labelText = nullptr;
-    s.dreamMarkerTexture.SRFree();
     s.window = ViewWindow{};
     s.yaw = kInitialYaw;
     s.hoverX = s.hoverY = 0;
@@ -98,7 +95,7 @@ void SetWhiteMaterial(gfx::Device* device) {
     device->SetMaterial(material);
 }
 
-const bool kRegistered = RegisterProcessState("world renderer", ReleaseState);
+const bool kRegistered = RegisterProcessState("world renderer", ReleaseState, kWorldState);
 
 }  // namespace
 
@@ -128,6 +125,11 @@ void destroyWorldRenderers() {
     s.characters = nullptr;
     s.walls = nullptr;
     s.objects = nullptr;
+    // The main client scene ends only when the program does: the label text and the dream marker texture
+    // go now, while the device still exists, so nothing is left for the leak report.
+    if (s.labelText) trackedDelete(s.labelText, VELM_SITE);
+    s.labelText = nullptr;
+    s.dreamMarkerTexture.SRFree();
 }
 
 void updateCamera(float dt) {

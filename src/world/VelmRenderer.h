@@ -19,7 +19,8 @@ const ViewWindow& CurrentViewWindow();
 
 // Creates the floor, character, wall and object renderers, the dream marker texture and the label text.
 bool createWorldRenderers();
-// Deletes the four renderers; the dream marker texture and the label text stay.
+// Deletes the four renderers, the label text and the dream marker texture (the main client scene ends only
+// with the program).
 void destroyWorldRenderers();
 
 // Applies the camera keys for dt seconds, then takes the map size and the player's cell into the window.
