@@ -7,9 +7,9 @@
 #include <cstdio>
 
 #include "gfx/DXG.h"
-#include "gfx/DxgTesting.h"
 #include "platform/Window.h"
 #include "runtime/ProcessState.h"
+#include "testing/DxgTesting.h"
 
 namespace {
 

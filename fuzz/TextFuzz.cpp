@@ -9,7 +9,7 @@
 
 #include "gfx/CText.h"
 #include "gfx/CTextWindow.h"
-#include "gfx/DxgTesting.h"
+#include "testing/DxgTesting.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gfx/GlDevice.h"
+#include "platform/GlContext.h"
 #include "runtime/CallStack.h"
 #include "runtime/LogFile.h"
 #include "runtime/ProcessState.h"
@@ -52,7 +53,7 @@ void AutomaticShutdown() {
 
 int DesktopBits() {
     State& s = S();
-    return s.installedDriver ? s.installedDriver->DesktopBitsPerPixel() : gfx::GlDesktopBitsPerPixel();
+    return s.installedDriver ? s.installedDriver->DesktopBitsPerPixel() : platform::DesktopBitsPerPixel();
 }
 
 // The set-up check: an empty reason on success.

@@ -79,6 +79,20 @@ uint32_t StrideOfFvf(uint32_t fvf) {
     return 0;
 }
 
+Matrix WorldViewProjection(const Matrix& world, const Matrix& view, const Matrix& projection) {
+    auto multiply = [](const Matrix& a, const Matrix& b) {
+        Matrix out{};
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c) {
+                float sum = 0;
+                for (int k = 0; k < 4; ++k) sum += a.m[r * 4 + k] * b.m[k * 4 + c];
+                out.m[r * 4 + c] = sum;
+            }
+        return out;
+    };
+    return multiply(multiply(world, view), projection);
+}
+
 Matrix Matrix::Identity() {
     Matrix m{};
     m.m[0] = m.m[5] = m.m[10] = m.m[15] = 1.0f;

@@ -1,5 +1,6 @@
 // The graphics device seam: the part of a Direct3D 9 device that the graphics foundation and the renderers
-// use, with the same codes and conventions. GlDevice draws with OpenGL; RecordingDevice records for tests.
+// use, with the same codes and conventions. DeviceFrontEnd implements its rules once; its drivers GlDevice
+// (OpenGL) and RecordingDevice (tests) carry out what it accepts.
 #pragma once
 
 #include <cstdint>
@@ -208,6 +209,10 @@ struct Matrix {
     static Matrix Identity();
     bool operator==(const Matrix&) const = default;
 };
+
+// The product World x View x Projection in Direct3D's row-vector order, the one place it is computed:
+// the OpenGL driver draws with it and the foundation projects and unprojects points with it.
+Matrix WorldViewProjection(const Matrix& world, const Matrix& view, const Matrix& projection);
 
 struct Vector3 {
     float x = 0, y = 0, z = 0;

@@ -18,9 +18,9 @@ glm::mat4 ToGlm(const gfx::Matrix& m) {
 }
 
 glm::mat4 WorldViewProjection(gfx::Device* d) {
-    return ToGlm(d->GetTransform(gfx::TransformType::Projection)) *
-           ToGlm(d->GetTransform(gfx::TransformType::View)) *
-           ToGlm(d->GetTransform(gfx::TransformType::World));
+    return ToGlm(gfx::WorldViewProjection(d->GetTransform(gfx::TransformType::World),
+                                          d->GetTransform(gfx::TransformType::View),
+                                          d->GetTransform(gfx::TransformType::Projection)));
 }
 
 gfx::Device* DeviceOrReport(const char* operation) {

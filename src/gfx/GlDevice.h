@@ -1,26 +1,75 @@
-// The OpenGL 3.3 core implementation of the device seam, drawn through an SDL GL context.
+// The OpenGL 3.3 core driver of the device front end. Frames are drawn into an off-screen framebuffer
+// with Direct3D's conventions (top row first, depth 0..1, pixel centres on integers) and copied, flipped,
+// to the window at present. The GL context comes from platform::GlContext.
 #pragma once
+
+#include <epoxy/gl.h>
 
 #include <memory>
 #include <string>
 
-#include "gfx/Device.h"
+#include "gfx/DeviceFrontEnd.h"
+#include "gfx/GlResources.h"
+#include "gfx/GlShaderProgram.h"
+
+namespace platform {
+class GlContext;
+}
 
 namespace gfx {
 
-// The driver that creates GlDevices on SDL windows. Null when SDL's video cannot start.
+// The driver that creates GlDevices on the program's window. Null when the video system cannot start.
 std::shared_ptr<Driver> CreateGlDriver();
 
-// Bits per pixel of the desktop's display mode (32 when it cannot be read).
-int GlDesktopBitsPerPixel();
-
-// Why the last GL context could not be made (SDL's error text), empty when it could.
+// Why the last GL device could not be made (the context's or the start's reason), empty when it could.
 const std::string& GlLastContextError();
 
-}  // namespace gfx
+class GlDevice : public DeviceFrontEnd {
+public:
+    GlDevice(std::unique_ptr<platform::GlContext> context, const PresentParameters& params);
+    ~GlDevice() override;
 
-namespace gfx {
-// Tests: makes a GlDevice report the cooperative level (DeviceLost, DeviceNotReset...) until a reset.
-// False when the device is not a GlDevice.
-bool ForceGlCooperativeLevel(Device* device, Result level);
+    // Builds the framebuffer, shader and vertex state. False with a reason.
+    bool Start(std::string* error);
+
+    bool ReadRenderTarget(Image* out) override;
+    uint64_t GetAvailableTextureMem() const override;
+    std::string GetVertexShaderProfile() const override;
+    std::string GetPixelShaderProfile() const override;
+
+private:
+    // ---- GlDevice.cpp: frame buffer, scenes, present, clear, render targets
+    Result DriverReset(const PresentParameters& previous) override;
+    void DriverPresent() override;
+    void DriverClear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;
+    Result DriverCreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                               Format format, Pool pool, std::shared_ptr<Texture>* out) override;
+    Result DriverCreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
+                                    std::shared_ptr<VertexBuffer>* out) override;
+    bool DriverHasFormat(Format format) const override;
+    uint32_t DriverMaxTextureSize() const override;
+    bool DriverOwnsRenderTarget(const Surface& surface) const override;
+    Result DriverRenderTargetChanged() override;
+    Result DriverCopyRenderTarget(Surface* renderTarget, Surface* destination) override;
+    bool MakeFrameBuffer(std::string* error);
+    void DeleteFrameBuffer();
+    GLuint FramebufferOf(const Surface* surface);
+    void BindRenderTarget();
+
+    // ---- GlStates.cpp: the front end's states as OpenGL states and a shader program
+    bool ApplyStates();
+
+    // ---- GlDraw.cpp
+    void DriverDraw(const DrawCall& draw) override;
+
+    std::unique_ptr<platform::GlContext> m_context;
+    GlToken m_token;
+    GLuint m_fbo = 0, m_colourBuffer = 0, m_depthBuffer = 0;
+    GLenum m_depthAttachment = GL_DEPTH_ATTACHMENT;
+    GLuint m_vao = 0, m_streamBuffer = 0, m_sampler = 0;
+    GLint m_maxTextureSize = 0;
+    ShaderCache m_shaders;
+    const ShaderProgram* m_program = nullptr;  // the program in use
+};
+
 }  // namespace gfx

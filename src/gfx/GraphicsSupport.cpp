@@ -2,9 +2,9 @@
 // renderer, then released again before the real device is created.
 #include "gfx/GraphicsSupport.h"
 
-#include <SDL2/SDL.h>
 #include <epoxy/gl.h>
 
+#include "platform/GlContext.h"
 #include "runtime/LogFile.h"
 #include "runtime/SystemReport.h"
 
@@ -12,27 +12,18 @@ namespace {
 
 GraphicsProbeFunction testProbe = nullptr;
 
+// A hidden window with an OpenGL 3.3 core context, asked for its renderer and released again.
 GraphicsProbe ProbeOpenGl() {
     GraphicsProbe result;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return result;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_Window* window = SDL_CreateWindow("probe", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-    if (context) {
-        SDL_GL_MakeCurrent(window, context);
-        result.available = epoxy_gl_version() >= 33;
-        const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-        result.renderer = renderer ? renderer : "";
-        result.capabilitiesRead = renderer != nullptr;
-        result.hardwareTnL = !IsSoftwareRenderer(result.renderer);
-        SDL_GL_MakeCurrent(window, nullptr);
-        SDL_GL_DeleteContext(context);
-    }
-    if (window) SDL_DestroyWindow(window);  // the video system stays up for the program's window
-    return result;
+    std::string error;
+    auto context = platform::GlContext::CreateHidden(&error);
+    if (!context) return result;
+    result.available = epoxy_gl_version() >= 33;
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    result.renderer = renderer ? renderer : "";
+    result.capabilitiesRead = renderer != nullptr;
+    result.hardwareTnL = !IsSoftwareRenderer(result.renderer);
+    return result;  // the video system stays up for the program's window
 }
 
 }  // namespace

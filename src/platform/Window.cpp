@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/GlContext.h"
+
 // Under LeakSanitizer: the system libraries behind SDL (D-Bus, X11, Mesa) keep allocations for the
 // life of the process by design; they are not leaks of ours.
 extern "C" const char* __lsan_default_suppressions() {
@@ -232,8 +234,8 @@ CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window
     *window = nullptr;
     // The X11 window class is read from the environment when the video system starts.
     setenv("SDL_VIDEO_X11_WMCLASS", settings.className.c_str(), 1);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return CreateWindowResult::NoVideo;
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (!StartVideo()) return CreateWindowResult::NoVideo;
+    PrepareGlWindowAttributes();
     SDL_Window* w = SDL_CreateWindow(settings.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                      settings.width, settings.height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!w) return CreateWindowResult::NoWindow;

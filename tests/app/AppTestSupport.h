@@ -9,8 +9,8 @@
 
 #include "app/MainGame.h"
 #include "app/SceneManager.h"
-#include "gfx/DxgTesting.h"
 #include "runtime/Keyboard.h"
+#include "testing/DxgTesting.h"
 
 // Where test scenes write their events: the device's call list when there is one, and this list.
 std::vector<std::string>& SceneEvents();

@@ -4,9 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "gfx/DxgTesting.h"
 #include "gfx/GraphicsSupport.h"
 #include "support/TestSupport.h"
+#include "testing/DxgTesting.h"
 
 namespace {
 

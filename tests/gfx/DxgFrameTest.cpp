@@ -3,9 +3,9 @@
 
 #include <chrono>
 
-#include "gfx/DxgTesting.h"
 #include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
+#include "testing/DxgTesting.h"
 
 namespace {
 

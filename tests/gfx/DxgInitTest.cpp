@@ -2,9 +2,9 @@
 // their messages, the statistics written at shutdown and the "not initialized" errors.
 #include <gtest/gtest.h>
 
-#include "gfx/DxgTesting.h"
 #include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
+#include "testing/DxgTesting.h"
 
 namespace {
 

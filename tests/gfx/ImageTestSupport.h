@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "gfx/DxgTesting.h"
 #include "gfx/Texture.h"
 #include "gfx/VertexBuffer.h"
 #include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
+#include "testing/DxgTesting.h"
 
 // A recording device with empty texture and vertex-buffer registries, inside a frame, in a scratch working
 // folder, with an empty error log.

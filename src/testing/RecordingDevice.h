@@ -1,6 +1,7 @@
-// A device that draws nothing and records every call, state change and draw (with its vertices), so that
-// graphics logic can be tested without a display. Results of the lost-device protocol and of resource
-// creation can be forced.
+// The recording driver of the device front end: draws nothing and records every call, state change and
+// draw (with its vertices), so that graphics logic can be tested without a display. Results of the
+// lost-device protocol and of resource creation can be forced. Linked only by tests, benchmarks and fuzz
+// targets.
 #pragma once
 
 #include <map>
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx/StateKeepingDevice.h"
+#include "gfx/DeviceFrontEnd.h"
 
 namespace gfx {
 
@@ -45,7 +46,7 @@ struct RecordingShared {
     Result lockResult = Result::Ok;  // forced outcome of texture and vertex-buffer locks
 };
 
-class RecordingDevice : public StateKeepingDevice {
+class RecordingDevice : public DeviceFrontEnd {
     std::shared_ptr<RecordingShared> m_shared = std::make_shared<RecordingShared>();
 
 public:
@@ -59,62 +60,37 @@ public:
     // Texts of the calls whose text starts with prefix ("" = all), in order.
     std::vector<std::string> CallTexts(const std::string& prefix = "") const;
     size_t CountCalls(const std::string& prefix) const;
-    PresentParameters presentParameters;  // as created or last reset
 
-    // ---- forced outcomes
-    Result cooperativeLevel = Result::Ok;  // TestCooperativeLevel; a successful Reset makes it Ok
+    // ---- forced outcomes (cooperativeLevel is the front end's; a successful Reset makes it Ok)
     Result resetResult = Result::Ok;
     Result beginSceneResult = Result::Ok;
     Result createTextureResult = Result::Ok;
     Result createVertexBufferResult = Result::Ok;
     Result& lockResult = m_shared->lockResult;    // texture and vertex-buffer locks
-    std::set<Format> refusedTextureFormats;       // CheckTextureFormat false for these
+    std::set<Format> refusedTextureFormats;       // formats the hardware lacks
     uint64_t textureMemoryBudget = 256ull << 20;  // available memory = budget - live resources
 
-    // ---- Device
-    Result TestCooperativeLevel() override;
-    Result Reset(const PresentParameters& params) override;
-    Result BeginScene() override;
-    Result EndScene() override;
-    Result Present() override;
-    Result Clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;
-    void SetRenderState(RenderState state, uint32_t value) override;
-    void SetTextureStageState(uint32_t stage, StageState state, uint32_t value) override;
-    void SetSamplerState(uint32_t sampler, SamplerState state, uint32_t value) override;
-    void SetTransform(TransformType type, const Matrix& m) override;
-    void SetViewport(const Viewport& vp) override;
-    void SetMaterial(const Material& m) override;
-    void SetTexture(uint32_t stage, std::shared_ptr<Texture> texture) override;
-    void SetFVF(uint32_t fvf) override;
-    void SetNoShaders() override;
-    void SetStreamSource(uint32_t stream, std::shared_ptr<VertexBuffer> buffer, uint32_t offset,
-                         uint32_t stride) override;
-    Result DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
-    Result DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices,
-                           uint32_t stride) override;
-    Result CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
-                         Pool pool, std::shared_ptr<Texture>* out) override;
-    Result CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
-                              std::shared_ptr<VertexBuffer>* out) override;
-    bool CheckTextureFormat(Format format, uint32_t usage) const override;
-    std::shared_ptr<Surface> GetRenderTarget() override;
-    Result SetRenderTarget(std::shared_ptr<Surface> target) override;
-    Result GetRenderTargetData(Surface* renderTarget, Surface* destination) override;
     bool ReadRenderTarget(Image* out) override;
     uint64_t GetAvailableTextureMem() const override;
     std::string GetVertexShaderProfile() const override { return "recording vs"; }
     std::string GetPixelShaderProfile() const override { return "recording ps"; }
 
-    // Material as last set.
-    Material material;
-    bool inScene = false;
-
 private:
-    void Record(std::string text, int drawIndex = -1);
-    RecordedDraw Snapshot(PrimitiveType type, uint32_t count) const;
-
-    std::shared_ptr<Surface> m_backBuffer;
-    std::shared_ptr<Surface> m_renderTarget;
+    void Noted(const CallNote& note) override;
+    void DrawRefused() override;
+    Result DriverReset(const PresentParameters& previous) override;
+    Result DriverBeginScene() override { return beginSceneResult; }
+    void DriverPresent() override {}
+    void DriverClear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;
+    void DriverDraw(const DrawCall& draw) override;
+    Result DriverCreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                               Format format, Pool pool, std::shared_ptr<Texture>* out) override;
+    Result DriverCreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
+                                    std::shared_ptr<VertexBuffer>* out) override;
+    bool DriverHasFormat(Format format) const override { return !refusedTextureFormats.count(format); }
+    bool DriverOwnsRenderTarget(const Surface& surface) const override;
+    Result DriverRenderTargetChanged() override { return Result::Ok; }
+    Result DriverCopyRenderTarget(Surface* renderTarget, Surface* destination) override;
 };
 
 // A driver that creates RecordingDevices; format checks and creation outcomes can be forced.

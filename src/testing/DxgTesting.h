@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "gfx/DXG.h"
-#include "gfx/RecordingDevice.h"
+#include "testing/RecordingDevice.h"
 
 namespace DXG {
 

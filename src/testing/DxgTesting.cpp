@@ -1,5 +1,5 @@
 // Tests only: starting the graphics foundation over a RecordingDevice.
-#include "gfx/DxgTesting.h"
+#include "testing/DxgTesting.h"
 
 #include "runtime/ProcessState.h"
 

@@ -1,0 +1,94 @@
+// Textures, surfaces and vertex buffers of the OpenGL driver.
+#include "gfx/GlResources.h"
+
+namespace gfx {
+
+SurfaceDesc GlSurface::GetDesc() const {
+    return m_texture ? m_texture->GetLevelDesc(m_level) : m_desc;
+}
+Result GlSurface::LockRect(LockedRect* out, uint32_t flags) {
+    return m_texture ? m_texture->LockRect(m_level, out, flags) : Result::InvalidCall;
+}
+Result GlSurface::UnlockRect() {
+    return m_texture ? m_texture->UnlockRect(m_level) : Result::InvalidCall;
+}
+
+GlTexture::GlTexture(GlToken token, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                     Format format, Pool pool, const GlTextureFormat& gl)
+    : MemoryTexture(width, height, levels, usage, format, pool), m_token(std::move(token)), m_gl(gl) {
+    m_token->liveBytes += TotalBytes();
+    if (pool == Pool::SystemMem) return;
+    glGenTextures(1, &m_id);
+    glBindTexture(GL_TEXTURE_2D, m_id);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (uint32_t i = 0; i < levels; ++i) Upload(i);
+    // Without a maximum level matching the chain, a one-level texture under a mipmapped filter is
+    // incomplete and samples black.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, GLint(levels) - 1);
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, m_gl.swizzle);
+}
+
+GlTexture::~GlTexture() {
+    m_token->liveBytes -= TotalBytes();
+    if (!m_token->alive) return;
+    if (m_fbo) glDeleteFramebuffers(1, &m_fbo);
+    if (m_id) glDeleteTextures(1, &m_id);
+}
+
+std::shared_ptr<Surface> GlTexture::GetSurfaceLevel(uint32_t level) {
+    if (level >= GetLevelCount()) return nullptr;
+    return std::make_shared<GlSurface>(shared_from_this(), level);
+}
+
+GLuint GlTexture::Framebuffer(GLuint depthBuffer, GLenum depthAttachment) {
+    if (!m_fbo) {
+        glGenFramebuffers(1, &m_fbo);
+        glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_id, 0);
+        if (depthBuffer)
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, depthAttachment, GL_RENDERBUFFER, depthBuffer);
+    }
+    return m_fbo;
+}
+
+void GlTexture::LevelUnlocked(uint32_t level, bool written) {
+    if (m_id && written && m_token->alive) {
+        glBindTexture(GL_TEXTURE_2D, m_id);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        Upload(level);
+    }
+}
+
+void GlTexture::Upload(uint32_t level) {
+    const SurfaceDesc desc = GetLevelDesc(level);
+    const GLsizei bytes = GLsizei(size_t(LevelPitchOf(level)) * LevelRows(desc.format, desc.height));
+    if (m_gl.compressed)
+        glCompressedTexImage2D(GL_TEXTURE_2D, GLint(level), m_gl.internal, GLsizei(desc.width),
+                               GLsizei(desc.height), 0, bytes, LevelBytes(level));
+    else
+        glTexImage2D(GL_TEXTURE_2D, GLint(level), GLint(m_gl.internal), GLsizei(desc.width),
+                     GLsizei(desc.height), 0, m_gl.format, m_gl.type, LevelBytes(level));
+}
+
+GlVertexBuffer::GlVertexBuffer(GlToken token, uint32_t length, uint32_t usage, uint32_t fvf, Pool pool)
+    : MemoryVertexBuffer(length, usage, fvf, pool), m_token(std::move(token)) {
+    m_token->liveBytes += length;
+    glGenBuffers(1, &m_id);
+    glBindBuffer(GL_ARRAY_BUFFER, m_id);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(length), Bytes().data(),
+                 (usage & kUsageDynamic) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+}
+
+GlVertexBuffer::~GlVertexBuffer() {
+    m_token->liveBytes -= GetLength();
+    if (m_token->alive) glDeleteBuffers(1, &m_id);
+}
+
+void GlVertexBuffer::RangeUnlocked(uint32_t offset, uint32_t size) {
+    if (!m_token->alive || size == 0) return;
+    glBindBuffer(GL_ARRAY_BUFFER, m_id);
+    glBufferSubData(GL_ARRAY_BUFFER, GLintptr(offset), GLsizeiptr(size), Bytes().data() + offset);
+}
+
+}  // namespace gfx

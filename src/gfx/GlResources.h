@@ -1,0 +1,80 @@
+// The OpenGL driver's textures, surfaces and vertex buffers: memory-backed, with their bytes sent to
+// OpenGL when a lock ends. They may outlive the device; their GL objects are deleted only while its
+// context lives.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <memory>
+
+#include "gfx/GlFormats.h"
+#include "gfx/MemoryTexture.h"
+#include "gfx/MemoryVertexBuffer.h"
+
+namespace gfx {
+
+// Shared by the device and its resources.
+struct GlContextToken {
+    bool alive = true;
+    uint64_t liveBytes = 0;  // bytes of live textures and buffers
+};
+using GlToken = std::shared_ptr<GlContextToken>;
+
+class GlTexture;
+
+// A level of a texture, or the back buffer (no texture).
+class GlSurface : public Surface {
+public:
+    GlSurface(std::shared_ptr<GlTexture> texture, uint32_t level)
+        : m_texture(std::move(texture)), m_level(level) {}
+    GlSurface(uint32_t width, uint32_t height, Format format) {
+        m_desc = {format, kUsageRenderTarget, Pool::Default, width, height};
+    }
+    SurfaceDesc GetDesc() const override;
+    Result LockRect(LockedRect* out, uint32_t flags) override;
+    Result UnlockRect() override;
+    GlTexture* texture() const { return m_texture.get(); }
+    uint32_t level() const { return m_level; }
+
+private:
+    std::shared_ptr<GlTexture> m_texture;  // null: the back buffer
+    uint32_t m_level = 0;
+    SurfaceDesc m_desc;
+};
+
+class GlTexture : public MemoryTexture, public std::enable_shared_from_this<GlTexture> {
+public:
+    // Uploads every level (system-memory textures live in memory only).
+    GlTexture(GlToken token, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
+              Pool pool, const GlTextureFormat& gl);
+    ~GlTexture() override;
+
+    std::shared_ptr<Surface> GetSurfaceLevel(uint32_t level) override;
+    GLuint id() const { return m_id; }
+    // A framebuffer drawing into level 0 (made on first use) with the device's depth buffer.
+    GLuint Framebuffer(GLuint depthBuffer, GLenum depthAttachment);
+
+private:
+    void LevelUnlocked(uint32_t level, bool written) override;
+    void Upload(uint32_t level);
+
+    GlToken m_token;
+    GlTextureFormat m_gl;
+    GLuint m_id = 0;
+    GLuint m_fbo = 0;
+};
+
+class GlVertexBuffer : public MemoryVertexBuffer {
+public:
+    GlVertexBuffer(GlToken token, uint32_t length, uint32_t usage, uint32_t fvf, Pool pool);
+    ~GlVertexBuffer() override;
+    GLuint id() const { return m_id; }
+
+private:
+    void RangeUnlocked(uint32_t offset, uint32_t size) override;
+
+    GlToken m_token;
+    GLuint m_id = 0;
+};
+
+}  // namespace gfx
