@@ -9,7 +9,7 @@
 #include <string>
 
 #include "client/ServerLines.h"
-#include "gfx/DxgTesting.h"
+#include "testing/DxgTesting.h"
 #include "net/VelmDataManager.h"
 
 namespace {

@@ -1,37 +1,31 @@
 // Shared pieces of the client tests: a fresh process in a scratch game directory over the recording device,
-// a keyboard the test holds keys on, a loopback game server, and the login handshake.
+// held keys, a loopback game server, and the login handshake.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "gfx/DxgTesting.h"
+#include "testing/DxgTesting.h"
 #include "net/NetClient.h"
 #include "net/NetServer.h"
 #include "runtime/Keyboard.h"
 #include "support/TestSupport.h"
 
-// Polls the condition every millisecond until it holds or five seconds have passed; the last result.
+// Polls the condition every millisecond for up to five seconds; the last result.
 template <class Condition>
 bool WaitFor(Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5); !condition();) {
         if (std::chrono::steady_clock::now() > end) return condition();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }
 
-// Every process-wide service back to its starting state.
-void FreshProcess();
-
-// Key states the test sets; read by the keyboard manager at each Update.
 class HeldKeys : public KeyboardSource {
 public:
     std::uint8_t down[256] = {};
@@ -40,14 +34,14 @@ public:
     bool Cooperate(void*, bool) override { return true; }
     bool Acquire() override { return true; }
     bool Poll() override { return true; }
-    bool GetState(std::uint8_t keys[256]) override;
+    bool GetState(std::uint8_t keys[256]) override { return std::copy(down, down + 256, keys), true; }
     void Release() override {}
 };
 
 // A listening server on 127.0.0.1 and the one connection it accepts.
 class LoopbackServer {
 public:
-    LoopbackServer();
+    LoopbackServer() { EXPECT_TRUE(m_server.Listen(0)); }
     ~LoopbackServer();
     int Port() const { return m_server.Port(); }
     bool Accept();
@@ -63,16 +57,16 @@ private:
     std::string m_received;
 };
 
-// The test's own game directory (the client's data files copied in) as the working directory, the
-// foundation on a recording device, message boxes captured, the logs emptied.
+// The test's own game directory (the client's data files copied in) as the working directory, a fresh
+// process with the foundation on a recording device and the keyboard on held keys, message boxes captured.
 class ClientTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    void StartDeviceAndKeyboard();
     static std::string ErrorText() { return LogText(errorLog); }
-    // Every status text queued since the last call.
-    static std::vector<std::string> TakeMessages();
-    // Writes a complete profile (Name, Password "pw", Colors "0123456789", Desc "A cat", Spec "37").
+    static std::vector<std::string> TakeMessages();  // the status texts queued since the last call
+    // A complete profile: Password "pw", Colors "0123456789", Desc "A cat", Spec "37".
     static void WriteProfile(const std::string& file, const std::string& name);
 
     gfx::RecordingDevice* device = nullptr;
@@ -82,5 +76,7 @@ protected:
     std::unique_ptr<MessageBoxCapture> boxes;
 };
 
-// The handshake as a server sends it, in two batches: the greeting and the acknowledgement.
+// One batch of server bytes, as PumpServerLines hands it over.
+void Batch(const std::string& bytes);
+// The handshake as a server sends it, in two batches, without a connection to answer on.
 void LogInWithoutConnection();

@@ -42,8 +42,7 @@ TEST_F(ProtocolSeedsTest, SeedsAreWrittenAndReachTheirHandlers) {
         WriteTextFile("seeds/Protocol/" + name, bytes);
         ASSERT_EQ(ReadTextFile("seeds/Protocol/" + name), bytes);
         if (toSource) WriteTextFile(std::string(source) + "/fuzz/seeds/Protocol/" + name, bytes);
-        if (name != "greeting.bin" && name != "map.bin")
-            HandleServerBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 1, bytes.size() - 1);
+        if (name != "greeting.bin" && name != "map.bin") Batch(bytes.substr(1));
     }
     EXPECT_TRUE(CharacterList().empty());  // appeared, moved, left
     EXPECT_EQ(DreamMarkerList().size(), 1u);

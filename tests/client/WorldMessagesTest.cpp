@@ -25,17 +25,19 @@ std::pair<std::int32_t, std::int32_t> Grid(int x, int y) {
     return {gx, gy};
 }
 
+std::string At(std::int32_t gx, std::int32_t gy, int colour) {
+    return std::to_string(gx) + "," + std::to_string(gy) + ":" + std::to_string(colour);
+}
+
+std::string At(std::pair<std::int32_t, std::int32_t> cell, int colour) {
+    return At(cell.first, cell.second, colour);
+}
+
 // Where each avatar stands and its first colour, in list order.
 std::vector<std::string> Avatars() {
     std::vector<std::string> out;
-    for (const CharacterRecord& c : CharacterList())
-        out.push_back(std::to_string(c.x) + "," + std::to_string(c.y) + ":" + std::to_string(c.colors[0]));
+    for (const CharacterRecord& c : CharacterList()) out.push_back(At(c.x, c.y, c.colors[0]));
     return out;
-}
-
-std::string At(int x, int y, int colour) {
-    auto [gx, gy] = Grid(x, y);
-    return std::to_string(gx) + "," + std::to_string(gy) + ":" + std::to_string(colour);
 }
 
 // "<" with all ten colours c (as a code character) at the file cell, frame code "!!".
@@ -57,10 +59,11 @@ protected:
         TakeMessages();
         ClearLog(errorLog);
     }
-    static void Lines(const std::vector<std::string>& lines) {
-        for (const std::string& line : lines) HandleServerLine(line);
-    }
 };
+
+void Lines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) HandleServerLine(line);
+}
 
 TEST_F(WorldMessagesTest, AvatarsTakeOneRecordPerCell) {
     struct Row {
@@ -68,18 +71,20 @@ TEST_F(WorldMessagesTest, AvatarsTakeOneRecordPerCell) {
         std::vector<std::string> lines;
         std::vector<std::string> avatars;
     } rows[] = {
-        {"appearing twice in a cell replaces", {Appears('!', 1, 2), Appears('#', 1, 2)}, {At(1, 2, 3)}},
-        {"a move within its own cell replaces", {Appears('!', 1, 2), Moves('$', 1, 2, 1, 2)}, {At(1, 2, 4)}},
+        {"appearing twice in a cell replaces", {Appears('!', 1, 2), Appears('#', 1, 2)}, {At(Grid(1, 2), 3)}},
+        {"a move within its own cell replaces",
+         {Appears('!', 1, 2), Moves('$', 1, 2, 1, 2)},
+         {At(Grid(1, 2), 4)}},
         {"a move from an empty cell adds",
          {Appears('!', 1, 2), Moves('$', 3, 3, 2, 2)},
-         {At(1, 2, 1), At(3, 3, 4)}},
+         {At(Grid(1, 2), 1), At(Grid(3, 3), 4)}},
         {"a move leaves the old cell and replaces the new one's",
          {Appears('!', 1, 2), Appears('"', 3, 3), Moves('$', 3, 3, 1, 2)},
-         {At(3, 3, 4)}},
-        {"leaving an empty cell changes nothing", {Appears('!', 1, 2), ")" + Xy(2, 2)}, {At(1, 2, 1)}},
+         {At(Grid(3, 3), 4)}},
+        {"leaving an empty cell changes nothing", {Appears('!', 1, 2), ")" + Xy(2, 2)}, {At(Grid(1, 2), 1)}},
         {"leaving removes the avatar",
          {Appears('!', 1, 2), Appears('"', 2, 2), ")" + Xy(1, 2)},
-         {At(2, 2, 2)}},
+         {At(Grid(2, 2), 2)}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -89,7 +94,7 @@ TEST_F(WorldMessagesTest, AvatarsTakeOneRecordPerCell) {
     }
 }
 
-TEST_F(WorldMessagesTest, CellsPositionAndPalette) {
+TEST_F(WorldMessagesTest, CellsPositionPaletteMarkersAndDownloads) {
     Lines({"@ * 4", "1" + Xy(2, 3) + encodeBase95(300, true), ">" + Xy(2, 3) + encodeBase95(7, true)});
     std::int32_t x = 0, y = 0;
     GetPlayerPosition(x, y);
@@ -103,18 +108,15 @@ TEST_F(WorldMessagesTest, CellsPositionAndPalette) {
     WriteTextFile("patches/default/grass.pcx", pcx);
     HandleServerLine("]ccgrass.pcx");
     EXPECT_EQ(FloorPalette()[5], 0x050000u);
-}
 
-TEST_F(WorldMessagesTest, DreamMarkersSplitTheirLabelAtBlanks) {
+    // Marker labels split at the first blank; the rest runs together without blanks.
     Lines({"]s" + Xy(1, 1) + "..Red door  here", "]s" + Xy(2, 2) + "..Solo", "]s" + Xy(3, 3) + ".. lead",
            "]t" + Xy(2, 2), "]t" + Xy(4, 4)});
     std::vector<std::string> markers;
     for (const DreamMarkerRecord& m : DreamMarkerList()) markers.push_back(m.line1 + "|" + m.line2);
     EXPECT_EQ(markers, (std::vector<std::string>{"Red|doorhere", "|lead"}));
     EXPECT_EQ(DreamMarkerList().front().x, Grid(1, 1).first);
-}
 
-TEST_F(WorldMessagesTest, ADreamDownloadTakesTheIdUpToTheFirstBlank) {
     WriteTextFile("data/velmfile_ip.txt", "127.0.0.1 1\n");  // refused at once
     HandleServerLine("]q lake house words");
     ASSERT_EQ(Transfers().size(), 1u);
