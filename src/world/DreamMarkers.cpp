@@ -59,6 +59,10 @@ DreamMarkerState& State() {
     },
     kWorldState);
 
+// Segment i of the cylinder spans the angles i and i + 1 steps round the cell centre (sin toward +x, cos
+// toward +y), texture u i/5 to (i + 1)/5 (twice round), v 1 at the foot to 0.05 at the top. Both
+// triangles of a segment turn the same way on screen, so the culling keeps or drops the segment whole: the
+// outside of the cylinder's near half shows, its far half is culled.
 void AppendCylinder(std::vector<gfx::WorldVertex>& out, float x, float y) {
     constexpr std::uint32_t c = 0xFFFFFFFF;
     for (int i = 0; i < kSegments; ++i) {
@@ -69,8 +73,8 @@ void AppendCylinder(std::vector<gfx::WorldVertex>& out, float x, float y) {
         const float h = kCylinderHeight;
         const gfx::WorldVertex segment[6] = {
             {x0, y0, 0.0f, 0.0f, 0.0f, 1.0f, c, u0, 1.0f}, {x1, y1, 0.0f, 0.0f, 0.0f, 1.0f, c, u1, 1.0f},
-            {x0, y0, h, 0.0f, 0.0f, 1.0f, c, u0, kTopV},   {x1, y1, 0.0f, 0.0f, 0.0f, 1.0f, c, u1, 1.0f},
-            {x0, y0, h, 0.0f, 0.0f, 1.0f, c, u0, kTopV},   {x1, y1, h, 0.0f, 0.0f, 1.0f, c, u1, kTopV},
+            {x0, y0, h, 0.0f, 0.0f, 1.0f, c, u0, kTopV},   {x0, y0, h, 0.0f, 0.0f, 1.0f, c, u0, kTopV},
+            {x1, y1, 0.0f, 0.0f, 0.0f, 1.0f, c, u1, 1.0f}, {x1, y1, h, 0.0f, 0.0f, 1.0f, c, u1, kTopV},
         };
         out.insert(out.end(), segment, segment + 6);
     }

@@ -68,21 +68,27 @@ inline void WriteSolidBmp(const std::filesystem::path& path, std::uint32_t size,
     WriteTextFile(path, out);
 }
 
-// A 256 x 256 A8R8G8B8 font whose only visible glyph is an opaque white block filling the cell of glyph.
-inline void WriteBlockFont(const std::filesystem::path& path, char glyph) {
-    const std::uint32_t header[31] = {124, 0x100f, 256, 256, 1024,     0,      1,    0,           0,
-                                      0,   0,      0,   0,   0,        0,      0,    0,           0,
-                                      32,  0x41,   0,   32,  0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000};
+// A one-level A8R8G8B8 texture file of side x side pixels, pixel (x, y) = argb(x, y).
+template <class Argb>
+void WriteDds(const std::filesystem::path& path, std::uint32_t side, Argb argb) {
+    const std::uint32_t header[31] = {124, 0x100f, side, side, side * 4, 0,      1,    0,           0,
+                                      0,   0,      0,    0,    0,        0,      0,    0,           0,
+                                      32,  0x41,   0,    32,   0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000};
     std::string out = "DDS ";
     for (std::uint32_t v : header) Put(out, v);
-    const int n = glyph - 0x20, cellX = (n % 10) * 24, cellY = (n / 10) * 24;
-    for (int y = 0; y < 256; ++y) {
-        for (int x = 0; x < 256; ++x) {
-            const bool inside = x >= cellX && x < cellX + 24 && y >= cellY && y < cellY + 24;
-            Put(out, inside ? 0xFFFFFFFFu : 0x00FFFFFFu);
-        }
+    for (int y = 0; y < int(side); ++y) {
+        for (int x = 0; x < int(side); ++x) Put(out, argb(x, y));
     }
     WriteTextFile(path, out);
+}
+
+// A 256 x 256 font whose only visible glyph is an opaque white block filling the cell of glyph.
+inline void WriteBlockFont(const std::filesystem::path& path, char glyph) {
+    const int n = glyph - 0x20, cellX = (n % 10) * 24, cellY = (n / 10) * 24;
+    WriteDds(path, 256, [&](int x, int y) {
+        const bool inside = x >= cellX && x < cellX + 24 && y >= cellY && y < cellY + 24;
+        return inside ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    });
 }
 
 }  // namespace worldtest

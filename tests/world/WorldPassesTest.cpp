@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "WorldPassTestSupport.h"
-#include "gfx/DxgTesting.h"
 #include "runtime/ProcessState.h"
+#include "testing/DxgTesting.h"
 
 namespace {
 
@@ -100,8 +100,9 @@ Vs Cylinder(float x, float y) {
         const float x0 = float(x + .45 * std::sin(a0)), y0 = float(y + .45 * std::cos(a0));
         const float x1 = float(x + .45 * std::sin(a1)), y1 = float(y + .45 * std::cos(a1));
         const float u0 = i / 5.0f, u1 = (i + 1) / 5.0f;
-        out = out + Vs{{x0, y0, 0, u0, 1, c}, {x1, y1, 0, u1, 1, c},    {x0, y0, 2, u0, .05f, c},
-                       {x1, y1, 0, u1, 1, c}, {x0, y0, 2, u0, .05f, c}, {x1, y1, 2, u1, .05f, c}};
+        // both triangles of a segment wound alike, so that culling keeps or drops the segment whole
+        out = out + Vs{{x0, y0, 0, u0, 1, c},    {x1, y1, 0, u1, 1, c}, {x0, y0, 2, u0, .05f, c},
+                       {x0, y0, 2, u0, .05f, c}, {x1, y1, 0, u1, 1, c}, {x1, y1, 2, u1, .05f, c}};
     }
     return out;
 }
