@@ -1,0 +1,113 @@
+// Helpers of the end-to-end sessions: child processes (the client and both stand-in servers), polling,
+// shell captures and window pictures under the virtual display.
+#pragma once
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+inline bool HasDisplay() {
+    return std::getenv("DISPLAY") != nullptr && RunCommand("xdotool getdisplaygeometry >/dev/null 2>&1") == 0;
+}
+
+inline bool Poll(std::chrono::milliseconds limit, const std::function<bool()>& condition) {
+    for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return condition();
+}
+
+// A program run in a folder of its own with stdout and stderr in files there; killed if still running
+// when the object goes (SIGTERM first).
+class Child {
+public:
+    Child(const fs::path& program, std::vector<std::string> args, const fs::path& folder,
+          std::vector<std::pair<std::string, std::string>> env = {})
+        : m_folder(folder) {
+        fs::create_directories(folder);
+        args.insert(args.begin(), program.string());
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
+            if (::chdir(folder.c_str()) != 0 || !std::freopen("stdout.txt", "w", stdout) ||
+                !std::freopen("stderr.txt", "w", stderr)) {
+                ::_exit(126);
+            }
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+    }
+    ~Child() {
+        if (m_pid <= 0 || m_exited) return;
+        ::kill(m_pid, SIGTERM);
+        if (Wait(5s) == -2) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    pid_t pid() const { return m_pid; }
+    std::string File(const std::string& name) const { return ReadTextFile(m_folder / name); }
+    // The exit code; -1 for a death by signal, -2 when the process has not ended within the time.
+    int Wait(std::chrono::milliseconds limit) {
+        int status = 0;
+        if (!m_exited) m_exited = Poll(limit, [&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; });
+        if (!m_exited) return -2;
+        if (m_status == -3) m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return m_status;
+    }
+
+private:
+    fs::path m_folder;
+    pid_t m_pid = -1;
+    bool m_exited = false;
+    int m_status = -3;
+};
+
+// Output of a shell command, trailing blanks and line feeds cut.
+inline std::string Capture(const std::string& command, const fs::path& scratch) {
+    const fs::path out = scratch / "command.txt";
+    if (RunCommand(command + " > '" + out.string() + "' 2>/dev/null") != 0) return "";
+    std::string text = ReadTextFile(out);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+// A picture of the window as a PNG file; false when it could not be taken.
+inline bool Snapshot(const std::string& window, const fs::path& png) {
+    return RunCommand("import -window " + window + " '" + png.string() + "'") == 0;
+}
+
+// ImageMagick's answer about a part of a picture, e.g. Measure(png, "100x20+0+0", "%[fx:mean]").
+inline std::string Measure(const fs::path& png, const std::string& crop, const std::string& format) {
+    return Capture("convert '" + png.string() + "' -crop " + crop + " +repage -format '" + format + "' info:",
+                   png.parent_path());
+}
+
+// The mean absolute difference (0..1) of the same part of two pictures.
+inline double Difference(const fs::path& a, const fs::path& b, const std::string& crop) {
+    const std::string text = Capture("convert '" + a.string() + "' '" + b.string() + "' -crop " + crop +
+                                         " +repage -compose difference -composite -format '%[fx:mean]' info:",
+                                     a.parent_path());
+    return text.empty() ? -1.0 : std::atof(text.c_str());
+}
+
+}  // namespace e2e

@@ -1,0 +1,181 @@
+// The real client against both stand-in servers under the virtual display: chooser keys, login, typed
+// lines, a step onto a dream marker, the dream's download with its progress line, the lines that return to
+// the map, a click that looks at a cell, and a clean end. Judged by the servers' transcripts, the client's
+// logs, the downloaded file and pictures of the window.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "E2eSupport.h"
+
+namespace {
+using namespace e2e;
+
+constexpr const char* kGreeting =
+    "1 accepted\n"
+    "1> Welcome to Meadowcross, the VelmView demo world.\\x0a\n"
+    "1> Type and press Enter to talk; /name text whispers; :text acts.\\x0a\n"
+    "1> Walk with the arrow keys, turn with Insert and Delete, click a cell to look at it.\\x0a\n"
+    "1> END\\x0a\n";
+
+// A copy of the built game directory (the client's files and the demo world) with both servers started
+// for it, a dream marker one step north-east of the start, and the address files pointing at them.
+class GameSession : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HasDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+    }
+    void Start(const std::string& name, std::vector<std::string> gameServerArgs) {
+        m_dir = fs::current_path() / name;
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        fs::copy(BuiltProgram("game"), game(), fs::copy_options::recursive);
+        std::string world = ReadTextFile(game() / "server" / "world.txt");
+        WriteTextFile(game() / "server" / "world.txt", world + "dream 31 66 crystal-caves Test Door\n");
+        const fs::path server = BuiltProgram("tools/velm-server/velm-server");
+        gameServerArgs.insert(gameServerArgs.begin(), {"game", "--world", game().string(), "--port", "0",
+                                                       "--port-file", "port.txt", "--log", "transcript.txt"});
+        m_gameServer = std::make_unique<Child>(server, gameServerArgs, m_dir / "game-server");
+        // Blocks of 1,000 bytes: the download lasts long enough to see its progress line.
+        m_fileServer = std::make_unique<Child>(
+            server,
+            std::vector<std::string>{"file", "--root", BuiltProgram("dreams").string(), "--port", "0",
+                                     "--port-file", "port.txt", "--log", "transcript.txt", "--block-size",
+                                     "1010"},
+            m_dir / "file-server");
+        for (const auto& [child, file] : {std::pair{m_gameServer.get(), "velm_ip.txt"},
+                                          std::pair{m_fileServer.get(), "velmfile_ip.txt"}}) {
+            ASSERT_TRUE(Poll(10s, [&] { return !child->File("port.txt").empty(); }))
+                << child->File("stderr.txt");
+            WriteTextFile(game() / "data" / file, "127.0.0.1 " + child->File("port.txt"));
+        }
+        m_client = std::make_unique<Child>(
+            BuiltProgram("velmview"), std::vector<std::string>{}, game(),
+            std::vector<std::pair<std::string, std::string>>{{"VELMVIEW_NO_DIALOGS", "1"}});
+        m_window = Capture("timeout 60 xdotool search --sync --all --pid " + std::to_string(m_client->pid()) +
+                               " --class VelmViewWindow | head -n 1",
+                           m_dir);
+        ASSERT_FALSE(m_window.empty()) << m_client->File("stderr.txt");
+        ASSERT_TRUE(Poll(60s, [&] {
+            return Client("_stat.txt").find("Initial free texture memory") != std::string::npos;
+        }));
+        std::this_thread::sleep_for(1s);
+        ASSERT_EQ(RunCommand("xdotool windowfocus --sync " + m_window), 0);
+    }
+    fs::path game() const { return m_dir / "game"; }
+    std::string Client(const std::string& file) const { return ReadTextFile(game() / file); }
+    std::string GameTranscript() const { return m_gameServer->File("transcript.txt"); }
+    bool GameServerGot(const std::string& text, std::chrono::milliseconds limit = 30s) {
+        return Poll(limit, [&] { return GameTranscript().find(text) != std::string::npos; });
+    }
+    void Keys(const std::string& keys) { ASSERT_EQ(RunCommand("xdotool key --delay 60 " + keys), 0); }
+    void Type(const std::string& text) {
+        ASSERT_EQ(RunCommand("xdotool type --delay 60 '" + text + "'"), 0);
+        Keys("Return");
+    }
+    // Closes the window: the client ends with code 0 and reports no leak.
+    void Close() {
+        ASSERT_EQ(RunCommand("xdotool windowclose " + m_window), 0);
+        EXPECT_EQ(m_client->Wait(60s), 0) << m_client->File("stderr.txt");
+        EXPECT_EQ(Client("_error.txt").find("memory leaks"), std::string::npos) << Client("_error.txt");
+    }
+
+    fs::path m_dir;
+    std::unique_ptr<Child> m_gameServer, m_fileServer, m_client;
+    std::string m_window;
+};
+
+TEST_F(GameSession, LoginTalkWalkIntoADreamAndLook) {
+    Start("session", {"--bots", "0"});
+    Keys("Down Return");  // the second profile of the chooser: Rowan
+    // The login exchange, byte for byte: greeting, login line, acknowledgement, description and colours
+    // (the two special digits 0 and 0 as blanks, then the trailing blank), then the world.
+    ASSERT_TRUE(GameServerGot("1> ]ccmeadow.pcx\\x0a\n")) << GameTranscript() << Client("_error.txt");
+    EXPECT_NE(GameTranscript().find(std::string(kGreeting) +
+                                    "1< connect Rowan meadow-rowan\\x0a\n"
+                                    "1> &&&&&&&&&&&&&\\x0a\n"
+                                    "1< desc A tall fox in a green travelling cloak.\\x0a\n"
+                                    "1< color 3,,,)A%+1\"   \\x0a\n"
+                                    "1> ]ccmeadow.pcx\\x0a\n"
+                                    "1> ;maps\\x5cmeadowcross.map\\x0a\n"
+                                    "1> @ ? c\\x0a\n"),
+              std::string::npos)
+        << GameTranscript();
+
+    // Typed lines: spoken, and an emote; each arrives with the client's extra line feed.
+    Type("hello there");
+    Type(":waves");
+    ASSERT_TRUE(GameServerGot("1< \"hello there\\x0a\n1< \\x0a\n")) << GameTranscript();
+    ASSERT_TRUE(GameServerGot("1< :waves\\x0a\n1< \\x0a\n")) << GameTranscript();
+    EXPECT_TRUE(
+        Poll(10s, [&] { return Client("_netlog.txt").find("(Rowan: hello there") != std::string::npos; }));
+
+    // Up steps north-east onto the marker: the dream is offered and downloaded, its progress shown at the
+    // transfer line, and the client sends the lines that return it to the map.
+    Keys("Up");
+    ASSERT_TRUE(GameServerGot("1< m 9\\x0a\n")) << GameTranscript();
+    ASSERT_TRUE(GameServerGot("1> ]q crystal-caves\\x0a\n")) << GameTranscript();
+    ASSERT_TRUE(Poll(30s, [&] {
+        return m_fileServer->File("transcript.txt").find("request crystal-caves by Rowan") !=
+               std::string::npos;
+    }));
+    ASSERT_TRUE(Snapshot(m_window, m_dir / "requested.png"));
+    ASSERT_TRUE(Poll(
+        30s, [&] { return m_fileServer->File("transcript.txt").find("PKOK 5\n") != std::string::npos; }));
+    ASSERT_TRUE(Snapshot(m_window, m_dir / "downloading.png"));
+    ASSERT_TRUE(GameServerGot("1< goback\\x0a\n", 120s)) << GameTranscript();
+    EXPECT_TRUE(GameServerGot("1< meadowcross\\x0a\n1> (You wake up in Meadowcross.\\x0a\n1< goback\\x0a\n"));
+    EXPECT_TRUE(GameServerGot("1> ;maps\\x5cmeadowcross.map\\x0a\n1> @ ? b\\x0a\n"));
+    EXPECT_NE(m_fileServer->File("transcript.txt").find("closed: bye (complete)"), std::string::npos);
+    EXPECT_EQ(ReadTextFile(game() / "vvw_tmp" / "crystal-caves" / "crystal-caves.dream"),
+              ReadTextFile(BuiltProgram("dreams") / "crystal-caves.dream"));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(Snapshot(m_window, m_dir / "after.png"));
+    // The progress line ("File Transfer (crystal-caves): WRITTEN / TOTAL" at 250, 280) was there, its
+    // figures grew, and it went with the download.
+    const std::string line = "400x20+250+280";
+    EXPECT_EQ(Measure(m_dir / "downloading.png", line, "%[fx:maxima.r>0.9]"), "1");
+    EXPECT_GT(Difference(m_dir / "requested.png", m_dir / "downloading.png", line), 0.005);
+    EXPECT_GT(Difference(m_dir / "downloading.png", m_dir / "after.png", line), 0.02);
+
+    // The world above the chat is drawn in the floor palette's colours: mapping each pixel to the nearest
+    // palette colour changes it little (a grey palette would change it by about a quarter).
+    const std::string world = "800x250+0+40";  // below the frame-rate figures
+    const fs::path palette = game() / "patches" / "default" / "meadow.pcx";
+    const std::string remapped =
+        Capture("convert '" + (m_dir / "after.png").string() + "' -crop " + world +
+                    " +repage \\( +clone +dither -remap '" + palette.string() +
+                    "' \\) -compose difference -composite -format '%[fx:mean]' info:",
+                m_dir);
+    ASSERT_FALSE(remapped.empty());
+    EXPECT_LT(std::atof(remapped.c_str()), 0.03);
+    // Keypad 4 held turns the camera: the picture changes.
+    ASSERT_EQ(RunCommand("xdotool keydown KP_4 sleep 1 keyup KP_4"), 0);
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(Snapshot(m_window, m_dir / "turned.png"));
+    EXPECT_GT(Difference(m_dir / "after.png", m_dir / "turned.png", world), 0.05);
+
+    // A click on the world sends a look at the cell under the pointer, and the server describes it.
+    ASSERT_EQ(RunCommand("xdotool mousemove --window " + m_window + " 400 180 click 1"), 0);
+    ASSERT_TRUE(Poll(30s, [&] {
+        return std::regex_search(
+            GameTranscript(), std::regex("\n1< l [ -~]{4,16}\\\\x0a\n1> \\((You see \\(|There is nothing)"));
+    })) << GameTranscript();
+
+    Close();
+    const std::string netlog = Client("_netlog.txt");
+    EXPECT_EQ(netlog.find("meadow-rowan"), std::string::npos);
+    EXPECT_NE(netlog.find("connect (NAME/PASS REMOVED FOR SECURITY)"), std::string::npos);
+}
+
+TEST_F(GameSession, AGreetingSplitAcrossSendsStillLogsIn) {
+    Start("split", {"--fault", "split-greeting", "--bots", "1"});
+    Keys("Return");  // the first profile: Bramble
+    ASSERT_TRUE(GameServerGot("1< connect Bramble thorns-and-honey\\x0a\n1> &&&&&&&&&&&&&\\x0a\n"))
+        << GameTranscript();
+    EXPECT_EQ(GameTranscript().find("1< connect", GameTranscript().find("1< connect") + 1),
+              std::string::npos);
+    Close();
+}
+
+}  // namespace
