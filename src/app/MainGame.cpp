@@ -10,13 +10,13 @@
 #include "platform/MessageBox.h"
 #include "runtime/Keyboard.h"
 #include "runtime/LogFile.h"
+#include "runtime/Pointer.h"
 #include "runtime/ProcessState.h"
 
 namespace {
 
 struct State {
     bool running = false;
-    void* mainWindow = nullptr;
     bool focused = true;  // the window has the input focus
 };
 
@@ -52,9 +52,6 @@ bool IsRunning() {
 }
 void SetRunning(bool running) {
     S().running = running;
-}
-void* GetMainWindow() {
-    return S().mainWindow;
 }
 
 LoopPlatform& SystemLoopPlatform() {
@@ -92,13 +89,13 @@ void RunFrame(float seconds) {
         RenderScenes();
         DXG::EndFrame0();
         KeyboardStateManager::Update();
-        UpdateScenes(seconds);
+        if (!UpdateScenes(seconds)) S().running = false;
         ClearChars();
         ClearMouseClick();
         DXG::EndFrame1();
     } else {
         // Keys are not polled, and typed characters and the click wait for the next update.
-        UpdateScenes(seconds);
+        if (!UpdateScenes(seconds)) S().running = false;
     }
 }
 
@@ -148,20 +145,9 @@ int MainGame(FirstSceneFactory makeFirstScene) {
     case platform::CreateWindowResult::NoWindow: errorLog.Write("couldn't make a window :("); return 1;
     case platform::CreateWindowResult::Ok: break;
     }
-    s.mainWindow = window;
     platform::ShowAppWindow(window);
 
-    DXG::Setup setup;
-    setup.adapter = 0;
-    setup.fullscreen = 0;
-    setup.colour32 = 1;
-    setup.width = 800;
-    setup.height = 600;
-    setup.tripleBuffer = 0;
-    setup.hardwareVertexProcessing = 1;
-    setup.multithreaded = 1;
-    setup.vsync = 0;
-    setup.stencil = 0;
+    DXG::Setup setup;  // the record's defaults are the program's display set-up
     std::string warning;
     if (CheckGraphicsSupport(&setup.hardwareVertexProcessing, &warning)) ShowMessageBox("warning", warning);
 
@@ -174,7 +160,6 @@ int MainGame(FirstSceneFactory makeFirstScene) {
 
     int exitCode = RunMainLoop(SystemLoopPlatform());
 
-    s.mainWindow = nullptr;
     SceneManagerShutdown();
     KeyboardStateManager::Shutdown();
     DXG::Shutdown();

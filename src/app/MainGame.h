@@ -8,13 +8,10 @@
 #include "app/Scene.h"
 #include "platform/Window.h"
 
-// The loop's condition. Cleared by the quit message, a graphics failure, a failed start-up step, and the
-// scene manager when its stack is empty.
+// The loop's condition. Cleared by the quit message, a graphics failure, a failed start-up step, and a
+// frame whose scene update found the stack empty.
 bool IsRunning();
 void SetRunning(bool running);
-
-// The main window (an SDL_Window*), null before start-up and from the first step of shutdown.
-void* GetMainWindow();
 
 // What the loop needs from the platform; tests give a fake clock and message queue.
 class LoopPlatform {

@@ -1,5 +1,5 @@
 // The scene manager: the stack (front = top), removed scenes kept until the update has returned, the
-// per-scene statistics and their report, and the pointer state.
+// per-scene statistics and their report.
 #include "app/SceneManager.h"
 
 #include <cstdint>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/FrameRateOverlay.h"
-#include "app/MainGame.h"
 #include "gfx/DXG.h"
 #include "runtime/CallStack.h"
 #include "runtime/LogFile.h"
@@ -29,8 +28,6 @@ struct State {
     bool handlerRegistered = false;
     std::vector<SceneStats> stats;  // in order of first appearance
     bool reportWritten = false;
-    int32_t pointerX = 0, pointerY = 0;
-    bool clicked = false;
 };
 
 State& S() {
@@ -47,7 +44,7 @@ void DeletePendingScenes() {
     }
 }
 
-// Every scene deleted without OnLeave, statistics and pointer state cleared, handler registration forgotten.
+// Every scene deleted without OnLeave, statistics cleared, handler registration forgotten.
 void Forget() {
     State& s = S();
     for (Scene* scene : s.stack) s.pending.push_back(scene);
@@ -138,13 +135,12 @@ void RenderScenes() {
     FrameRateOverlay::Render();
 }
 
-void UpdateScenes(float seconds) {
+bool UpdateScenes(float seconds) {
     State& s = S();
     FrameRateOverlay::Update(seconds);
     if (s.stack.empty()) {
         DeletePendingScenes();
-        SetRunning(false);
-        return;
+        return false;
     }
     if (seconds > 0.5f) seconds = 0.5f;
     if (s.justPushed) {
@@ -155,43 +151,12 @@ void UpdateScenes(float seconds) {
         BookFrame(seconds);
     }
     DeletePendingScenes();
-}
-
-void ChangeScene(Scene* scene) {
-    while (!S().stack.empty()) RemoveScene();
-    AddScene(scene);
+    return true;
 }
 
 std::string CurrentSceneName() {
     State& s = S();
     return s.stack.empty() ? "none" : s.stack.front()->GetName();
-}
-
-bool HandlePointerMessage(const platform::WindowMessage& message) {
-    State& s = S();
-    switch (message.type) {
-    case platform::WindowMessage::MouseMove:
-        // Client coordinates travel as signed 16-bit values.
-        s.pointerX = int16_t(uint16_t(message.x));
-        s.pointerY = int16_t(uint16_t(message.y));
-        return true;
-    case platform::WindowMessage::LeftButtonDown: s.clicked = true; return true;
-    default: return false;
-    }
-}
-
-void GetMousePosition(int* x, int* y) {
-    if (x) *x = S().pointerX;
-    if (y) *y = S().pointerY;
-}
-
-bool GetMouseClick(int* x, int* y) {
-    GetMousePosition(x, y);
-    return S().clicked;
-}
-
-void ClearMouseClick() {
-    S().clicked = false;
 }
 
 int SceneCountForTests() {

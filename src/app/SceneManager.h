@@ -1,11 +1,11 @@
-// The scene stack, its pending-deletion list, the per-scene frame statistics and the pointer state that
-// the window procedure feeds. Free functions over one process-wide state.
+// The scene stack, its pending-deletion list and the per-scene frame statistics. Free functions over one
+// process-wide state; it tells the frame loop when the stack is empty instead of stopping it.
 #pragma once
 
 #include <string>
 
 #include "app/Scene.h"
-#include "platform/Window.h"
+#include "runtime/Pointer.h"  // the scenes read the pointer through the scene manager's header too
 
 // Pushes a scene (created with track(new ...)); the manager owns it from now on.
 void AddScene(Scene* scene);
@@ -17,16 +17,9 @@ void RemoveAllScenes();
 void SceneManagerShutdown();
 // Draws the top scene, then the frame-rate overlay.
 void RenderScenes();
-// Updates the overlay and the top scene; ends the program when the stack is empty.
-void UpdateScenes(float seconds);
-void ChangeScene(Scene* scene);
+// Updates the overlay and the top scene. False when the stack was empty: the program ends after this frame.
+bool UpdateScenes(float seconds);
 std::string CurrentSceneName();  // "none" when the stack is empty
-
-// Pointer moves and left clicks. True when the message was used.
-bool HandlePointerMessage(const platform::WindowMessage& message);
-void GetMousePosition(int* x, int* y);
-bool GetMouseClick(int* x, int* y);  // the click flag, not cleared
-void ClearMouseClick();
 
 // Tests only: the number of scenes on the stack and on the pending list.
 int SceneCountForTests();

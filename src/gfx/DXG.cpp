@@ -417,11 +417,6 @@ void SetDriver(std::shared_ptr<gfx::Driver> driver) {
     S().installedDriver = std::move(driver);
 }
 
-gfx::Driver* GetDriver() {
-    State& s = S();
-    return s.driver ? s.driver.get() : s.installedDriver.get();
-}
-
 namespace {
 // Back to the state before the first Init: device released without statistics, handlers and flags
 // cleared, default driver.

@@ -72,10 +72,9 @@ gfx::Format GetDepthFormat();
 // Whether the adapter accepts the format as a texture format on the display format.
 bool CheckTextureFormat(gfx::Format format);
 
-// The driver that Init creates the device with. Default: OpenGL through SDL. Tests install a recording
-// driver before Init; a null driver restores the default.
+// The driver that Init creates the device with. Default: OpenGL. Tests install a recording driver before
+// Init; a null driver restores the default.
 void SetDriver(std::shared_ptr<gfx::Driver> driver);
-gfx::Driver* GetDriver();
 
 // Writes the current render target to a PNG file (path with backslashes, relative to the working folder).
 bool SaveScreenshot(const char* path);

@@ -260,20 +260,11 @@ void ShowAppWindow(void* window) {
     if (window) SDL_ShowWindow(static_cast<SDL_Window*>(window));
 }
 
-bool WindowDestroyedOutside() {
-    return xWindowGone;
-}
-
 void DestroyAppWindow(void* window) {
     if (!window) return;
     // The video system stays up until the process ends: stopping it unloads the libraries SDL opened,
     // which would hide their remaining allocations from the leak report's module names.
     SDL_DestroyWindow(static_cast<SDL_Window*>(window));
-}
-
-void GetDrawingAreaSize(void* window, int* width, int* height) {
-    *width = *height = 0;
-    if (window) SDL_GetWindowSize(static_cast<SDL_Window*>(window), width, height);
 }
 
 bool PollWindowMessage(WindowMessage* out) {

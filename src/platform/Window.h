@@ -46,10 +46,6 @@ enum class CreateWindowResult { Ok, NoVideo, NoWindow };
 CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window);
 void ShowAppWindow(void* window);
 void DestroyAppWindow(void* window);
-// True once the window was destroyed by another program (its drawing then goes nowhere).
-bool WindowDestroyedOutside();
-// The window's drawing area size.
-void GetDrawingAreaSize(void* window, int* width, int* height);
 
 // The single bytes of typed UTF-8 text: each character from 0x20 to 0xFF (Latin-1) except 0x7F; characters
 // without a byte, control characters and malformed sequences are dropped.

@@ -15,7 +15,6 @@ class SceneManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProcessState();
-        SetRunning(true);
         SceneEvents().clear();
         ClearLog(errorLog);
         ClearLog(statLog);
@@ -73,14 +72,12 @@ TEST_F(SceneManagerTest, MisuseIsReportedAndAnEmptyStackEndsTheProgram) {
         RemoveScene();
     };
     ClearLog(errorLog);
-    UpdateScenes(0.1f);
+    EXPECT_TRUE(UpdateScenes(0.1f));  // the stack was not empty when the update began
     log = LogText(errorLog);
     EXPECT_TRUE(log.starts_with("Bad.. attempt to remove a scene when none exist.\n  -attempt made from:\n"))
         << log;
     EXPECT_EQ(SceneEvents().back(), "Alone.deleted");
-    EXPECT_TRUE(IsRunning());
-    UpdateScenes(0.1f);
-    EXPECT_FALSE(IsRunning());
+    EXPECT_FALSE(UpdateScenes(0.1f));  // the loop is told to end
 }
 
 TEST_F(SceneManagerTest, DeviceLossReachesEverySceneTopFirstAndDropsTheOverlay) {
