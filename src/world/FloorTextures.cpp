@@ -46,10 +46,11 @@ void FillRaw(const SpkShape& shape, const FloorPaletteEntries& palette, std::uin
 }
 
 // Where each pixel of the square samples the raw image: the four texels of the linear filter (offsets into
-// the raw block: top-left, top-right, bottom-left, bottom-right) and the position between them.
+// the raw block: top-left, top-right, bottom-left, bottom-right) and their weights in 1/65536, summing to
+// 65536. The filter's position between the texels is taken to the nearest 1/256 of a texel.
 struct Sample {
     std::array<std::uint16_t, 4> texel;
-    float fractionX, fractionY;
+    std::array<std::uint32_t, 4> weight;
 };
 using SampleTable = std::array<Sample, kSide * kSide>;
 
@@ -76,14 +77,15 @@ const SampleTable& Samples() {
                 double u, v;
                 TextureCoordinatesAt(px, py, u, v);
                 // Texel centres lie at (i + 0.5) / kSide; addressing wraps.
-                const double tx = u * kSide - 0.5, ty = v * kSide - 0.5;
-                const int x0 = int(std::floor(tx)) & (kSide - 1), y0 = int(std::floor(ty)) & (kSide - 1);
+                const int tx = int(std::floor(u * kSide * 256.0 + 0.5)) - 128;
+                const int ty = int(std::floor(v * kSide * 256.0 + 0.5)) - 128;
+                const int x0 = (tx >> 8) & (kSide - 1), y0 = (ty >> 8) & (kSide - 1);
                 const int x1 = (x0 + 1) & (kSide - 1), y1 = (y0 + 1) & (kSide - 1);
+                const std::uint32_t fx = std::uint32_t(tx & 0xFF), fy = std::uint32_t(ty & 0xFF);
                 Sample& s = t[std::size_t(py * kSide + px)];
                 s.texel = {std::uint16_t(y0 * kSide + x0), std::uint16_t(y0 * kSide + x1),
                            std::uint16_t(y1 * kSide + x0), std::uint16_t(y1 * kSide + x1)};
-                s.fractionX = float(tx - std::floor(tx));
-                s.fractionY = float(ty - std::floor(ty));
+                s.weight = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
             }
         }
         return t;
@@ -91,29 +93,23 @@ const SampleTable& Samples() {
     return table;
 }
 
-// The linear filter's blend of two channel values.
-inline float Blend(float a, float b, float fraction) {
-    return a + (b - a) * fraction;
-}
-
-// The square of one image, row by row through the destination's pitch (bytes). The filter blends along x
-// in both texel rows, then between the rows.
+// The square of one image, row by row through the destination's pitch (bytes): each pixel the weighted sum
+// of its four texels, rounded to nearest. Red and blue are weighed together in two 32-bit lanes.
 void Resample(const std::uint32_t* raw, std::uint8_t* destination, std::int32_t pitch) {
     const SampleTable& table = Samples();
     for (int y = 0; y < kSide; ++y) {
         auto* out = reinterpret_cast<std::uint32_t*>(destination + std::ptrdiff_t(y) * pitch);
         for (int x = 0; x < kSide; ++x) {
             const Sample& s = table[std::size_t(y * kSide + x)];
-            const std::uint32_t topLeft = raw[s.texel[0]], topRight = raw[s.texel[1]];
-            const std::uint32_t bottomLeft = raw[s.texel[2]], bottomRight = raw[s.texel[3]];
-            std::uint32_t pixel = kBlack;
-            for (int shift = 0; shift < 24; shift += 8) {
-                const auto channel = [shift](std::uint32_t texel) { return float(texel >> shift & 0xFF); };
-                const float top = Blend(channel(topLeft), channel(topRight), s.fractionX);
-                const float bottom = Blend(channel(bottomLeft), channel(bottomRight), s.fractionX);
-                pixel |= std::uint32_t(Blend(top, bottom, s.fractionY) + 0.5f) << shift;
+            std::uint64_t redBlue = 0x8000 | std::uint64_t(0x8000) << 32;
+            std::uint32_t green = 0x8000;
+            for (std::size_t k = 0; k < 4; ++k) {
+                const std::uint32_t texel = raw[s.texel[k]];
+                redBlue += ((texel & 0xFF) | std::uint64_t(texel & 0xFF0000) << 16) * s.weight[k];
+                green += (texel >> 8 & 0xFF) * s.weight[k];
             }
-            out[x] = pixel;
+            out[x] = kBlack | std::uint32_t(redBlue >> 48 & 0xFF) << 16 | (green >> 16) << 8 |
+                     std::uint32_t(redBlue >> 16 & 0xFF);
         }
     }
 }
