@@ -204,7 +204,9 @@ bool Init(void* window, const Setup* setup) {
 
     s.failed = false;
     s.ready = true;
-    std::atexit(AutomaticShutdown);
+    // One exit handler for the process, however often the foundation starts again.
+    static const bool exitHandlerRegistered = std::atexit(AutomaticShutdown) == 0;
+    (void)exitHandlerRegistered;
     SetDefaultRenderStates();
 
     statLog.Write("Exact Vertex Shader version: " + s.device->GetVertexShaderProfile() + "\n");

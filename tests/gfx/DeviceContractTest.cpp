@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <type_traits>
 
 #include "gfx/GlDevice.h"
 #include "platform/Window.h"
@@ -174,6 +175,13 @@ TYPED_TEST(DeviceContract, LostDeviceResetsOnlyOnceItMayAndThenCoversTheBackBuff
     EXPECT_EQ(d.Present(), Result::DeviceLost);
     EXPECT_EQ(d.Reset(Params()), Result::DeviceLost);
     d.cooperativeLevel = Result::DeviceNotReset;
+    if constexpr (std::is_same_v<TypeParam, OpenGl>) {
+        // A frame buffer that cannot be made for a reason other than memory is a plain failure.
+        gfx::PresentParameters unusable = Params();
+        unusable.backBufferWidth = 32;
+        unusable.autoDepthStencilFormat = gfx::fmt::D32;
+        EXPECT_EQ(d.Reset(unusable), Result::Fail);
+    }
     EXPECT_EQ(d.Reset(Params()), Result::Ok);
     EXPECT_EQ(d.TestCooperativeLevel(), Result::Ok);
     EXPECT_EQ(d.GetRenderTarget()->GetDesc().width, 64u);

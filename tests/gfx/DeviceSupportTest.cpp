@@ -56,12 +56,17 @@ TEST(DeviceSupport, MachineDescriptionFlagAndWarning) {
     SetGraphicsProbeForTests(nullptr);
 }
 
-// A child process starts the foundation and exits: the exit handler shuts it down once, or not at all.
-std::string ExitReport(bool shutDown) {
+// A child process starts the foundation (after restarts, stopped each time) and exits: the exit handler
+// shuts it down once, or not at all. A child that could not start fails the test.
+std::string ExitReport(bool shutDown, int restarts = 0) {
     ClearLog(errorLog);
     ClearLog(statLog);
     pid_t child = fork();
     if (child == 0) {
+        for (int i = 0; i < restarts; ++i) {
+            if (!DXG::InitRecordingForTests()) _exit(2);
+            DXG::Shutdown();
+        }
         if (!DXG::InitRecordingForTests() || !DXG::BeginFrame(0.5f, true, false)) _exit(2);
         DXG::EndFrame0();
         if (shutDown) DXG::Shutdown();
@@ -69,6 +74,7 @@ std::string ExitReport(bool shutDown) {
     }
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
     return LogText(errorLog);
 }
 
@@ -80,6 +86,8 @@ TEST(DeviceAutomaticShutdown, RunsAtExitOnlyWhenTheProgramForgotShutdown) {
     EXPECT_NE(LogText(statLog).find("Average framerate (over 1 seconds): 2 frames/second\n\n"),
               std::string::npos);
     EXPECT_EQ(ExitReport(true).find("never shut down"), std::string::npos);
+    // A foundation started again keeps one exit handler: one report, one shutdown.
+    EXPECT_EQ(ExitReport(false, 2), error);
 }
 
 }  // namespace
