@@ -34,9 +34,10 @@ public:
     // Copies up to count bytes into out; the part past the end is zero-filled. Returns the bytes copied.
     std::size_t bytes(std::uint8_t* out, std::size_t count);
 
+    // Moves on by count bytes; past the end, as seek.
     void skip(std::size_t count) { seek(count > m_size - m_position ? m_size + 1 : m_position + count); }
 
-    // A position past the end is kept as the end; the next read then reports truncation.
+    // A position past the end sets the truncated flag and leaves the cursor at the end.
     void seek(std::size_t position) {
         if (position > m_size) {
             m_truncated = true;
