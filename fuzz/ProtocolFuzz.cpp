@@ -9,8 +9,8 @@
 #include <string>
 
 #include "client/ServerLines.h"
-#include "testing/DxgTesting.h"
 #include "net/VelmDataManager.h"
+#include "testing/DxgTesting.h"
 
 namespace {
 

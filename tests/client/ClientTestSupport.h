@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "testing/DxgTesting.h"
 #include "net/NetClient.h"
 #include "net/NetServer.h"
 #include "runtime/Keyboard.h"
 #include "support/TestSupport.h"
+#include "testing/DxgTesting.h"
 
 // Polls the condition every millisecond for up to five seconds; the last result.
 template <class Condition>
