@@ -456,7 +456,9 @@ constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n
 constexpr png_alloc_size_t kMaxPngChunkBytes = 1u << 20;  // no chunk our files use comes near this
 
 bool IsPng(const uint8_t* data, size_t size) {
-    return size >= 8 && std::memcmp(data, kPngSignature, 8) == 0;
+    ByteReader in(data, size);
+    uint8_t signature[8];
+    return in.bytes(signature, 8) == 8 && std::memcmp(signature, kPngSignature, 8) == 0;
 }
 
 // libpng reports errors through these; they leave by longjmp to the reading stage's setjmp.
@@ -589,7 +591,8 @@ bool IsDds(const uint8_t* data, size_t size) {
 }
 
 bool IsBmp(const uint8_t* data, size_t size) {
-    return size >= 2 && data[0] == 'B' && data[1] == 'M';
+    ByteReader in(data, size);
+    return in.u8() == 'B' && in.u8() == 'M';
 }
 
 }  // namespace
