@@ -1,5 +1,5 @@
-// Writes the seed inputs of the data fuzz targets. They always go to this test's folder (and are loaded
-// back, as a check); with VELM_WRITE_SEEDS=1 they are also written to fuzz/seeds/ of the source tree.
+// Writes the seed inputs of the data fuzz targets to this test's folder (with VELM_WRITE_SEEDS=1 also to
+// fuzz/seeds/ of the source tree) and checks that the whole map seed is one the reader takes.
 #include <cstdlib>
 #include <filesystem>
 
@@ -48,14 +48,13 @@ std::vector<Seed> Seeds() {
 
 using FuzzSeedsTest = DataFileTest;
 
-TEST_F(FuzzSeedsTest, SeedsAreWrittenAndTheMapSeedLoads) {
+TEST_F(FuzzSeedsTest, SeedsAreWrittenAndTheWholeMapSeedLoads) {
     const char* source = std::getenv("VELM_SOURCE_DIR");
     const char* write = std::getenv("VELM_WRITE_SEEDS");
     const bool toSource = source != nullptr && write != nullptr && std::string(write) == "1";
     for (const Seed& seed : Seeds()) {
         const std::string relative = std::string("seeds/") + seed.target + "/" + seed.name;
         Write(relative, seed.bytes);
-        ASSERT_EQ(ReadTextFile(relative), seed.bytes);
         if (toSource) Write(std::string(source) + "/fuzz/" + relative, seed.bytes);
     }
     WorldMap map;

@@ -37,8 +37,15 @@ TEST(LogFile, EmptyAndNullTextsDoNotTouchTheFile) {
     EXPECT_FALSE(fs::exists(path));
 }
 
-TEST(LogFile, UnopenableFileLosesTheTextSilently) {
-    LogFile log("no-such-folder/_test.txt", false);
+TEST(LogFile, UnopenableFileLosesEveryKindOfWriteSilently) {
+    ScratchFolder folder("logfile-unopenable");
+    const fs::path path = folder.path() / "no-such-folder" / "_test.txt";
+    LogFile log(path.c_str(), false);
     log.Write("lost");
-    EXPECT_FALSE(fs::exists("no-such-folder"));
+    log.Write(std::string("lost"));
+    log.Write(-42);
+    log.Write(LONG_MIN);
+    log.Write(1e21);
+    log.Write(LogVector3{1.5f, -2.0f, 0.25f});
+    EXPECT_FALSE(fs::exists(path.parent_path()));  // no folder is made for a log
 }
