@@ -26,10 +26,10 @@ struct Marker {
     const char* id;
     const char* label;
 };
-constexpr Marker kMarkers[] = {{-30, -20, "crystal-caves", "Crystal Caves"},
-                               {15, -24, "sunken-library", "Sunken Library"},
-                               {26, 26, "star-tower", "Star Tower"},
-                               {-16, 30, "frost-hall", "Frost Hall"}};
+constexpr Marker kMarkers[] = {{-4, 1, "crystal-caves", "Crystal Caves"},
+                               {6, -16, "sunken-library", "Sunken Library"},
+                               {7, 7, "star-tower", "Star Tower"},
+                               {-7, 9, "frost-hall", "Frost Hall"}};
 
 void FileToGrid(int x, int y, int& gx, int& gy) {
     gx = x + y / 2;
@@ -55,25 +55,25 @@ float Distance(int dx, int dy, int cx, int cy) {
 // The ground of the grid cell (dx, dy) from the fountain, before paths, buildings and objects.
 Cell Ground(int dx, int dy) {
     Cell cell;
-    if (std::abs(dx) <= 4 && std::abs(dy) <= 4) {
+    if (std::abs(dx) <= 2 && std::abs(dy) <= 2) {
         cell.floor = kMarble;
-    } else if (std::abs(dx) <= 6 && std::abs(dy) <= 6) {
+    } else if (std::abs(dx) <= 3 && std::abs(dy) <= 3) {
         cell.floor = kSlate;
     } else if (std::abs(dx) <= 1 || std::abs(dy) <= 1) {
         cell.floor = kCobble;
-    } else if (dx < -8 && dy < -8) {  // the forest
+    } else if (dx < -4 && dy < -4) {  // the forest
         cell.floor = Hash(dx / 3, dy / 3, 1) < 0.3f ? kMoss : kForest;
         const float r = Hash(dx, dy, 2);
         cell.object = r < 0.12f ? kTree : r < 0.16f ? kBush : kNoObject;
-    } else if (dx > 8 && dy < -8) {  // the pond
-        const float r = Distance(dx, dy, 24, -24);
+    } else if (dx > 4 && dy < -4) {  // the pond
+        const float r = Distance(dx, dy, 16, -16);
         cell.floor = r < 5 ? kDeepWater : r < 8 ? kWater : r < 10.5f ? kSand : kGrass;
         if (cell.floor == kSand && Hash(dx, dy, 3) < 0.1f) cell.object = kRock;
-    } else if (dx > 8 && dy > 8) {  // the meadow
+    } else if (dx > 4 && dy > 4) {  // the meadow
         cell.floor = Hash(dx / 2, dy / 2, 4) < 0.6f ? kFlowers : kGrass;
         if (Hash(dx, dy, 5) < 0.04f) cell.object = kBush;
-    } else if (dx < -8 && dy > 8) {  // the snow field
-        const float ice = Distance(dx, dy, -26, 18), forge = Distance(dx, dy, -14, 42);
+    } else if (dx < -4 && dy > 4) {  // the snow field
+        const float ice = Distance(dx, dy, -16, 12), forge = Distance(dx, dy, -10, 26);
         cell.floor = ice < 6 ? kIce : forge < 2 ? kLava : forge < 5 ? kClay : kSnow;
         if (cell.floor == kSnow && Hash(dx, dy, 6) < 0.05f) cell.object = kRock;
     } else if (Hash(dx, dy, 7) < 0.02f) {
@@ -107,32 +107,32 @@ void Build(Grid& grid) {
         for (int dx = -kCentre; dx < kSide - kCentre; ++dx) grid.at(dx, dy) = Ground(dx, dy);
     }
     grid.at(0, 0).object = kFountain;
-    for (int sx : {-5, 5}) {
-        for (int sy : {-5, 5}) grid.at(sx, sy).object = kLamp;
+    for (int sx : {-3, 3}) {
+        for (int sy : {-3, 3}) grid.at(sx, sy).object = kLamp;
     }
     for (int d = 10; d <= 50; d += 8) {  // lamps along the roads
         grid.at(2, d).object = grid.at(-2, -d).object = grid.at(d, -2).object = grid.at(-d, 2).object = kLamp;
     }
-    grid.at(3, 7).object = kSignpost;
-    grid.at(-3, 3).object = grid.at(3, -3).object = kBench;
+    grid.at(2, 5).object = kSignpost;
+    grid.at(-2, 2).object = grid.at(2, -2).object = kBench;
     // Dirt paths from the road to each dream marker, straight along grid x then grid y.
     for (const Marker& m : kMarkers) {
         Lay(grid, m.dx, 2 * (m.dy > 0) - 1, m.dx, m.dy, kDirt);
     }
     // A pier into the pond.
-    Lay(grid, 24, -13, 24, -21, kWood);
+    Lay(grid, 16, -6, 16, -13, kWood);
     // The house in the meadow: carpet inside walls, a door toward the plaza, a wooden porch, a brick yard.
-    Lay(grid, 18, 14, 25, 20, kCarpet);
-    for (int dy = 14; dy <= 20; ++dy) {
-        if (dy != 17) grid.at(18, dy).wallLowX = 1;
-        grid.at(26, dy).wallLowX = 1;
+    Lay(grid, 11, 10, 16, 15, kCarpet);
+    for (int dy = 10; dy <= 15; ++dy) {
+        if (dy != 12) grid.at(11, dy).wallLowX = 1;
+        grid.at(17, dy).wallLowX = 1;
     }
-    for (int dx = 18; dx <= 25; ++dx) grid.at(dx, 14).wallLowY = grid.at(dx, 21).wallLowY = 1;
-    grid.at(24, 15).object = kBench;
-    Lay(grid, 15, 16, 17, 18, kWood);
-    Lay(grid, 30, 10, 36, 16, kBrick);
+    for (int dx = 11; dx <= 16; ++dx) grid.at(dx, 10).wallLowY = grid.at(dx, 16).wallLowY = 1;
+    grid.at(15, 11).object = kBench;
+    Lay(grid, 9, 11, 10, 13, kWood);
+    Lay(grid, 18, 3, 23, 8, kBrick);
     // A low garden wall south of the house.
-    for (int dx = 12; dx <= 22; ++dx) grid.at(dx, 34).wallLowY = 1;
+    for (int dx = 8; dx <= 16; ++dx) grid.at(dx, 22).wallLowY = 1;
 }
 
 std::string EncodeMap(Grid& grid) {
