@@ -6,11 +6,14 @@
 
 #include "platform/GlContext.h"
 #include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 #include "runtime/SystemReport.h"
 
 namespace {
 
-GraphicsProbeFunction testProbe = nullptr;
+GraphicsProbeFunction chosenProbe = nullptr;  // null: the OpenGL probe
+const bool kRegistered = RegisterProcessState(
+    "graphics probe", [] { chosenProbe = nullptr; }, kGfxState);
 
 // A hidden window with an OpenGL 3.3 core context, asked for its renderer and released again.
 GraphicsProbe ProbeOpenGl() {
@@ -35,13 +38,13 @@ bool IsSoftwareRenderer(const std::string& renderer) {
     return false;
 }
 
-void SetGraphicsProbeForTests(GraphicsProbeFunction probe) {
-    testProbe = probe;
+void SetGraphicsProbe(GraphicsProbeFunction probe) {
+    chosenProbe = probe;
 }
 
 bool CheckGraphicsSupport(uint8_t* hardwareTnL, std::string* warning) {
     ReportSystemInfo();
-    GraphicsProbe probe = testProbe ? testProbe() : ProbeOpenGl();
+    GraphicsProbe probe = chosenProbe ? chosenProbe() : ProbeOpenGl();
     if (!probe.available) {
         errorLog.Write("Failed to create Direct3D9 object\n");
         if (warning)

@@ -19,7 +19,7 @@ struct GraphicsProbe {
 
 // The probe CheckGraphicsSupport uses; tests replace it (null restores the real one).
 using GraphicsProbeFunction = GraphicsProbe (*)();
-void SetGraphicsProbeForTests(GraphicsProbeFunction probe);
+void SetGraphicsProbe(GraphicsProbeFunction probe);
 
 // Whether a renderer description names a rasteriser that runs on the processor.
 bool IsSoftwareRenderer(const std::string& renderer);

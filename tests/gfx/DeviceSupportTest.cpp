@@ -33,7 +33,7 @@ TEST(DeviceSupport, MachineDescriptionFlagAndWarning) {
         {{}, true, 1, "", "Failed to create Direct3D9 object\n"},
         // clang-format on
     };
-    SetGraphicsProbeForTests(FakeProbe);
+    SetGraphicsProbe(FakeProbe);
     for (const Case& c : cases) {
         ClearLog(errorLog);
         ClearLog(statLog);
@@ -53,7 +53,7 @@ TEST(DeviceSupport, MachineDescriptionFlagAndWarning) {
         EXPECT_EQ(warning.starts_with(required), c.warns) << warning;
         EXPECT_TRUE(warning.ends_with(c.warns ? "\n\n" : "earlier text\n"));
     }
-    SetGraphicsProbeForTests(nullptr);
+    SetGraphicsProbe(nullptr);
 }
 
 // A child process starts the foundation (after restarts, stopped each time) and exits: the exit handler
