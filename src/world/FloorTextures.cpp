@@ -183,7 +183,8 @@ bool BuildFloorTexturesByRenderTarget(const SpkArchive& images, std::vector<DXG:
     const std::shared_ptr<gfx::Surface> targetSurface = target->GetSurfaceLevel(0);
     const std::shared_ptr<gfx::Surface> recoverySurface = recovery->GetSurfaceLevel(0);
 
-    device->BeginScene();
+    // Outside a frame this begins the build's own scene; inside one the scene is the frame's and stays open.
+    const bool ownScene = gfx::Succeeded(device->BeginScene());
     const std::shared_ptr<gfx::Surface> savedTarget = device->GetRenderTarget();
     device->SetRenderTarget(targetSurface);
     device->SetRenderState(gfx::RenderState::ZEnable, 0);
@@ -226,6 +227,6 @@ bool BuildFloorTexturesByRenderTarget(const SpkArchive& images, std::vector<DXG:
     device->SetTexture(0, nullptr);
     device->SetRenderTarget(savedTarget);
     device->SetRenderState(gfx::RenderState::ZEnable, 1);
-    device->EndScene();
+    if (ownScene) device->EndScene();
     return made == images.shapeCount();
 }
