@@ -40,6 +40,8 @@ void ClientTest::SetUp() {
     std::filesystem::copy(BuiltProgram("game") / "data", folder->path() / "data",
                           std::filesystem::copy_options::recursive);
     cwd = std::make_unique<WorkingDirectory>(folder->path());
+    std::filesystem::remove("data/velm_ip.txt");  // each test says where its servers are
+    std::filesystem::remove("data/velmfile_ip.txt");
     boxes = std::make_unique<MessageBoxCapture>();
     StartDeviceAndKeyboard();
 }
