@@ -196,8 +196,12 @@ bool pickCell(std::int32_t sx, std::int32_t sy, std::int32_t& gx, std::int32_t& 
     const float normalDotRay = ray.z;
     if (std::fabs(normalDotRay) < 0.0001f) return false;
     const float t = -nearPoint.z / normalDotRay;
-    gx = static_cast<std::int32_t>(nearPoint.x + t * ray.x);
-    gy = static_cast<std::int32_t>(nearPoint.y + t * ray.y);
+    const float x = nearPoint.x + t * ray.x, y = nearPoint.y + t * ray.y;
+    // A ray that grazes the floor meets it beyond any cell number (or not at all, for a degenerate view).
+    constexpr float kLimit = 2.0e9f;
+    if (!(std::fabs(x) < kLimit && std::fabs(y) < kLimit)) return false;
+    gx = static_cast<std::int32_t>(x);
+    gy = static_cast<std::int32_t>(y);
     return true;
 }
 

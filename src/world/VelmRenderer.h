@@ -31,7 +31,7 @@ float CameraYaw();
 void renderWorld();
 
 // The grid cell under the screen point. False, with gx and gy untouched, when the ray through the point
-// runs parallel to the floor.
+// runs parallel to the floor or meets it beyond any cell number.
 bool pickCell(std::int32_t sx, std::int32_t sy, std::int32_t& gx, std::int32_t& gy);
 void setHoverCell(std::int32_t gx, std::int32_t gy);
 void hoverCell(std::int32_t& gx, std::int32_t& gy);

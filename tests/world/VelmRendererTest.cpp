@@ -100,14 +100,18 @@ TEST_F(VelmRenderer, ViewCentresThePlayerCellAndPickingTruncatesTowardZero) {
         EXPECT_EQ(gy, int(p[3]));
     }
 
-    // A camera at height 0 looking along +x: the ray through the screen centre never meets the floor.
+    // A level camera looking along +x: the ray through the screen centre never meets the floor. A view that
+    // cannot be inverted gives no ray at all.
     gfx::Matrix level{}, world = gfx::Matrix::Identity();
     level.m[2] = level.m[4] = level.m[9] = level.m[15] = world.m[12] = 1.0f;
     device->SetTransform(gfx::TransformType::View, level);
     device->SetTransform(gfx::TransformType::World, world);
-    int gx = 7, gy = 8;
-    EXPECT_FALSE(pickCell(400, 300, gx, gy));
-    EXPECT_EQ(std::make_pair(gx, gy), std::make_pair(7, 8));
+    for (const bool degenerate : {false, true}) {
+        if (degenerate) device->SetTransform(gfx::TransformType::Projection, gfx::Matrix{});
+        int gx = 7, gy = 8;
+        EXPECT_FALSE(pickCell(400, 300, gx, gy));
+        EXPECT_EQ(std::make_pair(gx, gy), std::make_pair(7, 8));
+    }
     EXPECT_EQ(device->GetTransform(gfx::TransformType::World), world);
 }
 
