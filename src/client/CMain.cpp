@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <sstream>
 
-#include "app/SceneManager.h"
 #include "client/ServerLines.h"
 #include "data/ColorTables.h"
 #include "gfx/CTextWindow.h"
@@ -16,6 +15,7 @@
 #include "runtime/Keyboard.h"
 #include "runtime/LogFile.h"
 #include "runtime/MemoryTracker.h"
+#include "runtime/Pointer.h"
 #include "world/VelmRenderer.h"
 
 namespace {

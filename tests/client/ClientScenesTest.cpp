@@ -8,10 +8,15 @@
 #include "app/SceneManager.h"
 #include "client/CChooseINI.h"
 #include "client/CMain.h"
+#include "data/AvatarCode.h"
+#include "data/DataTestFiles.h"
 #include "data/PlayerProfile.h"
+#include "data/WorldMap.h"
 #include "gfx/CTextWindow.h"
 #include "net/VelmDataManager.h"
 #include "runtime/MemoryTracker.h"
+#include "runtime/Pointer.h"
+#include "world/VelmRenderer.h"
 
 namespace {
 
@@ -167,7 +172,8 @@ TEST_F(MainSceneTest, TypedLinesAreRewrittenAndSentWithTwoLineFeeds) {
                                                      " on port ", port, " ...", "Connected to server."}));
     Type("hello\r/bob hi\r`raw\r:waves\r\r");
     scene.Update(0);
-    EXPECT_EQ(server.ReceivedAfterQuiet(), "\"hello\n\nwh bob hi\n\nraw\n\n:waves\n\n");
+    const std::string sent = "\"hello\n\nwh bob hi\n\nraw\n\n:waves\n\n";
+    EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
     EXPECT_EQ(scene.InputLine(), "");
 
     server.Send("Welcome\nEND\n");
@@ -197,7 +203,34 @@ TEST_F(MainSceneTest, EditingKeysControlAndMoves) {
         Key(key);
     Key(platform::kVkUp, false);  // the keypad's 8 with Num Lock off
     scene.Update(0);
-    EXPECT_EQ(server.ReceivedAfterQuiet(), "m 9\nm 9\nm 7\nm 7\nm 1\nm 1\nm 3\nm 3\n>\n<\n");
+    const std::string sent = "m 9\nm 9\nm 7\nm 7\nm 1\nm 1\nm 3\nm 3\n>\n<\n";
+    EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
+}
+
+TEST_F(MainSceneTest, AClickLooksAtTheCellUnderThePointerWhichIsAlsoTheHoverCell) {
+    WriteTextFile("maps/room.map", MapFileBytes(20, 20));
+    ASSERT_TRUE(loadMapFile("maps\\room.map"));
+    std::int32_t gx = 0, gy = 0;
+    fileToGrid(10, 10, gx, gy);
+    SetPlayerPosition(gx, gy);
+    CMain scene;
+    ASSERT_TRUE(server.Accept());
+    scene.Update(0);  // the camera takes the player's cell
+    Frame(scene);     // and the drawn frame sets the transforms that picking reads
+    // A point of the window over a cell of the map file.
+    std::int32_t x = -1, y = -1, sy = 600;
+    while ((x < 0 || y < 0 || x >= 20 || y >= 20) && (sy -= 10) > 0) {
+        ASSERT_TRUE(pickCell(400, sy, gx, gy));
+        gridToFile(gx, gy, x, y);
+    }
+    HandlePointerMessage({WindowMessage::MouseMove, 0, false, 400, sy});
+    HandlePointerMessage({WindowMessage::LeftButtonDown, 0, false, 400, sy});
+    scene.Update(0);
+    std::int32_t hoverX = -1, hoverY = -1;
+    const std::string sent = "l " + encodeBase95(x, true) + encodeBase95(y, true) + "\n";
+    EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
+    hoverCell(hoverX, hoverY);
+    EXPECT_EQ((std::pair{hoverX, hoverY}), (std::pair{gx, gy}));
 }
 
 TEST_F(MainSceneTest, WithoutTheAddressFileTheSceneStaysOffline) {

@@ -28,7 +28,8 @@ std::string LoopbackServer::Received(std::size_t count) {
     return m_received;
 }
 
-std::string LoopbackServer::ReceivedAfterQuiet() {
+std::string LoopbackServer::ReceivedAfterQuiet(std::size_t count) {
+    Received(count);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     return Received(0);
 }

@@ -48,8 +48,9 @@ public:
     void Send(const std::string& bytes);
     // Everything received so far, once at least count bytes arrived (or the wait ended).
     std::string Received(std::size_t count);
-    // Everything received after a short quiet wait: for checks that nothing more was sent.
-    std::string ReceivedAfterQuiet();
+    // Everything received, once at least count bytes arrived and then nothing more for a short while: for
+    // checks that nothing else was sent.
+    std::string ReceivedAfterQuiet(std::size_t count = 0);
 
 private:
     NetServer m_server;
