@@ -14,12 +14,12 @@ void GameRoom::PlaceBots(GameClock::time_point now) {
     m_botsPlaced = true;
     if (m_world.bots.empty()) return;
     for (int i = 0; i < m_options.bots; ++i) {
-        const BotSpec& spec = m_world.bots[static_cast<std::size_t>(i) % m_world.bots.size()];
+        const BotEntry& entry = m_world.bots[static_cast<std::size_t>(i) % m_world.bots.size()];
         Bot bot;
         bot.random.seed(static_cast<std::uint32_t>(1000 + i));
-        bot.avatar.name = spec.name;
+        bot.avatar.name = entry.name;
         if (i >= static_cast<int>(m_world.bots.size())) bot.avatar.name += std::to_string(i + 1);
-        bot.avatar.colors = spec.colors;
+        bot.avatar.colors = entry.colors;
         bot.avatar.facing = static_cast<int>(bot.random() % 4);
         // Spread around the start: a few steps away in a direction of its own.
         std::int32_t x = m_world.startX, y = m_world.startY;

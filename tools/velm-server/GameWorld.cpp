@@ -59,7 +59,7 @@ bool ParseEntry(const std::string& keyword, std::istringstream& in, GameWorld& w
         if (spot.id.empty()) return false;
         world.dreams.push_back(spot);
     } else if (keyword == "bot") {
-        BotSpec bot;
+        BotEntry bot;
         in >> bot.name >> bot.colors;
         if (bot.colors.size() != 10) return false;
         world.bots.push_back(bot);

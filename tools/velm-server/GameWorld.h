@@ -16,7 +16,7 @@ struct DreamSpot {
     std::string label;          // shown over the marker; its first word is the first label line
 };
 
-struct BotSpec {
+struct BotEntry {
     std::string name;
     std::string colors;  // ten colour code characters
 };
@@ -31,7 +31,7 @@ struct GameWorld {
     std::map<int, std::string> objectNames;
     std::set<int> solidObjects;  // nobody walks into these (trees, pillars)
     std::vector<DreamSpot> dreams;
-    std::vector<BotSpec> bots;
+    std::vector<BotEntry> bots;
     std::vector<std::string> botPhrases;
     WorldMap map;  // the map of mapPath, for the server's own rules
 };
