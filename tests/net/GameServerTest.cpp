@@ -166,8 +166,9 @@ TEST_F(GameServerTest, FaultModesMisbehaveAsAsked) {
     {
         GameServerProcess& server = Start({"--fault", "split-greeting"});
         LineClient client(server.port());
-        ASSERT_TRUE(WaitUntil([&] { return client.received() == "Hello tester\nEN"; }));
         EXPECT_TRUE(WaitUntil([&] { return client.received() == "Hello tester\nEND\n"; }));
+        // Two sends, the first ending inside the closing line.
+        EXPECT_NE(server.transcript().find("1> Hello tester\\x0a\n1> EN\n1> D\\x0a\n"), std::string::npos);
     }
     {
         GameServerProcess& server = Start({"--fault", "no-end"});
@@ -175,6 +176,7 @@ TEST_F(GameServerTest, FaultModesMisbehaveAsAsked) {
         ASSERT_TRUE(WaitUntil([&] { return client.received() == "Hello tester\n"; }));
         client.Send("connect Tester secret\n");
         EXPECT_EQ(client.WaitForPrefix("&"), "&&&&&&&&&&&&&");
+        EXPECT_EQ(client.received(), "Hello tester\n&&&&&&&&&&&&&\n");
     }
     {
         GameServerProcess& server = Start({"--fault", "refuse-login"});
