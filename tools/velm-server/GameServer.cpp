@@ -248,14 +248,14 @@ int RunGameServer(const std::vector<std::string>& args) {
         options.room.checkAccounts = true;
         if (!ReadAccounts(options.accountsFile, options.room.accounts)) {
             std::fprintf(stderr, "velm-server game: cannot read %s\n", options.accountsFile.c_str());
-            return 2;
+            return 3;
         }
     }
     GameWorld world;
     std::string error;
     if (!LoadGameWorld(options.world, world, error)) {
         std::fprintf(stderr, "velm-server game: %s\n", error.c_str());
-        return 2;
+        return 3;
     }
     std::signal(SIGTERM, RequestStop);
     std::signal(SIGINT, RequestStop);
