@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "gfx/CText.h"
 #include "gfx/DXG.h"
 #include "gfx/Device.h"
 #include "gfx/Texture.h"
 #include "net/VelmDataManager.h"
-#include "runtime/LogFile.h"
 #include "runtime/ProcessState.h"
 #include "world/VelmRenderer.h"
 
@@ -37,8 +37,7 @@ constexpr std::uint32_t kLine1Colour = 0xFFFFFFFF;  // white
 constexpr std::uint32_t kLine2Colour = 0xFFC8C8C8;  // light grey
 
 struct DreamMarkerState {
-    DXG::Texture font;
-    bool fontLoaded = false;                  // a load was attempted (successful or not)
+    bool fontFailed = false;                  // the label font could not be loaded; not tried again
     std::vector<gfx::WorldVertex> cylinders;  // the frame's cylinders, in list order
     std::vector<gfx::ScreenVertex> glyphs;    // the frame's label glyphs, in list order
 };
@@ -52,8 +51,7 @@ DreamMarkerState& State() {
     "dream markers",
     [] {
         DreamMarkerState& s = State();
-        s.font.SRFree();
-        s.fontLoaded = false;
+        s.fontFailed = false;
         s.cylinders = {};
         s.glyphs = {};
     },
@@ -168,11 +166,12 @@ void DrawCylinders(gfx::Device& device, DreamMarkerState& s) {
 void DrawLabels(gfx::Device& device, DreamMarkerState& s) {
     device.SetTransform(gfx::TransformType::World, gfx::Matrix::Identity());
     device.SetRenderState(gfx::RenderState::CullMode, gfx::cull::CCW);
-    if (!s.fontLoaded) {
-        if (!s.font.Load(kFontFile, DXG::FROM_FILE, false, false)) {
-            errorLog.Write(std::string("Failed to load font \"") + kFontFile + "\"\n");
-        }
-        s.fontLoaded = true;
+    // The font belongs to the label text of the world renderer, which loads it when first drawn (its own
+    // text stays empty) and keeps it as long as the world renderer keeps the text; the pass shares it.
+    DXG::Texture font;
+    if (!s.fontFailed) {
+        if (CText* label = LabelText()) label->Draw();
+        s.fontFailed = !font.Load(kFontFile, DXG::FROM_FILE, false, false);
     }
 
     // A line longer than the screen is wide cannot be read whole; it is cut to what fits.
@@ -201,7 +200,7 @@ void DrawLabels(gfx::Device& device, DreamMarkerState& s) {
     device.SetSamplerState(0, gfx::SamplerState::MagFilter, gfx::filter::Linear);
     device.SetFVF(gfx::kFvfScreen);
     device.SetNoShaders();
-    device.SetTexture(0, s.font.GetDeviceTexture());
+    device.SetTexture(0, font.GetDeviceTexture());
     device.DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, std::uint32_t(s.glyphs.size() / 3),
                            s.glyphs.data(), sizeof(gfx::ScreenVertex));
     device.SetSamplerState(0, gfx::SamplerState::MinFilter, minFilter);
