@@ -68,14 +68,18 @@ protected:
     bool GameServerGot(const std::string& text, std::chrono::milliseconds limit = 30s) {
         return Poll(limit, [&] { return GameTranscript().find(text) != std::string::npos; });
     }
-    // Keys and text go to the focused window; the focus is set again before each, in case it moved.
-    void Keys(const std::string& keys) {
-        ASSERT_EQ(RunCommand("xdotool windowfocus --sync " + m_window + " key --delay 60 " + keys), 0);
+    // Keys and text go to the focused window; the focus is set again before each, in case it moved. Each
+    // key is held for a few frames: the chooser reads the keyboard's state once per frame.
+    void Keys(const std::vector<std::string>& keys) {
+        std::string command = "xdotool windowfocus --sync " + m_window;
+        for (const std::string& key : keys)
+            command += " keydown " + key + " sleep 0.15 keyup " + key + " sleep 0.1";
+        ASSERT_EQ(RunCommand(command), 0);
     }
     void Type(const std::string& text) {
         ASSERT_EQ(RunCommand("xdotool windowfocus --sync " + m_window + " type --delay 60 '" + text + "'"),
                   0);
-        Keys("Return");
+        Keys({"Return"});
     }
     // Closes the window: the client ends with code 0, and a clean session leaves nothing in _error.txt
     // (no leak report, no misuse at shutdown).
@@ -92,7 +96,7 @@ protected:
 
 TEST_F(GameSession, LoginTalkWalkIntoADreamAndLook) {
     ASSERT_NO_FATAL_FAILURE(Start("session", {"--bots", "0"}));
-    Keys("Down Return");  // the second profile of the chooser: Rowan
+    Keys({"Down", "Return"});  // the second profile of the chooser: Rowan
     // The login exchange, byte for byte: greeting, login line, acknowledgement, description and colours
     // (the two special digits 0 and 0 as blanks, then the trailing blank), then the world.
     ASSERT_TRUE(GameServerGot("1> ]ccmeadow.pcx\\x0a\n")) << GameTranscript() << Client("_error.txt");
@@ -117,7 +121,7 @@ TEST_F(GameSession, LoginTalkWalkIntoADreamAndLook) {
 
     // Up steps north-east onto the marker: the dream is offered and downloaded, its progress shown at the
     // transfer line, and the client sends the lines that return it to the map.
-    Keys("Up");
+    Keys({"Up"});
     ASSERT_TRUE(GameServerGot("1< m 9\\x0a\n")) << GameTranscript();
     ASSERT_TRUE(GameServerGot("1> ]q crystal-caves\\x0a\n")) << GameTranscript();
     ASSERT_TRUE(Poll(30s, [&] {
@@ -175,7 +179,7 @@ TEST_F(GameSession, LoginTalkWalkIntoADreamAndLook) {
 
 TEST_F(GameSession, AGreetingSplitAcrossSendsStillLogsIn) {
     ASSERT_NO_FATAL_FAILURE(Start("split", {"--fault", "split-greeting", "--bots", "1"}));
-    Keys("Return");  // the first profile: Bramble
+    Keys({"Return"});  // the first profile: Bramble
     ASSERT_TRUE(GameServerGot("1< connect Bramble thorns-and-honey\\x0a\n1> &&&&&&&&&&&&&\\x0a\n"))
         << GameTranscript();
     EXPECT_EQ(GameTranscript().find("1< connect", GameTranscript().find("1< connect") + 1),
