@@ -166,14 +166,6 @@ void DrawCylinders(gfx::Device& device, DreamMarkerState& s) {
 void DrawLabels(gfx::Device& device, DreamMarkerState& s) {
     device.SetTransform(gfx::TransformType::World, gfx::Matrix::Identity());
     device.SetRenderState(gfx::RenderState::CullMode, gfx::cull::CCW);
-    // The font belongs to the label text of the world renderer, which loads it when first drawn (its own
-    // text stays empty) and keeps it as long as the world renderer keeps the text; the pass shares it.
-    DXG::Texture font;
-    if (!s.fontFailed) {
-        if (CText* label = LabelText()) label->Draw();
-        s.fontFailed = !font.Load(kFontFile, DXG::FROM_FILE, false, false);
-    }
-
     // A line longer than the screen is wide cannot be read whole; it is cut to what fits.
     const size_t maxBytes = size_t(float(device.GetViewport().width) / kAdvance);
     s.glyphs.clear();
@@ -191,6 +183,13 @@ void DrawLabels(gfx::Device& device, DreamMarkerState& s) {
     }
     if (s.glyphs.empty()) {
         return;
+    }
+    // The font belongs to the label text of the world renderer, which loads it when first drawn (its own
+    // text stays empty) and keeps it as long as the world renderer keeps the text; the pass shares it.
+    DXG::Texture font;
+    if (!s.fontFailed) {
+        if (CText* label = LabelText()) label->Draw();
+        s.fontFailed = !font.Load(kFontFile, DXG::FROM_FILE, false, false);
     }
     // The labels share every state, so all of them go to the device as one list, in the order of the
     // marker list, with the font filtered linearly as every text is.
