@@ -120,6 +120,8 @@ Result GlDevice::DriverReset(const PresentParameters& previous) {
 }
 
 void GlDevice::DriverPresent() {
+    // A window destroyed from outside ends the program with its next message; until then nothing is shown.
+    if (!m_context->CanPresent()) return;
     int w = 0, h = 0;
     m_context->DrawableSize(&w, &h);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_fbo);

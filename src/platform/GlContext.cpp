@@ -3,6 +3,8 @@
 
 #include <SDL2/SDL.h>
 
+#include "platform/Window.h"
+
 namespace platform {
 
 namespace {
@@ -60,6 +62,10 @@ bool GlContext::MakeCurrent() {
     auto* context = static_cast<SDL_GLContext>(m_context);
     return SDL_GL_MakeCurrent(static_cast<SDL_Window*>(m_window), context) == 0 ||
            SDL_GL_GetCurrentContext() == context;
+}
+
+bool GlContext::CanPresent() const {
+    return AppWindowCanShow(m_window);
 }
 
 void GlContext::Swap() {

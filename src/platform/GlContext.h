@@ -22,6 +22,8 @@ public:
 
     // Makes the context current on this thread; false when it cannot be.
     bool MakeCurrent();
+    // Whether the window can still show a frame (false once something outside destroyed it).
+    bool CanPresent() const;
     // Shows the window's back buffer.
     void Swap();
     // The window's drawable size in pixels.

@@ -29,8 +29,9 @@ namespace {
 std::deque<WindowMessage> pending;
 bool destroySent = false;  // closing sends both a window close and a quit event: one Destroy is made
 
-// The X11 window of the program's window, and whether something outside destroyed it.
+// The X11 window of the program's window, its display, and whether something outside destroyed it.
 Window xWindow = 0;
+Display* xDisplay = nullptr;
 bool xWindowGone = false;
 XErrorHandler previousErrorHandler = nullptr;
 
@@ -244,16 +245,29 @@ CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window
     destroySent = false;
     xWindowGone = false;
     xWindow = 0;
+    xDisplay = nullptr;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(w, &info) && info.subsystem == SDL_SYSWM_X11) {
         xWindow = info.info.x11.window;
+        xDisplay = info.info.x11.display;
         SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
         XErrorHandler previous = XSetErrorHandler(OnXError);
         if (previous != OnXError) previousErrorHandler = previous;
     }
     *window = w;
     return CreateWindowResult::Ok;
+}
+
+bool AppWindowCanShow(void* window) {
+    if (!window) return false;
+    if (xWindow == 0 || xDisplay == nullptr) return true;
+    if (xWindowGone) return false;
+    // Something outside may have destroyed the X window before its destroy event reached us; a frame
+    // shown on a gone window crashes the software renderer, so ask the server first (one round trip).
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(xDisplay, xWindow, &attributes) == 0) xWindowGone = true;
+    return !xWindowGone;
 }
 
 void ShowAppWindow(void* window) {

@@ -45,6 +45,8 @@ enum class CreateWindowResult { Ok, NoVideo, NoWindow };
 // window. NoVideo: the video system could not start; NoWindow: the window could not be made.
 CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window);
 void ShowAppWindow(void* window);
+// Whether a frame can still be shown in the window: false once something outside has destroyed it.
+bool AppWindowCanShow(void* window);
 void DestroyAppWindow(void* window);
 
 // The single bytes of typed UTF-8 text: each character from 0x20 to 0xFF (Latin-1) except 0x7F; characters

@@ -156,4 +156,27 @@ TEST_F(DeviceGl, ScreenshotIsTheFrameAsPng) {
     stbi_image_free(pixels);
 }
 
+// Something outside may destroy the window (as `xdotool windowclose` does) before its destroy event is read:
+// frames after that are not shown, and showing them must not touch the gone window.
+TEST(DeviceGlWindowGone, FramesAfterTheWindowWasDestroyedOutsideAreNotShown) {
+    void* window = nullptr;
+    platform::WindowSettings settings{"WindowGone", "VelmViewWindow", 800, 600};
+    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
+        GTEST_SKIP() << "no display";
+    ResetProcessState();
+    DXG::Setup setup;
+    ASSERT_TRUE(DXG::Init(window, &setup));
+    EXPECT_TRUE(platform::AppWindowCanShow(window));
+    ASSERT_EQ(RunCommand("xdotool search --name '^WindowGone$' windowclose"), 0);
+    EXPECT_FALSE(platform::AppWindowCanShow(window));
+    for (int frame = 0; frame < 3; ++frame) {
+        ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
+        DXG::Clear(0xFF204060, true, true);
+        DXG::EndFrame0();
+        DXG::EndFrame1();
+    }
+    ResetProcessState();
+    platform::DestroyAppWindow(window);
+}
+
 }  // namespace
