@@ -12,6 +12,7 @@
 #include "data/PcxPalette.h"
 #include "gfx/DXG.h"
 #include "runtime/LogFile.h"
+#include "world/FloorRenderer.h"
 
 namespace {
 
@@ -147,10 +148,13 @@ bool StoreFinalTexture(DXG::Texture& handle, const std::uint8_t* source, std::in
 
 bool BuildFloorTextures(const SpkArchive& images, std::vector<DXG::Texture>& textures) {
     DXG::ScopedLock lock;
-    StartList(textures, images.shapeCount());
+    // Floor numbers reach only the floor renderer's slots: an archive of many shapes would otherwise make
+    // textures nothing can draw (65,535 shapes would take a gigabyte).
+    const int count = std::min(images.shapeCount(), FloorRenderer::kSlotCount);
+    StartList(textures, count);
     const FloorPaletteEntries& palette = FloorPalette();
     std::vector<std::uint32_t> raw(kSide * kSide), square(kSide * kSide);
-    for (int k = 0; k < images.shapeCount(); ++k) {
+    for (int k = 0; k < count; ++k) {
         FillRaw(images.shape(k), palette, raw.data(), kSide);
         Resample(raw.data(), reinterpret_cast<std::uint8_t*>(square.data()), kSide * 4);
         if (!StoreFinalTexture(textures[std::size_t(k)], reinterpret_cast<const std::uint8_t*>(square.data()),

@@ -7,9 +7,10 @@
 #include "data/SpkArchive.h"
 #include "gfx/Texture.h"
 
-// Replaces textures with one 64 x 64 opaque texture per shape of images, in order, coloured through the
-// current floor palette (data/PcxPalette.h), the transparent index black. Call outside a frame. False
-// (with a message in _error.txt) when a texture cannot be made; the textures made before stay.
+// Replaces textures with one 64 x 64 opaque texture per shape of images, in order (the first 256 shapes:
+// a floor number reaches no further), coloured through the current floor palette (data/PcxPalette.h), the
+// transparent index black. Call outside a frame. False (with a message in _error.txt) when a texture
+// cannot be made; the textures made before stay.
 bool BuildFloorTextures(const SpkArchive& images, std::vector<DXG::Texture>& textures);
 
 // The same squares drawn by the device: each image written into a work texture, drawn as the quad into a

@@ -88,6 +88,12 @@ TEST_F(FloorTextures, EmptyArchiveEmptiesTheListAndReleasesEveryWorkTexture) {
     EXPECT_EQ(LogText(errorLog), "");
 }
 
+TEST_F(FloorTextures, OnlyShapesThatAFloorNumberReachesBecomeTextures) {
+    std::vector<DXG::Texture> textures;
+    ASSERT_TRUE(BuildFloorTextures(Archive(std::vector<SpkShapeLayout>(300, CornerDiamond())), textures));
+    EXPECT_EQ(textures.size(), 256u);
+}
+
 TEST_F(FloorTextures, DiamondCornersBecomeTheSquareCornersAndOversizedShapesAreClipped) {
     SpkShapeLayout big = PatternShape(90, 70, 5), clipped = PatternShape(64, 64, 5);
     std::vector<DXG::Texture> textures;
