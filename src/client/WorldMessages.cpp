@@ -198,6 +198,20 @@ void HandleDreamMarkerRemoved(std::string_view line) {
 void HandleDreamDownload(std::string_view line) {
     const std::string_view rest = line.substr(3);
     const std::string id(rest.substr(0, rest.find(' ')));
+    // Two getters of one dream would write the same file at once, and every download is a thread and a
+    // connection of its own: an offer of a dream already on its way, or beyond the limit, is dropped.
+    for (const TransferRecord& transfer : Transfers()) {
+        if (transfer.id == id) {
+            errorLog.Write("Dream \"" + Printable(id) +
+                           "\" is already being downloaded; the offer is dropped.\n");
+            return;
+        }
+    }
+    if (Transfers().size() >= kMaxTransfers) {
+        errorLog.Write("Too many dream downloads at once; the offer of \"" + Printable(id) +
+                       "\" is dropped.\n");
+        return;
+    }
     StartDownload(id, 0, "vvw_tmp\\" + id);
     PostTransferMessage("> Downloading Dream...");
 }

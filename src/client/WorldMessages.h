@@ -13,6 +13,8 @@
 // The lists stop growing here; a line that would add beyond is dropped (reported once per map load).
 constexpr std::size_t kMaxCharacters = 65536;
 constexpr std::size_t kMaxDreamMarkers = 4096;
+// Dream downloads under way at once; a further offer is dropped with a message.
+constexpr std::size_t kMaxTransfers = 8;
 
 // Puts the record into the character list: the first record at (gx, gy) leaves, then a record standing on
 // the new record's own cell is overwritten, or the record is appended.

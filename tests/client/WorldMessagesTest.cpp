@@ -123,6 +123,13 @@ TEST_F(WorldMessagesTest, CellsPositionPaletteMarkersAndDownloads) {
     EXPECT_EQ(Transfers().front().id, "lake");
     EXPECT_TRUE(std::filesystem::exists("vvw_tmp/lake/lake.dream"));
     EXPECT_EQ(TakeMessages().front(), "> Downloading Dream...");
+    // A dream already on its way is not fetched twice; downloads at once are bounded.
+    for (int i = 0; i < 12; ++i)
+        HandleServerLine("]q " + std::string(i == 0 ? "lake" : "dream" + std::to_string(i)));
+    EXPECT_EQ(Transfers().size(), kMaxTransfers);
+    EXPECT_EQ(std::count_if(Transfers().begin(), Transfers().end(), [](auto& t) { return t.id == "lake"; }),
+              1);
+    EXPECT_NE(LogText(errorLog).find("\"lake\" is already being downloaded"), std::string::npos);
 }
 
 TEST_F(WorldMessagesTest, AMapLoadClearsTheListsAndBuildsTheFloorTextures) {
