@@ -13,9 +13,7 @@
 
 #include "gfx/DXG.h"
 #include "gfx/GlDevice.h"
-#include "platform/Window.h"
-#include "runtime/ProcessState.h"
-#include "support/TestSupport.h"
+#include "support/GlFrameTest.h"
 
 namespace {
 
@@ -34,37 +32,20 @@ ScreenVertex V(float x, float y, uint32_t colour, float z = 0, float u = 0, floa
 }
 
 // Every test runs inside a frame over black, with the program's default states.
-class DeviceGl : public ::testing::Test {
+class DeviceGl : public GlFrameTest {
 protected:
-    static void SetUpTestSuite() {
-        platform::WindowSettings settings{"DeviceGl", "VelmViewWindow", 800, 600};
-        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
-            window = nullptr;
-    }
-    static void TearDownTestSuite() {
-        ResetProcessState();
-        platform::DestroyAppWindow(window);
-    }
     void SetUp() override {
-        if (!window) GTEST_SKIP() << "no display";
-        ResetProcessState();
-        DXG::Setup setup;
-        ASSERT_TRUE(DXG::Init(window, &setup)) << LogText(errorLog) << gfx::GlLastContextError();
-        device = DXG::GetDevice();
-        ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
-        DXG::Clear(0xFF000000, true, true);
+        GlFrameTest::SetUp();
+        if (!IsSkipped()) Start();
     }
     void TearDown() override {
-        if (!DXG::IsReady()) return;
-        DXG::EndFrame0();
-        DXG::EndFrame1();
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));  // the device never leaves an OpenGL error behind
-        ResetProcessState();
-    }
-    uint32_t Pixel(uint32_t x, uint32_t y) {
-        gfx::Image image;
-        EXPECT_TRUE(device->ReadRenderTarget(&image));
-        return image.At(x, y) & 0xFFFFFF;
+        if (inFrame && DXG::IsReady()) {
+            DXG::EndFrame0();
+            DXG::EndFrame1();
+            inFrame = false;
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));  // the device never leaves an OpenGL error behind
+        }
+        GlFrameTest::TearDown();
     }
     void Draw(Prim type, std::vector<ScreenVertex> v, uint32_t count) {
         device->SetFVF(gfx::kFvfScreen);
@@ -77,20 +58,18 @@ protected:
               V(x1 - 0.5f, y1 - 0.5f, colour, z, 1, 1), V(x0 - 0.5f, y1 - 0.5f, colour, z, 0, 1)},
              2);
     }
-    static inline void* window = nullptr;
-    gfx::Device* device = nullptr;
 };
 
 TEST_F(DeviceGl, ClearColourAndDepthReadBack) {
     DXG::Clear(0xFF336699, true, true);
     for (auto [x, y] : {std::pair{0u, 0u}, {799u, 0u}, {0u, 599u}, {799u, 599u}})
-        EXPECT_EQ(Pixel(x, y), 0x336699u);
+        EXPECT_EQ(Rgb(x, y), 0x336699u);
     Quad(10, 10, 50, 50, 0xFFFF0000, 0.5f);
     Quad(10, 10, 50, 50, 0xFF00FF00, 0.7f);  // behind: hidden (less-or-equal)
     DXG::Clear(0, false, true);              // depth only: the colour stays and the far quad now passes
-    EXPECT_EQ(Pixel(30, 30), 0xFF0000u);
+    EXPECT_EQ(Rgb(30, 30), 0xFF0000u);
     Quad(10, 10, 50, 50, 0xFF00FF00, 0.7f);
-    EXPECT_EQ(Pixel(30, 30), 0x00FF00u);
+    EXPECT_EQ(Rgb(30, 30), 0x00FF00u);
 }
 
 TEST_F(DeviceGl, PixelCoverageCullingAlphaTestAndBlending) {
@@ -98,18 +77,18 @@ TEST_F(DeviceGl, PixelCoverageCullingAlphaTestAndBlending) {
     struct Probe {
         uint32_t x, y, rgb;
     } probes[] = {{10, 20, 0xFFFFFF}, {29, 29, 0xFFFFFF}, {9, 20, 0}, {30, 20, 0}, {10, 19, 0}, {10, 30, 0}};
-    for (const Probe& p : probes) EXPECT_EQ(Pixel(p.x, p.y), p.rgb) << p.x << "," << p.y;
+    for (const Probe& p : probes) EXPECT_EQ(Rgb(p.x, p.y), p.rgb) << p.x << "," << p.y;
     // Clockwise on screen (y down) is drawn; counter-clockwise is culled.
     Draw(Prim::TriangleList, {V(100, 10, 0xFFFF0000), V(150, 10, 0xFFFF0000), V(100, 60, 0xFFFF0000)}, 1);
     Draw(Prim::TriangleList, {V(200, 10, 0xFF00FF00), V(200, 60, 0xFF00FF00), V(250, 10, 0xFF00FF00)}, 1);
-    EXPECT_EQ(Pixel(110, 20), 0xFF0000u);
-    EXPECT_EQ(Pixel(210, 20), 0u);
+    EXPECT_EQ(Rgb(110, 20), 0xFF0000u);
+    EXPECT_EQ(Rgb(210, 20), 0u);
     // Alpha 0 fails the alpha test; alpha 0x80 blends half over blue.
     Quad(300, 10, 320, 30, 0xFF0000FF);
     Quad(300, 10, 310, 30, 0x00FF0000);
     Quad(310, 10, 320, 30, 0x80FF0000);
-    EXPECT_EQ(Pixel(305, 15), 0x0000FFu);
-    EXPECT_NEAR(double(Pixel(315, 15) >> 16), 128.0, 2.0);
+    EXPECT_EQ(Rgb(305, 15), 0x0000FFu);
+    EXPECT_NEAR(double(Rgb(315, 15) >> 16), 128.0, 2.0);
 }
 
 TEST_F(DeviceGl, WorldToScreenAndBackMatchWhatIsDrawn) {
@@ -137,8 +116,8 @@ TEST_F(DeviceGl, WorldToScreenAndBackMatchWhatIsDrawn) {
                                {6.0f, 6.8f, 0, 0, 0, -1, 0xFFFFFF00, 0, 0}};
     device->SetFVF(gfx::kFvfWorld);
     ASSERT_EQ(device->DrawPrimitiveUP(Prim::TriangleList, 1, tri, sizeof(gfx::WorldVertex)), Result::Ok);
-    EXPECT_EQ(Pixel(uint32_t(std::lround(sx)), uint32_t(std::lround(sy))), 0xFFFF00u);
-    EXPECT_EQ(Pixel(5, 5), 0u);
+    EXPECT_EQ(Rgb(uint32_t(std::lround(sx)), uint32_t(std::lround(sy))), 0xFFFF00u);
+    EXPECT_EQ(Rgb(5, 5), 0u);
 }
 
 TEST_F(DeviceGl, ScreenshotIsTheFrameAsPng) {
@@ -158,16 +137,12 @@ TEST_F(DeviceGl, ScreenshotIsTheFrameAsPng) {
 
 // Something outside may destroy the window (as `xdotool windowclose` does) before its destroy event is read:
 // frames after that are not shown, and showing them must not touch the gone window.
-TEST(DeviceGlWindowGone, FramesAfterTheWindowWasDestroyedOutsideAreNotShown) {
-    void* window = nullptr;
-    platform::WindowSettings settings{"WindowGone", "VelmViewWindow", 800, 600};
-    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
-        GTEST_SKIP() << "no display";
-    ResetProcessState();
-    DXG::Setup setup;
-    ASSERT_TRUE(DXG::Init(window, &setup));
+using DeviceGlWindowGone = GlFrameTest;
+
+TEST_F(DeviceGlWindowGone, FramesAfterTheWindowWasDestroyedOutsideAreNotShown) {
+    Start(false);
     EXPECT_TRUE(platform::AppWindowCanShow(window));
-    ASSERT_EQ(RunCommand("xdotool search --name '^WindowGone$' windowclose"), 0);
+    ASSERT_EQ(RunCommand("xdotool search --name '^VelmView GL test$' windowclose"), 0);
     EXPECT_FALSE(platform::AppWindowCanShow(window));
     for (int frame = 0; frame < 3; ++frame) {
         ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));
@@ -175,8 +150,6 @@ TEST(DeviceGlWindowGone, FramesAfterTheWindowWasDestroyedOutsideAreNotShown) {
         DXG::EndFrame0();
         DXG::EndFrame1();
     }
-    ResetProcessState();
-    platform::DestroyAppWindow(window);
 }
 
 }  // namespace

@@ -9,8 +9,7 @@
 #include "gfx/CText.h"
 #include "gfx/GlDevice.h"
 #include "gfx/Primitives.h"
-#include "platform/Window.h"
-#include "runtime/ProcessState.h"
+#include "support/GlFrameTest.h"
 
 namespace {
 
@@ -21,41 +20,15 @@ int Brightness(uint32_t argb) {
     return std::max({Channel(argb, 16), Channel(argb, 8), Channel(argb, 0)});
 }
 
-class TextGl : public ::testing::Test {
+class TextGl : public GlFrameTest {
 protected:
-    static void SetUpTestSuite() {
-        platform::WindowSettings settings{"TextGl", "VelmViewWindow", 800, 600};
-        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
-            window = nullptr;
-    }
-    static void TearDownTestSuite() {
-        ResetProcessState();
-        platform::DestroyAppWindow(window);
-        window = nullptr;
-    }
     void SetUp() override {
-        if (!window) GTEST_SKIP() << "no display";
-        ResetProcessState();
-        DXG::Setup setup;
-        ASSERT_TRUE(DXG::Init(window, &setup)) << LogText(errorLog);
-        device = DXG::GetDevice();
-        ASSERT_TRUE(DXG::BeginFrame(0.01f, false, false));
-        DXG::Clear(0xff000000, true, true);
+        GlFrameTest::SetUp();
+        if (IsSkipped()) return;
+        Start();
         ClearLog(errorLog);
     }
-    void TearDown() override {
-        if (device != nullptr) DXG::EndFrame0();
-        ResetProcessState();
-    }
-    gfx::Image Frame() {
-        gfx::Image image;
-        EXPECT_TRUE(device->ReadRenderTarget(&image));
-        return image;
-    }
-    static void* window;
-    gfx::Device* device = nullptr;
 };
-void* TextGl::window = nullptr;
 
 TEST_F(TextGl, GeneratedFontShowsGlyphPixelsWhereTheLayoutPutsThem) {
     const char* bin = std::getenv("VELM_BIN_DIR");

@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "data/DataTestFiles.h"
-#include "platform/Window.h"
 #include "runtime/ProcessState.h"
+#include "support/GlFrameTest.h"
 #include "testing/DxgTesting.h"
 #include "world/FloorTextures.h"
 
@@ -113,13 +113,10 @@ TEST_F(FloorTextures, DiamondCornersBecomeTheSquareCornersAndOversizedShapesAreC
     }
 }
 
-TEST(FloorTexturesGl, ProcessorSquaresMatchTheRenderTargetWithin1PerChannel) {
-    void* window = nullptr;
-    platform::WindowSettings settings{"FloorTexturesGl", "VelmViewWindow", 800, 600};
-    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) GTEST_SKIP();
-    ResetProcessState();
-    DXG::Setup setup;
-    ASSERT_TRUE(DXG::Init(window, &setup)) << LogText(errorLog);
+using FloorTexturesGl = GlFrameTest;
+
+TEST_F(FloorTexturesGl, ProcessorSquaresMatchTheRenderTargetWithin1PerChannel) {
+    Start(false);
     LoadTestPalette();
     SpkShapeLayout big = PatternShape(80, 70, 9);
     big.rowsTopFirst[0][0] = 200;  // the transparent index
@@ -145,10 +142,6 @@ TEST(FloorTexturesGl, ProcessorSquaresMatchTheRenderTargetWithin1PerChannel) {
                     << " against " << b[i];
         }
     }
-    processor.clear();
-    renderTarget.clear();
-    ResetProcessState();
-    platform::DestroyAppWindow(window);
 }
 
 }  // namespace

@@ -8,9 +8,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "WorldPassTestSupport.h"
-#include "gfx/DXG.h"
-#include "platform/Window.h"
-#include "runtime/ProcessState.h"
+#include "support/GlFrameTest.h"
 
 namespace {
 
@@ -35,36 +33,20 @@ std::uint32_t Mix(std::uint32_t a, std::uint32_t b, double weight) {
     EXPECT_NEAR(Channel(actual, shift), Channel(expected, shift), tolerance) \
         << std::hex << "got " << (actual) << " expected " << (expected)
 
-class WorldPassesGl : public ::testing::Test {
+class WorldPassesGl : public GlFrameTest {
 protected:
-    static void SetUpTestSuite() {
-        platform::WindowSettings settings{"WorldPassesGl", "VelmViewWindow", 800, 600};
-        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
-            window = nullptr;
-    }
-    static void TearDownTestSuite() {
-        ResetProcessState();
-        platform::DestroyAppWindow(window);
-    }
     void SetUp() override {
-        if (!window) GTEST_SKIP() << "no display";
-        ResetProcessState();
+        GlFrameTest::SetUp();
+        if (IsSkipped()) return;
         WriteImage("data/walls/stone1.bmp", 64, [](int, int) { return 0xFF000000u | kWallColour; });
         WriteImage("data/misc/dream0.dds", 64, [](int, int) { return 0xFF000000u | kDreamColour; });
         WriteBlockFont("data/font12.dds", 'M');
         LoadTestColours();
-        DXG::Setup setup;
-        ASSERT_TRUE(DXG::Init(window, &setup)) << LogText(errorLog);
-        device = DXG::GetDevice();
+        Start(false);
         ASSERT_TRUE(createWorldRenderers());
         EmptyMap(kCentre, kCentre, kCentre);
         setHoverCell(-100, -100);
-        ASSERT_TRUE(DXG::BeginFrame(0.01f, false, false));
-        DXG::Clear(0xFF000000, true, true);
-    }
-    void TearDown() override {
-        if (device != nullptr) DXG::EndFrame0();
-        ResetProcessState();
+        OpenFrame();
     }
     // The frame's pixel under a world point, the camera at its starting yaw (pi / 4).
     std::uint32_t At(float x, float y, float z, glm::ivec2 offset = {0, 0}) {
@@ -76,18 +58,13 @@ protected:
         pixel =
             glm::ivec2(std::lround((clip.x / clip.w + 1) * 400), std::lround((1 - clip.y / clip.w) * 300)) +
             offset;
-        gfx::Image image;
-        EXPECT_TRUE(device->ReadRenderTarget(&image));
-        return image.At(std::uint32_t(pixel.x), std::uint32_t(pixel.y)) & 0xFFFFFF;
+        return Rgb(std::uint32_t(pixel.x), std::uint32_t(pixel.y));
     }
 
-    static void* window;
     ScratchFolder folder{"world-passes-gl"};
     WorkingDirectory cwd{folder.path()};
-    gfx::Device* device = nullptr;
     glm::ivec2 pixel;  // of the last At
 };
-void* WorldPassesGl::window = nullptr;
 
 TEST_F(WorldPassesGl, FloorWallHoverSquareAndAvatarTipShowWhereTheCameraPutsThem) {
     std::vector<DXG::Texture> textures(1);
