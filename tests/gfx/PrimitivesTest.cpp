@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "ImageTestSupport.h"
 #include "gfx/Primitives.h"
@@ -48,16 +49,64 @@ protected:
     DXG::Texture texture;
 };
 
-TEST_F(PrimitivesTest, PlacedTextureCoversItsPixelRectangleWithHalfTexelInsets) {
-    DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f);
-    const auto& d = OnlyDraw();
-    EXPECT_EQ(std::make_tuple(d.type, d.primitiveCount, d.fromMemory, d.fvf, d.stride),
-              std::make_tuple(gfx::PrimitiveType::TriangleFan, 2u, true, gfx::kFvfScreen, 28u));
+TEST_F(PrimitivesTest, EachShapeDrawsItsVerticesFromMemoryWithTheDepthTestOff) {
+    using P = gfx::PrimitiveType;
+    const uint32_t w = 0xffffffff;
     const float u0 = 0.5f / 64, u1 = 1 - 0.5f / 64, v0 = 0.5f / 32, v1 = 1 - 0.5f / 32;
-    ExpectVertices(d, {{10.5f, 20.5f, 0xffffffff, u0, v0},
-                       {74.5f, 20.5f, 0xffffffff, u1, v0},
-                       {74.5f, 52.5f, 0xffffffff, u1, v1},
-                       {10.5f, 52.5f, 0xffffffff, u0, v1}});
+    const struct {
+        const char* name;
+        std::function<void()> draw;
+        P type;
+        uint32_t count;
+        std::vector<V> vertices;
+    } rows[] = {
+        {"placed: its pixel rectangle, half-texel insets",
+         [&] { DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f); },
+         P::TriangleFan,
+         2,
+         {{10.5f, 20.5f, w, u0, v0},
+          {74.5f, 20.5f, w, u1, v0},
+          {74.5f, 52.5f, w, u1, v1},
+          {10.5f, 52.5f, w, u0, v1}}},
+        // A quarter turn at scale 2 takes the top-left corner (-64, -32) to (32, -64).
+        {"rotated about the centre",
+         [&] { DXG::DrawTexture(100.0f, 100.0f, float(M_PI / 2), 2.0f, texture, 1.0f); },
+         P::TriangleFan,
+         2,
+         {{132, 36, w, 0, 0}, {132, 164, w, 1, 0}, {68, 164, w, 1, 1}, {68, 36, w, 0, 1}}},
+        {"gradient: a fan from the centre in the mean colour",
+         [] { DXG::DrawGradient(10, 20, 100, 50, 0xff000000, 0xff000000, w, w); },
+         P::TriangleFan,
+         4,
+         {{60, 45, 0xff7f7f7f, 0, 0},
+          {10, 20, 0xff000000, 0, 0},
+          {110, 20, 0xff000000, 0, 0},
+          {110, 70, w, 0, 0},
+          {10, 70, w, 0, 0},
+          {10, 20, 0xff000000, 0, 0}}},
+        {"point", [] { DXG::DrawPoint(3, 4, 0xff112233); }, P::PointList, 1, {{3, 4, 0xff112233, 0, 0}}},
+        {"line",
+         [] { DXG::DrawLine(1, 2, 0xff0000ff, 30, 40, 0xffff0000); },
+         P::LineList,
+         1,
+         {{1, 2, 0xff0000ff, 0, 0}, {30, 40, 0xffff0000, 0, 0}}},
+        {"triangle",
+         [] { DXG::DrawTriangleGradient(0, 0, 10, 0, 0, 10, 0xffff0000, 0xff00ff00, 0xff0000ff); },
+         P::TriangleList,
+         1,
+         {{0, 0, 0xffff0000, 0, 0}, {10, 0, 0xff00ff00, 0, 0}, {0, 10, 0xff0000ff, 0, 0}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        device->SetRenderState(gfx::RenderState::ZEnable, 1);
+        device->ClearRecord();
+        row.draw();
+        const auto& d = OnlyDraw();
+        EXPECT_EQ(std::make_tuple(d.type, d.primitiveCount, d.fromMemory, d.fvf, d.stride,
+                                  d.State(gfx::RenderState::ZEnable)),
+                  std::make_tuple(row.type, row.count, true, gfx::kFvfScreen, 28u, 0u));
+        ExpectVertices(d, row.vertices);
+    }
 }
 
 TEST_F(PrimitivesTest, OpacityBecomesTheVertexAlpha) {
@@ -83,42 +132,6 @@ TEST_F(PrimitivesTest, StretchedTextureMirrorsWithCullingAndDepthOffForTheDraw) 
                        {100.5f, 50.5f, 0xffffffff, 0, 1}});
     EXPECT_EQ(device->GetRenderState(gfx::RenderState::CullMode), gfx::cull::CCW);
     EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZEnable), 1u);
-}
-
-TEST_F(PrimitivesTest, RotatedTextureTurnsItsScaledCornersAboutTheCentre) {
-    // A quarter turn at scale 2 takes the top-left corner (-64, -32) to (32, -64).
-    DXG::DrawTexture(100.0f, 100.0f, float(M_PI / 2), 2.0f, texture, 1.0f);
-    ExpectVertices(OnlyDraw(), {{132, 36, 0xffffffff, 0, 0},
-                                {132, 164, 0xffffffff, 1, 0},
-                                {68, 164, 0xffffffff, 1, 1},
-                                {68, 36, 0xffffffff, 0, 1}});
-}
-
-TEST_F(PrimitivesTest, GradientFanStartsAtTheCentreWithTheMeanColour) {
-    DXG::DrawGradient(10, 20, 100, 50, 0xff000000, 0xff000000, 0xffffffff, 0xffffffff);
-    const auto& d = OnlyDraw();
-    EXPECT_EQ(std::make_tuple(d.type, d.primitiveCount),
-              std::make_tuple(gfx::PrimitiveType::TriangleFan, 4u));
-    ExpectVertices(d, {{60, 45, 0xff7f7f7f, 0, 0},
-                       {10, 20, 0xff000000, 0, 0},
-                       {110, 20, 0xff000000, 0, 0},
-                       {110, 70, 0xffffffff, 0, 0},
-                       {10, 70, 0xffffffff, 0, 0},
-                       {10, 20, 0xff000000, 0, 0}});
-}
-
-TEST_F(PrimitivesTest, UntexturedPrimitivesAndTheirShapes) {
-    DXG::DrawPoint(3, 4, 0xff112233);
-    DXG::DrawLine(1, 2, 0xff0000ff, 30, 40, 0xffff0000);
-    DXG::DrawTriangleGradient(0, 0, 10, 0, 0, 10, 0xffff0000, 0xff00ff00, 0xff0000ff);
-    ASSERT_EQ(device->draws.size(), 3u);
-    EXPECT_EQ(device->draws[0].type, gfx::PrimitiveType::PointList);
-    ExpectVertices(device->draws[0], {{3, 4, 0xff112233, 0, 0}});
-    EXPECT_EQ(device->draws[1].type, gfx::PrimitiveType::LineList);
-    ExpectVertices(device->draws[1], {{1, 2, 0xff0000ff, 0, 0}, {30, 40, 0xffff0000, 0, 0}});
-    EXPECT_EQ(device->draws[2].type, gfx::PrimitiveType::TriangleList);
-    EXPECT_EQ(device->draws[2].primitiveCount, 1u);
-    for (const auto& d : device->draws) EXPECT_EQ(d.State(gfx::RenderState::ZEnable), 0u);
 }
 
 TEST_F(PrimitivesTest, WorldLineLeavesTheDepthTestAlone) {
