@@ -13,6 +13,7 @@
 #include "net/NetClient.h"
 #include "net/NetServer.h"
 #include "runtime/Keyboard.h"
+#include "support/HeldKeys.h"
 #include "support/TestSupport.h"
 #include "testing/DxgTesting.h"
 
@@ -25,18 +26,6 @@ bool WaitFor(Condition condition) {
     }
     return true;
 }
-
-class HeldKeys : public KeyboardSource {
-public:
-    std::uint8_t down[256] = {};
-    bool CreateInterface() override { return true; }
-    bool CreateDevice() override { return true; }
-    bool Cooperate(void*, bool) override { return true; }
-    bool Acquire() override { return true; }
-    bool Poll() override { return true; }
-    bool GetState(std::uint8_t keys[256]) override { return std::copy(down, down + 256, keys), true; }
-    void Release() override {}
-};
 
 // A listening server on 127.0.0.1 and the one connection it accepts.
 class LoopbackServer {

@@ -1,6 +1,6 @@
-// Writes the seed inputs of the protocol fuzz target (one of each kind of server line), to this test's
-// folder and, with VELM_WRITE_SEEDS=1, to fuzz/seeds/Protocol/ of the source tree; and checks that the
-// world seeds, fed as the target feeds them, reach their handlers.
+// The seed inputs of the protocol fuzz target (one of each kind of server line), written to
+// fuzz/seeds/Protocol/ of the source tree with VELM_WRITE_SEEDS=1; the world seeds, fed as the target feeds
+// them, must reach their handlers.
 #include <cstdlib>
 
 #include "ClientTestSupport.h"
@@ -32,15 +32,13 @@ std::vector<std::pair<std::string, std::string>> Seeds() {
 
 class ProtocolSeedsTest : public ClientTest {};
 
-TEST_F(ProtocolSeedsTest, SeedsAreWrittenAndReachTheirHandlers) {
+TEST_F(ProtocolSeedsTest, SeedsReachTheirHandlers) {
     const char* source = std::getenv("VELM_SOURCE_DIR");
     const char* write = std::getenv("VELM_WRITE_SEEDS");
     const bool toSource = source != nullptr && write != nullptr && std::string(write) == "1";
     WriteTextFile("data/velmfile_ip.txt", "127.0.0.1 1\n");
     LogInWithoutConnection();
     for (const auto& [name, bytes] : Seeds()) {
-        WriteTextFile("seeds/Protocol/" + name, bytes);
-        ASSERT_EQ(ReadTextFile("seeds/Protocol/" + name), bytes);
         if (toSource) WriteTextFile(std::string(source) + "/fuzz/seeds/Protocol/" + name, bytes);
         if (name != "greeting.bin" && name != "map.bin") Batch(bytes.substr(1));
     }

@@ -8,22 +8,11 @@
 #include "net/VelmDataManager.h"
 #include "runtime/Keyboard.h"
 #include "runtime/ProcessState.h"
+#include "support/HeldKeys.h"
 #include "testing/DxgTesting.h"
 #include "world/VelmRenderer.h"
 
 namespace {
-
-class HeldKeys : public KeyboardSource {
-public:
-    uint8_t down[256] = {};
-    bool CreateInterface() override { return true; }
-    bool CreateDevice() override { return true; }
-    bool Cooperate(void*, bool) override { return true; }
-    bool Acquire() override { return true; }
-    bool Poll() override { return true; }
-    bool GetState(uint8_t keys[256]) override { return std::copy(down, down + 256, keys), true; }
-    void Release() override {}
-};
 
 class VelmRenderer : public ::testing::Test {
 protected:
