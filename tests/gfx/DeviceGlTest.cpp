@@ -142,7 +142,7 @@ using DeviceGlWindowGone = GlFrameTest;
 TEST_F(DeviceGlWindowGone, FramesAfterTheWindowWasDestroyedOutsideAreNotShown) {
     Start(false);
     EXPECT_TRUE(platform::AppWindowCanShow(window));
-    ASSERT_EQ(RunCommand("xdotool search --name '^VelmView GL test$' windowclose"), 0);
+    ASSERT_EQ(RunCommand("xdotool search --name '^DeviceGlWindowGone$' windowclose"), 0);
     EXPECT_FALSE(platform::AppWindowCanShow(window));
     for (int frame = 0; frame < 3; ++frame) {
         ASSERT_TRUE(DXG::BeginFrame(0.01f, true, true));

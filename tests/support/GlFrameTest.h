@@ -1,6 +1,7 @@
 // A fixture for the suites that draw with the OpenGL device under Xvfb: one 800 x 600 window per suite,
-// a fresh process per test, the foundation started on the window and a frame opened over black. Header
-// only, so that velm_testsupport itself needs no graphics layer.
+// titled with the suite's name (test programs may share a display), a fresh process per test, the foundation
+// started on the window and a frame opened over black. Header only, so that velm_testsupport itself needs no
+// graphics layer.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,7 +14,8 @@
 class GlFrameTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        platform::WindowSettings settings{"VelmView GL test", "VelmViewWindow", 800, 600};
+        const char* suite = ::testing::UnitTest::GetInstance()->current_test_suite()->name();
+        platform::WindowSettings settings{suite, "VelmViewWindow", 800, 600};
         if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
             window = nullptr;
     }
