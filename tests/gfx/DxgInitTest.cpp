@@ -2,6 +2,8 @@
 // their messages, the statistics written at shutdown and the "not initialized" errors.
 #include <gtest/gtest.h>
 
+#include "gfx/Primitives.h"
+#include "gfx/Texture.h"
 #include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 #include "testing/DxgTesting.h"
@@ -161,23 +163,38 @@ TEST_F(DxgInit, ShutdownWritesMemoryAndFrameRateOnce) {
               "Average framerate (over 3 seconds): 10 frames/second\n\n");
 }
 
-TEST_F(DxgInit, OperationsBeforeInitReportMisuse) {
-    EXPECT_EQ(DXG::GetDevice(), nullptr);
-    EXPECT_FALSE(DXG::BeginFrame(0.1f, true, true));
-    DXG::EndFrame0();
-    DXG::EndFrame1();
-    DXG::Clear(0, true, true);  // silently nothing
-    std::string log = LogText(errorLog);
-    size_t at = 0;
-    for (const char* text :
-         {"Error: DXG::GetDevice used when graphics foundation is not initialized.\n  -call made from:\n",
-          "Error: DXG::EndFrame0 used when graphics foundation is not initialized.\n  -call made from:\n",
-          "EndFrame should not be called if BeginFrame was not successfully called before.\n"}) {
-        size_t found = log.find(text, at);
-        ASSERT_NE(found, std::string::npos) << text << "\nin:\n" << log;
-        at = found + strlen(text);
+TEST_F(DxgInit, OperationsBeforeInitReportMisuseUnderTheirOwnName) {
+    const std::pair<const char*, void (*)()> operations[] = {
+        {"DXG::GetDevice", [] { EXPECT_EQ(DXG::GetDevice(), nullptr); }},
+        {"DXG::BeginFrame", [] { EXPECT_FALSE(DXG::BeginFrame(0.1f, true, true)); }},
+        {"DXG::EndFrame0",
+         [] {
+             DXG::EndFrame0();
+             EXPECT_NE(
+                 LogText(errorLog).find(
+                     "EndFrame should not be called if BeginFrame was not successfully called before.\n"),
+                 std::string::npos);
+         }},
+        {"DXG::EndFrame1", [] { DXG::EndFrame1(); }},
+        {"DXG::DrawPoint", [] { DXG::DrawPoint(0, 0, 0u); }},
+        {"DXG::DrawTexture", [] { DXG::DrawTexture(0, 0, DXG::Texture(), 1.0f); }},
+        {"DXG::Texture::Load",
+         [] { EXPECT_FALSE(DXG::Texture().Load("data\\font12.dds", DXG::FROM_FILE, 0, 0)); }},
+    };
+    for (const auto& [name, use] : operations) {
+        ClearLog(errorLog);
+        use();
+        const std::string log = LogText(errorLog);
+        EXPECT_TRUE(
+            log.starts_with(std::string("Error: ") + name +
+                            " used when graphics foundation is not initialized.\n  -call made from:\n"))
+            << name << ": " << log;
+        EXPECT_NE(log.find("OperationsBeforeInitReportMisuse"), std::string::npos)
+            << log;  // the caller's stack
     }
-    EXPECT_NE(log.find("OperationsBeforeInitReportMisuse"), std::string::npos);  // the caller's stack
+    ClearLog(errorLog);
+    DXG::Clear(0, true, true);
+    EXPECT_EQ(LogText(errorLog), "");  // silently nothing
 }
 
 }  // namespace

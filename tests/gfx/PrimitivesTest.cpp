@@ -8,7 +8,6 @@
 
 #include "ImageTestSupport.h"
 #include "gfx/Primitives.h"
-#include "runtime/ProcessState.h"
 
 namespace {
 
@@ -145,24 +144,6 @@ TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) 
     EXPECT_EQ(Log(), "");
     device->cooperativeLevel = gfx::Result::Ok;
     ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
-}
-
-TEST(GraphicsNotReady, EachOperationReportsItsOwnName) {
-    ResetProcessState();
-    const std::pair<const char*, void (*)()> operations[] = {
-        {"DXG::DrawPoint", [] { DXG::DrawPoint(0, 0, 0u); }},
-        {"DXG::DrawTexture", [] { DXG::DrawTexture(0, 0, DXG::Texture(), 1.0f); }},
-        {"DXG::Texture::Load",
-         [] { EXPECT_FALSE(DXG::Texture().Load("data\\font12.dds", DXG::FROM_FILE, 0, 0)); }},
-    };
-    for (const auto& [name, draw] : operations) {
-        ClearLog(errorLog);
-        draw();
-        EXPECT_TRUE(StartsWith(LogText(errorLog), std::string("Error: ") + name +
-                                                      " used when graphics foundation is not initialized.\n"
-                                                      "  -call made from:\n"))
-            << name << ": " << LogText(errorLog);
-    }
 }
 
 // ---- vertex buffers -----------------------------------------------------------------------------------
