@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "E2eSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -21,17 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool HasDisplay() {
-    return std::getenv("DISPLAY") != nullptr && RunCommand("xdotool getdisplaygeometry >/dev/null 2>&1") == 0;
-}
-
-bool Poll(std::chrono::seconds limit, const std::function<bool()>& condition) {
-    for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return condition();
-}
+using e2e::Capture;
+using e2e::HasDisplay;
+using e2e::Poll;
 
 // The client started as a child process in its own game directory.
 class Client {
@@ -79,14 +72,6 @@ fs::path GameDirectory(const std::string& name) {
     fs::create_directories(dir);
     fs::copy(BuiltProgram("game") / "data", dir / "data", fs::copy_options::recursive);
     return dir;
-}
-
-std::string Capture(const std::string& command, const fs::path& dir) {
-    fs::path out = dir / "command.txt";
-    if (RunCommand(command + " > '" + out.string() + "' 2>/dev/null") != 0) return "";
-    std::string text = ReadTextFile(out);
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    return text;
 }
 
 // Each text is found in order, each after the one before.
