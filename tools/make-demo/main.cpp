@@ -30,7 +30,7 @@ struct Profile {
     const char* password;
     const char* colors;
     const char* desc;
-    const char* spec;
+    const char* classDigits;  // the two digits the game reads as the character's two class numbers
 };
 constexpr Profile kProfiles[] = {
     {"Bramble", "thorns-and-honey", "%(((&7#*6$", "A round badger with a basket of berries.", "12"},
@@ -73,7 +73,7 @@ std::string PartTable(int part) {
 
 std::string ProfileFile(const Profile& p) {
     return std::string("V1.6\nName=") + p.name + "\nPassword=" + p.password + "\nColors=" + p.colors +
-           "\nDesc=" + p.desc + "\nSpec=" + p.spec + "\n";
+           "\nDesc=" + p.desc + "\nSpec=" + p.classDigits + "\n";
 }
 
 // A dream file: a short text header, then bytes of our own generator (dreams are compressed on the real
