@@ -56,7 +56,7 @@ protected:
     void StartDeviceAndKeyboard();
     static std::string ErrorText() { return LogText(errorLog); }
     static std::vector<std::string> TakeMessages();  // the status texts queued since the last call
-    // A complete profile: Password "pw", Colors "0123456789", Desc "A cat", Spec "37".
+    // A complete profile: Password "pw", Colors "0123456789", Desc "A cat" and the two class digits 3 and 7.
     static void WriteProfile(const std::string& file, const std::string& name);
 
     gfx::RecordingDevice* device = nullptr;
