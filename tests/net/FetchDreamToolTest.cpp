@@ -24,7 +24,7 @@ protected:
     }
     std::string Output() { return ReadTextFile(m_game / "out.txt"); }
     void StartServer(const std::vector<std::string>& args) {
-        m_server = std::make_unique<ServerProcess>(fs::absolute("tool/server"), args);
+        m_server = std::make_unique<ServerProcess>(fs::absolute("tool/server"), "file", args);
         ASSERT_TRUE(m_server->started());
         WriteTextFile(m_server->dreams() / "d9.dream", m_dream);
         WriteTextFile(m_game / "data" / "velmfile_ip.txt",

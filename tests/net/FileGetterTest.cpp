@@ -49,8 +49,7 @@ protected:
 
     // Starts the server with a dream file of the given size and points the address file at it.
     void StartServer(std::size_t dreamSize, const std::vector<std::string>& args) {
-        fs::remove_all("server");
-        m_server = std::make_unique<ServerProcess>(fs::absolute("server"), args);
+        m_server = std::make_unique<ServerProcess>(fs::absolute("server"), "file", args);
         ASSERT_TRUE(m_server->started());
         m_dream.resize(dreamSize);
         for (std::size_t i = 0; i < dreamSize; ++i) m_dream[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);

@@ -5,12 +5,66 @@
 #include <algorithm>
 #include <memory>
 
-#include "GameServerProcess.h"
+#include "ServerProcess.h"
+#include "net/NetClient.h"
 #include "runtime/ProcessState.h"
 
 namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+
+// A connection to the game server that reads whole lines.
+class LineClient {
+public:
+    explicit LineClient(int port) { m_client.Connect("127.0.0.1", port); }
+    bool connected() const { return m_client.IsConnected(); }
+    void Send(const std::string& bytes) { m_client.SendData(bytes.data(), static_cast<int>(bytes.size())); }
+    // Every byte received so far.
+    const std::string& received() {
+        std::vector<std::uint8_t> bytes;
+        if (m_client.BufferedBytes() != 0 && m_client.ReceiveData(bytes)) {
+            m_received.append(bytes.begin(), bytes.end());
+            m_pending.append(bytes.begin(), bytes.end());
+        }
+        return m_received;
+    }
+    // The next line (without its line feed) accepted, consuming the lines before it; "<none>" when none
+    // came in time.
+    template <class Predicate>
+    std::string WaitFor(Predicate accept) {
+        std::string found = "<none>";
+        WaitUntil(
+            [&] {
+                received();
+                for (std::size_t end; (end = m_pending.find('\n')) != std::string::npos;) {
+                    std::string line = m_pending.substr(0, end);
+                    m_pending.erase(0, end + 1);
+                    if (accept(line)) return found = line, true;
+                }
+                return false;
+            },
+            5000ms);
+        return found;
+    }
+    std::string WaitForPrefix(const std::string& prefix) {
+        return WaitFor([&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+    }
+    // Logs in and enters the world; the lines of the world it was sent, up to its own welcome text.
+    std::vector<std::string> Enter(const std::string& name, const std::string& colors = "!!!!!!!!!!") {
+        WaitForPrefix("END");
+        Send("connect " + name + " secret\n");
+        WaitForPrefix("&&&");
+        Send("desc " + name + " the tester\ncolor " + colors + "00 \n");
+        std::vector<std::string> lines;
+        WaitFor(
+            [&](const std::string& line) { return lines.push_back(line), line.rfind("(Welcome", 0) == 0; });
+        return lines;
+    }
+
+private:
+    NetClient m_client;
+    std::string m_received, m_pending;
+};
 
 // A 2 x 4 map. File cell -> grid cell: (0,0)->(0,2) (0,1)->(0,3) (0,2)->(1,3) (0,3)->(1,4) (1,0)->(1,1)
 // (1,1)->(1,2) (1,2)->(2,2) (1,3)->(2,3). From the start (1,1): "m 9" leads to (1,0), where a dream waits;
@@ -50,16 +104,18 @@ protected:
         ResetProcessState();
         NetClient::SetPollingForTests(20ms, 100ms);
     }
-    GameServerProcess& Start(std::vector<std::string> args, const fs::path& world = SmallWorld()) {
-        m_server = std::make_unique<GameServerProcess>(fs::absolute("game-server"), world, std::move(args));
-        EXPECT_GT(m_server->port(), 0) << m_server->stderrText();
+    ServerProcess& Start(std::vector<std::string> args, const fs::path& world = SmallWorld()) {
+        args.insert(args.begin(), {"--world", world.string()});
+        m_server.reset();
+        m_server = std::make_unique<ServerProcess>(fs::absolute("game-server"), "game", std::move(args));
+        EXPECT_TRUE(m_server->started()) << m_server->stderrText();
         return *m_server;
     }
-    std::unique_ptr<GameServerProcess> m_server;
+    std::unique_ptr<ServerProcess> m_server;
 };
 
 TEST_F(GameServerTest, NewcomerGetsTheWorldAndWalksByTheMapsRules) {
-    GameServerProcess& server = Start({"--bots", "0"});
+    ServerProcess& server = Start({"--bots", "0"});
     LineClient client(server.port());
     const std::vector<std::string> world = client.Enter("Tester", "0123456789");
     EXPECT_EQ(world, (std::vector<std::string>{"]cctest.pcx", ";maps\\small.map", "@ ! !",
@@ -110,7 +166,7 @@ TEST_F(GameServerTest, NewcomerGetsTheWorldAndWalksByTheMapsRules) {
 }
 
 TEST_F(GameServerTest, TextsAndMovesReachTheOthers) {
-    GameServerProcess& server = Start({"--bots", "0"});
+    ServerProcess& server = Start({"--bots", "0"});
     LineClient ann(server.port());
     ann.Enter("Ann", "AAAAAAAAAA");
     ann.Send("m 9\n");
@@ -146,7 +202,7 @@ TEST_F(GameServerTest, TextsAndMovesReachTheOthers) {
 
 TEST_F(GameServerTest, AccountsDecideWhoMayLogIn) {
     WriteTextFile("accounts.txt", "# test accounts\nTester secret\nOther two words\n");
-    GameServerProcess& server = Start({"--accounts", fs::absolute("accounts.txt").string()});
+    ServerProcess& server = Start({"--accounts", fs::absolute("accounts.txt").string()});
     const std::pair<const char*, const char*> rows[] = {
         {"connect Tester secret", "&&&&&&&&&&&&&"},
         {"connect Other two words", "&&&&&&&&&&&&&"},
@@ -156,7 +212,7 @@ TEST_F(GameServerTest, AccountsDecideWhoMayLogIn) {
     for (const auto& [line, answer] : rows) {
         SCOPED_TRACE(line);
         LineClient client(server.port());
-        client.WaitFor([](const std::string& l) { return l == "END"; });
+        client.WaitForPrefix("END");
         client.Send(std::string(line) + "\n");
         EXPECT_EQ(client.WaitFor([](const std::string&) { return true; }), answer);
     }
@@ -164,14 +220,14 @@ TEST_F(GameServerTest, AccountsDecideWhoMayLogIn) {
 
 TEST_F(GameServerTest, FaultModesMisbehaveAsAsked) {
     {
-        GameServerProcess& server = Start({"--fault", "split-greeting"});
+        ServerProcess& server = Start({"--fault", "split-greeting"});
         LineClient client(server.port());
         EXPECT_TRUE(WaitUntil([&] { return client.received() == "Hello tester\nEND\n"; }));
         // Two sends, the first ending inside the closing line.
         EXPECT_NE(server.transcript().find("1> Hello tester\\x0a\n1> EN\n1> D\\x0a\n"), std::string::npos);
     }
     {
-        GameServerProcess& server = Start({"--fault", "no-end"});
+        ServerProcess& server = Start({"--fault", "no-end"});
         LineClient client(server.port());
         ASSERT_TRUE(WaitUntil([&] { return client.received() == "Hello tester\n"; }));
         client.Send("connect Tester secret\n");
@@ -179,13 +235,13 @@ TEST_F(GameServerTest, FaultModesMisbehaveAsAsked) {
         EXPECT_EQ(client.received(), "Hello tester\n&&&&&&&&&&&&&\n");
     }
     {
-        GameServerProcess& server = Start({"--fault", "refuse-login"});
+        ServerProcess& server = Start({"--fault", "refuse-login"});
         LineClient client(server.port());
         client.Send("connect Tester secret\n");
         EXPECT_EQ(client.WaitForPrefix("Invalid"), "Invalid Name or password.");
     }
     {
-        GameServerProcess& server = Start({"--fault", "close-after-login"});
+        ServerProcess& server = Start({"--fault", "close-after-login"});
         LineClient client(server.port());
         client.Send("connect Tester secret\n");
         EXPECT_EQ(client.WaitForPrefix("&"), "&&&&&&&&&&&&&");
@@ -193,7 +249,7 @@ TEST_F(GameServerTest, FaultModesMisbehaveAsAsked) {
     }
     for (const char* mode : {"endless-line", "garbage"}) {
         SCOPED_TRACE(mode);
-        GameServerProcess& server = Start({"--fault", mode, "--bots", "0"});
+        ServerProcess& server = Start({"--fault", mode, "--bots", "0"});
         LineClient client(server.port());
         client.Enter("Tester");
         EXPECT_EQ(client.WaitForPrefix("(The server's"), "(The server's fault bytes are over.");
@@ -209,7 +265,7 @@ TEST_F(GameServerTest, FaultModesMisbehaveAsAsked) {
 }
 
 TEST_F(GameServerTest, BadClientBytesHurtNobodyAndTheTranscriptHoldsEveryByte) {
-    GameServerProcess& server = Start({"--bots", "0"});
+    ServerProcess& server = Start({"--bots", "0"});
     LineClient client(server.port());
     client.Enter("Tester");
     client.Send("m 9\n");  // off the start, so the others find room
@@ -240,7 +296,7 @@ TEST_F(GameServerTest, BadClientBytesHurtNobodyAndTheTranscriptHoldsEveryByte) {
 }
 
 TEST_F(GameServerTest, OnceEndsWithTheFirstConnectionAndBotsWalkAndTalk) {
-    GameServerProcess& server = Start({"--once", "--bots", "1"}, BuiltProgram("game"));
+    ServerProcess& server = Start({"--once", "--bots", "1"}, BuiltProgram("game"));
     {
         LineClient client(server.port());
         client.Enter("Tester");
