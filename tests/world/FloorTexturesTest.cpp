@@ -74,20 +74,6 @@ protected:
     gfx::RecordingDevice* device = nullptr;
 };
 
-TEST_F(FloorTextures, EmptyArchiveEmptiesTheListAndReleasesEveryWorkTexture) {
-    for (auto build : {BuildFloorTextures, BuildFloorTexturesByRenderTarget}) {
-        std::vector<DXG::Texture> textures(2);
-        for (DXG::Texture& texture : textures) ASSERT_TRUE(texture.Create(64, 64, DXG::OPAQUE));
-        const uint64_t before = device->GetAvailableTextureMem();
-        const auto target = device->GetRenderTarget();
-        EXPECT_TRUE(build(SpkArchive(), textures));
-        EXPECT_TRUE(textures.empty());
-        EXPECT_EQ(device->GetAvailableTextureMem(), before + 2 * 64 * 64 * 4);
-        EXPECT_EQ(device->GetRenderTarget(), target);
-    }
-    EXPECT_EQ(LogText(errorLog), "");
-}
-
 TEST_F(FloorTextures, OnlyShapesThatAFloorNumberReachesBecomeTextures) {
     std::vector<DXG::Texture> textures;
     ASSERT_TRUE(BuildFloorTextures(Archive(std::vector<SpkShapeLayout>(300, CornerDiamond())), textures));
