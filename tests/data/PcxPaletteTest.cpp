@@ -44,20 +44,4 @@ TEST_F(PcxPaletteTest, ShortEmptyOrMissingFileLeavesWhatItDoesNotHold) {
     EXPECT_EQ(FloorPalette()[0], 0x00010203u);
     EXPECT_EQ(Log(), "Failed to open file to read pcx palette (patches\\default\\none.pcx)\n");
 }
-
-// The palette of an ImageMagick PCX holds every colour of the picture it was made from.
-TEST_F(PcxPaletteTest, ImageMagickPcxGivesThePicturesColours) {
-    const std::uint32_t colours[6] = {0xFF0000, 0x00FF00, 0x0000FF, 0x0A141E, 0xFFFFFF, 0x808000};
-    std::string ppm = "P3\n3 2\n255\n";
-    for (std::uint32_t c : colours)
-        ppm += std::to_string(c >> 16) + " " + std::to_string((c >> 8) & 0xFF) + " " +
-               std::to_string(c & 0xFF) + "\n";
-    Write("picture.ppm", ppm);
-    ASSERT_EQ(RunCommand("convert picture.ppm -type Palette picture.pcx"), 0);
-    loadPcxPalette("picture.pcx");
-    EXPECT_EQ(Log(), "");
-
-    for (std::uint32_t c : colours)
-        EXPECT_NE(std::find(FloorPalette().begin(), FloorPalette().end(), c), FloorPalette().end()) << c;
-}
 }  // namespace

@@ -92,17 +92,6 @@ TEST_F(SharedResourceTest, AllocOrShareOnAHoldingHandleReleasesTheOldRecordFirst
     EXPECT_EQ(State(held), "count 1, freed 2, live 1");
 }
 
-TEST_F(SharedResourceTest, RecordMissingFromRegistryIsReportedAndStillFreed) {
-    Handle h;
-    h.SRAlloc();
-    SharedResource<Payload>::Registry().remove(h.record());
-    h.SRFree();
-    EXPECT_EQ(State(nullptr), "gone, freed 1, live 0");
-    const std::string log = LogText(errorLog);
-    EXPECT_EQ(log.rfind("Internal error in SharedResource, SRFree()...  -call stack:\n", 0), 0u) << log;
-    EXPECT_EQ(log.back(), '\n');
-}
-
 TEST_F(SharedResourceTest, DestroyedWhileHoldingWarnsAndKeepsTheRecord) {
     SharedRecord<Payload>* record = nullptr;
     {

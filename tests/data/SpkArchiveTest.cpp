@@ -24,27 +24,6 @@ TEST_F(SpkArchiveTest, RowsAreStoredBottomRowFirstAndTheKeyIsTheTopLeftPixel) {
     EXPECT_EQ(archive.shape(0).keyColor, 5);
 }
 
-TEST_F(SpkArchiveTest, ShapesInOrderAndSkippedBytesHaveNoEffect) {
-    const std::vector<SpkShapeLayout> shapes = {PatternShape(64, 32, 0), PatternShape(1, 1, 9),
-                                                PatternShape(0, 5, 0), PatternShape(255, 255, 77),
-                                                PatternShape(3, 0, 0)};
-    for (const unsigned char skipped : {0x00, 0xFF}) {
-        Write("a.spk", SpkFileBytes(shapes, skipped * 0x101u, skipped));
-        SpkArchive archive;
-        ASSERT_TRUE(archive.load("a.spk"));
-        ASSERT_EQ(archive.shapeCount(), 5);
-        for (int k = 0; k < 5; ++k) {
-            const SpkShapeLayout& layout = shapes[static_cast<std::size_t>(k)];
-            EXPECT_EQ(archive.shape(k).height(), layout.height);
-            EXPECT_TRUE(RowsOf(archive.shape(k)) == layout.rowsTopFirst) << k;
-            // A shape without pixels gives no key colour.
-            EXPECT_EQ(archive.shape(k).keyColor,
-                      layout.height * layout.width > 0 ? layout.rowsTopFirst[0][0] : 0);
-        }
-    }
-    EXPECT_EQ(Log(), "");
-}
-
 TEST_F(SpkArchiveTest, MissingFileLeavesNoShapes) {
     Write("one.spk", SpkFileBytes({PatternShape(2, 2, 1)}));
     SpkArchive archive;

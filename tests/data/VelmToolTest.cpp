@@ -29,28 +29,13 @@ TEST_F(VelmToolTest, MapPrintsHeaderAndStoredCellsOrTheClientsMessage) {
     EXPECT_EQ(Log(), Err());
 }
 
-TEST_F(VelmToolTest, SpkAndProfile) {
+TEST_F(VelmToolTest, SpkAndAvatar) {
     Write("floors.spk", SpkFileBytes({{2, 3, {{5, 6}, {3, 4}, {1, 2}}}, PatternShape(4, 1, 200)}));
     ASSERT_EQ(Run("spk floors.spk"), 0);
     EXPECT_EQ(Out(), "shapes: 2\n0: 2x3 key 5\n1: 4x1 key 200\n");
     ASSERT_EQ(Run("spk floors.spk 0"), 0);
     EXPECT_EQ(Out(), "shapes: 2\n0: 2x3 key 5\n5 6\n3 4\n1 2\n");
     EXPECT_EQ(Run("spk floors.spk 2"), 2);
-
-    Write("bob.ini", "V1.6\nName=Bob\nPassword=pw\nColors=0123456789\nDesc=A cat\nSpec=37\n");
-    ASSERT_EQ(Run("profile bob.ini"), 0);
-    EXPECT_EQ(
-        Out(),
-        "name: Bob\npassword: pw\ncolors: 0123456789\ndesc: A cat\nspec1: 3\nspec2: 7\ncomplete: yes\n");
-}
-
-TEST_F(VelmToolTest, PaletteAndAvatar) {
-    std::string pcx(10, '\0');
-    for (int i = 0; i < 256; ++i) pcx += {static_cast<char>(i), 0, static_cast<char>(255 - i)};
-    Write("a.pcx", pcx);
-    ASSERT_EQ(Run("pcx a.pcx"), 0);
-    EXPECT_EQ(Out().substr(0, 20), "0 0 0 255\n1 1 0 254\n");
-
     ASSERT_EQ(Run("avatar '0123456789' ' D'"), 0);  // frame 36: group 1, v 16
     EXPECT_EQ(
         Out(),
