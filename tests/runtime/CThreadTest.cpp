@@ -49,9 +49,7 @@ void ReturnAtOnce(CThread*, void* parameter) {
 
 void IgnoreTheFlag(CThread*, void* parameter) {
     auto* probe = static_cast<Probe*>(parameter);
-    while (!probe->release) {
-        std::this_thread::sleep_for(1ms);
-    }
+    while (!probe->release) std::this_thread::sleep_for(1ms);
 }
 }  // namespace
 
@@ -73,17 +71,6 @@ TEST_F(CThreadTest, DestroyingAnEndedThreadDoesNotWait) {
     const auto start = std::chrono::steady_clock::now();
     delete thread;
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-}
-
-TEST_F(CThreadTest, SuspendedThreadIsResumedByTheDestructor) {
-    Probe probe;
-    {
-        CThread thread(&PollUntilTerminated, "Held", &probe);
-        EXPECT_EQ(thread.Suspend(), 0);
-        EXPECT_EQ(thread.Suspend(), 1);
-        EXPECT_EQ(thread.Resume(), 2);
-    }
-    EXPECT_EQ(LogText(errorLog), "");
 }
 
 TEST_F(CThreadTest, StuckThreadIsReportedOnceByName) {

@@ -26,17 +26,6 @@ TEST(LogFile, ConstructionEmptiesTheFileAndWritesAppend) {
     EXPECT_EQ(ReadTextFile(path), "one two -42 " + std::to_string(LONG_MIN) + " 1e+21(1.5,-2,0.25)");
 }
 
-TEST(LogFile, EmptyAndNullTextsDoNotTouchTheFile) {
-    ScratchFolder folder("logfile-empty");
-    const fs::path path = folder.path() / "_test.txt";
-    LogFile log(path.c_str(), true);
-    fs::remove(path);
-    log.Write("");
-    log.Write(static_cast<const char*>(nullptr));
-    log.Write(std::string());
-    EXPECT_FALSE(fs::exists(path));
-}
-
 TEST(LogFile, UnopenableFileLosesEveryKindOfWriteSilently) {
     ScratchFolder folder("logfile-unopenable");
     const fs::path path = folder.path() / "no-such-folder" / "_test.txt";

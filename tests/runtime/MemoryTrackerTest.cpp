@@ -19,15 +19,6 @@ protected:
 };
 }  // namespace
 
-TEST_F(MemoryTrackerTest, RegisteredObjectIsReleasedOnce) {
-    const int before = memoryTracker.LiveAllocations();
-    int* value = track(new int(7), "int(7)", ".\\Here", 10);
-    EXPECT_EQ(memoryTracker.LiveAllocations(), before + 1);
-    trackedDelete(value, ".\\Here", 11);
-    EXPECT_EQ(memoryTracker.LiveAllocations(), before);
-    EXPECT_EQ(LogText(errorLog), "");
-}
-
 TEST_F(MemoryTrackerTest, RefusedDeletesAreReportedAndAnsweredSafely) {
     int block[4] = {};
     EXPECT_EQ(memoryTracker.TrackedDelete(MemoryTracker::kObject, nullptr, ".\\Site", 5), 0);
@@ -56,14 +47,10 @@ TEST_F(MemoryTrackerTest, ThreadsRegisterAndDeleteConcurrently) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([] {
-            for (int i = 0; i < 200; ++i) {
-                trackedDelete(track(new int(i), "int", VELM_SITE), VELM_SITE);
-            }
+            for (int i = 0; i < 200; ++i) trackedDelete(track(new int(i), "int", VELM_SITE), VELM_SITE);
         });
     }
-    for (auto& thread : threads) {
-        thread.join();
-    }
+    for (auto& thread : threads) thread.join();
     EXPECT_EQ(memoryTracker.LiveAllocations(), before);
     EXPECT_EQ(LogText(errorLog), "");
 }
