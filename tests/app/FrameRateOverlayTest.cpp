@@ -18,30 +18,12 @@ protected:
 };
 
 TEST_F(FrameRateOverlayTest, AverageFillsUpOverFiveUpdates) {
-    const char* expected[] = {"FPS: 100\nFPS (last 5 avg): 20",  "FPS: 100\nFPS (last 5 avg): 40",
-                              "FPS: 100\nFPS (last 5 avg): 60",  "FPS: 100\nFPS (last 5 avg): 80",
-                              "FPS: 100\nFPS (last 5 avg): 100", "FPS: 100\nFPS (last 5 avg): 100"};
-    for (const char* text : expected) {
+    for (const char* average : {"20", "40", "60", "80", "100", "100"}) {
         FrameRateOverlay::Update(0.01f);
-        EXPECT_EQ(FrameRateOverlay::CurrentText(), text);
+        EXPECT_EQ(FrameRateOverlay::CurrentText(), std::string("FPS: 100\nFPS (last 5 avg): ") + average);
     }
-}
-
-TEST_F(FrameRateOverlayTest, TextTable) {
-    struct Case {
-        float seconds;
-        float history[4];
-        const char* text;
-    } cases[] = {
-        {2.0f, {0, 0, 0, 0}, "FPS: 0\nFPS (last 5 avg): 0"},
-        {0.25f, {0, 0, 0, 0}, "FPS: 4\nFPS (last 5 avg): 0"},
-        {0.5f, {10, 10, 10, 10}, "FPS: 2\nFPS (last 5 avg): 8"},
-        // 1 / 0.0005f is 1999.9999 in single precision: the whole part is 1999.
-        {0.0005f, {2000, 2000, 2000, 2000}, "FPS: 1999\nFPS (last 5 avg): 2000"},
-        {0.0f, {0, 0, 0, 0}, "FPS: 0\nFPS (last 5 avg): 0"},  // a zero-length frame shows 0, not garbage
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FrameRateOverlay::FormatText(c.seconds, c.history), c.text) << c.seconds;
+    const float history[4] = {};  // a zero-length frame shows 0, not garbage
+    EXPECT_EQ(FrameRateOverlay::FormatText(0.0f, history), "FPS: 0\nFPS (last 5 avg): 0");
 }
 
 TEST_F(FrameRateOverlayTest, NoOverlayBeforeTheFoundationIsReady) {
