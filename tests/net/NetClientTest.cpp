@@ -22,10 +22,6 @@ std::string Text(const std::vector<std::uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-bool Starts(const LogFile& log, const std::string& text) {
-    return LogText(log).rfind(text, 0) == 0;
-}
-
 // A listening server, a client connected to it, and the server's side of that connection.
 struct Pair {
     std::unique_ptr<NetServer> server = std::make_unique<NetServer>();
@@ -85,7 +81,6 @@ TEST_F(NetClientTest, ConnectsByDottedQuadOrNameAndReportsFailures) {
         {" 127. 0.0 .1", open, ""},
         {"localhost", open, ""},
         {"127.0.0.1.5", open, unknown("127.0.0.1.5", open)},
-        {"no-such-host.invalid", 4000, unknown("no-such-host.invalid", 4000)},
         {"127.0.0.1", closed,
          "Failed to connect to host \"127.0.0.1\" port " + std::to_string(closed) +
              "\n  -connection refused by server\n"}};
@@ -96,19 +91,6 @@ TEST_F(NetClientTest, ConnectsByDottedQuadOrNameAndReportsFailures) {
         EXPECT_EQ(client.IsConnected(), log.empty()) << host;
         EXPECT_EQ(LogText(errorLog), log) << host;
     }
-}
-
-TEST_F(NetClientTest, BlocksArriveInOrderAndComeOutAsOne) {
-    Pair pair;
-    ASSERT_TRUE(pair.peer->SendData("first ", 6));
-    ASSERT_TRUE(pair.peer->SendData("second\n", 7));
-    ASSERT_TRUE(WaitUntil([&] { return pair.client->PendingBytes() == 13; }));
-    ClearLog(netLog);
-    std::vector<std::uint8_t> out;
-    ASSERT_TRUE(pair.client->ReceiveData(out));
-    EXPECT_EQ(Text(out), "first second\n");
-    EXPECT_EQ(LogText(netLog), "first second\n");  // received bytes are copied as they are
-    EXPECT_EQ(pair.client->PendingBytes(), 0u);
 }
 
 TEST_F(NetClientTest, SentBlocksAreCopiedWithCredentialsMasked) {
@@ -127,18 +109,23 @@ TEST_F(NetClientTest, SentBlocksAreCopiedWithCredentialsMasked) {
     }
 }
 
-TEST_F(NetClientTest, BytesSentBeforeThePeerClosedAreStillHandedOver) {
+// Blocks come out in order as one, copied to the net log, even when the peer closed right after them.
+TEST_F(NetClientTest, BytesSentBeforeThePeerClosedAreStillHandedOverAsOne) {
     Pair pair;
+    ASSERT_TRUE(pair.peer->SendData("first ", 6));
     ASSERT_TRUE(pair.peer->SendData("last words\n", 11));
-    pair.peer.reset();  // closes the connection right after the bytes
+    pair.peer.reset();
     ASSERT_TRUE(WaitUntil([&] { return !pair.client->IsConnected(); }));
     EXPECT_EQ(pair.client->PendingBytes(), 0u);  // the polling hint says nothing once disconnected
+    ClearLog(netLog);
     std::vector<std::uint8_t> out;
     ASSERT_TRUE(pair.client->ReceiveData(out));
-    EXPECT_EQ(Text(out), "last words\n");
+    EXPECT_EQ(Text(out), "first last words\n");
+    EXPECT_EQ(LogText(netLog), "first last words\n");
     ClearLog(errorLog);
     EXPECT_FALSE(pair.client->ReceiveData(out));
-    EXPECT_TRUE(Starts(errorLog, "Error: Attempt to receive data from server when not connected.\n"));
+    EXPECT_EQ(LogText(errorLog).rfind("Error: Attempt to receive data from server when not connected.\n", 0),
+              0u);
     EXPECT_FALSE(pair.client->SendData("x", 1));
 }
 
