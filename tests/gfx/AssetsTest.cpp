@@ -1,4 +1,4 @@
-// The generated data files: formats and sizes the client's loaders need, the font's glyph grid, and the
+// The generated data files: formats and sizes the client's loaders need and the
 // same bytes from every run of the generator.
 #include <gtest/gtest.h>
 
@@ -38,22 +38,6 @@ TEST(Assets, HaveThePixelFormatAndPowerOfTwoSizeAndTheMarkerHasBlackAsTheKeyArou
     EXPECT_EQ(std::make_pair(p.front(), p.back()), std::make_pair(0xff000000u, 0xff000000u));
     EXPECT_GT(size_t(std::count_if(p.begin(), p.end(), [](uint32_t c) { return c != 0xff000000u; })),
               p.size() / 5);
-}
-
-TEST(Assets, FontGlyphsSitInTenColumnsOfTwentyFourPixelCells) {
-    gfx::DecodedImage font = Decode(GameData() / "font12.dds");
-    ASSERT_EQ(std::make_pair(font.info.width, font.info.height), std::make_pair(256u, 256u));
-    const auto& argb = font.levels[0].argb;
-    auto coverage = [&](int byte) {
-        int n = byte - 0x20, x0 = (n % 10) * 24, y0 = (n / 10) * 24, total = 0;
-        for (int y = y0; y < y0 + 24; ++y)
-            for (int x = x0; x < x0 + 24; ++x) total += int(argb[y * 256 + x] >> 24);
-        return total;
-    };
-    EXPECT_EQ(coverage(' '), 0);
-    for (int byte = 0x21; byte <= 0x7f; ++byte) EXPECT_GT(coverage(byte), 255) << byte;
-    // White everywhere, so the vertex colour alone decides the text's colour.
-    for (uint32_t c : argb) ASSERT_EQ(c & 0xffffff, 0xffffffu);
 }
 
 TEST(Assets, GeneratorWritesTheSameBytesEveryRun) {

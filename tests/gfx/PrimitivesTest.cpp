@@ -1,5 +1,5 @@
-// The 2-D primitives over a RecordingDevice: vertices and fan orders, opacity, state save and restore, and
-// the reports; and the vertex buffer manager's creation, locking, stream binding and misuse warnings.
+// The 2-D primitives over a RecordingDevice: vertices and fan orders, state save and restore, the blank
+// texture and the lost device; and the vertex buffer manager's creation, locking and stream binding.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -90,15 +90,6 @@ TEST_F(PrimitivesTest, EachShapeDrawsItsVerticesFromMemoryWithTheDepthTestOff) {
     }
 }
 
-TEST_F(PrimitivesTest, OpacityBecomesTheVertexAlpha) {
-    const std::pair<float, uint32_t> cases[] = {{1.5f, 0xffffffff}, {0.5f, 0x7fffffff}, {NAN, 0x00ffffff}};
-    for (const auto& [alpha, colour] : cases) {
-        device->ClearRecord();
-        DXG::DrawStretchedTexture(0, 0, 10, 10, texture, alpha);
-        for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(OnlyDraw().Screen(i).colour, colour) << alpha;
-    }
-}
-
 TEST_F(PrimitivesTest, StretchedTextureMirrorsWithCullingAndDepthOffForTheDraw) {
     device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::CCW);
     device->SetRenderState(gfx::RenderState::ZEnable, 1);
@@ -113,18 +104,6 @@ TEST_F(PrimitivesTest, StretchedTextureMirrorsWithCullingAndDepthOffForTheDraw) 
                        {100.5f, 50.5f, 0xffffffff, 0, 1}});
     EXPECT_EQ(device->GetRenderState(gfx::RenderState::CullMode), gfx::cull::CCW);
     EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZEnable), 1u);
-}
-
-TEST_F(PrimitivesTest, WorldLineLeavesTheDepthTestAlone) {
-    device->SetRenderState(gfx::RenderState::ZEnable, 1);
-    DXG::DrawLine(1, 2, 3, 0xff00ff00, 4, 5, 6, 0xff0000ff);
-    ASSERT_EQ(device->draws.size(), 1u);
-    const auto& line = device->draws[0];
-    gfx::WorldVertex a = line.World(0), b = line.World(1);
-    EXPECT_EQ(std::make_tuple(line.fvf, line.stride, line.State(gfx::RenderState::ZEnable), a.x, a.y, a.z,
-                              a.nz, a.colour, b.x, b.y, b.z, b.colour),
-              std::make_tuple(gfx::kFvfWorld, 36u, 1u, 1.f, 2.f, 3.f, 0.f, 0xff00ff00u, 4.f, 5.f, 6.f,
-                              0xff0000ffu));
 }
 
 TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) {
@@ -163,54 +142,6 @@ TEST_F(PrimitivesTest, ManagedBufferFeedsTheStreamAndDynamicLocksDiscard) {
         std::memset(lock.data, 0x11, 112);
     }
     EXPECT_EQ(Log(), "");
-}
-
-TEST_F(PrimitivesTest, BufferMisuseAndCreationFailuresAreReported) {
-    DXG::VertexBuffer blank;
-    auto failCreate = [&](gfx::Result result) {
-        device->createVertexBufferResult = result;
-        DXG::VertexBuffer buffer;
-        EXPECT_FALSE(buffer.Create(10, gfx::kFvfWorld, 36, false, true));
-        EXPECT_FALSE(buffer.IsAllocated());
-    };
-    const std::pair<const char*, std::function<void()>> cases[] = {
-        {"Warning: attempt to lock a non-allocated vertex buffer.\n",
-         [&] { EXPECT_EQ(DXG::VertexBufferLock(blank).data, nullptr); }},
-        {"Warning: attempt to access a non-allocated vertex buffer.\n",
-         [&] { EXPECT_EQ(blank.GetBuffer(), nullptr); }},
-        {"Warning: attempt to set a non-allocated vertex buffer as a stream source.\n",
-         [&] { blank.SetAsStreamSource(0); }},
-        {"Failed to create vertex buffer (out of video memory)\n",
-         [&] { failCreate(gfx::Result::OutOfVideoMemory); }},
-        {"Failed to create vertex buffer (not enough system memory)\n",
-         [&] { failCreate(gfx::Result::OutOfMemory); }},
-        {"Failed to create vertex buffer\n", [&] { failCreate(gfx::Result::InvalidCall); }},
-    };
-    for (const auto& [message, use] : cases) {
-        ClearLog(errorLog);
-        device->ClearRecord();
-        use();
-        EXPECT_TRUE(StartsWith(Log(), std::string(message) + "  -call made from:\n")) << Log();
-        EXPECT_EQ(device->CountCalls("SetStreamSource"), 0u);
-    }
-}
-
-TEST_F(PrimitivesTest, EveryDeviceLossWritesTheBufferManagersLineOnce) {
-    DXG::VertexBuffer buffer;
-    ASSERT_TRUE(buffer.Create(3, gfx::kFvfScreen, 28, false, false));
-    DXG::EndFrame0();
-    for (int loss = 1; loss <= 2; ++loss) {
-        ClearLog(errorLog);
-        device->cooperativeLevel = gfx::Result::DeviceLost;
-        EXPECT_FALSE(DXG::BeginFrame(0.0f, false, false));
-        EXPECT_FALSE(DXG::BeginFrame(0.0f, false, false));
-        EXPECT_EQ(Log(), "Vertex Buffer Manager: handling device lost not done yet...\n");
-        device->cooperativeLevel = gfx::Result::Ok;
-        ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
-        DXG::EndFrame0();
-    }
-    EXPECT_TRUE(buffer.IsAllocated());  // managed buffers survive
-    ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Text, primitives and textures drawn by the OpenGL device under Xvfb, judged by the pixels read back:
-// glyphs of the generated font where the layout puts them, the gradient's centre, the placed texture's
-// exact pixel rectangle, a mirrored stretched texture and opacity.
+// glyphs of the generated font where the layout puts them, the placed texture's exact pixel rectangle, a
+// mirrored stretched texture and opacity.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -50,15 +50,6 @@ TEST_F(TextGl, GeneratedFontShowsGlyphPixelsWhereTheLayoutPutsThem) {
     EXPECT_GT(h, 10);
     EXPECT_GT(i, 5);
     EXPECT_EQ(litIn(80, 160, 90, 130), h + i);
-}
-
-TEST_F(TextGl, GradientCentreIsTheMeanColour) {
-    DXG::DrawGradient(100, 100, 200, 100, 0xff000000, 0xff000000, 0xffffffff, 0xffffffff);
-    gfx::Image image = Frame();
-    uint32_t centre = image.At(200, 150);
-    for (int shift : {16, 8, 0}) EXPECT_NEAR(Channel(centre, shift), 0x7f, 3) << std::hex << centre;
-    EXPECT_LT(Brightness(image.At(200, 102)), 12);
-    EXPECT_GT(Brightness(image.At(200, 198)), 243);
 }
 
 TEST_F(TextGl, PlacedTextureCoversExactlyItsPixelRectangleAndAStretchedOneWithSwappedXIsMirrored) {

@@ -1,5 +1,5 @@
 // CText and CTextWindow over a RecordingDevice: glyph quads, colours, backgrounds, line height and advance,
-// word wrap, buffer growth, the warnings; line breaking, carry-over and the bounded queue of text windows.
+// word wrap, the missing font; line breaking and carry-over in text windows.
 #include <gtest/gtest.h>
 
 #include "ImageTestSupport.h"
@@ -110,18 +110,6 @@ TEST_F(TextTest, ColourAndBackgroundCodes) {
     EXPECT_LT(Draw(false), Draw(true));  // background first
 }
 
-TEST_F(TextTest, UnhandledBytesAreWarnedAtEachLayoutAndSkipped) {
-    CText text(
-        "A\xe9"
-        "B\x05\r");
-    auto q = Drawn(text);
-    ASSERT_EQ(q.size(), 2u);
-    EXPECT_FLOAT_EQ(q[1].x, 7.5f);  // no pen movement for the skipped byte
-    EXPECT_EQ(
-        Log(),
-        "Warning: unhandled character in CText string.\nWarning: unhandled character in CText string.\n");
-}
-
 TEST_F(TextTest, WordWrapBreaksBeforeTheNinthNineLetterWordAndSplitsLongWords) {
     std::string words;
     for (int i = 0; i < 12; ++i) words += (i ? " " : "") + std::string(9, char('a' + i));
@@ -140,39 +128,6 @@ TEST_F(TextTest, WordWrapBreaksBeforeTheNinthNineLetterWordAndSplitsLongWords) {
     ASSERT_EQ(q.size(), 30u);
     EXPECT_EQ(q[10].y, -0.5f);
     EXPECT_EQ(q[11].at(), XY(-0.5f, 11.5f));  // 100 < 88 + 16
-}
-
-TEST_F(TextTest, BufferGrowsInBlocksAndBackgroundsStayInsideIt) {
-    // One block: 384 text vertices (64 glyphs) before the background area, 768 in all.
-    CText text;
-    text.Draw();  // the first block, though nothing is drawn
-    for (size_t glyphs : {64, 65, 129, 10, 300}) {
-        text.SetText(std::string(glyphs, 'x'));
-        text.Draw();
-    }
-    EXPECT_EQ(device->CallTexts("CreateVertexBuffer"),
-              (std::vector<std::string>{"CreateVertexBuffer(21504,8,0x144,1)",  // 768 vertices of 28 bytes
-                                        "CreateVertexBuffer(43008,8,0x144,1)",
-                                        "CreateVertexBuffer(64512,8,0x144,1)",
-                                        "CreateVertexBuffer(107520,8,0x144,1)"}));
-    CText grown("x");
-    grown.Draw();
-    grown.SetText("");
-    grown.SetBackground(1, 2, 3);
-    grown.Append(std::string(100, 'y'));
-    EXPECT_EQ(Drawn(grown).size(), 100u);
-    EXPECT_EQ(Quads(false).size(), 100u);
-}
-
-TEST_F(TextTest, PlainTextAndACodeCutShort) {
-    CText text("a\tb\nc\rd\x80");
-    text.SetColour(1, 2, 3, 4);
-    text.AppendNumber(-42);
-    EXPECT_EQ(text.GetPlainText(), "a\tb\ncd-42");
-    EXPECT_EQ(text.GetRawText(), "a\tb\nc\rd\x80" + std::string("\x00\x03\x02\x01\x04", 5) + "-42");
-    CText cut(std::string("AB\x00\x01", 4));  // a colour code cut short ends the text
-    EXPECT_EQ(Drawn(cut).size(), 2u);
-    EXPECT_EQ(cut.GetPlainText(), "AB");
 }
 
 TEST_F(TextTest, MissingFontIsReportedOnceAndTextDrawsUntextured) {
@@ -217,40 +172,6 @@ TEST_F(TextTest, WindowCarriesColourAndBackgroundAcrossBreaks) {
     const std::string colour("\x00\x32\x64\xc8\xff", 5), background("\x02\x07\x08\x09\xff", 5);
     EXPECT_EQ(lines[0].GetRawText(), backgroundOff + defaultColour + "abc" + colour + background + "defghij");
     EXPECT_EQ(lines[1].GetRawText(), colour + background + " klm");
-}
-
-TEST_F(TextTest, WindowDropsSizeCodesWithOneWarningPerMessageAndBoundsItsQueue) {
-    CTextWindow window(0, 0, 700, 250, 100);
-    CText message("big");
-    message.SetSize(30);
-    message.Append("ger");
-    window.AddText(message);
-    window.AddText(message);
-    EXPECT_EQ(CountOf(Log(),
-                      "Warning: Size Change not allowed in CText added to CTextWindow.\n  -Message:\nbigger\n"
-                      "  -Call made from:"),
-              2u)
-        << Log();
-    EXPECT_EQ(window.GetLines()[0].GetRawText(),
-              std::string("\x02\0\0\0\0\x00\xc8\xc8\xc8\xff", 10) + "bigger");
-    for (int i = 0; i < 100; ++i) window.AddText("line " + std::to_string(i));
-    ASSERT_EQ(window.GetLines().size(), 100u);
-    EXPECT_EQ(window.GetLines().front().GetPlainText(), "line 0");
-}
-
-TEST_F(TextTest, WindowDrawsItsFrameAndOnlyTheVisibleLines) {
-    CTextWindow window(0, 0, 350, 525, 100);
-    for (int i = 0; i < 50; ++i) window.AddText("L" + std::to_string(i % 10));
-    window.SetPosition(25, 25);
-    window.Draw();
-    ASSERT_GE(device->draws.size(), 5u);
-    const gfx::RecordedDraw& bottom = device->draws[1];  // the second of the four frame lines
-    EXPECT_EQ(std::make_tuple(bottom.type, bottom.Screen(0).x, bottom.Screen(0).y, bottom.Screen(1).x),
-              std::make_tuple(gfx::PrimitiveType::LineList, 25.0f, 550.0f, 375.0f));
-    auto q = Quads();
-    ASSERT_EQ(q.size(), 43u * 2);  // lines 7 to 49, two glyphs each, in the default colour 200, 200, 200
-    EXPECT_EQ(std::make_tuple(q[0].x, q[0].y, q[0].colour), std::make_tuple(24.5f, 24.5f, 0xffc8c8c8u));
-    EXPECT_FLOAT_EQ(q.back().y, 24.5f + 42 * 12);
 }
 
 }  // namespace

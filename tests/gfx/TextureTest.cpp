@@ -1,5 +1,5 @@
 // DXG::Texture over a RecordingDevice: the cache, the loading rules and their messages, colour key, mip
-// levels, type deduction, bump maps, creation and the device-lost rule.
+// levels, type deduction, creation and the device-lost rule.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -67,39 +67,30 @@ TEST_F(TextureTest, RefusedLoadsReportTheirMessageAndLeaveTheHandleBlank) {
     WriteBytes("cut.dds", std::vector<uint8_t>(cut.begin(), cut.begin() + 128 + 50));
     const struct {
         const char* file;
-        uint32_t type;
         bool colourKey;
-        std::string message;                                           // before the call stack
-        gfx::Result create = gfx::Result::Ok, lock = gfx::Result::Ok;  // forced device outcomes
+        std::string message;                   // before the call stack
+        gfx::Result create = gfx::Result::Ok;  // forced device outcome
     } cases[] = {
-        {"nothing.bmp", DXG::FROM_FILE, false, "Failed to load image \"nothing.bmp\"\n"},
-        {"odd.bmp", DXG::FROM_FILE, false,
-         "Unable to load image \"odd.bmp\"\n  -dimensions must be powers of 2\n"},
-        {"cube.dds", DXG::FROM_FILE, false,
+        {"odd.bmp", false, "Unable to load image \"odd.bmp\"\n  -dimensions must be powers of 2\n"},
+        {"cube.dds", false,
          "Unable to load image \"cube.dds\"\n  -image type must be either a surface or a texture\n"},
-        {"alpha.dds", DXG::FROM_FILE, true,
+        {"alpha.dds", true,
          "Unable to load image \"alpha.dds\"\n  -cannot apply colorkey-based loading to images with an alpha "
          "channel\n"},
-        {"pic.bmp", DXG::FREE, false, "Error: attempt to load texture of type FREE\n"},
-        {"cut.dds", DXG::FROM_FILE, false,
-         "Failed to load image \"cut.dds\"\n  -file contains invalid data\n"},
-        {"pic.bmp", DXG::FROM_FILE, false,
-         "Failed to load image \"pic.bmp\"\n  -graphics device out of memory\n",
+        {"cut.dds", false, "Failed to load image \"cut.dds\"\n  -file contains invalid data\n"},
+        {"pic.bmp", false, "Failed to load image \"pic.bmp\"\n  -graphics device out of memory\n",
          gfx::Result::OutOfVideoMemory},
-        {"pic.bmp", DXG::BUMP, false, "Failed to load image \"pic.bmp\"\n", gfx::Result::Ok,
-         gfx::Result::Fail},
     };
     for (const auto& c : cases) {
         ClearLog(errorLog);
         device->createTextureResult = c.create;
-        device->lockResult = c.lock;
         DXG::Texture t;
-        EXPECT_FALSE(c.colourKey ? t.LoadColorKeyed(c.file) : t.Load(c.file, c.type, true, true))
+        EXPECT_FALSE(c.colourKey ? t.LoadColorKeyed(c.file) : t.Load(c.file, DXG::FROM_FILE, true, true))
             << c.message;
         EXPECT_EQ(t.GetRecord(), nullptr) << c.message;
         EXPECT_TRUE(StartsWith(Log(), c.message + "  -call made from:\n") && Log().back() == '\n') << Log();
     }
-    device->createTextureResult = device->lockResult = gfx::Result::Ok;
+    device->createTextureResult = gfx::Result::Ok;
 }
 
 TEST_F(TextureTest, MipLevelCountFollowsTheSmallerSideAndFiltering) {
@@ -126,18 +117,6 @@ TEST_F(TextureTest, MipLevelCountFollowsTheSmallerSideAndFiltering) {
     ASSERT_TRUE(sharp.Load("sharp.bmp", DXG::FROM_FILE, true, false));
     EXPECT_EQ(Level(smooth, 1)[0], 0xff808080u);
     EXPECT_EQ(Level(sharp, 2)[0], 0xff000000u);
-}
-
-TEST_F(TextureTest, AspectRatioOverEightWarnsButKeepsTheTexture) {
-    WriteBmp24("wide.bmp", 512, 32, Solid(512, 32, 0xff101010));
-    DXG::Texture wide;
-    ASSERT_TRUE(wide.Load("wide.bmp", DXG::FROM_FILE, false, false));
-    EXPECT_TRUE(
-        StartsWith(Log(),
-                   "warning: image \"wide.bmp\" loaded successfully, but aspect ratio is greater than 8\n"
-                   "  -aspect ratio more than 8 not recommended for best compatability with older "
-                   "hardware\n  -call made from:\n"))
-        << Log();
 }
 
 TEST_F(TextureTest, ColourKeyMakesOpaqueBlackTransparent) {
@@ -169,23 +148,6 @@ TEST_F(TextureTest, TypeIsDeducedFromTheFilesPixelFormat) {
     ASSERT_EQ(blocks.GetDeviceTexture()->GetLevelDesc(0).format, gfx::fmt::DXT5);
     auto file = ReadBytes("blocks.dds");
     EXPECT_EQ(Level<uint8_t>(blocks, 0, 32, 2), std::vector<uint8_t>(file.begin() + 128, file.end()));
-}
-
-TEST_F(TextureTest, BumpTypeStoresTheNormalMapOfTheRedChannel) {
-    // Height rises to the right in the left half: the normals there lean toward -x (red below 128).
-    std::vector<uint32_t> heights(16 * 16);
-    for (uint32_t i = 0; i < heights.size(); ++i) heights[i] = 0xff000000u | std::min(i % 16, 8u) * 30 << 16;
-    WriteBmp24("height.bmp", 16, 16, heights);
-    DXG::Texture t;
-    ASSERT_TRUE(t.Load("height.bmp", DXG::BUMP, false, false));
-    ASSERT_EQ(t.GetDeviceTexture()->GetLevelDesc(0).format, gfx::fmt::A8R8G8B8);
-    EXPECT_EQ(t.GetType(), uint32_t(DXG::OPAQUE));  // deduced from the file's format
-    auto normals = Level(t, 0);
-    uint32_t slope = normals[4 * 16 + 4];
-    // dz/dx = (3 x -60/255) / 6 per sample: n.x = -0.117, stored as 0.5 n.x + 0.5 = 113.
-    EXPECT_NEAR(double((slope >> 16) & 255), 113.0, 1.0);
-    EXPECT_EQ(slope & 0xff00ff00, 0xff008000u);
-    EXPECT_EQ(normals[4 * 16 + 12], 0xff8080ffu);  // flat: straight up
 }
 
 TEST_F(TextureTest, CreateWarnsOnOddSizesAndDeviceLossDropsOnlyVolatileTextures) {
