@@ -1,10 +1,14 @@
-// The frame-rate overlay's texts: the rate of the frame and the five-update average with missing history
-// counted as zero.
+// The frame-rate overlay: its texts (the frame's rate and the five-update average with missing history
+// counted as zero) and its two lines of glyphs drawn at (5, 5) over the scene, gone after a release.
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "AppTestSupport.h"
 #include "app/FrameRateOverlay.h"
+#include "runtime/MemoryTracker.h"
 #include "runtime/ProcessState.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -12,10 +16,51 @@ class FrameRateOverlayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProcessState();
-        ASSERT_NE(DXG::InitRecordingForTests(), nullptr);
+        // A blank 256 x 256 A8R8G8B8 font file, so the overlay loads a font without the generated assets.
+        std::filesystem::create_directories("data");
+        const uint32_t header[32] = {
+            0x20534444, 124, 0x100f, 256, 256, 1024, 0, 1,  0,        0,      0,    0,           0,     0, 0,
+            0,          0,   0,      0,   32,  0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000};
+        std::ofstream(std::filesystem::path("data") / "font12.dds", std::ios::binary)
+            << std::string(reinterpret_cast<const char*>(header), sizeof header)
+            << std::string(256 * 256 * 4, '\0');
+        device = DXG::InitRecordingForTests();
+        ASSERT_NE(device, nullptr);
+        ClearLog(errorLog);
     }
     void TearDown() override { ResetProcessState(); }
+    // The draws of one frame with only the overlay.
+    std::vector<gfx::RecordedDraw> Render() {
+        EXPECT_TRUE(DXG::BeginFrame(0.0f, false, false));
+        device->ClearRecord();
+        FrameRateOverlay::Render();
+        DXG::EndFrame0();
+        return device->draws;
+    }
+    ScratchFolder folder{"overlay"};
+    WorkingDirectory cwd{folder.path()};
+    gfx::RecordingDevice* device = nullptr;
 };
+
+TEST_F(FrameRateOverlayTest, TwoLinesOfGlyphsAtFiveFiveGoneAfterARelease) {
+    int liveBefore = memoryTracker.LiveAllocations();
+    FrameRateOverlay::Update(0.5f);
+    FrameRateOverlay::Update(0.04f);
+    const std::string text = "FPS: 25\nFPS (last 5 avg): 5";
+    ASSERT_EQ(FrameRateOverlay::CurrentText(), text);
+    auto draws = Render();
+    ASSERT_EQ(draws.size(), 1u);
+    const gfx::RecordedDraw& d = draws[0];
+    EXPECT_EQ(d.VertexCount(), 6u * (text.size() - 1));  // one glyph per byte but the line feed
+    gfx::ScreenVertex first = d.Screen(0), five = d.Screen(6 * 6), secondLine = d.Screen(6 * 7);
+    EXPECT_EQ(std::make_tuple(first.x, first.y, first.colour), std::make_tuple(4.5f, 4.5f, 0xffffffffu));
+    EXPECT_EQ(std::make_pair(five.x, five.y), std::make_pair(4.5f + 6 * 8, 4.5f));  // the "5" of "25"
+    EXPECT_EQ(std::make_pair(secondLine.x, secondLine.y), std::make_pair(4.5f, 16.5f));
+    EXPECT_EQ(LogText(errorLog), "");
+    FrameRateOverlay::Release();
+    EXPECT_EQ(memoryTracker.LiveAllocations(), liveBefore);
+    EXPECT_TRUE(Render().empty());
+}
 
 TEST_F(FrameRateOverlayTest, AverageFillsUpOverFiveUpdates) {
     for (const char* average : {"20", "40", "60", "80", "100", "100"}) {
