@@ -98,18 +98,4 @@ TEST_F(WorldMapTest, HeaderRules) {
     EXPECT_EQ(Side(), 0);
     EXPECT_EQ(Log(), "Failed to load velm .map file: maps\\gone.map\n");
 }
-
-TEST_F(WorldMapTest, ShortBodyIsZeroFilled) {
-    // Cut inside the objects section: floors complete, objects of column 0 and one byte more, no walls.
-    Write("short.map", MapFileBytes(3, 4).substr(0, MapFileHeader(3, 4).size() + 24 + 8 + 1));
-    ASSERT_TRUE(loadMapFile("short.map"));
-    EXPECT_EQ(Log(), "");
-    for (int x = 0; x < 3; ++x) {
-        for (int y = 0; y < 4; ++y) {
-            const auto [gx, gy] = Grid(x, y);
-            const unsigned object = x == 0 ? MapObject(x, y) : (x == 1 && y == 0 ? 1100 & 0xFF : 0);
-            EXPECT_EQ(Cell(gx, gy), (std::vector<unsigned>{MapFloor(x, y), object, 0, 0})) << x << "," << y;
-        }
-    }
-}
 }  // namespace
