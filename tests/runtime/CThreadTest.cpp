@@ -63,16 +63,6 @@ TEST_F(CThreadTest, ProcedureSeesItsHandleAndEndsOnRequest) {
     EXPECT_EQ(LogText(errorLog), "");
 }
 
-TEST_F(CThreadTest, DestroyingAnEndedThreadDoesNotWait) {
-    Probe probe;
-    CThread::SetWaitTimingForTests(10s, 600);  // any wait would show
-    auto* thread = new CThread(&ReturnAtOnce, "Quick", &probe);
-    ASSERT_TRUE(WaitFor([&] { return !thread->Running(); }));
-    const auto start = std::chrono::steady_clock::now();
-    delete thread;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-}
-
 TEST_F(CThreadTest, StuckThreadIsReportedOnceByName) {
     CThread::SetWaitTimingForTests(1ms, 20);
     Probe probe;
