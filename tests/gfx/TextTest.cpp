@@ -8,12 +8,6 @@
 
 namespace {
 
-size_t CountOf(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 using XY = std::pair<float, float>;
 
 // One drawn glyph: the top-left vertex of its six, its size and colour.
@@ -136,7 +130,9 @@ TEST_F(TextTest, MissingFontIsReportedOnceAndTextDrawsUntextured) {
     text.Draw();
     text.SetText("B");
     text.Draw();
-    EXPECT_EQ(CountOf(Log(), "Failed to load font \"data\\font12.dds\"\n"), 1u) << Log();
+    const std::string missing = "Failed to load font \"data\\font12.dds\"\n";
+    EXPECT_NE(Log().find(missing), std::string::npos) << Log();
+    EXPECT_EQ(Log().find(missing, Log().find(missing) + 1), std::string::npos) << Log();  // once
     EXPECT_EQ(device->CountCalls("DrawPrimitive("), 2u);
 }
 
