@@ -47,27 +47,7 @@ protected:
         NetClient::SetPollingForTests(20ms, 100ms);
     }
 
-    // Starts the server with a dream file of the given size and points the address file at it.
-    void StartServer(std::size_t dreamSize, const std::vector<std::string>& args) {
-        m_server = std::make_unique<ServerProcess>(fs::absolute("server"), "file", args);
-        ASSERT_TRUE(m_server->started());
-        m_dream.resize(dreamSize);
-        for (std::size_t i = 0; i < dreamSize; ++i) m_dream[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-        WriteTextFile(m_server->dreams() / "d1.dream", m_dream);
-        WriteTextFile("data/velmfile_ip.txt", "127.0.0.1 " + std::to_string(m_server->port()) + "\n");
-    }
-    // Starts the download of d1 and waits until its getter is finished; the bytes written so far.
-    int Download() {
-        m_getter = StartDownload("d1", 0, "vvw_tmp\\d1");
-        EXPECT_TRUE(WaitUntil([&] { return m_getter->IsFinished(); }, 20s));
-        int written = 0, total = 0;
-        m_getter->GetProgress(written, total);
-        return written;
-    }
-
     std::unique_ptr<ServerProcess> m_server;
-    std::string m_dream;
-    VELM::FileGetter* m_getter = nullptr;
 };
 
 // Every server behaviour: the bytes written (-1: not checked), the errors, the last status text. What was
@@ -100,14 +80,22 @@ TEST_F(FileGetterTest, DownloadsEndCompleteFailedOrSevered) {
         SetUp();
         std::vector<std::string> args = c.args;
         args.push_back("--once");
-        StartServer(c.size, args);
-        const int written = Download();
+        m_server = std::make_unique<ServerProcess>(fs::absolute("server"), "file", args);
+        ASSERT_TRUE(m_server->started());
+        std::string dream(c.size, '\0');
+        for (int i = 0; i < c.size; ++i) dream[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+        WriteTextFile(m_server->dreams() / "d1.dream", dream);
+        WriteTextFile("data/velmfile_ip.txt", "127.0.0.1 " + std::to_string(m_server->port()) + "\n");
+        VELM::FileGetter* getter = StartDownload("d1", 0, "vvw_tmp\\d1");
+        EXPECT_TRUE(WaitUntil([&] { return getter->IsFinished(); }, 20s));
+        int written = 0, total = 0;
+        getter->GetProgress(written, total);
         EXPECT_TRUE(c.written < 0 || written == c.written) << c.name << ": " << written;
-        EXPECT_EQ(m_getter->IsComplete(), c.last == done) << c.name;
+        EXPECT_EQ(getter->IsComplete(), c.last == done) << c.name;
         EXPECT_EQ(LogText(errorLog), c.error) << c.name << m_server->transcript();
         EXPECT_EQ(TakeMessages().back(), c.last) << c.name;
         EndTransfer(Transfers().front());  // closes the file, which stays
-        EXPECT_TRUE(ReadTextFile("vvw_tmp/d1/d1.dream") == m_dream.substr(0, written)) << c.name;
+        EXPECT_TRUE(ReadTextFile("vvw_tmp/d1/d1.dream") == dream.substr(0, written)) << c.name;
         if (c.last == done && !Contains(c.name, "close")) {
             EXPECT_EQ(m_server->WaitForExit(10s), 0) << m_server->transcript();  // every PKOK right, then BYE
         }

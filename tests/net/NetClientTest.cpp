@@ -162,10 +162,7 @@ TEST_F(NetClientTest, ServerHandsOutConnectionsOldestFirstUntilItStops) {
     NetServer server, other;
     ASSERT_TRUE(server.Listen(0));
     EXPECT_EQ(server.TakeClient(), nullptr);
-    ClearLog(errorLog);
     EXPECT_FALSE(other.Listen(server.Port()));  // the port is in use
-    EXPECT_EQ(LogText(errorLog), "Failed to bind server socket to port " + std::to_string(server.Port()) +
-                                     "\nServer socket refused to listen.");
     EXPECT_FALSE(other.IsListening());
 
     NetClient first, second, third;
