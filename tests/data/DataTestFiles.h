@@ -79,14 +79,13 @@ struct SpkShapeLayout {
     std::vector<std::vector<std::uint8_t>> rowsTopFirst;
 };
 
-inline std::string SpkFileBytes(const std::vector<SpkShapeLayout>& shapes, unsigned skipped = 0xBEEF,
-                                unsigned char skippedByte = 0x5A) {
+// The offset table and the two bytes after each size are skipped by the reader: filled with 0xBEEF and 0x5A.
+inline std::string SpkFileBytes(const std::vector<SpkShapeLayout>& shapes) {
     std::string out;
     PutU16(out, static_cast<unsigned>(shapes.size()));
-    for (std::size_t i = 0; i < shapes.size(); ++i) PutU16(out, skipped);
-    const char pad = static_cast<char>(skippedByte);
+    for (std::size_t i = 0; i < shapes.size(); ++i) PutU16(out, 0xBEEF);
     for (const SpkShapeLayout& shape : shapes) {
-        out += {static_cast<char>(shape.width), static_cast<char>(shape.height), pad, pad};
+        out += {static_cast<char>(shape.width), static_cast<char>(shape.height), '\x5A', '\x5A'};
         for (auto row = shape.rowsTopFirst.rbegin(); row != shape.rowsTopFirst.rend(); ++row)
             out.append(row->begin(), row->end());
     }

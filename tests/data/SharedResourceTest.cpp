@@ -33,11 +33,6 @@ private:
     bool m_releases;
 };
 
-bool InRegistry(SharedRecord<Payload>* record) {
-    const auto& registry = SharedResource<Payload>::Registry();
-    return std::find(registry.begin(), registry.end(), record) != registry.end();
-}
-
 class SharedResourceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -48,8 +43,10 @@ protected:
     int Live() const { return memoryTracker.LiveAllocations() - liveBefore; }
     // The record's count while it is registered, the payloads freed and the tracked records alive.
     std::string State(SharedRecord<Payload>* record) const {
-        return (InRegistry(record) ? "count " + std::to_string(record->count) : std::string("gone")) +
-               ", freed " + std::to_string(payloadsFreed) + ", live " + std::to_string(Live());
+        const auto& registry = SharedResource<Payload>::Registry();
+        const bool registered = std::find(registry.begin(), registry.end(), record) != registry.end();
+        return (registered ? "count " + std::to_string(record->count) : std::string("gone")) + ", freed " +
+               std::to_string(payloadsFreed) + ", live " + std::to_string(Live());
     }
     int liveBefore = 0;
 };

@@ -1,5 +1,4 @@
-// Map files: header lines, the three body sections, the staggered-to-square conversion, the getters and
-// setters, and headers or bodies that do not fit.
+// Map files: header lines, the body sections, the staggered-to-square conversion and headers that do not fit.
 #include "DataTestFiles.h"
 #include "data/WorldMap.h"
 
