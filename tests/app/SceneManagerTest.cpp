@@ -1,5 +1,4 @@
-// The scene stack, the pending deletion, the statistics and their report, the device-lost handler and the
-// pointer state.
+// The scene stack, the pending deletion, the statistics report, the device-lost handler and the pointer.
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
