@@ -37,8 +37,3 @@ void FakeLoopPlatform::Yield(bool focused) {
         SetRunning(false);
     }
 }
-
-platform::WindowMessage Message(platform::WindowMessage::Type type, uint32_t code, bool extended, int x,
-                                int y) {
-    return {type, code, extended, x, y};
-}

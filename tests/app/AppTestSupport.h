@@ -37,8 +37,10 @@ private:
 // A probe scene registered with the memory tracker, as the program creates its scenes.
 ProbeScene* NewProbeScene(const std::string& name);
 
-platform::WindowMessage Message(platform::WindowMessage::Type type, uint32_t code = 0, bool extended = false,
-                                int x = 0, int y = 0);
+inline platform::WindowMessage Message(platform::WindowMessage::Type type, uint32_t code = 0,
+                                       bool extended = false, int x = 0, int y = 0) {
+    return {type, code, extended, x, y};
+}
 
 class FakeLoopPlatform : public LoopPlatform {
 public:
