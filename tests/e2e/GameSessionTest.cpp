@@ -98,7 +98,7 @@ TEST_F(GameSession, LoginTalkWalkIntoADreamAndLook) {
     ASSERT_NO_FATAL_FAILURE(Start("session", {"--bots", "0"}));
     Keys({"Down", "Return"});  // the second profile of the chooser: Rowan
     // The login exchange, byte for byte: greeting, login line, acknowledgement, description and colours
-    // (the two special digits 0 and 0 as blanks, then the trailing blank), then the world.
+    // (the two class digits 0 and 0 as blanks, then the trailing blank), then the world.
     ASSERT_TRUE(GameServerGot("1> ]ccmeadow.pcx\\x0a\n")) << GameTranscript() << Client("_error.txt");
     EXPECT_NE(GameTranscript().find(std::string(kGreeting) +
                                     "1< connect Rowan meadow-rowan\\x0a\n"
