@@ -51,7 +51,7 @@ TEST_F(PlayerProfileTest, VersionMissingAndIncompleteFilesAreReported) {
         EXPECT_EQ(Log(), log) << file;
     }
 }
-// Each case adds one line in front of a file that lacks Spec, so completeness depends on the "Spec=" rule.
+// Each case adds one line in front of a file without its class line, so completeness depends on that line.
 TEST_F(PlayerProfileTest, KeyOrderAndFixedValuePositions) {
     const std::tuple<const char*, const char*, bool> cases[] = {
         {"Spec=37", "Base|pw|c|base|3|7", true},
