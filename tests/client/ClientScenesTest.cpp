@@ -1,5 +1,5 @@
 // The two scenes on the recording device: the profile chooser's list, keys and marker, and the main
-// client scene's typed lines, movement keys, clicks and offline behaviour.
+// client scene's typed lines, movement keys, offline behaviour and transfer lines.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -22,11 +22,16 @@ namespace {
 
 using platform::WindowMessage;
 
-// The top of a recorded draw's vertices.
-float Top(const gfx::RecordedDraw& draw) {
-    float top = 1e9f;
-    for (std::uint32_t i = 0; i < draw.VertexCount(); ++i) top = std::min(top, draw.Screen(i).y);
-    return top;
+struct Box {
+    float left = 1e9f, top = 1e9f;
+};
+
+// The top-left corner of a recorded draw's vertices.
+Box Corner(const gfx::RecordedDraw& draw) {
+    Box box;
+    for (std::uint32_t i = 0; i < draw.VertexCount(); ++i)
+        box = {std::min(box.left, draw.Screen(i).x), std::min(box.top, draw.Screen(i).y)};
+    return box;
 }
 
 class ScenesTest : public ClientTest {
@@ -40,10 +45,10 @@ protected:
         return device->draws;
     }
     // Holds the key for one update of the scene.
-    void Press(Scene& scene, std::initializer_list<std::uint8_t> scanCodes) {
+    void Press(Scene& scene, std::initializer_list<std::uint8_t> scanCodes, float seconds = 0) {
         for (std::uint8_t code : scanCodes) keys.down[code] = 0x80;
         KeyboardStateManager::Update();
-        scene.Update(0);
+        scene.Update(seconds);
         for (std::uint8_t code : scanCodes) keys.down[code] = 0;
         KeyboardStateManager::Update();
     }
@@ -63,14 +68,18 @@ TEST_F(ScenesTest, TheChooserListsCompleteProfilesButNotTheHostGamesFiles) {
     EXPECT_EQ(chooser.Entries()[0].label, "Amy (amy.ini)");
     EXPECT_EQ(chooser.Entries()[1].label, "Bob (bob.ini)");
 
-    // The marker, the one draw from memory, beside the first entry.
+    // List text at (310, 300), the marker beside the first entry, then the title at (210, 80).
     std::vector<gfx::RecordedDraw> draws = Frame(chooser);
     ASSERT_GE(draws.size(), 3u);
+    EXPECT_NEAR(Corner(draws[0]).left, 310, 1);
+    EXPECT_NEAR(Corner(draws[0]).top, 300, 3);
     EXPECT_TRUE(draws[1].fromMemory);
-    EXPECT_NEAR(Top(draws[1]), 288, 1);
+    EXPECT_NEAR(Corner(draws[1]).left, 270, 1);
+    EXPECT_NEAR(Corner(draws[1]).top, 288, 1);
+    EXPECT_NEAR(Corner(draws.back()).left, 210, 1);
 }
 
-TEST_F(ScenesTest, TheChooserMarkerWraps) {
+TEST_F(ScenesTest, TheChooserMarkerWrapsAndSwings) {
     WriteProfile("a.ini", "A");
     WriteProfile("b.ini", "B");
     WriteProfile("c.ini", "C");
@@ -84,6 +93,14 @@ TEST_F(ScenesTest, TheChooserMarkerWraps) {
         Press(chooser, row.keys);
         EXPECT_EQ(chooser.Selection(), row.selection);
     }
+    const Box start = Corner(Frame(chooser)[1]);
+    Press(chooser, {kScanDown}, 0.25f);  // a quarter second: the swing's far right
+    Box now = Corner(Frame(chooser)[1]);
+    EXPECT_NEAR(now.left - start.left, 8, 0.01);
+    EXPECT_NEAR(now.top - start.top, 24, 0.01);
+    Press(chooser, {}, 0.5f);
+    EXPECT_NEAR(Corner(Frame(chooser)[1]).left - start.left, -8, 0.01);
+
     StartDeviceAndKeyboard();
     std::filesystem::remove("a.ini");
     std::filesystem::remove("b.ini");
@@ -104,6 +121,24 @@ TEST_F(ScenesTest, EnterLoadsTheMarkedProfileAndStartsTheMainScene) {
     EXPECT_EQ(CurrentSceneName(), "CMain");
     EXPECT_EQ(GetPlayerProfile().name, "Amy");
     EXPECT_EQ(PendingSceneCountForTests(), 0);
+}
+
+TEST_F(ScenesTest, WithoutProfilesTheChooserShowsTheErrorAndIgnoresKeys) {
+    WriteTextFile("options.ini", "V1.6\nName=A\nPassword=p\nColors=0123456789\nDesc=d\nSpec=11\n");
+    AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
+    EXPECT_EQ(ErrorText(), "No valid player .ini files found.\n");
+    keys.down[kScanEnter] = keys.down[kScanDown] = 0x80;
+    KeyboardStateManager::Update();
+    UpdateScenes(0.01f);
+    UpdateScenes(0.01f);
+    EXPECT_EQ(CurrentSceneName(), "CChooseINI");
+    device->ClearRecord();
+    ASSERT_TRUE(DXG::BeginFrame(0.01f, false, false));
+    RenderScenes();
+    DXG::EndFrame0();
+    // The error text at (200, 300) and the title; no marker (the one draw from memory).
+    EXPECT_NEAR(Corner(device->draws.front()).left, 200, 1);
+    for (const gfx::RecordedDraw& draw : device->draws) EXPECT_FALSE(draw.fromMemory);
 }
 
 // --- the main scene ---------------------------------------------------------------------------------------
@@ -132,11 +167,21 @@ protected:
 TEST_F(MainSceneTest, TypedLinesAreRewrittenAndSentWithTwoLineFeeds) {
     CMain scene;
     ASSERT_TRUE(server.Accept());
+    const std::string port = std::to_string(server.Port());
+    EXPECT_EQ(Chat(scene), (std::vector<std::string>{"Connecting to velmoria server at ", "127.0.0.1",
+                                                     " on port ", port, " ...", "Connected to server."}));
     Type("hello\r/bob hi\r`raw\r:waves\r\r");
     scene.Update(0);
     const std::string sent = "\"hello\n\nwh bob hi\n\nraw\n\n:waves\n\n";
     EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
     EXPECT_EQ(scene.InputLine(), "");
+
+    server.Send("Welcome\nEND\n");
+    ASSERT_TRUE(WaitFor([&] { return scene.Connection().PendingBytes() >= 12; }));
+    scene.Update(0);
+    const std::vector<std::string> chat = Chat(scene);
+    EXPECT_EQ(std::vector<std::string>(chat.end() - 2, chat.end()),
+              (std::vector<std::string>{"Welcome", "END"}));
 }
 
 TEST_F(MainSceneTest, EditingKeysControlAndMoves) {
@@ -191,12 +236,30 @@ TEST_F(MainSceneTest, AClickLooksAtTheCellUnderThePointerWhichIsAlsoTheHoverCell
 TEST_F(MainSceneTest, WithoutTheAddressFileTheSceneStaysOffline) {
     std::filesystem::remove("data/velm_ip.txt");
     CMain scene;
-    EXPECT_EQ(Chat(scene).back(), "CONNECTION TO SERVER FAILED.");
+    EXPECT_EQ(ErrorText().rfind("Failed to load velm's ip and port from file.\n", 0), 0u);
+    EXPECT_EQ(Chat(scene),
+              (std::vector<std::string>{"Failed to load velm's ip and port from \\data\\velm_ip.txt file.",
+                                        "CONNECTION TO SERVER FAILED."}));
     Type("hi\r");
     Key(platform::kVkUp);
     scene.Update(0);
     EXPECT_EQ(scene.InputLine(), "hi");
     EXPECT_EQ(Chat(scene).size(), 2u);
+}
+
+TEST_F(MainSceneTest, TransferLinesStackUpwardFromTheBottomOne) {
+    std::filesystem::remove("data/velm_ip.txt");
+    WriteTextFile("data/velmfile_ip.txt", "127.0.0.1 1\n");
+    CMain scene;
+    for (const char* id : {"one", "two", "three"}) StartDownload(id, 0, std::string("vvw_tmp\\") + id);
+    std::vector<gfx::RecordedDraw> draws = Frame(scene);
+    // Each transfer line draws its black background, then its glyphs: the last six draws.
+    ASSERT_GE(draws.size(), 6u);
+    std::vector<float> tops;
+    for (std::size_t i = draws.size() - 6; i < draws.size(); i += 2) tops.push_back(Corner(draws[i]).top);
+    EXPECT_NEAR(tops[0], 232, 1);
+    EXPECT_NEAR(tops[1], 256, 1);
+    EXPECT_NEAR(tops[2], 280, 1);
 }
 
 }  // namespace

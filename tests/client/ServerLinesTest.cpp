@@ -31,6 +31,21 @@ protected:
     NetClient client;
 };
 
+TEST_F(ServerLinesTest, BytesAreCutIntoLinesAtLineFeedsOnly) {
+    // Greeting lines are posted unchanged, so the posts show the framing.
+    const std::pair<Lines, Lines> rows[] = {
+        {{"abc"}, {}},
+        {{"abc", "def\n"}, {"abcdef"}},
+        {{"a\r\nb\n\nc"}, {"a\r", "b", ""}},
+    };
+    for (const auto& [batches, lines] : rows) {
+        SCOPED_TRACE(batches.front());
+        ResetProcessState();
+        for (const std::string& batch : batches) Batch(batch);
+        EXPECT_EQ(TakeMessages(), lines);
+    }
+}
+
 TEST_F(ServerLinesTest, ALineBeyondOneMebibyteIsDroppedUpToItsLineFeed) {
     const std::string longLine(ServerLineFramer::kMaxLineLength + 1, 'x');
     Batch("first\n" + longLine.substr(0, 1000));
@@ -72,12 +87,29 @@ TEST_F(ServerLinesTest, TheAcknowledgementSendsDescriptionAndColoursThenTextsAnd
         "welcome &&&&&&&&&&&&& in\n(hello\n[a\tb\x7F\x80~c\n(\nNope.\nInvalid Name or password.\nNope.\r\n");
     const std::string refused = "Server reported error while trying to log in.";
     EXPECT_EQ(TakeMessages(), (Lines{"hello", "ab~c", refused, refused}));
-    // The two class digits 3 and 7 are sent as one base-95 digit each.
+    // The class digits 3 and 7 are sent as one base-95 digit each.
     const std::string expected = "connect Bob pw\ndesc A cat\ncolor 0123456789#' \n";
     EXPECT_EQ(server.Received(expected.size()), expected);
 }
 
-TEST_F(ServerLinesTest, LooksAreSentOnlyForCellsOfTheMapFile) {
+TEST_F(ServerLinesTest, LinesShorterThanTheirKindAreIgnored) {
+    LogInWithoutConnection();
+    for (const char* shortLine : {"@!!!", "]s!!!!!", "<0123456789!!!!!", "/0123456789!!!!!!!!!"})
+        HandleServerLine(shortLine);
+    std::int32_t x = -1, y = -1;
+    GetPlayerPosition(x, y);
+    EXPECT_EQ(x, 0);
+    EXPECT_TRUE(DreamMarkerList().empty());
+    EXPECT_TRUE(CharacterList().empty());
+    HandleServerLine("@" + encodeBase95(0, true) + encodeBase95(3, true));
+    std::int32_t gx = 0, gy = 0;
+    fileToGrid(0, 3, gx, gy);
+    GetPlayerPosition(x, y);
+    EXPECT_EQ((std::pair{x, y}), (std::pair{gx, gy}));
+}
+
+TEST_F(ServerLinesTest, MovesAndLooksSendTheirLines) {
+    for (int direction = -1; direction <= 6; ++direction) SendMove(direction);
     const std::string map = MapFileBytes(4, 6);
     ASSERT_TRUE(CurrentMap().loadBytes(reinterpret_cast<const std::uint8_t*>(map.data()), map.size(), "m"));
     std::int32_t gx = 0, gy = 0, side = 0;
@@ -88,7 +120,7 @@ TEST_F(ServerLinesTest, LooksAreSentOnlyForCellsOfTheMapFile) {
     EXPECT_FALSE(LookAt(side, 0));
     EXPECT_FALSE(LookAt(-1, 0));
     EXPECT_FALSE(LookAt(0, side - 1));
-    const std::string sent = "l  # %\n";
+    const std::string sent = "m 9\nm 7\nm 1\nm 3\n>\n<\nl  # %\n";
     EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
     SetGameConnection(nullptr);
     EXPECT_FALSE(SendLine("hello"));
