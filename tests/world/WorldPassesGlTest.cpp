@@ -1,6 +1,6 @@
 // The world passes drawn by the OpenGL device under Xvfb, judged at screen points the test projects itself
 // from the camera (eye 1.7 cells from the player's cell toward the yaw, 4 high, vertical field of view 1.57,
-// aspect 4 : 3, 800 x 600): floor, wall, hover square, a dream cylinder that hides nothing
+// aspect 4 : 3, 800 x 600): floor, wall, hover square, avatar tip, a dream cylinder that hides nothing
 // drawn after it, and a label above its marker.
 #include <gtest/gtest.h>
 
@@ -41,6 +41,7 @@ protected:
         WriteImage("data/walls/stone1.bmp", 64, [](int, int) { return 0xFF000000u | kWallColour; });
         WriteImage("data/misc/dream0.dds", 64, [](int, int) { return 0xFF000000u | kDreamColour; });
         WriteBlockFont("data/font12.dds", 'M');
+        LoadTestColours();
         Start(false);
         ASSERT_TRUE(createWorldRenderers());
         EmptyMap(kCentre, kCentre, kCentre);
@@ -65,7 +66,7 @@ protected:
     glm::ivec2 pixel;  // of the last At
 };
 
-TEST_F(WorldPassesGl, FloorWallAndHoverSquareShowWhereTheCameraPutsThem) {
+TEST_F(WorldPassesGl, FloorWallHoverSquareAndAvatarTipShowWhereTheCameraPutsThem) {
     std::vector<DXG::Texture> textures(1);
     ASSERT_TRUE(textures[0].Create(64, 64, DXG::OPAQUE));
     gfx::LockedRect rect;
@@ -79,11 +80,19 @@ TEST_F(WorldPassesGl, FloorWallAndHoverSquareShowWhereTheCameraPutsThem) {
     const float c = kCentre;
     setWallLowX(c - 4, c, 1);  // the wall on x = c - 4.5
     setHoverCell(c - 1, c - 2);
+    CharacterRecord avatar;
+    avatar.x = c - 2, avatar.y = c + 1, avatar.direction = 3;  // tip at (x + 0.2, y)
+    avatar.colors[0] = 5, avatar.colors[5] = 9;
+    AddCharacter(avatar);
     renderWorld();
 
     EXPECT_COLOUR_NEAR(At(c - 2, c - 3, 0), kFloorColour, 2);
     EXPECT_COLOUR_NEAR(At(c - 4.5f, c, 0.5f), kWallColour, 2);
     EXPECT_COLOUR_NEAR(At(c - 1, c - 2, 0.1f), Mix(0xCCFFCC, kFloorColour, 0x60 / 255.0), 3);
+    // 7/8 of the way from the rear edge to the tip: colour and alpha interpolated between the opaque vest
+    // colour and the half-transparent fur colour, then blended over the floor.
+    const double w = 0.875, alpha = (w * 255 + (1 - w) * 128) / 255;
+    EXPECT_COLOUR_NEAR(At(c - 2 + 0.15f, c + 1, 0.3f), Mix(Mix(kVest9, kFur5, w), kFloorColour, alpha), 6);
 }
 
 TEST_F(WorldPassesGl, DreamCylinderHidesNothingDrawnAfterItAndItsLabelFloatsAbove) {
