@@ -2,7 +2,6 @@
 #include "client/CMain.h"
 
 #include <cstdint>
-#include <sstream>
 
 #include "client/ServerLines.h"
 #include "data/ColorTables.h"
@@ -11,9 +10,7 @@
 #include "gfx/Primitives.h"
 #include "net/VelmDataManager.h"
 #include "net/VelmFileGetter.h"
-#include "platform/NativePath.h"
 #include "runtime/Keyboard.h"
-#include "runtime/LogFile.h"
 #include "runtime/MemoryTracker.h"
 #include "runtime/Pointer.h"
 #include "world/VelmRenderer.h"
@@ -23,6 +20,7 @@ namespace {
 constexpr std::uint8_t kBackspace = 0xFF;
 constexpr std::uint8_t kEnter = 0xFE;
 constexpr std::uint32_t kPanelColour = 0x44444444;
+constexpr std::uint8_t kScanF5 = 0x3F;  // tries to reconnect at once
 
 // The direction of a movement code, or -1.
 int MoveDirection(std::uint8_t c) {
@@ -57,23 +55,6 @@ std::string RewriteTypedLine(const std::string& line) {
     }
 }
 
-// The host word and the port of the address file; false when it cannot be opened.
-bool ReadServerAddress(std::string& host, int& port) {
-    std::FILE* file = OpenFile("data\\velm_ip.txt", "r");
-    if (file == nullptr) return false;
-    std::string text;
-    char buffer[256];
-    // Only the start matters: the host word and the port follow each other at the front.
-    if (std::size_t count = std::fread(buffer, 1, sizeof buffer, file)) text.assign(buffer, count);
-    std::fclose(file);
-    std::istringstream in(text);
-    std::string word;
-    if (in >> word) host = word;
-    int number = 0;
-    if (in >> number) port = number;
-    return true;
-}
-
 void AddColoured(CTextWindow& window, const std::string& text, std::uint8_t red, std::uint8_t green,
                  std::uint8_t blue) {
     CText message;
@@ -84,26 +65,18 @@ void AddColoured(CTextWindow& window, const std::string& text, std::uint8_t red,
 
 }  // namespace
 
-CMain::CMain() {
+CMain::CMain(ConnectionKeeper::Clock clock)
+    : m_keeper(std::move(clock), [this](const std::string& text, ConnectionKeeper::Tone tone) {
+          if (tone == ConnectionKeeper::Tone::Alarm) {
+              AddColoured(*m_chatWindow, text, 220, 150, 150);
+          } else {
+              m_chatWindow->AddText(text);
+          }
+      }) {
     m_inputText.SetPosition(50, 555);
     m_inputText.SetWidthLimit(700);
-    SetGameConnection(&m_connection);
     m_chatWindow = track(new CTextWindow(50, 300, 700, 250, 100), "CTextWindow(50,300,700,250)", VELM_SITE);
-
-    std::string host = "Failed to load";
-    int port = 0;
-    if (!ReadServerAddress(host, port)) {
-        errorLog.Write("Failed to load velm's ip and port from file.\n");
-        m_chatWindow->AddText("Failed to load velm's ip and port from \\data\\velm_ip.txt file.\n");
-    } else {
-        m_chatWindow->AddText("Connecting to velmoria server at ");
-        m_chatWindow->AddText(host);
-        m_chatWindow->AddText(" on port ");
-        m_chatWindow->AddText(std::to_string(port));
-        m_chatWindow->AddText(" ...\n");
-    }
-    const bool connected = m_connection.Connect(host, port);
-    m_chatWindow->AddText(connected ? "Connected to server.\n" : "CONNECTION TO SERVER FAILED.\n");
+    m_keeper.ConnectFirst();
 
     createWorldRenderers();
     loadColorTables();
@@ -114,7 +87,6 @@ CMain::~CMain() {
     m_chatWindow = nullptr;
     while (!Transfers().empty()) EndTransfer(Transfers().front());
     destroyWorldRenderers();
-    SetGameConnection(nullptr);
 }
 
 void CMain::Update(float seconds) {
@@ -133,6 +105,7 @@ void CMain::Update(float seconds) {
 
     PollTransfers([](std::string_view line) { return SendLine(line); });
     updateCamera(seconds);
+    m_keeper.Update(WasKeyPressed(kScanF5));
 }
 
 void CMain::ReadTypedCharacters() {
@@ -143,7 +116,7 @@ void CMain::ReadTypedCharacters() {
             m_inputLine.pop_back();
         } else if (c >= 32 && c <= 126 && !control) {
             m_inputLine += static_cast<char>(c);
-        } else if (m_connection.IsConnected()) {
+        } else if (m_keeper.IsConnected()) {
             if (c == kEnter && !m_inputLine.empty()) {
                 SendTypedLine();
             } else if (const int direction = MoveDirection(c); direction >= 0) {

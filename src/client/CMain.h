@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Scene.h"
+#include "client/ConnectionKeeper.h"
 #include "gfx/CText.h"
 #include "net/NetClient.h"
 
@@ -13,7 +14,8 @@ class CTextWindow;
 
 class CMain : public Scene {
 public:
-    CMain();
+    // The clock times the pauses between reconnection tries.
+    explicit CMain(ConnectionKeeper::Clock clock = std::chrono::steady_clock::now);
     ~CMain() override;
 
     void Update(float seconds) override;
@@ -22,7 +24,7 @@ public:
 
     const CTextWindow& ChatWindow() const { return *m_chatWindow; }
     const std::string& InputLine() const { return m_inputLine; }
-    const NetClient& Connection() const { return m_connection; }
+    const NetClient& Connection() const { return m_keeper.Connection(); }
 
 private:
     void ReadTypedCharacters();
@@ -31,6 +33,6 @@ private:
     CTextWindow* m_chatWindow = nullptr;  // owned: connection messages, server and status texts
     std::string m_inputLine;              // the line being typed
     CText m_inputText;                    // shows the input line
-    NetClient m_connection;               // the game connection
+    ConnectionKeeper m_keeper;            // the game connection and its reconnection
     CText m_transferText;                 // reused for each transfer's progress line
 };

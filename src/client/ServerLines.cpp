@@ -20,7 +20,9 @@ struct ProtocolState {
     ServerLineFramer framer;
     bool awaitingGreeting = true;        // greeting lines are posted until the batch that ended the greeting
     bool greetingEnded = false;          // a greeting line containing "END" was handled and the login sent
-    bool loggedIn = false;               // the acknowledgement arrived; never cleared
+    bool loggedIn = false;               // the acknowledgement arrived; cleared only for a reconnection
+    bool loginRefused = false;           // a refusal came before the acknowledgement
+    bool reconnected = false;            // this login follows a lost connection: the world is sent again
     std::vector<std::uint8_t> received;  // reused for each batch
 };
 
@@ -34,7 +36,7 @@ ProtocolState& State() {
 constexpr std::string_view kAcknowledgement = "&&&&&&&&&&&&&";
 constexpr std::int32_t kLargestTwoDigitValue = 95 * 95 - 1;
 
-void Post(std::string text) {
+void Post(const std::string& text) {
     PostTransferMessage(text);
 }
 
@@ -46,15 +48,22 @@ void SendDescription() {
              encodeBase95(profile.spec2, false) + " ");
 }
 
-// A text for the user: the bytes from 32 to 126 after the first character.
-void PostUserText(std::string_view line) {
-    std::string text;
-    text.reserve(line.size());
-    for (char c : line.substr(1)) {
-        if (c >= 32 && c <= 126) text += c;
+// Only the bytes from 32 to 126: the lower codes are the text's inline colour, size and background codes,
+// which a server must not be able to send into the chat.
+std::string Printable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c >= 32 && c <= 126) out += c;
     }
-    Post(std::move(text));
+    return out;
 }
+
+bool IsRefusal(std::string_view line) {
+    return line == "Nope." || line == "Invalid Name or password.";
+}
+
+constexpr const char* kRefusalText = "Server reported error while trying to log in.";
 
 // Dispatch of a logged-in line by its first character; a line shorter than its kind's minimum matches no
 // kind and is ignored.
@@ -114,7 +123,8 @@ NetClient* GameConnection() {
 
 void PumpServerLines() {
     ProtocolState& state = State();
-    if (state.connection == nullptr || state.connection->PendingBytes() == 0) return;
+    // BufferedBytes, not PendingBytes: a server's last lines before it closes are handled too.
+    if (state.connection == nullptr || state.connection->BufferedBytes() == 0) return;
     if (state.connection->ReceiveData(state.received)) {
         HandleServerBytes(state.received.data(), state.received.size());
     }
@@ -129,7 +139,7 @@ void HandleServerBytes(const std::uint8_t* bytes, std::size_t count) {
 void HandleServerLine(std::string_view line) {
     ProtocolState& state = State();
     if (state.awaitingGreeting) {
-        Post(std::string(line));
+        Post(Printable(line));
         if (!state.greetingEnded && line.find("END") != std::string_view::npos) {
             state.greetingEnded = true;
             const PlayerProfile& profile = GetPlayerProfile();
@@ -139,20 +149,41 @@ void HandleServerLine(std::string_view line) {
     }
     if (!state.loggedIn) {
         if (line.find(kAcknowledgement) != std::string_view::npos) {
+            if (state.reconnected) {
+                RemoveAllCharacters();
+                RemoveAllDreamMarkers();
+            }
             SendDescription();
             state.loggedIn = true;
+        } else if (IsRefusal(line)) {
+            // The answer to the login line: the player must see it.
+            state.loginRefused = true;
+            Post(kRefusalText);
         }
         return;
     }
-    if (line == "Nope." || line == "Invalid Name or password.") {
-        Post("Server reported error while trying to log in.");
+    if (IsRefusal(line)) {
+        Post(kRefusalText);
         return;
     }
     if (line.size() >= 2 && (line[0] == '(' || line[0] == '[')) {
-        PostUserText(line);
+        Post(Printable(line.substr(1)));
         return;
     }
     if (!line.empty()) DispatchWorldLine(line);
+}
+
+void BeginReconnectedLogin() {
+    ProtocolState& state = State();
+    state.framer = ServerLineFramer{};
+    state.awaitingGreeting = true;
+    state.greetingEnded = false;
+    state.loggedIn = false;
+    state.reconnected = true;
+}
+
+bool LoginRefused() {
+    return State().loginRefused;
 }
 
 bool SendLine(std::string_view line) {

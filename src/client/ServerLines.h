@@ -35,8 +35,14 @@ private:
 void SetGameConnection(NetClient* connection);
 NetClient* GameConnection();
 
-// Once per frame: takes every byte the game connection has received and handles them as one batch.
+// Once per frame: takes every byte the game connection has received and handles them as one batch, also
+// the bytes that arrived before the connection closed.
 void PumpServerLines();
+// A new connection of the same session (a reconnection): the framing, the greeting and the login start
+// again, and the world lists are emptied when the new login is acknowledged.
+void BeginReconnectedLogin();
+// The server refused the login ("Nope." or "Invalid Name or password."): no reconnection is tried.
+bool LoginRefused();
 // One batch of received bytes: each completed line through HandleServerLine. The greeting ends with the
 // batch in which a line containing "END" was handled.
 void HandleServerBytes(const std::uint8_t* bytes, std::size_t count);

@@ -14,6 +14,12 @@ bool LoopbackServer::Accept() {
     return WaitFor([&] { return (m_peer = m_server.TakeClient()) != nullptr; });
 }
 
+void LoopbackServer::Close() {
+    if (m_peer != nullptr) trackedDelete(m_peer, VELM_SITE);
+    m_peer = nullptr;
+    m_received.clear();
+}
+
 void LoopbackServer::Send(const std::string& bytes) {
     ASSERT_TRUE(m_peer && m_peer->SendData(bytes.data(), static_cast<int>(bytes.size())));
 }

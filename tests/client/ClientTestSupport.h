@@ -35,6 +35,8 @@ public:
     int Port() const { return m_server.Port(); }
     bool Accept();
     void Send(const std::string& bytes);
+    // Closes the accepted connection (the listener stays); the next Accept waits for a new one.
+    void Close();
     // Everything received so far, once at least count bytes arrived (or the wait ended).
     std::string Received(std::size_t count);
     // Everything received, once at least count bytes arrived and then nothing more for a short while: for

@@ -1,0 +1,192 @@
+// The game connection's loss and reconnection on loopback sockets, timed by a clock the test moves: the
+// loss said once in red, the pauses 2, 4, 8, 16, 30, 30 s, F5, the address file read again, the second
+// login byte for byte with the world lists emptied, and no reconnection after a refusal or a first failure.
+#include <memory>
+
+#include "ClientTestSupport.h"
+#include "client/CMain.h"
+#include "client/ConnectionKeeper.h"
+#include "client/ServerLines.h"
+#include "data/PlayerProfile.h"
+#include "gfx/CTextWindow.h"
+#include "net/VelmDataManager.h"
+#include "runtime/ProcessState.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+constexpr const char* kLost = "Connection to the server lost.";
+constexpr const char* kAcknowledgement = "&&&&&&&&&&&&&\n";
+
+class ReconnectionTest : public ClientTest {
+protected:
+    void SetUp() override {
+        ClientTest::SetUp();
+        WriteProfile("bob.ini", "Bob");
+        ASSERT_TRUE(LoadPlayerIni("bob.ini"));
+        PointAt(*server);
+    }
+    static void PointAt(const LoopbackServer& target) {
+        WriteTextFile("data/velm_ip.txt", "127.0.0.1 " + std::to_string(target.Port()) + "\n");
+    }
+    std::chrono::steady_clock::time_point now{};
+    ConnectionKeeper::Clock clock = [this] { return now; };
+    std::unique_ptr<LoopbackServer> server = std::make_unique<LoopbackServer>();
+};
+
+// The keeper alone, its chat texts collected.
+class KeeperTest : public ReconnectionTest {
+protected:
+    void SetUp() override {
+        ReconnectionTest::SetUp();
+        keeper = std::make_unique<ConnectionKeeper>(
+            clock, [this](const std::string& text, ConnectionKeeper::Tone) { chat.push_back(text); });
+    }
+    void TearDown() override {
+        keeper.reset();
+        ReconnectionTest::TearDown();
+    }
+    // Updates until the loss was said (the receive thread notices the close within a few passes).
+    void UpdateUntilLost() {
+        ASSERT_TRUE(WaitFor([&] {
+            keeper->Update(false);
+            return Said(kLost) == 1;
+        }));
+    }
+    int Said(const std::string& text) const {
+        return static_cast<int>(std::count(chat.begin(), chat.end(), text));
+    }
+    Lines Waits() const {
+        Lines waits;
+        for (const std::string& text : chat)
+            if (text.rfind("Reconnecting", 0) == 0) waits.push_back(text);
+        return waits;
+    }
+    Lines chat;
+    std::unique_ptr<ConnectionKeeper> keeper;
+};
+
+TEST_F(KeeperTest, PausesGrowToThirtySecondsAndF5TriesAtOnce) {
+    keeper->ConnectFirst();
+    ASSERT_TRUE(server->Accept());
+    server.reset();  // the connection and the listener go: every try is refused
+    UpdateUntilLost();
+    EXPECT_EQ(ErrorText(), "Connection to the game server lost.\n");
+    for (int pause : {2, 4, 8, 16, 30, 30}) {
+        SCOPED_TRACE(pause);
+        const int tries = Said("CONNECTION TO SERVER FAILED.\n");
+        now += std::chrono::seconds(pause) - 1ms;
+        keeper->Update(false);
+        EXPECT_EQ(Said("CONNECTION TO SERVER FAILED.\n"), tries);
+        now += 1ms;
+        keeper->Update(false);
+        EXPECT_EQ(Said("CONNECTION TO SERVER FAILED.\n"), tries + 1);
+    }
+    EXPECT_EQ(Waits(), (Lines{"Reconnecting in 2 s (F5 to try now)...", "Reconnecting in 4 s (F5 to try now)...",
+                              "Reconnecting in 8 s (F5 to try now)...", "Reconnecting in 16 s (F5 to try now)...",
+                              "Reconnecting in 30 s (F5 to try now)...", "Reconnecting in 30 s (F5 to try now)...",
+                              "Reconnecting in 30 s (F5 to try now)..."}));
+
+    // F5: the address file is read again and the new server is reached without waiting.
+    LoopbackServer second;
+    PointAt(second);
+    keeper->Update(true);
+    EXPECT_TRUE(keeper->IsConnected());
+    EXPECT_TRUE(second.Accept());
+    EXPECT_EQ(Said(kLost), 1);
+    EXPECT_EQ(chat.back(), "Connected to server.\n");
+}
+
+TEST_F(KeeperTest, NoReconnectionAfterARefusedLoginOrWithoutAFirstConnection) {
+    keeper->ConnectFirst();
+    ASSERT_TRUE(server->Accept());
+    Batch("END\n");
+    Batch("Nope.\n");
+    EXPECT_TRUE(LoginRefused());
+    server->Close();
+    UpdateUntilLost();
+    now += 1h;
+    keeper->Update(true);
+    EXPECT_FALSE(keeper->IsWaiting());
+    EXPECT_EQ(Waits(), Lines{});
+
+    ResetProcessState();
+    chat.clear();
+    std::filesystem::remove("data/velm_ip.txt");
+    ConnectionKeeper offline(clock, [this](const std::string& text, ConnectionKeeper::Tone) {
+        chat.push_back(text);
+    });
+    offline.ConnectFirst();
+    now += 1h;
+    offline.Update(true);
+    EXPECT_EQ(chat, (Lines{"Failed to load velm's ip and port from \\data\\velm_ip.txt file.\n",
+                           "CONNECTION TO SERVER FAILED.\n"}));
+}
+
+// The scene: the loss in red once, offline keys send nothing, and the second login as the first.
+class ReconnectingSceneTest : public ReconnectionTest {
+protected:
+    static Lines Chat(const CMain& scene) {
+        Lines lines;
+        for (const CText& line : scene.ChatWindow().GetLines()) lines.push_back(line.GetPlainText());
+        return lines;
+    }
+    // Updates the scene until the server has received count bytes (the login lines).
+    std::string LogIn(CMain& scene, std::size_t count) {
+        EXPECT_TRUE(server->Accept());
+        server->Send("Welcome\nEND\n");
+        WaitFor([&] {
+            scene.Update(0);
+            return server->Received(0).size() >= 15;
+        });
+        server->Send(kAcknowledgement);
+        WaitFor([&] {
+            scene.Update(0);
+            return server->Received(0).size() >= count;
+        });
+        return server->Received(count);
+    }
+};
+
+TEST_F(ReconnectingSceneTest, TheLossIsSaidOnceInRedAndTheSecondLoginEqualsTheFirst) {
+    CMain scene(clock);
+    const std::string login = "connect Bob pw\ndesc A cat\ncolor 0123456789#' \n";
+    EXPECT_EQ(LogIn(scene, login.size()), login);
+    AddCharacter(CharacterRecord{});
+    AddDreamMarker(DreamMarkerRecord{});
+
+    server->Close();
+    ASSERT_TRUE(WaitFor([&] {
+        scene.Update(0);
+        return !scene.ChatWindow().GetLines().empty() &&
+               scene.ChatWindow().GetLines().back().GetPlainText().rfind("Reconnecting", 0) == 0;
+    }));
+    for (int frame = 0; frame < 5; ++frame) scene.Update(0);
+    const Lines chat = Chat(scene);
+    EXPECT_EQ(std::count(chat.begin(), chat.end(), kLost), 1);
+    const auto lost = std::find(chat.begin(), chat.end(), kLost) - chat.begin();
+    // The red of a failed send: the colour code, then blue, green, red and alpha, right before the text.
+    const std::string raw = scene.ChatWindow().GetLines()[static_cast<std::size_t>(lost)].GetRawText();
+    const std::string red = std::string("\0\x96\x96\xDC\xFF", 5) + kLost;
+    EXPECT_EQ(raw.substr(raw.size() - std::min(raw.size(), red.size())), red);
+    EXPECT_EQ(ErrorText(), "Connection to the game server lost.\n");
+    EXPECT_EQ(CharacterList().size(), 1u);  // the world stays as it was until the new login
+
+    // Offline, Enter and the movement keys do nothing; the typed line stays.
+    HandleCharMessage({platform::WindowMessage::Char, 'h', false, 0, 0});
+    HandleCharMessage({platform::WindowMessage::Char, '\r', false, 0, 0});
+    HandleCharMessage({platform::WindowMessage::KeyDown, platform::kVkUp, true, 0, 0});
+    scene.Update(0);
+    EXPECT_EQ(scene.InputLine(), "h");
+    EXPECT_EQ(Chat(scene).back(), "Reconnecting in 2 s (F5 to try now)...");
+
+    now += 2s;
+    scene.Update(0);
+    EXPECT_EQ(LogIn(scene, login.size()), login);
+    EXPECT_TRUE(CharacterList().empty());
+    EXPECT_TRUE(DreamMarkerList().empty());
+}
+
+}  // namespace
