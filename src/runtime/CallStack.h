@@ -25,5 +25,10 @@ inline constexpr const char* kAttemptMadeFrom = "  -attempt made from:\n";
 
 // The error report of a misuse, written to errorLog as separate writes: the message (which ends in "\n"),
 // the introducing line, the stack starting at the caller of the function that calls ReportMisuse, and an
-// empty line.
+// empty line. The same report from the same place (message and stack) is written at most 10 times; the
+// 11th writes one line saying that further ones are only counted.
 void ReportMisuse(const std::string& message, const char* introducingLine = kAttemptMadeFrom);
+
+// Writes to statLog how often each report beyond the written ones was made; nothing when none was.
+// Runs by itself at exit.
+void WriteRepeatedReportCounts();

@@ -11,13 +11,13 @@ namespace {
 // destructor.
 union ImmortalLog {
     LogFile log;
-    explicit ImmortalLog(const char* fileName) : log(fileName, true) {}
+    ImmortalLog(const char* fileName, std::uint64_t byteLimit) : log(fileName, true, byteLimit) {}
     ~ImmortalLog() {}
 };
 
-ImmortalLog errorLogStorage __attribute__((init_priority(102))) ("_error.txt");
-ImmortalLog statLogStorage __attribute__((init_priority(103))) ("_stat.txt");
-ImmortalLog netLogStorage __attribute__((init_priority(106))) ("_netlog.txt");
+ImmortalLog errorLogStorage __attribute__((init_priority(102))) ("_error.txt", LogFile::kDiagnosticLimit);
+ImmortalLog statLogStorage __attribute__((init_priority(103))) ("_stat.txt", LogFile::kNoLimit);
+ImmortalLog netLogStorage __attribute__((init_priority(106))) ("_netlog.txt", LogFile::kDiagnosticLimit);
 }  // namespace
 
 MemoryTracker memoryTracker __attribute__((init_priority(101)));

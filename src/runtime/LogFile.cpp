@@ -7,7 +7,18 @@
 #include "platform/DebugOutput.h"
 #include "platform/NativePath.h"
 
-LogFile::LogFile(const char* fileName, bool echoToDebugger) : m_echoToDebugger(echoToDebugger) {
+namespace {
+
+std::string LimitText(std::uint64_t bytes) {
+    constexpr std::uint64_t kMebibyte = 1u << 20;
+    if (bytes % kMebibyte == 0) return std::to_string(bytes / kMebibyte) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
+
+LogFile::LogFile(const char* fileName, bool echoToDebugger, std::uint64_t byteLimit)
+    : m_echoToDebugger(echoToDebugger), m_byteLimit(byteLimit) {
     std::snprintf(m_fileName, sizeof m_fileName, "%s", fileName != nullptr ? fileName : "");
     if (std::FILE* file = OpenFile(m_fileName, "w+")) {
         std::fclose(file);
@@ -28,7 +39,26 @@ void LogFile::Write(const char* text) {
     if (file == nullptr) {
         return;
     }
-    std::fwrite(text, 1, std::strlen(text), file);
+    const std::size_t length = std::strlen(text);
+    if (m_byteLimit != kNoLimit && std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        const long stoppedAt = m_stoppedAt.load();
+        // A file now shorter than at the stop was emptied from outside: logging starts again.
+        if (stoppedAt >= 0 && size >= stoppedAt) {
+            std::fclose(file);
+            return;
+        }
+        m_stoppedAt = -1;
+        if (size >= 0 && static_cast<std::uint64_t>(size) + length > m_byteLimit) {
+            const std::string stop =
+                "\n[Logging stopped here: the file reached its limit of " + LimitText(m_byteLimit) + ".]\n";
+            std::fwrite(stop.data(), 1, stop.size(), file);
+            m_stoppedAt = size + static_cast<long>(stop.size());
+            std::fclose(file);
+            return;
+        }
+    }
+    std::fwrite(text, 1, length, file);
     std::fclose(file);
 }
 

@@ -2,6 +2,8 @@
 // disk as soon as the write returns, even if the process dies right after.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 struct LogVector3 {
@@ -10,8 +12,13 @@ struct LogVector3 {
 
 class LogFile {
 public:
-    // Creates or empties the file; a file that cannot be created is not reported.
-    LogFile(const char* fileName, bool echoToDebugger);
+    static constexpr std::uint64_t kNoLimit = 0;
+    static constexpr std::uint64_t kDiagnosticLimit = 64u << 20;  // bytes: _error.txt and _netlog.txt
+
+    // Creates or empties the file; a file that cannot be created is not reported. With a byte limit, a
+    // write that would take the file past it is replaced by one line saying that logging stopped, and
+    // later writes are dropped, so a fast server or a repeated fault cannot fill the disk.
+    LogFile(const char* fileName, bool echoToDebugger, std::uint64_t byteLimit = kNoLimit);
     // Releases nothing: a log stays usable until the process ends, even during static teardown.
     virtual ~LogFile();
 
@@ -32,6 +39,8 @@ private:
     // logs after their destructors have run.
     char m_fileName[4096];
     bool m_echoToDebugger;
+    std::uint64_t m_byteLimit;
+    std::atomic<long> m_stoppedAt{-1};  // file size after the stop line; -1 while logging
 };
 
 // The three logs are never destroyed, so that the memory tracker's exit report, the last thing the

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "runtime/CallStack.h"
+#include "runtime/LogFile.h"
+#include "runtime/ProcessState.h"
 #include "runtime/SymbolEngine.h"
 #include "support/TestSupport.h"
 
@@ -57,4 +59,40 @@ TEST(CallStack, WithoutSymbolsStacksAreEmptyAndReportsKeepTheirFrame) {
     ReportMisuse("Error: misuse detected.\n");
     symbolEngine.SetReadyForTests(true);
     EXPECT_EQ(LogText(errorLog), "Error: misuse detected.\n  -attempt made from:\n\n");
+}
+
+namespace {
+__attribute__((noinline)) void MisuseFromOnePlace(const std::string& message) {
+    ReportMisuse(message);
+}
+}  // namespace
+
+TEST(CallStack, TheSameReportFromOnePlaceIsWrittenTenTimesThenCounted) {
+    ScratchFolder folder("repeated-reports");
+    WorkingDirectory cwd(folder.path());
+    ResetProcessState();
+    ClearLog(errorLog);
+    ClearLog(statLog);
+    for (int i = 0; i < 100; ++i) MisuseFromOnePlace("Error: Again.\n");
+    ReportMisuse("Error: Again.\n");  // another place: its own count
+    MisuseFromOnePlace("Error: Other.\n");
+    const std::string text = LogText(errorLog);
+    auto count = [&](const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("Error: Again.\n"), 11u);
+    EXPECT_EQ(count("Error: Other.\n"), 1u);
+    EXPECT_EQ(count("further ones are only counted"), 1u);
+    EXPECT_NE(text.find("Error: Again.\n  -attempt made from:\n"), std::string::npos);
+
+    WriteRepeatedReportCounts();
+    EXPECT_EQ(LogText(statLog),
+              "Repeated error reports (written 10 times each, the rest counted):\n"
+              "  -100 times: Error: Again.\n\n");
+    ResetProcessState();
+    ClearLog(statLog);
+    WriteRepeatedReportCounts();
+    EXPECT_EQ(LogText(statLog), "");
 }

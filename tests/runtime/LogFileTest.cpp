@@ -38,3 +38,26 @@ TEST(LogFile, UnopenableFileLosesEveryKindOfWriteSilently) {
     log.Write(LogVector3{1.5f, -2.0f, 0.25f});
     EXPECT_FALSE(fs::exists(path.parent_path()));  // no folder is made for a log
 }
+
+TEST(LogFile, ALimitedLogStopsWithOneLineSayingSo) {
+    ScratchFolder folder("logfile-limit");
+    const fs::path path = folder.path() / "_test.txt";
+    LogFile log(path.c_str(), false, 16);
+    const std::string stop = "\n[Logging stopped here: the file reached its limit of 16 bytes.]\n";
+    log.Write("0123456789");
+    log.Write("abcdef");  // exactly at the limit: still written
+    log.Write("x");       // past it: the stop line instead
+    log.Write("y");
+    log.Write(std::string(100, 'z'));
+    EXPECT_EQ(ReadTextFile(path), "0123456789abcdef" + stop);
+
+    // Emptied from outside (as the tests' log helper does), the log writes again up to its limit.
+    ClearLog(log);
+    log.Write("0123456789");
+    log.Write("0123456789");
+    EXPECT_EQ(ReadTextFile(path), "0123456789" + stop);
+
+    LogFile mebibytes(path.c_str(), false, 2u << 20);
+    mebibytes.Write(std::string((2u << 20) + 1, 'a'));
+    EXPECT_EQ(ReadTextFile(path), "\n[Logging stopped here: the file reached its limit of 2 MiB.]\n");
+}
