@@ -75,7 +75,9 @@ void CChooseINI::Render() {
     DXG::ScopedLock lock;
     DXG::Clear(0xFF000000, true, true);
     m_listText.Draw();
-    if (!m_entries.empty()) {
+    // Without "data\pickINI.bmp" the list works unmarked; drawing the blank texture would be a misuse
+    // report every frame.
+    if (!m_entries.empty() && !m_marker.IsBlank()) {
         const double x = 270.0 + 8.0 * std::sin(static_cast<double>(m_phase));
         const float y = 300.0f + kMarkerStep * static_cast<float>(m_selection) - 12.0f;
         DXG::DrawTexture(static_cast<float>(x), y, m_marker, 1.0f);

@@ -32,7 +32,8 @@ bool ReadServerAddress(std::string& host, int& port) {
 
 }  // namespace
 
-ConnectionKeeper::ConnectionKeeper(Clock clock, Chat chat) : m_clock(std::move(clock)), m_chat(std::move(chat)) {
+ConnectionKeeper::ConnectionKeeper(Clock clock, Chat chat)
+    : m_clock(std::move(clock)), m_chat(std::move(chat)) {
     m_connection = track(new NetClient(), "NetClient()", VELM_SITE);
     SetGameConnection(m_connection);
 }

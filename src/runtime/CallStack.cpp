@@ -138,8 +138,9 @@ void WriteRepeatedReportCounts() {
     bool first = true;
     for (const auto& [key, count] : Repeated().counts) {
         if (count <= kReportsWritten) continue;
-        if (first) statLog.Write("Repeated error reports (written " + std::to_string(kReportsWritten) +
-                                 " times each, the rest counted):\n");
+        if (first)
+            statLog.Write("Repeated error reports (written " + std::to_string(kReportsWritten) +
+                          " times each, the rest counted):\n");
         first = false;
         std::string message = key.substr(0, key.find('\0'));
         while (!message.empty() && message.back() == '\n') message.pop_back();

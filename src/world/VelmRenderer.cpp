@@ -200,8 +200,9 @@ bool pickCell(std::int32_t sx, std::int32_t sy, std::int32_t& gx, std::int32_t& 
     // A ray that grazes the floor meets it beyond any cell number (or not at all, for a degenerate view).
     constexpr float kLimit = 2.0e9f;
     if (!(std::fabs(x) < kLimit && std::fabs(y) < kLimit)) return false;
-    gx = static_cast<std::int32_t>(x);
-    gy = static_cast<std::int32_t>(y);
+    // Cell (gx, gy) covers [gx - 0.5, gx + 0.5] x [gy - 0.5, gy + 0.5]: the nearest cell centre.
+    gx = static_cast<std::int32_t>(std::floor(x + 0.5f));
+    gy = static_cast<std::int32_t>(std::floor(y + 0.5f));
     return true;
 }
 

@@ -109,6 +109,19 @@ TEST_F(ScenesTest, TheChooserMarkerWrapsAndSwings) {
     EXPECT_EQ(single.Selection(), 0);
 }
 
+TEST_F(ScenesTest, WithoutTheMarkerImageTheListIsDrawnUnmarkedAndNothingIsReported) {
+    WriteProfile("amy.ini", "Amy");
+    std::filesystem::remove("data/pickINI.bmp");
+    CChooseINI chooser;
+    ClearLog(errorLog);
+    for (int frame = 0; frame < 100; ++frame) {
+        std::vector<gfx::RecordedDraw> draws = Frame(chooser);
+        for (const gfx::RecordedDraw& draw : draws) ASSERT_FALSE(draw.fromMemory);  // no marker
+        ASSERT_GE(draws.size(), 2u);                                                // list and title
+    }
+    EXPECT_EQ(ErrorText(), "");
+}
+
 TEST_F(ScenesTest, EnterLoadsTheMarkedProfileAndStartsTheMainScene) {
     WriteProfile("amy.ini", "Amy");
     WriteProfile("bob.ini", "Bob");

@@ -84,10 +84,11 @@ TEST_F(KeeperTest, PausesGrowToThirtySecondsAndF5TriesAtOnce) {
         keeper->Update(false);
         EXPECT_EQ(Said("CONNECTION TO SERVER FAILED.\n"), tries + 1);
     }
-    EXPECT_EQ(Waits(), (Lines{"Reconnecting in 2 s (F5 to try now)...", "Reconnecting in 4 s (F5 to try now)...",
-                              "Reconnecting in 8 s (F5 to try now)...", "Reconnecting in 16 s (F5 to try now)...",
-                              "Reconnecting in 30 s (F5 to try now)...", "Reconnecting in 30 s (F5 to try now)...",
-                              "Reconnecting in 30 s (F5 to try now)..."}));
+    EXPECT_EQ(Waits(),
+              (Lines{"Reconnecting in 2 s (F5 to try now)...", "Reconnecting in 4 s (F5 to try now)...",
+                     "Reconnecting in 8 s (F5 to try now)...", "Reconnecting in 16 s (F5 to try now)...",
+                     "Reconnecting in 30 s (F5 to try now)...", "Reconnecting in 30 s (F5 to try now)...",
+                     "Reconnecting in 30 s (F5 to try now)..."}));
 
     // F5: the address file is read again and the new server is reached without waiting.
     LoopbackServer second;
@@ -115,9 +116,8 @@ TEST_F(KeeperTest, NoReconnectionAfterARefusedLoginOrWithoutAFirstConnection) {
     ResetProcessState();
     chat.clear();
     std::filesystem::remove("data/velm_ip.txt");
-    ConnectionKeeper offline(clock, [this](const std::string& text, ConnectionKeeper::Tone) {
-        chat.push_back(text);
-    });
+    ConnectionKeeper offline(
+        clock, [this](const std::string& text, ConnectionKeeper::Tone) { chat.push_back(text); });
     offline.ConnectFirst();
     now += 1h;
     offline.Update(true);

@@ -129,3 +129,71 @@ TEST_F(ServerLinesTest, MovesAndLooksSendTheirLines) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ServerLinesTest, ARefusalBeforeTheAcknowledgementIsShownAndEndsReconnection) {
+    const std::string refused = "Server reported error while trying to log in.";
+    const struct {
+        const char* line;
+        bool refusal;
+    } rows[] = {{"Nope.", true}, {"Invalid Name or password.", true}, {"Nope.\r", false}, {" Nope.", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        ResetProcessState();
+        Batch("END\n");
+        TakeMessages();
+        Batch(std::string(row.line) + "\n");
+        EXPECT_EQ(TakeMessages(), row.refusal ? Lines{refused} : Lines{});
+        EXPECT_EQ(LoginRefused(), row.refusal);
+    }
+}
+
+TEST_F(ServerLinesTest, GreetingLinesKeepOnlyPrintableBytesEvenWithoutEnd) {
+    // 0x00 to 0x02 are the chat text's colour, size and background codes.
+    Batch(
+        std::string("Wel\x01\x02"
+                    "come\x00\x7F\xC3\xA9!\n",
+                    15));
+    Batch("still greeting\n");  // no "END" yet: the greeting goes on, and no login is sent
+    EXPECT_EQ(TakeMessages(), (Lines{"Welcome!", "still greeting"}));
+    EXPECT_EQ(server.ReceivedAfterQuiet(), "");
+    EXPECT_EQ(ErrorText(), "");
+}
+
+TEST_F(ServerLinesTest, TheLastLinesBeforeACloseAreHandled) {
+    LogInWithoutConnection();
+    TakeMessages();
+    server.Send("(farewell\n@!!!!\n");
+    server.Close();
+    ASSERT_TRUE(WaitFor([&] { return !client.IsConnected(); }));
+    PumpServerLines();
+    EXPECT_EQ(TakeMessages(), Lines{"farewell"});
+    std::int32_t x = -1, y = -1, gx = 0, gy = 0;
+    GetPlayerPosition(x, y);
+    fileToGrid(96, 96, gx, gy);  // "!!" is 1 * 95 + 1
+    EXPECT_EQ((std::pair{x, y}), (std::pair{gx, gy}));
+    PumpServerLines();  // nothing left: no "not connected" report
+    EXPECT_EQ(ErrorText(), "");
+}
+
+TEST_F(ServerLinesTest, AReconnectedLoginStartsFromTheGreetingAndEmptiesTheWorldLists) {
+    Batch("END\n");
+    Batch("(unfinished line");
+    TakeMessages();
+    BeginReconnectedLogin();
+    Batch("Hello again\nEND\n");
+    AddCharacter(CharacterRecord{});
+    AddDreamMarker(DreamMarkerRecord{});
+    Batch("(before the acknowledgement\n");
+    EXPECT_EQ(CharacterList().size(), 1u);
+    Batch("&&&&&&&&&&&&&\n");
+    EXPECT_TRUE(CharacterList().empty());
+    EXPECT_TRUE(DreamMarkerList().empty());
+    EXPECT_EQ(TakeMessages(), (Lines{"Hello again", "END"}));
+    const std::string login = "connect Bob pw\n";
+    const std::string sent = login + login + "desc A cat\ncolor 0123456789#' \n";
+    EXPECT_EQ(server.Received(sent.size()), sent);
+}
+
+}  // namespace

@@ -69,13 +69,16 @@ TEST_F(VelmRenderer, KeypadTurnsTheCameraAndKeypad5Recentres) {
     }
 }
 
-TEST_F(VelmRenderer, ViewCentresThePlayerCellAndPickingTruncatesTowardZero) {
+TEST_F(VelmRenderer, ViewCentresThePlayerCellAndPickingNamesTheNearestCell) {
     PlaceOnMap(3, 0);
     renderWorld();
     EXPECT_NEAR(Screen(3, 0).x, 400.0f, 0.5f);
     EXPECT_NEAR(Screen(3, 0).y, 300.0f, 0.5f);
     EXPECT_GT(Screen(4, -1).x, 410.0f);  // left-handed: seen from (+x, +y), +x -y lies to the right
-    const float points[][4] = {{3.7f, -0.2f, 3, 0}, {-0.6f, 1.5f, 0, 1}};
+    // Cell (gx, gy) covers [gx - 0.5, gx + 0.5] x [gy - 0.5, gy + 0.5]; truncation would give (3, 0), (0, 1)
+    // and (0, 0) here.
+    const float points[][4] = {
+        {3.7f, -0.2f, 4, 0}, {-0.7f, 1.4f, -1, 1}, {0.4f, -0.3f, 0, 0}, {2.4f, 0.6f, 2, 1}};
     for (const auto& p : points) {
         SCOPED_TRACE(testing::Message() << p[0] << "," << p[1]);
         const gfx::Vector3 s = Screen(p[0], p[1]);
