@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 
 #include "E2eSupport.h"
 
@@ -186,6 +187,52 @@ TEST_F(GameSession, AGreetingSplitAcrossSendsStillLogsIn) {
     EXPECT_EQ(GameTranscript().find("1< connect", GameTranscript().find("1< connect") + 1),
               std::string::npos);
     Close();
+}
+
+}  // namespace
+
+namespace {
+
+// The received lines of one session of the game server's transcript ("N< ..."), without the prefix.
+std::vector<std::string> ReceivedBySession(const std::string& transcript, int session) {
+    std::vector<std::string> lines;
+    const std::string prefix = std::to_string(session) + "< ";
+    std::istringstream in(transcript);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(prefix, 0) == 0) lines.push_back(line.substr(prefix.size()));
+    return lines;
+}
+
+TEST_F(GameSession, AServerThatClosesIsReportedAndTheClientLogsInAgainByItself) {
+    ASSERT_NO_FATAL_FAILURE(Start("reconnect", {"--fault", "close-after-login", "--bots", "0"}));
+    Keys({"Return"});  // the first profile: Bramble
+    ASSERT_TRUE(GameServerGot("1> &&&&&&&&&&&&&\\x0a\n")) << GameTranscript();
+    // The loss goes to _error.txt once and to the chat in red; after two seconds the client tries again.
+    ASSERT_TRUE(Poll(30s, [&] {
+        return Client("_error.txt").find("Connection to the game server lost.") == 0;
+    })) << Client("_error.txt");
+    ASSERT_TRUE(GameServerGot("2> &&&&&&&&&&&&&\\x0a\n")) << GameTranscript();
+    ASSERT_TRUE(Snapshot(m_window, m_dir / "lost.png"));
+    const std::string red = Capture("convert '" + (m_dir / "lost.png").string() +
+                                        "' -crop 700x250+50+300 +repage -fuzz 3% -fill black +opaque "
+                                        "'rgb(220,150,150)' -fill white -opaque 'rgb(220,150,150)' "
+                                        "-format '%[fx:mean]' info:",
+                                    m_dir);
+    EXPECT_GT(std::atof(red.c_str()), 0.0005) << red;
+
+    // The second login, byte for byte the first.
+    const std::vector<std::string> first = ReceivedBySession(GameTranscript(), 1);
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first.front(), "connect Bramble thorns-and-honey\\x0a");
+    EXPECT_EQ(ReceivedBySession(GameTranscript(), 2), first) << GameTranscript();
+    EXPECT_NE(GameTranscript().find("2> END\\x0a\n"), std::string::npos);
+
+    ASSERT_EQ(RunCommand("xdotool windowclose " + m_window), 0);
+    EXPECT_EQ(m_client->Wait(60s), 0) << m_client->File("stderr.txt");
+    // Only the losses are in _error.txt: no leak report, no misuse.
+    std::istringstream errors(Client("_error.txt"));
+    for (std::string line; std::getline(errors, line);)
+        EXPECT_EQ(line, "Connection to the game server lost.");
 }
 
 }  // namespace
