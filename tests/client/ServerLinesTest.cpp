@@ -94,22 +94,6 @@ TEST_F(ServerLinesTest, TheAcknowledgementSendsDescriptionAndColoursThenTextsAnd
     EXPECT_EQ(server.Received(expected.size()), expected);
 }
 
-TEST_F(ServerLinesTest, LinesShorterThanTheirKindAreIgnored) {
-    LogInWithoutConnection();
-    for (const char* shortLine : {"@!!!", "]s!!!!!", "<0123456789!!!!!", "/0123456789!!!!!!!!!"})
-        HandleServerLine(shortLine);
-    std::int32_t x = -1, y = -1;
-    GetPlayerPosition(x, y);
-    EXPECT_EQ(x, 0);
-    EXPECT_TRUE(DreamMarkerList().empty());
-    EXPECT_TRUE(CharacterList().empty());
-    HandleServerLine("@" + encodeBase95(0, true) + encodeBase95(3, true));
-    std::int32_t gx = 0, gy = 0;
-    fileToGrid(0, 3, gx, gy);
-    GetPlayerPosition(x, y);
-    EXPECT_EQ((std::pair{x, y}), (std::pair{gx, gy}));
-}
-
 TEST_F(ServerLinesTest, MovesAndLooksSendTheirLines) {
     for (int direction = -1; direction <= 6; ++direction) SendMove(direction);
     const std::string map = MapFileBytes(4, 6);

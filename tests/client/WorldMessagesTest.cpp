@@ -12,6 +12,7 @@
 #include "data/PcxPalette.h"
 #include "data/WorldMap.h"
 #include "net/VelmDataManager.h"
+#include "world/VelmRenderer.h"
 
 namespace {
 
@@ -138,6 +139,95 @@ TEST_F(WorldMessagesTest, AMapLoadClearsTheListsAndBuildsTheFloorTextures) {
     EXPECT_EQ(boxes->boxes()[0].caption, "oops");
     EXPECT_EQ(boxes->boxes()[0].text.rfind("Something bad happened while trying to create floor textures", 0),
               0u);
+}
+
+// What the world lines can change, as one text.
+std::string WorldState() {
+    std::string text;
+    for (const std::string& avatar : Avatars()) text += avatar + " ";
+    text += "|" + std::to_string(DreamMarkerList().size());
+    std::int32_t x = 0, y = 0, width = 0, height = 0;
+    GetPlayerPosition(x, y);
+    mapSize(width, height);
+    const auto [gx, gy] = Grid(1, 1);
+    text += "|" + std::to_string(x) + "," + std::to_string(y) + "|" + std::to_string(width) + "x" +
+            std::to_string(height) + "|" + std::to_string(getFloor(gx, gy)) + "," +
+            std::to_string(getObject(gx, gy)) + "|" + std::to_string(FloorPalette()[0]) + "|" +
+            std::to_string(Transfers().size());
+    return text;
+}
+
+TEST_F(WorldMessagesTest, EveryKindActsFromItsMinimumLengthAndIsIgnoredBelowIt) {
+    WriteTextFile("patches/default/p", std::string(768, '\x7F'));
+    WriteTextFile("data/velmfile_ip.txt", "127.0.0.1 1\n");  // downloads are refused at once
+    const std::string at = Xy(1, 1);
+    // Each line is exactly its kind's minimum length.
+    const std::string rows[] = {
+        ")" + at,
+        "/" + std::string(10, '#') + Xy(2, 2) + "!!" + at,
+        "1" + at + encodeBase95(9, true),
+        Appears('#', 2, 2),
+        ";a.map",
+        ">" + at + encodeBase95(9, true),
+        "@" + Xy(3, 3),
+        "]ccp",
+        "]s" + Xy(2, 2) + "..",
+        "]t" + at,
+        "]q abc",
+    };
+    for (const std::string& line : rows) {
+        SCOPED_TRACE(line);
+        ASSERT_TRUE(loadMapFile("maps\\room.map"));
+        RemoveAllCharacters();
+        RemoveAllDreamMarkers();
+        Lines({Appears('!', 1, 1), "]s" + at + "..m"});
+        const std::string before = WorldState();
+        HandleServerLine(line.substr(0, line.size() - 1));
+        EXPECT_EQ(WorldState(), before) << "one character short";
+        HandleServerLine(line);
+        EXPECT_NE(WorldState(), before) << "at the minimum length";
+    }
+}
+
+// Locks made to fail show a rebuild: the floors it would have filled are not drawn.
+TEST_F(WorldMessagesTest, AFloorChangeRebuildsTheFloorsAndAMapLoadAlwaysReplacesTheirTextures) {
+    ASSERT_TRUE(createWorldRenderers());
+    SetPlayerPosition(Grid(2, 3).first, Grid(2, 3).second);
+    updateCamera(0);
+    std::vector<DXG::Texture> textures(256);
+    for (DXG::Texture& texture : textures) ASSERT_TRUE(texture.Create(8, 8, DXG::OPAQUE));
+    setFloorTextures(textures);
+    // Triangles drawn with the textures given above.
+    auto floorTriangles = [&] {
+        device->ClearRecord();
+        EXPECT_TRUE(DXG::BeginFrame(0.01f, false, false));
+        renderWorld();
+        DXG::EndFrame0();
+        std::uint32_t count = 0;
+        for (const gfx::RecordedDraw& draw : device->draws)
+            for (const DXG::Texture& texture : textures)
+                if (!draw.fromMemory && draw.texture && draw.texture == texture.GetDeviceTexture())
+                    count += draw.primitiveCount;
+        return count;
+    };
+    const std::uint32_t steady = floorTriangles();
+    ASSERT_GT(steady, 0u);
+    device->lockResult = gfx::Result::Fail;
+    EXPECT_EQ(floorTriangles(), steady);
+    HandleServerLine("1" + Xy(2, 3) + encodeBase95(5, true));
+    EXPECT_EQ(floorTriangles(), 0u);
+
+    device->lockResult = gfx::Result::Ok;
+    HandleServerLine("1" + Xy(2, 3) + encodeBase95(6, true));
+    ASSERT_EQ(floorTriangles(), steady);
+    // The floor build fails, yet the map load hands its list on: the textures above are no longer drawn.
+    WriteTextFile("patches/default/floors.spk", SpkFileBytes({PatternShape(62, 31, 1)}));
+    device->createTextureResult = gfx::Result::OutOfVideoMemory;
+    HandleServerLine(";maps\\room.map");
+    ASSERT_EQ(boxes->boxes().size(), 1u);
+    updateCamera(0);
+    EXPECT_EQ(floorTriangles(), 0u);
+    destroyWorldRenderers();
 }
 
 TEST_F(WorldMessagesTest, ServerNamedFilesOutsideTheGameDirectoryAreRefused) {
