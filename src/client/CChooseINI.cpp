@@ -28,6 +28,22 @@ void CChooseINI::FindProfiles(std::vector<ChooserEntry>& entries) {
 }
 
 CChooseINI::CChooseINI() {
+    ListProfiles();
+    m_marker.LoadColorKeyed("data\\pickINI.bmp");
+    m_selection = 0;
+    m_phase = 0.0f;
+
+    m_titleText.SetSize(32);
+    m_titleText.Append("  VelmView Client\n");
+    m_titleText.SetSize(12);
+    m_titleText.Append("                -created by the VelmView team\n");
+    m_titleText.Append("                    (https://velmview.example.org)");
+    m_titleText.SetPosition(210, 80);
+}
+
+void CChooseINI::ListProfiles() {
+    m_entries.clear();
+    m_listText.Clear();
     FindProfiles(m_entries);
     if (m_entries.empty()) {
         errorLog.Write("No valid player .ini files found.\n");
@@ -40,16 +56,6 @@ CChooseINI::CChooseINI() {
         }
         m_listText.SetPosition(310, 300);
     }
-    m_marker.LoadColorKeyed("data\\pickINI.bmp");
-    m_selection = 0;
-    m_phase = 0.0f;
-
-    m_titleText.SetSize(32);
-    m_titleText.Append("  VelmView Client\n");
-    m_titleText.SetSize(12);
-    m_titleText.Append("                -created by the VelmView team\n");
-    m_titleText.Append("                    (https://velmview.example.org)");
-    m_titleText.SetPosition(210, 80);
 }
 
 CChooseINI::~CChooseINI() = default;
@@ -64,8 +70,14 @@ void CChooseINI::Update(float seconds) {
     if (m_selection >= count) m_selection = 0;
 
     if (WasKeyPressed(kScanEnter)) {
-        // The file was found usable by the scan; a failure now keeps the fields the scan left.
-        LoadPlayerIni(m_entries[static_cast<std::size_t>(m_selection)].fileName);
+        // The file was usable when the list was made. If it has gone or changed since, logging in would
+        // use another profile's name and password: the list is made again instead (the reason is in
+        // _error.txt), and the player chooses again.
+        if (!LoadPlayerIni(m_entries[static_cast<std::size_t>(m_selection)].fileName)) {
+            ListProfiles();
+            m_selection = 0;
+            return;
+        }
         RemoveScene();
         AddScene(track(new CMain(), "CMain()", VELM_SITE));
     }

@@ -32,6 +32,8 @@ public:
     std::int32_t Selection() const { return m_selection; }
 
 private:
+    void ListProfiles();
+
     CText m_listText;  // the entries, two lines each, or the error text
     std::vector<ChooserEntry> m_entries;
     std::int32_t m_selection = 0;  // index of the marked entry

@@ -136,6 +136,29 @@ TEST_F(ScenesTest, EnterLoadsTheMarkedProfileAndStartsTheMainScene) {
     EXPECT_EQ(PendingSceneCountForTests(), 0);
 }
 
+TEST_F(ScenesTest, EnterOnAProfileDeletedSinceTheListWasMadeListsAgainInsteadOfLoggingInAsAnother) {
+    WriteProfile("amy.ini", "Amy");
+    WriteProfile("bob.ini", "Bob");
+    AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
+    UpdateScenes(0.01f);
+    std::filesystem::remove("amy.ini");
+    ClearLog(errorLog);
+    auto pressEnter = [&] {
+        keys.down[kScanEnter] = 0x80;
+        KeyboardStateManager::Update();
+        UpdateScenes(0.01f);
+        keys.down[kScanEnter] = 0;
+        KeyboardStateManager::Update();
+        UpdateScenes(0.01f);
+    };
+    pressEnter();
+    EXPECT_EQ(CurrentSceneName(), "CChooseINI");
+    EXPECT_EQ(ErrorText(), "Failed to open player ini file: amy.ini\n");
+    pressEnter();  // Bob is now the only entry
+    EXPECT_EQ(CurrentSceneName(), "CMain");
+    EXPECT_EQ(GetPlayerProfile().name, "Bob");
+}
+
 TEST_F(ScenesTest, WithoutProfilesTheChooserShowsTheErrorAndIgnoresKeys) {
     WriteTextFile("options.ini", "V1.6\nName=A\nPassword=p\nColors=0123456789\nDesc=d\nSpec=11\n");
     AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
@@ -258,6 +281,57 @@ TEST_F(MainSceneTest, WithoutTheAddressFileTheSceneStaysOffline) {
     scene.Update(0);
     EXPECT_EQ(scene.InputLine(), "hi");
     EXPECT_EQ(Chat(scene).size(), 2u);
+}
+
+TEST_F(MainSceneTest, OnlyTheFirst256BytesOfTheAddressFileAreRead) {
+    const std::string port = std::to_string(server.Port());
+    const struct {
+        std::string file;
+        std::string shownPort;
+        bool connected;
+    } rows[] = {
+        {"127.0.0.1 " + port + std::string(10000, 'x'), port, true},
+        {std::string(247, ' ') + "127.0.0.1 " + port, "0", false},  // the port lies past byte 256
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.shownPort);
+        StartDeviceAndKeyboard();
+        WriteTextFile("data/velm_ip.txt", row.file);
+        CMain scene;
+        const std::vector<std::string> chat = Chat(scene);
+        ASSERT_EQ(chat.size(), 6u);
+        EXPECT_EQ(chat[1], "127.0.0.1");
+        EXPECT_EQ(chat[3], row.shownPort);
+        EXPECT_EQ(scene.Connection().IsConnected(), row.connected);
+        if (row.connected) server.Close();
+    }
+}
+
+TEST_F(MainSceneTest, ATypedLineThatCannotBeSentIsReportedInRed) {
+    // The receive thread looks only every two seconds, so the closed connection still counts as connected
+    // when the sends fail.
+    NetClient::SetPollingForTests(std::chrono::seconds(2), std::chrono::milliseconds(5));
+    CMain scene;
+    ASSERT_TRUE(server.Accept());
+    server.Close();
+    const std::string failed = "SEND TO SERVER FAILED!";
+    // The first send after the close may still be taken by the system; a later one fails.
+    auto saidAt = [&] {
+        const std::vector<std::string> chat = Chat(scene);
+        return static_cast<std::size_t>(std::find(chat.begin(), chat.end(), failed) - chat.begin());
+    };
+    ASSERT_TRUE(WaitFor([&] {
+        Type("hi\r");
+        scene.Update(0);
+        return saidAt() < Chat(scene).size() || !scene.Connection().IsConnected();
+    }));
+    ASSERT_LT(saidAt(), Chat(scene).size());
+    // The failed send ended the connection: the loss is said right after.
+    EXPECT_EQ(Chat(scene)[saidAt() + 1], "Connection to the server lost.");
+    const std::string raw = scene.ChatWindow().GetLines()[saidAt()].GetRawText();
+    const std::string red = std::string("\0\x96\x96\xDC\xFF", 5) + failed;
+    EXPECT_EQ(raw.substr(raw.size() - std::min(raw.size(), red.size())), red);
+    EXPECT_EQ(scene.InputLine(), "");
 }
 
 TEST_F(MainSceneTest, TransferLinesStackUpwardFromTheBottomOne) {
