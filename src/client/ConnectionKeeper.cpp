@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 
 #include "client/ServerLines.h"
@@ -84,11 +85,12 @@ void ConnectionKeeper::Update(bool tryNow) {
     }
     if (!m_waiting || !(tryNow || m_clock() >= m_due)) return;
     m_waiting = false;
-    // A NetClient serves one connection: the next try takes a new one.
-    SetGameConnection(nullptr);
-    trackedDelete(m_connection, VELM_SITE);
+    // A NetClient serves one connection: the next try takes a new one. It is made before the old one
+    // goes, so the process's network byte totals run on through the session.
+    NetClient* previous = m_connection;
     m_connection = track(new NetClient(), "NetClient()", VELM_SITE);
     SetGameConnection(m_connection);
+    trackedDelete(previous, VELM_SITE);
     if (Connect()) {
         BeginReconnectedLogin();
     } else {
