@@ -10,6 +10,7 @@
 #include "data/PlayerProfile.h"
 #include "gfx/CTextWindow.h"
 #include "net/VelmDataManager.h"
+#include "net/VelmFileGetter.h"
 #include "runtime/ProcessState.h"
 
 namespace {
@@ -156,6 +157,11 @@ TEST_F(ReconnectingSceneTest, TheLossIsSaidOnceInRedAndTheSecondLoginEqualsTheFi
     EXPECT_EQ(LogIn(scene, login.size()), login);
     AddCharacter(CharacterRecord{});
     AddDreamMarker(DreamMarkerRecord{});
+    // A download on its own connection, to a file server that stays silent: it outlives the loss.
+    LoopbackServer fileServer;
+    WriteTextFile("data/velmfile_ip.txt", "127.0.0.1 " + std::to_string(fileServer.Port()) + "\n");
+    StartDownload("lake", 0, "vvw_tmp\\lake");
+    ASSERT_TRUE(fileServer.Accept());
 
     server->Close();
     ASSERT_TRUE(WaitFor([&] {
@@ -187,6 +193,8 @@ TEST_F(ReconnectingSceneTest, TheLossIsSaidOnceInRedAndTheSecondLoginEqualsTheFi
     EXPECT_EQ(LogIn(scene, login.size()), login);
     EXPECT_TRUE(CharacterList().empty());
     EXPECT_TRUE(DreamMarkerList().empty());
+    ASSERT_EQ(Transfers().size(), 1u);
+    EXPECT_FALSE(Transfers().front().getter->IsFinished());
 }
 
 }  // namespace
