@@ -9,6 +9,7 @@ namespace {
 struct DemoRun {
     std::string errors;
     std::string boxes;
+    std::string stats;
 };
 
 DemoRun RunDemo(const std::string& scenario) {
@@ -19,6 +20,7 @@ DemoRun RunDemo(const std::string& scenario) {
     EXPECT_EQ(RunCommand(command), 0) << scenario;
     run.errors = ReadTextFile(folder.path() / "_error.txt");
     run.boxes = ReadTextFile(folder.path() / "_boxes.txt");
+    run.stats = ReadTextFile(folder.path() / "_stat.txt");
     return run;
 }
 }  // namespace
@@ -66,4 +68,18 @@ TEST(TrackerDemo, MisuseReportStartsAtTheCallerOfTheMisusedFunction) {
         "   tracker-demo: main - [^\n]*TrackerDemo\\.cpp - Line [0-9]+\n"
         "(.*\n)*\n");
     EXPECT_TRUE(std::regex_match(run.errors, report)) << run.errors;
+}
+
+TEST(TrackerDemo, ARepeatedReportIsWrittenTenTimesAndItsCountGoesToTheStatisticsAtExit) {
+    const DemoRun run = RunDemo("repeated");
+    std::size_t reports = 0;
+    for (std::size_t at = run.errors.find("lit twice"); at != std::string::npos;
+         at = run.errors.find("lit twice", at + 1))
+        ++reports;
+    EXPECT_EQ(reports, 10u);
+    EXPECT_NE(run.errors.find("further ones are only counted"), std::string::npos);
+    EXPECT_NE(run.stats.find("Repeated error reports (written 10 times each, the rest counted):\n"
+                             "  -25 times: Error: the lantern was lit twice.\n"),
+              std::string::npos)
+        << run.stats;
 }

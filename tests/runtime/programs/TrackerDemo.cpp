@@ -1,5 +1,5 @@
 // Runs one scenario of the memory tracker and ends, so that the exit report can be inspected:
-//   tracker-demo clean | leak | double-delete | stack
+//   tracker-demo clean | leak | double-delete | stack | repeated
 // Message boxes are appended to "_boxes.txt" through the hook.
 #include <cstdio>
 #include <cstring>
@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
         trackedDelete(lantern, VELM_SITE);
     } else if (scenario == "stack") {
         CallerOfMisuse();
+    } else if (scenario == "repeated") {
+        for (int i = 0; i < 25; ++i) CallerOfMisuse();
     } else {
         return 2;
     }
