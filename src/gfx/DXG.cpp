@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "gfx/GlDevice.h"
+#include "gfx/gl/GlDevice.h"
 #include "platform/GlContext.h"
 #include "runtime/CallStack.h"
 #include "runtime/LogFile.h"

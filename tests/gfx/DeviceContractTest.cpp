@@ -5,7 +5,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "gfx/GlDevice.h"
+#include "gfx/gl/GlDevice.h"
 #include "platform/Window.h"
 #include "testing/RecordingDevice.h"
 

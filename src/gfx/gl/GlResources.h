@@ -7,9 +7,9 @@
 
 #include <memory>
 
-#include "gfx/GlFormats.h"
 #include "gfx/MemoryTexture.h"
 #include "gfx/MemoryVertexBuffer.h"
+#include "gfx/gl/GlFormats.h"
 
 namespace gfx {
 

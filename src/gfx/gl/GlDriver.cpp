@@ -2,7 +2,7 @@
 // window, with the context made by platform::GlContext.
 #include <string>
 
-#include "gfx/GlDevice.h"
+#include "gfx/gl/GlDevice.h"
 #include "platform/GlContext.h"
 
 namespace gfx {

@@ -1,9 +1,8 @@
 // The graphics start-up check: a hidden window with an OpenGL 3.3 core context is made and asked for its
 // renderer, then released again before the real device is created.
-#include "gfx/GraphicsSupport.h"
-
 #include <epoxy/gl.h>
 
+#include "gfx/GraphicsSupport.h"
 #include "platform/GlContext.h"
 #include "runtime/LogFile.h"
 #include "runtime/ProcessState.h"

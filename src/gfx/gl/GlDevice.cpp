@@ -1,6 +1,6 @@
 // The OpenGL driver's frame: the off-screen framebuffer, reset, present, clear, resources, render targets
 // and read-back.
-#include "gfx/GlDevice.h"
+#include "gfx/gl/GlDevice.h"
 
 #include "platform/GlContext.h"
 

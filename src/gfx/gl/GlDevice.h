@@ -9,8 +9,8 @@
 #include <string>
 
 #include "gfx/DeviceFrontEnd.h"
-#include "gfx/GlResources.h"
-#include "gfx/GlShaderProgram.h"
+#include "gfx/gl/GlResources.h"
+#include "gfx/gl/GlShaderProgram.h"
 
 namespace platform {
 class GlContext;

@@ -1,5 +1,5 @@
 // Textures, surfaces and vertex buffers of the OpenGL driver.
-#include "gfx/GlResources.h"
+#include "gfx/gl/GlResources.h"
 
 namespace gfx {
 
