@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "gfx/gl/GlDevice.h"
-#include "platform/GlContext.h"
+#include "gfx/gl/GlDriver.h"
+#include "platform/Window.h"
 #include "runtime/CallStack.h"
 #include "runtime/LogFile.h"
 #include "runtime/ProcessState.h"

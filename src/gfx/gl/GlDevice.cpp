@@ -3,6 +3,7 @@
 #include "gfx/gl/GlDevice.h"
 
 #include "platform/GlContext.h"
+#include "platform/SystemInfo.h"
 
 namespace gfx {
 
@@ -241,7 +242,7 @@ uint64_t GlDevice::GetAvailableTextureMem() const {
         return uint64_t(kb[0]) * 1024;
     }
     // A renderer in system memory: the machine's memory less what this device holds.
-    const uint64_t total = platform::SystemMemoryBytes();
+    const uint64_t total = SystemMemoryBytes();
     return total > m_token->liveBytes ? total - m_token->liveBytes : 0;
 }
 

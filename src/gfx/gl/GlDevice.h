@@ -9,6 +9,7 @@
 #include <string>
 
 #include "gfx/DeviceFrontEnd.h"
+#include "gfx/gl/GlDriver.h"
 #include "gfx/gl/GlResources.h"
 #include "gfx/gl/GlShaderProgram.h"
 
@@ -17,12 +18,6 @@ class GlContext;
 }
 
 namespace gfx {
-
-// The driver that creates GlDevices on the program's window. Null when the video system cannot start.
-std::shared_ptr<Driver> CreateGlDriver();
-
-// Why the last GL device could not be made (the context's or the start's reason), empty when it could.
-const std::string& GlLastContextError();
 
 class GlDevice : public DeviceFrontEnd {
 public:

@@ -4,6 +4,7 @@
 
 #include "gfx/gl/GlDevice.h"
 #include "platform/GlContext.h"
+#include "platform/Window.h"
 
 namespace gfx {
 
