@@ -27,7 +27,6 @@ public:
     // Builds the framebuffer, shader and vertex state. False with a reason.
     bool Start(std::string* error);
 
-    bool ReadRenderTarget(Image* out) override;
     uint64_t GetAvailableTextureMem() const override;
     std::string GetVertexShaderProfile() const override;
     std::string GetPixelShaderProfile() const override;
@@ -43,9 +42,9 @@ private:
                                     std::shared_ptr<VertexBuffer>* out) override;
     bool DriverHasFormat(Format format) const override;
     uint32_t DriverMaxTextureSize() const override;
-    bool DriverOwnsRenderTarget(const Surface& surface) const override;
     Result DriverRenderTargetChanged() override;
     Result DriverCopyRenderTarget(Surface* renderTarget, Surface* destination) override;
+    bool DriverReadRenderTarget(Image* out) override;
     bool MakeFrameBuffer(std::string* error);
     void DeleteFrameBuffer();
     GLuint FramebufferOf(const Surface* surface);

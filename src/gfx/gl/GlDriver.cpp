@@ -2,6 +2,7 @@
 // window, with the context made by platform::GlContext.
 #include <string>
 
+#include "gfx/AdapterFrontEnd.h"
 #include "gfx/gl/GlDevice.h"
 #include "platform/GlContext.h"
 #include "platform/Window.h"
@@ -12,42 +13,35 @@ namespace {
 
 std::string lastContextError;
 
-class GlDriver : public Driver {
+class GlDriver : public AdapterFrontEnd {
 public:
-    bool CheckDeviceType(uint32_t adapter, Format displayFormat, Format backBufferFormat, bool) override {
+    int DesktopBitsPerPixel() override { return platform::DesktopBitsPerPixel(); }
+
+private:
+    bool DriverHasDisplayFormat(Format format, bool) override {
         // Frames are drawn in 8 bits per channel whatever the display; the 10-bit display format is not
         // offered.
-        return adapter == 0 && displayFormat == backBufferFormat &&
-               (displayFormat == fmt::X8R8G8B8 || displayFormat == fmt::R5G6B5 ||
-                displayFormat == fmt::X1R5G5B5);
+        return format == fmt::X8R8G8B8 || format == fmt::R5G6B5 || format == fmt::X1R5G5B5;
     }
-    bool CheckDepthStencilMatch(uint32_t adapter, Format, Format depthFormat) override {
+    bool DriverHasDepthFormat(Format depthFormat) override {
         GLenum internal = 0, attachment = 0;
-        return adapter == 0 && MapDepthFormat(depthFormat, &internal, &attachment);
+        return MapDepthFormat(depthFormat, &internal, &attachment);
     }
-    bool CheckTextureFormat(uint32_t adapter, Format, Format textureFormat) override {
-        if (adapter != 0 || !IsDeviceTextureFormat(textureFormat)) return false;
+    bool DriverHasTextureFormat(Format textureFormat) override {
         // Without a context the extensions cannot be asked; the device answers again once it exists.
         return !platform::AnyGlContextCurrent() || GlHasTextureFormat(textureFormat);
     }
 
-    Result CreateDevice(uint32_t adapter, void* focusWindow, uint32_t, PresentParameters* params,
-                        std::unique_ptr<Device>* out) override {
-        if (!params || !out || !focusWindow || adapter != 0) return Result::InvalidCall;
-        GLenum internal = 0, attachment = 0;
-        if (!MapDepthFormat(params->autoDepthStencilFormat, &internal, &attachment))
-            return Result::InvalidCall;
-        auto context =
-            platform::GlContext::Create(params->window ? params->window : focusWindow, &lastContextError);
+    Result DriverCreateDevice(void* window, uint32_t, const PresentParameters& params,
+                              std::unique_ptr<Device>* out) override {
+        auto context = platform::GlContext::Create(window, &lastContextError);
         if (!context) return Result::NotAvailable;
         lastContextError.clear();
-        auto device = std::make_unique<GlDevice>(std::move(context), *params);
+        auto device = std::make_unique<GlDevice>(std::move(context), params);
         if (!device->Start(&lastContextError)) return Result::NotAvailable;
         *out = std::move(device);
         return Result::Ok;
     }
-
-    int DesktopBitsPerPixel() override { return platform::DesktopBitsPerPixel(); }
 };
 
 }  // namespace
