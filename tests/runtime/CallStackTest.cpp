@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "runtime/CallStack.h"
+#include "runtime/Faults.h"
+#include "runtime/ProcessState.h"
 #include "runtime/SymbolEngine.h"
 #include "support/TestSupport.h"
 
@@ -51,10 +53,10 @@ TEST(CallStack, StripFirstLine) {
 }
 
 TEST(CallStack, WithoutSymbolsStacksAreEmptyAndReportsKeepTheirFrame) {
-    symbolEngine.SetReadyForTests(false);
+    ArmFault(Fault::SymbolLookup);
     ClearLog(errorLog);
     EXPECT_EQ(GetCallStack(), "");
     ReportMisuse("Error: misuse detected.\n");
-    symbolEngine.SetReadyForTests(true);
+    ResetProcessState();
     EXPECT_EQ(LogText(errorLog), "Error: misuse detected.\n  -attempt made from:\n\n");
 }
