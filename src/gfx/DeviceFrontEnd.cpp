@@ -308,7 +308,7 @@ Result DeviceFrontEnd::SetRenderTarget(std::shared_ptr<Surface> target) {
     // Render target 0 is the back buffer or level 0 of one of this device's render-target textures.
     auto* level = dynamic_cast<const LevelSurface*>(target.get());
     if (!target || !(target->GetDesc().usage & kUsageRenderTarget) || !OwnsSurface(target.get()) ||
-        level->level() != 0)
+        (level && level->level() != 0))
         return Result::InvalidCall;
     std::shared_ptr<Surface> previousTarget = std::move(m_renderTarget);
     const Viewport previousViewport = m_viewport;
