@@ -18,6 +18,7 @@
 #include "gfx/DXG.h"
 #include "platform/Window.h"
 #include "runtime/ProcessState.h"
+#include "testing/FloorReference.h"
 #include "world/FloorTextures.h"
 #include "world/VelmRenderer.h"
 

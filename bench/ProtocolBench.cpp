@@ -68,7 +68,7 @@ struct Connection {
     NetClient* peer = nullptr;
 
     Connection() {
-        NetClient::SetPollingForTests(std::chrono::milliseconds(1), std::chrono::milliseconds(5));
+        NetClient::SetPolling({std::chrono::milliseconds(1), std::chrono::milliseconds(5)});
         server.Listen(0);
         client.Connect("127.0.0.1", server.Port());
         while ((peer = server.TakeClient()) == nullptr)

@@ -9,6 +9,7 @@
 
 #include "gfx/CText.h"
 #include "gfx/CTextWindow.h"
+#include "gfx/DdsWriter.h"
 #include "testing/DxgTesting.h"
 
 namespace {
@@ -17,13 +18,7 @@ namespace {
 // shares it from the cache instead of reading the file (or logging its absence) each time.
 void KeepFontLoaded() {
     std::filesystem::create_directories("data");
-    const uint32_t header[32] = {0x20534444, 124,      0x100f, 256,  256,         1024,   0, 1, 0,  0,    0,
-                                 0,          0,        0,      0,    0,           0,      0, 0, 32, 0x41, 0,
-                                 32,         0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000, 0, 0, 0,  0};
-    std::ofstream out("data/font12.dds", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(header), sizeof header);
-    out << std::string(256 * 256 * 4, '\0');
-    out.close();
+    std::ofstream("data/font12.dds", std::ios::binary) << gfx::DdsArgbFile(256, 256, {});
     static CText keeper("font");
     if (DXG::BeginFrame(0.0f, false, false)) {
         keeper.Draw();

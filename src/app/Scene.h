@@ -10,7 +10,6 @@ public:
     virtual void OnEnter() {}       // right after being pushed
     virtual void OnLeave() {}       // before another scene covers it, and before it is removed
     virtual void OnDeviceLost() {}  // the graphics device became lost; every scene, top first
-    virtual void Reserved() {}      // no caller
     virtual std::string GetName() { return "Unknown"; }  // keys the per-scene statistics
     virtual ~Scene() {}
 };

@@ -159,9 +159,6 @@ std::string CurrentSceneName() {
     return s.stack.empty() ? "none" : s.stack.front()->GetName();
 }
 
-int SceneCountForTests() {
-    return int(S().stack.size());
-}
-int PendingSceneCountForTests() {
+int PendingSceneCount() {
     return int(S().pending.size());
 }

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "app/Scene.h"
-#include "runtime/Pointer.h"  // the scenes read the pointer through the scene manager's header too
 
 // Pushes a scene (created with track(new ...)); the manager owns it from now on.
 void AddScene(Scene* scene);
@@ -21,6 +20,5 @@ void RenderScenes();
 bool UpdateScenes(float seconds);
 std::string CurrentSceneName();  // "none" when the stack is empty
 
-// Tests only: the number of scenes on the stack and on the pending list.
-int SceneCountForTests();
-int PendingSceneCountForTests();
+// Removed scenes still waiting to be deleted after the current update.
+int PendingSceneCount();

@@ -1,23 +1,7 @@
-// Helpers of the device seam: format sizes, vertex counts and result names.
+// Helpers of the device seam: format sizes, vertex counts and the transform product.
 #include "gfx/Device.h"
 
 namespace gfx {
-
-const char* ResultName(Result r) {
-    switch (r) {
-    case Result::Ok: return "Ok";
-    case Result::Fail: return "Fail";
-    case Result::InvalidCall: return "InvalidCall";
-    case Result::NotAvailable: return "NotAvailable";
-    case Result::OutOfVideoMemory: return "OutOfVideoMemory";
-    case Result::OutOfMemory: return "OutOfMemory";
-    case Result::InvalidData: return "InvalidData";
-    case Result::DeviceLost: return "DeviceLost";
-    case Result::DeviceNotReset: return "DeviceNotReset";
-    case Result::DriverInternalError: return "DriverInternalError";
-    }
-    return "?";
-}
 
 bool IsCompressedFormat(Format f) {
     return f == fmt::DXT1 || f == fmt::DXT2 || f == fmt::DXT3 || f == fmt::DXT4 || f == fmt::DXT5;

@@ -26,7 +26,6 @@ enum class Result {
 inline bool Succeeded(Result r) {
     return r == Result::Ok;
 }
-const char* ResultName(Result r);
 
 // Surface and texture formats by their Direct3D code numbers.
 using Format = uint32_t;

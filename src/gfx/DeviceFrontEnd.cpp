@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "gfx/LevelSurface.h"
+
 namespace gfx {
 
 namespace {
@@ -106,7 +108,11 @@ Result DeviceFrontEnd::Reset(const PresentParameters& params) {
     const PresentParameters previous = m_params;
     m_params = params;
     const Result r = DriverReset(previous);
-    if (r != Result::Ok) return r;
+    if (r != Result::Ok) {
+        // The device keeps what it was created or last reset with; the caller may try again.
+        m_params = previous;
+        return r;
+    }
     m_renderTarget = m_backBuffer;
     m_viewport = {0, 0, params.backBufferWidth, params.backBufferHeight, 0.0f, 1.0f};
     DriverRenderTargetChanged();
@@ -299,23 +305,46 @@ Result DeviceFrontEnd::SetRenderTarget(std::shared_ptr<Surface> target) {
     CallNote note{CallKind::SetRenderTarget};
     note.object = target.get();
     Noted(note);
-    if (!target || !(target->GetDesc().usage & kUsageRenderTarget) || !DriverOwnsRenderTarget(*target))
+    // Render target 0 is the back buffer or level 0 of one of this device's render-target textures.
+    auto* level = dynamic_cast<const LevelSurface*>(target.get());
+    if (!target || !(target->GetDesc().usage & kUsageRenderTarget) || !OwnsSurface(target.get()) ||
+        (level && level->level() != 0))
         return Result::InvalidCall;
+    std::shared_ptr<Surface> previousTarget = std::move(m_renderTarget);
+    const Viewport previousViewport = m_viewport;
     m_renderTarget = std::move(target);
     // As on Direct3D, a new render target gets a viewport covering it.
     const SurfaceDesc d = m_renderTarget->GetDesc();
     m_viewport = {0, 0, d.width, d.height, 0.0f, 1.0f};
-    return DriverRenderTargetChanged();
+    const Result r = DriverRenderTargetChanged();
+    if (r != Result::Ok) {
+        // A target the driver cannot draw into changes nothing.
+        m_renderTarget = std::move(previousTarget);
+        m_viewport = previousViewport;
+        DriverRenderTargetChanged();
+    }
+    return r;
 }
 
 Result DeviceFrontEnd::GetRenderTargetData(Surface* renderTarget, Surface* destination) {
     Noted({CallKind::GetRenderTargetData});
-    if (!renderTarget || !destination) return Result::InvalidCall;
+    if (!OwnsSurface(renderTarget) || !OwnsSurface(destination)) return Result::InvalidCall;
     const SurfaceDesc s = renderTarget->GetDesc(), d = destination->GetDesc();
     if (s.width != d.width || s.height != d.height || s.format != d.format || d.pool != Pool::SystemMem ||
         !(s.usage & kUsageRenderTarget) || BytesPerPixel(d.format) != 4)
         return Result::InvalidCall;
     return DriverCopyRenderTarget(renderTarget, destination);
+}
+
+bool DeviceFrontEnd::ReadRenderTarget(Image* out) {
+    return out && DriverReadRenderTarget(out);
+}
+
+bool DeviceFrontEnd::OwnsSurface(const Surface* surface) const {
+    if (!surface) return false;
+    if (surface == m_backBuffer.get()) return true;
+    auto* level = dynamic_cast<const LevelSurface*>(surface);
+    return level && level->memoryTexture() && level->memoryTexture()->Ledger() == m_ledger.get();
 }
 
 }  // namespace gfx

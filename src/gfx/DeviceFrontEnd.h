@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "gfx/Device.h"
+#include "gfx/ResourceLedger.h"
 
 namespace gfx {
 
@@ -117,12 +118,14 @@ public:
     std::shared_ptr<Surface> GetRenderTarget() final;
     Result SetRenderTarget(std::shared_ptr<Surface> target) final;
     Result GetRenderTargetData(Surface* renderTarget, Surface* destination) final;
+    bool ReadRenderTarget(Image* out) final;
 
 protected:
     // ---- the driver's part: called only with what the front end accepted
     virtual void Noted(const CallNote& /*note*/) {}
     virtual void DrawRefused() {}
-    // Recreates what depends on the presentation parameters (m_params holds the new ones already).
+    // Recreates what depends on the presentation parameters (m_params holds the new ones already; the front
+    // end puts the previous ones back when this fails).
     virtual Result DriverReset(const PresentParameters& previous) = 0;
     virtual Result DriverBeginScene() { return Result::Ok; }
     virtual void DriverPresent() = 0;
@@ -136,12 +139,21 @@ protected:
     // Whether the hardware has a format the front end stores (block compression may be missing).
     virtual bool DriverHasFormat(Format format) const = 0;
     virtual uint32_t DriverMaxTextureSize() const { return kMaxTextureSize; }
-    // Whether the surface is one of this driver's, level 0 of a render-target texture or the back buffer.
-    virtual bool DriverOwnsRenderTarget(const Surface& surface) const = 0;
-    // m_renderTarget changed; Fail when the driver cannot draw into it.
+    // m_renderTarget changed; Fail when the driver cannot draw into it (the front end then goes back to
+    // the previous target and tells the driver again).
     virtual Result DriverRenderTargetChanged() = 0;
-    // Same size, 32-bit colour, destination in system memory: checked.
+    // Both surfaces this device's, same size, 32-bit colour, destination in system memory: checked.
     virtual Result DriverCopyRenderTarget(Surface* renderTarget, Surface* destination) = 0;
+    // The current render target's pixels into out; false when the driver cannot read them.
+    virtual bool DriverReadRenderTarget(Image* out) = 0;
+
+    // Whether the surface is this device's back buffer or a level of a texture it made.
+    bool OwnsSurface(const Surface* surface) const;
+    // Bytes of the textures and buffers this device made that are still alive.
+    uint64_t LiveResourceBytes() const { return m_ledger->liveBytes; }
+
+    // Shared with every resource the driver makes (pass it to their constructors).
+    LedgerRef m_ledger = std::make_shared<ResourceLedger>();
 
     // The back buffer; the driver makes it in its constructor and again when a reset changes its size.
     std::shared_ptr<Surface> m_backBuffer;

@@ -1,10 +1,8 @@
-// The graphics start-up check: a hidden window with an OpenGL 3.3 core context is made and asked for its
-// renderer, then released again before the real device is created.
+// The graphics start-up check: the machine's description in _stat.txt, then what the OpenGL probe (or a
+// probe a test chose) found, written to the logs and turned into the user's warning.
 #include "gfx/GraphicsSupport.h"
 
-#include <epoxy/gl.h>
-
-#include "platform/GlContext.h"
+#include "gfx/gl/GlDriver.h"
 #include "runtime/LogFile.h"
 #include "runtime/ProcessState.h"
 #include "runtime/SystemReport.h"
@@ -14,20 +12,6 @@ namespace {
 GraphicsProbeFunction chosenProbe = nullptr;  // null: the OpenGL probe
 const bool kRegistered = RegisterProcessState(
     "graphics probe", [] { chosenProbe = nullptr; }, kGfxState);
-
-// A hidden window with an OpenGL 3.3 core context, asked for its renderer and released again.
-GraphicsProbe ProbeOpenGl() {
-    GraphicsProbe result;
-    std::string error;
-    auto context = platform::GlContext::CreateHidden(&error);
-    if (!context) return result;
-    result.available = epoxy_gl_version() >= 33;
-    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    result.renderer = renderer ? renderer : "";
-    result.capabilitiesRead = renderer != nullptr;
-    result.hardwareTnL = !IsSoftwareRenderer(result.renderer);
-    return result;  // the video system stays up for the program's window
-}
 
 }  // namespace
 
@@ -44,7 +28,7 @@ void SetGraphicsProbe(GraphicsProbeFunction probe) {
 
 bool CheckGraphicsSupport(uint8_t* hardwareTnL, std::string* warning) {
     ReportSystemInfo();
-    GraphicsProbe probe = chosenProbe ? chosenProbe() : ProbeOpenGl();
+    GraphicsProbe probe = chosenProbe ? chosenProbe() : gfx::ProbeOpenGl();
     if (!probe.available) {
         errorLog.Write("Failed to create Direct3D9 object\n");
         if (warning)

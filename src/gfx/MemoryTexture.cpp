@@ -5,8 +5,9 @@
 
 namespace gfx {
 
-MemoryTexture::MemoryTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
-                             Pool pool) {
+MemoryTexture::MemoryTexture(LedgerRef ledger, uint32_t width, uint32_t height, uint32_t levels,
+                             uint32_t usage, Format format, Pool pool)
+    : m_ledger(std::move(ledger)) {
     for (uint32_t i = 0; i < levels; ++i) {
         Level l;
         l.desc = {format, usage, pool, std::max(1u, width >> i), std::max(1u, height >> i)};
@@ -15,6 +16,11 @@ MemoryTexture::MemoryTexture(uint32_t width, uint32_t height, uint32_t levels, u
         m_totalBytes += l.bytes.size();
         m_levels.push_back(std::move(l));
     }
+    m_ledger->liveBytes += m_totalBytes;
+}
+
+MemoryTexture::~MemoryTexture() {
+    m_ledger->liveBytes -= m_totalBytes;
 }
 
 SurfaceDesc MemoryTexture::GetLevelDesc(uint32_t level) const {

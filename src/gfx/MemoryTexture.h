@@ -6,12 +6,16 @@
 #include <vector>
 
 #include "gfx/Device.h"
+#include "gfx/ResourceLedger.h"
 
 namespace gfx {
 
 class MemoryTexture : public Texture {
 public:
-    MemoryTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool);
+    // Counts its bytes in the ledger of the device that made it for as long as it lives.
+    MemoryTexture(LedgerRef ledger, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                  Format format, Pool pool);
+    ~MemoryTexture() override;
 
     uint32_t GetLevelCount() const override { return uint32_t(m_levels.size()); }
     SurfaceDesc GetLevelDesc(uint32_t level) const override;
@@ -23,6 +27,8 @@ public:
     uint32_t LevelPitchOf(uint32_t level) const { return m_levels[level].pitch; }
     // Bytes of all levels together.
     uint64_t TotalBytes() const { return m_totalBytes; }
+    // The ledger of the device that made it.
+    const ResourceLedger* Ledger() const { return m_ledger.get(); }
 
 protected:
     // A lock the device refuses for its own reasons (Ok: allowed).
@@ -38,6 +44,7 @@ private:
         bool locked = false;
         bool readOnly = false;
     };
+    LedgerRef m_ledger;
     std::vector<Level> m_levels;
     uint64_t m_totalBytes = 0;
 };

@@ -6,13 +6,18 @@
 #include <vector>
 
 #include "gfx/Device.h"
+#include "gfx/ResourceLedger.h"
 
 namespace gfx {
 
 class MemoryVertexBuffer : public VertexBuffer {
 public:
-    MemoryVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool)
-        : m_bytes(length, 0), m_usage(usage), m_fvf(fvf), m_pool(pool) {}
+    // Counts its bytes in the ledger of the device that made it for as long as it lives.
+    MemoryVertexBuffer(LedgerRef ledger, uint32_t length, uint32_t usage, uint32_t fvf, Pool pool)
+        : m_ledger(std::move(ledger)), m_bytes(length, 0), m_usage(usage), m_fvf(fvf), m_pool(pool) {
+        m_ledger->liveBytes += length;
+    }
+    ~MemoryVertexBuffer() override { m_ledger->liveBytes -= m_bytes.size(); }
 
     uint32_t GetLength() const override { return uint32_t(m_bytes.size()); }
     uint32_t GetUsage() const override { return m_usage; }
@@ -23,6 +28,8 @@ public:
     Result Unlock() override;
 
     const std::vector<uint8_t>& Bytes() const { return m_bytes; }
+    // The ledger of the device that made it.
+    const ResourceLedger* Ledger() const { return m_ledger.get(); }
 
 protected:
     // A lock the driver refuses for its own reasons (Ok: allowed).
@@ -33,6 +40,7 @@ protected:
     virtual void RangeUnlocked(uint32_t /*offset*/, uint32_t /*size*/) {}
 
 private:
+    LedgerRef m_ledger;
     std::vector<uint8_t> m_bytes;
     uint32_t m_usage, m_fvf;
     Pool m_pool;

@@ -11,10 +11,13 @@
 #include "runtime/LogFile.h"
 #include "runtime/MemoryTracker.h"
 #include "runtime/NetworkLock.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 std::atomic<int> gConnectedPauseMs{20};
 std::atomic<int> gIdlePauseMs{100};
+const bool kPollingRegistered = RegisterProcessState(
+    "network polling", [] { NetClient::SetPolling({}); }, kNetState);
 
 constexpr int kReceiveChunk = 4096;
 
@@ -79,9 +82,9 @@ void LogSentBlock(const void* data, int length) {
 }
 }  // namespace
 
-void NetClient::SetPollingForTests(std::chrono::milliseconds connected, std::chrono::milliseconds idle) {
-    gConnectedPauseMs = static_cast<int>(connected.count());
-    gIdlePauseMs = static_cast<int>(idle.count());
+void NetClient::SetPolling(Polling polling) {
+    gConnectedPauseMs = static_cast<int>(polling.connected.count());
+    gIdlePauseMs = static_cast<int>(polling.idle.count());
 }
 
 NetClient::NetClient() {

@@ -38,8 +38,13 @@ public:
     // takes what is buffered.
     static constexpr std::size_t kReceiveBufferLimit = 16u << 20;
 
-    // Tests only: the receive thread's pause between passes while connected (20 ms) and while not (100 ms).
-    static void SetPollingForTests(std::chrono::milliseconds connected, std::chrono::milliseconds idle);
+    // The receive thread's pause between passes while connected and while not: process-wide, back to these
+    // values at the process-state reset.
+    struct Polling {
+        std::chrono::milliseconds connected{20};
+        std::chrono::milliseconds idle{100};
+    };
+    static void SetPolling(Polling polling);
 
 private:
     static void ThreadProcedure(CThread* owner, void* parameter);

@@ -13,12 +13,15 @@
 #include "runtime/LogFile.h"
 #include "runtime/MemoryTracker.h"
 #include "runtime/NetworkLock.h"
+#include "runtime/ProcessState.h"
 #include "runtime/Utilities.h"
 
 namespace VELM {
 
 namespace {
-std::atomic<int> gPassIntervalMs{25};
+std::atomic<int> gPassIntervalMs{int(FileGetter::kPassInterval.count())};
+const bool kRegistered = RegisterProcessState(
+    "file getter pacing", [] { FileGetter::SetPassInterval(FileGetter::kPassInterval); }, kNetState);
 
 // Reads the host word and the port number of the address file; both keep their values when it cannot.
 void ReadFileServerAddress(std::string& host, int& port) {
@@ -46,7 +49,7 @@ std::string Printable(const std::string& id) {
 }
 }  // namespace
 
-void FileGetter::SetPassIntervalForTests(std::chrono::milliseconds interval) {
+void FileGetter::SetPassInterval(std::chrono::milliseconds interval) {
     gPassIntervalMs = static_cast<int>(interval.count());
 }
 

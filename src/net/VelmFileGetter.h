@@ -39,8 +39,9 @@ public:
     // The stream buffer is not refilled from the connection while it holds this much.
     static constexpr std::size_t kStreamBufferLimit = 4u << 20;
 
-    // Tests only: the pause after each pass (25 ms).
-    static void SetPassIntervalForTests(std::chrono::milliseconds interval);
+    // The pause after each pass: process-wide, back to kPassInterval at the process-state reset.
+    static constexpr std::chrono::milliseconds kPassInterval{25};
+    static void SetPassInterval(std::chrono::milliseconds interval);
 
 private:
     static void ThreadProcedure(CThread* owner, void* parameter);

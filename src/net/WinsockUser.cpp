@@ -13,7 +13,6 @@ struct UserState {
     int userCount = 0;
     std::atomic<std::uint32_t> totalSent{0};      // wraps at 2^32
     std::atomic<std::uint32_t> totalReceived{0};  // wraps at 2^32
-    std::atomic<bool> failNextStart{false};
 };
 
 UserState& State() {
@@ -41,7 +40,7 @@ WinsockUser::WinsockUser() {
         }
         ++state.userCount;
     }
-    m_started = !state.failNextStart.exchange(false) && StartSocketLibrary();
+    m_started = StartSocketLibrary();
     if (!m_started) errorLog.Write("Failed to init WinSock library.\n");
 }
 
@@ -65,11 +64,7 @@ void WinsockUser::AddReceived(std::uint32_t count) {
     State().totalReceived += count;
 }
 
-int WinsockUser::UserCountForTests() {
+int WinsockUser::UserCount() {
     std::lock_guard<std::mutex> hold(State().lock);
     return State().userCount;
-}
-
-void WinsockUser::FailNextStartForTests() {
-    State().failNextStart = true;
 }

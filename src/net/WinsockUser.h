@@ -18,10 +18,8 @@ public:
     static void AddSent(std::uint32_t count);
     static void AddReceived(std::uint32_t count);
 
-    // Tests only: the number of users alive.
-    static int UserCountForTests();
-    // Tests only: the next construction behaves as if the socket library refused to start.
-    static void FailNextStartForTests();
+    // The number of users alive.
+    static int UserCount();
 
 private:
     bool m_started = false;  // the socket library was started for this object

@@ -1,9 +1,7 @@
 // The one place that makes OpenGL contexts: an OpenGL 3.3 core context on a window made by CreateAppWindow
-// (the device's), or on a hidden window of its own (the start-up check). Also what the graphics layer asks
-// of the display: its depth and the machine's memory.
+// (the device's), or on a hidden window of its own (the start-up check).
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -43,11 +41,5 @@ private:
 bool AnyGlContextCurrent();
 // Sets what every window of ours asks of OpenGL (double buffering); called before a window is made.
 void PrepareGlWindowAttributes();
-// Starts the video system (left running for the program's window). False when it cannot start.
-bool StartVideo();
-// Bits per pixel of the desktop's display mode as Windows counts them (32 when it cannot be read).
-int DesktopBitsPerPixel();
-// The machine's memory in bytes.
-uint64_t SystemMemoryBytes();
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // Operating system from uname and /etc/os-release; processor from CPUID where the machine has it.
 #include "platform/SystemInfo.h"
 
+#include <SDL2/SDL.h>
 #include <sys/utsname.h>
 
 #include <cstdio>
@@ -59,4 +60,8 @@ CpuIdentity ReadCpuIdentity() {
     }
 #endif
     return cpu;
+}
+
+uint64_t SystemMemoryBytes() {
+    return uint64_t(SDL_GetSystemRAM()) << 20;
 }

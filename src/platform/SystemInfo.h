@@ -1,6 +1,7 @@
 // What the operating system and the processor say about themselves.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct OsDescription {
@@ -22,3 +23,6 @@ struct CpuIdentity {
 };
 
 CpuIdentity ReadCpuIdentity();
+
+// The machine's memory in bytes.
+uint64_t SystemMemoryBytes();

@@ -231,6 +231,18 @@ std::string TypedTextToBytes(const char* text) {
     return out;
 }
 
+bool StartVideo() {
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+int DesktopBitsPerPixel() {
+    SDL_DisplayMode mode;
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 32;
+    int bits = int(SDL_BITSPERPIXEL(mode.format));
+    // A 24-bit colour mode stored in 32-bit pixels is what Windows calls a 32-bit desktop.
+    return bits == 24 && SDL_BYTESPERPIXEL(mode.format) == 4 ? 32 : bits;
+}
+
 CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window) {
     *window = nullptr;
     // The X11 window class is read from the environment when the video system starts.

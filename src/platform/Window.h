@@ -43,6 +43,11 @@ enum class CreateWindowResult { Ok, NoVideo, NoWindow };
 
 // Creates the window (not resizable, OpenGL-capable) and returns its handle (an SDL_Window*) through
 // window. NoVideo: the video system could not start; NoWindow: the window could not be made.
+// Starts the video system (left running for the program's window). False when it cannot start.
+bool StartVideo();
+// Bits per pixel of the desktop's display mode as Windows counts them (32 when it cannot be read).
+int DesktopBitsPerPixel();
+
 CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window);
 void ShowAppWindow(void* window);
 // Whether a frame can still be shown in the window: false once something outside has destroyed it.

@@ -6,13 +6,11 @@
 
 #include "platform/ThreadControl.h"
 #include "runtime/CallStack.h"
+#include "runtime/Faults.h"
 #include "runtime/LogFile.h"
 #include "runtime/MemoryTracker.h"
 
 namespace {
-std::atomic<int> gWaitStepMs{25};
-std::atomic<int> gWarningPass{600};  // 600 x 25 ms: about fifteen seconds
-std::atomic<bool> gFailNextCreation{false};
 
 // Windows thread priorities to nice values.
 int NiceValueOf(int priority) {
@@ -34,21 +32,12 @@ struct CThread::ParamData {
     void* parameter;
 };
 
-void CThread::SetWaitTimingForTests(std::chrono::milliseconds step, int warningPass) {
-    gWaitStepMs = static_cast<int>(step.count());
-    gWarningPass = warningPass;
-}
-
-void CThread::FailNextCreationForTests() {
-    gFailNextCreation = true;
-}
-
-CThread::CThread(Procedure procedure, const char* name, void* parameter)
-    : m_name(name != nullptr ? name : "") {
+CThread::CThread(Procedure procedure, const char* name, void* parameter, StopPacing pacing)
+    : m_name(name != nullptr ? name : ""), m_pacing(pacing) {
     auto* data = track(new ParamData{this, procedure, parameter}, "ParamData", VELM_SITE);
     m_suspendCount = 1;  // created suspended
     try {
-        if (gFailNextCreation.exchange(false)) {
+        if (TakeFault(Fault::ThreadCreation)) {
             throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
         }
         m_thread = std::thread(&CThread::StartRoutine, data);
@@ -87,8 +76,8 @@ CThread::~CThread() {
         if (!m_running) {
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(gWaitStepMs.load()));
-        if (pass == gWarningPass.load()) {
+        std::this_thread::sleep_for(m_pacing.step);
+        if (pass == m_pacing.warningPass) {
             errorLog.Write(
                 "Warning: Thread still going ~15 seconds after termination request.  It may be stuck.\n");
             errorLog.Write("  -Thread name: " + m_name + "\n");

@@ -7,12 +7,21 @@
 #include <string>
 #include <thread>
 
+// How a CThread's destructor waits for the procedure to return: it looks every step and warns once at the
+// warning pass (600 x 25 ms: about fifteen seconds).
+struct CThreadStopPacing {
+    std::chrono::milliseconds step{25};
+    int warningPass = 600;
+};
+
 class CThread {
 public:
     using Procedure = void (*)(CThread* owner, void* parameter);
 
+    using StopPacing = CThreadStopPacing;
+
     // Starts the thread. The procedure runs only after this object holds its handle.
-    CThread(Procedure procedure, const char* name, void* parameter);
+    CThread(Procedure procedure, const char* name, void* parameter, StopPacing pacing = StopPacing());
     // Requests termination and waits without limit; warns once if the thread is still going after the
     // warning pass (about 15 s).
     virtual ~CThread();
@@ -31,11 +40,6 @@ public:
 
     std::atomic<bool> terminateRequested{false};
 
-    // Tests only: the destructor's polling step and the pass that writes the stuck-thread warning.
-    static void SetWaitTimingForTests(std::chrono::milliseconds step, int warningPass);
-    // Tests only: the next construction behaves as if the platform refused to create the thread.
-    static void FailNextCreationForTests();
-
 private:
     struct ParamData;
     static void StartRoutine(ParamData* data);
@@ -45,4 +49,5 @@ private:
     std::atomic<int> m_suspendCount{0};
     std::atomic<int> m_nativeThreadId{0};
     std::string m_name;
+    StopPacing m_pacing;
 };

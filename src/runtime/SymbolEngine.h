@@ -7,9 +7,8 @@ public:
     SymbolEngine();
     virtual ~SymbolEngine() = default;
 
-    bool Ready() const { return m_ready; }
-    // Tests only: pretend symbols are (un)available.
-    void SetReadyForTests(bool ready) { m_ready = ready; }
+    // False also while the symbol-lookup fault is armed.
+    bool Ready() const;
 
 private:
     bool m_ready = false;

@@ -9,12 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "gfx/AdapterFrontEnd.h"
 #include "gfx/DeviceFrontEnd.h"
+#include "testing/RecordedCallText.h"
 
 namespace gfx {
-
-const char* RenderStateName(RenderState s);
-const char* PrimitiveTypeName(PrimitiveType t);
 
 struct RecordedDraw {
     PrimitiveType type = PrimitiveType::TriangleList;
@@ -40,14 +39,10 @@ struct RecordedCall {
     int drawIndex = -1;  // index into draws for draw calls
 };
 
-// What a recording device shares with its resources, which may outlive it.
-struct RecordingShared {
-    uint64_t liveBytes = 0;          // bytes of live textures and buffers
-    Result lockResult = Result::Ok;  // forced outcome of texture and vertex-buffer locks
-};
+struct RecordingShared;
 
 class RecordingDevice : public DeviceFrontEnd {
-    std::shared_ptr<RecordingShared> m_shared = std::make_shared<RecordingShared>();
+    std::shared_ptr<RecordingShared> m_shared;
 
 public:
     explicit RecordingDevice(const PresentParameters& params = PresentParameters());
@@ -62,15 +57,15 @@ public:
     size_t CountCalls(const std::string& prefix) const;
 
     // ---- forced outcomes (cooperativeLevel is the front end's; a successful Reset makes it Ok)
-    Result resetResult = Result::Ok;
+    Result resetResult = Result::Ok;         // DriverReset's outcome
+    Result renderTargetResult = Result::Ok;  // whether a new render target can be drawn into
     Result beginSceneResult = Result::Ok;
     Result createTextureResult = Result::Ok;
     Result createVertexBufferResult = Result::Ok;
-    Result& lockResult = m_shared->lockResult;    // texture and vertex-buffer locks
+    Result& lockResult;                           // texture and vertex-buffer locks
     std::set<Format> refusedTextureFormats;       // formats the hardware lacks
     uint64_t textureMemoryBudget = 256ull << 20;  // available memory = budget - live resources
 
-    bool ReadRenderTarget(Image* out) override;
     uint64_t GetAvailableTextureMem() const override;
     std::string GetVertexShaderProfile() const override { return "recording vs"; }
     std::string GetPixelShaderProfile() const override { return "recording ps"; }
@@ -88,13 +83,13 @@ private:
     Result DriverCreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
                                     std::shared_ptr<VertexBuffer>* out) override;
     bool DriverHasFormat(Format format) const override { return !refusedTextureFormats.count(format); }
-    bool DriverOwnsRenderTarget(const Surface& surface) const override;
-    Result DriverRenderTargetChanged() override { return Result::Ok; }
+    Result DriverRenderTargetChanged() override;
     Result DriverCopyRenderTarget(Surface* renderTarget, Surface* destination) override;
+    bool DriverReadRenderTarget(Image* out) override;
 };
 
 // A driver that creates RecordingDevices; format checks and creation outcomes can be forced.
-class RecordingDriver : public Driver {
+class RecordingDriver : public AdapterFrontEnd {
 public:
     std::set<Format> refusedDisplayFormats;
     std::set<Format> refusedDepthFormats;
@@ -106,13 +101,14 @@ public:
     uint32_t lastCreateFlags = 0;
     RecordingDevice* lastDevice = nullptr;  // owned by whoever received it (DXG)
 
-    bool CheckDeviceType(uint32_t adapter, Format displayFormat, Format backBufferFormat,
-                         bool windowed) override;
-    bool CheckDepthStencilMatch(uint32_t adapter, Format displayFormat, Format depthFormat) override;
-    bool CheckTextureFormat(uint32_t adapter, Format displayFormat, Format textureFormat) override;
-    Result CreateDevice(uint32_t adapter, void* focusWindow, uint32_t createFlags, PresentParameters* params,
-                        std::unique_ptr<Device>* out) override;
     int DesktopBitsPerPixel() override { return desktopBits; }
+
+private:
+    bool DriverHasDisplayFormat(Format format, bool windowed) override;
+    bool DriverHasDepthFormat(Format depthFormat) override;
+    bool DriverHasTextureFormat(Format textureFormat) override;
+    Result DriverCreateDevice(void* window, uint32_t createFlags, const PresentParameters& params,
+                              std::unique_ptr<Device>* out) override;
 };
 
 }  // namespace gfx

@@ -1,7 +1,7 @@
 // Floor textures: each diamond-shaped floor shape becomes a 64 x 64 square texture. The square is the
 // shape drawn as one screen quad whose texture coordinates pick out the diamond, with linear filtering.
-// BuildFloorTextures resamples on the processor exactly as the device would draw that quad;
-// BuildFloorTexturesByRenderTarget draws it into a render target and reads it back.
+// BuildFloorTextures resamples on the processor exactly as the device would draw that quad (the reference
+// build that draws it with the device lives in src/testing).
 #include "world/FloorTextures.h"
 
 #include <algorithm>
@@ -14,25 +14,16 @@
 #include "runtime/LogFile.h"
 #include "world/FloorRenderer.h"
 
+using namespace floorsquare;
+
 namespace {
 
-constexpr int kSide = 64;                     // raw and final textures are kSide x kSide
 constexpr std::uint32_t kBlack = 0xFF000000;  // transparent pixels, and pixels outside the image
 
-// The quad: screen corners and the texture coordinates that map the diamond onto the square (top corner to
-// the top-left, right to top-right, bottom to bottom-right, left to bottom-left).
-struct QuadCorner {
-    float x, y, u, v;
-};
-constexpr QuadCorner kQuad[4] = {{0.0f, 0.0f, 0.48f, 0.02f},
-                                 {64.0f, 0.0f, 0.95f, 0.24f},
-                                 {64.0f, 64.0f, 0.48f, 0.48f},
-                                 {0.0f, 64.0f, 0.02f, 0.24f}};
+}  // namespace
 
-// The image's pixels in a kSide x kSide block: palette colours, black for the transparent index and for
-// everything outside the image. An image larger than kSide x kSide is clipped to its top-left corner.
-void FillRaw(const SpkShape& shape, const FloorPaletteEntries& palette, std::uint32_t* raw,
-             std::size_t pitch) {
+void floorsquare::FillRaw(const SpkShape& shape, const FloorPaletteEntries& palette, std::uint32_t* raw,
+                          std::size_t pitch) {
     const int rows = std::min(shape.height(), kSide);
     const int columns = std::min(shape.width(), kSide);
     for (int y = 0; y < kSide; ++y) {
@@ -45,6 +36,8 @@ void FillRaw(const SpkShape& shape, const FloorPaletteEntries& palette, std::uin
         for (; x < kSide; ++x) out[x] = kBlack;
     }
 }
+
+namespace {
 
 // Where each pixel of the square samples the raw image: the four texels of the linear filter (offsets into
 // the raw block: top-left, top-right, bottom-left, bottom-right) and their weights in 1/65536, summing to
@@ -115,19 +108,19 @@ void Resample(const std::uint32_t* raw, std::uint8_t* destination, std::int32_t 
     }
 }
 
-// Makes textures hold count blank handles; the build fills them in order.
-void StartList(std::vector<DXG::Texture>& textures, int count) {
+}  // namespace
+
+void floorsquare::StartList(std::vector<DXG::Texture>& textures, int count) {
     textures.clear();
     std::vector<DXG::Texture>(std::size_t(count)).swap(textures);
 }
 
-// Drops the handles the build did not reach, keeping the textures made before a failure.
-void EndList(std::vector<DXG::Texture>& textures, int made) {
+void floorsquare::EndList(std::vector<DXG::Texture>& textures, int made) {
     while (textures.size() > std::size_t(made)) textures.pop_back();
 }
 
-// Creates a 64 x 64 opaque texture into handle and copies rows of 64 pixels from source (pitch in bytes).
-bool StoreFinalTexture(DXG::Texture& handle, const std::uint8_t* source, std::int32_t sourcePitch) {
+bool floorsquare::StoreFinalTexture(DXG::Texture& handle, const std::uint8_t* source,
+                                    std::int32_t sourcePitch) {
     DXG::Texture made;
     made.Create(kSide, kSide, DXG::OPAQUE);
     const std::shared_ptr<gfx::Texture> device = made.GetDeviceTexture();
@@ -143,8 +136,6 @@ bool StoreFinalTexture(DXG::Texture& handle, const std::uint8_t* source, std::in
     handle.SRShare(made.GetRecord());
     return true;
 }
-
-}  // namespace
 
 bool BuildFloorTextures(const SpkArchive& images, std::vector<DXG::Texture>& textures) {
     DXG::ScopedLock lock;
@@ -164,73 +155,4 @@ bool BuildFloorTextures(const SpkArchive& images, std::vector<DXG::Texture>& tex
         }
     }
     return true;
-}
-
-bool BuildFloorTexturesByRenderTarget(const SpkArchive& images, std::vector<DXG::Texture>& textures) {
-    DXG::ScopedLock lock;
-    textures.clear();
-    gfx::Device* device = DXG::GetDevice();
-    if (!device) return false;
-    std::shared_ptr<gfx::Texture> target, raw, recovery;
-    const auto create = [device](std::uint32_t usage, gfx::Pool pool, std::shared_ptr<gfx::Texture>* out) {
-        return gfx::Succeeded(device->CreateTexture(kSide, kSide, 1, usage, gfx::fmt::X8R8G8B8, pool, out));
-    };
-    if (!create(gfx::kUsageRenderTarget, gfx::Pool::Default, &target)) {
-        errorLog.Write("bad, no render target texture made.\n");
-        return false;
-    }
-    if (!create(gfx::kUsageDynamic, gfx::Pool::Default, &raw) ||
-        !create(gfx::kUsageDynamic, gfx::Pool::SystemMem, &recovery)) {
-        errorLog.Write("bad, no raw texture made.\n");
-        return false;
-    }
-    const std::shared_ptr<gfx::Surface> targetSurface = target->GetSurfaceLevel(0);
-    const std::shared_ptr<gfx::Surface> recoverySurface = recovery->GetSurfaceLevel(0);
-
-    // Outside a frame this begins the build's own scene; inside one the scene is the frame's and stays open.
-    const bool ownScene = gfx::Succeeded(device->BeginScene());
-    const std::shared_ptr<gfx::Surface> savedTarget = device->GetRenderTarget();
-    device->SetRenderTarget(targetSurface);
-    device->SetRenderState(gfx::RenderState::ZEnable, 0);
-
-    gfx::ScreenVertex quad[4];
-    for (int i = 0; i < 4; ++i)
-        quad[i] = {kQuad[i].x, kQuad[i].y, 0.0f, 1.0f, 0xFFFFFFFF, kQuad[i].u, kQuad[i].v};
-    const FloorPaletteEntries& palette = FloorPalette();
-    StartList(textures, images.shapeCount());
-    int made = 0;
-    for (; made < images.shapeCount(); ++made) {
-        device->SetTexture(0, nullptr);
-        gfx::LockedRect rawLock;
-        if (!gfx::Succeeded(raw->LockRect(0, &rawLock, gfx::kLockDiscard))) {
-            errorLog.Write("failed to lock raw texture.\n");
-            break;
-        }
-        FillRaw(images.shape(made), palette, static_cast<std::uint32_t*>(rawLock.bits),
-                std::size_t(rawLock.pitch) / 4);
-        raw->UnlockRect(0);
-        device->SetTexture(0, raw);
-        device->SetFVF(gfx::kFvfScreen);
-        device->SetNoShaders();
-        device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, quad, sizeof(gfx::ScreenVertex));
-        device->GetRenderTargetData(targetSurface.get(), recoverySurface.get());
-
-        gfx::LockedRect recoveryLock;
-        if (!gfx::Succeeded(recovery->LockRect(0, &recoveryLock, gfx::kLockReadOnly))) {
-            errorLog.Write("Failed to lock recovery texture.\n");
-            break;
-        }
-        const bool stored =
-            StoreFinalTexture(textures[std::size_t(made)],
-                              static_cast<const std::uint8_t*>(recoveryLock.bits), recoveryLock.pitch);
-        recovery->UnlockRect(0);
-        if (!stored) break;
-    }
-    EndList(textures, made);
-
-    device->SetTexture(0, nullptr);
-    device->SetRenderTarget(savedTarget);
-    device->SetRenderState(gfx::RenderState::ZEnable, 1);
-    if (ownScene) device->EndScene();
-    return made == images.shapeCount();
 }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "data/PcxPalette.h"
 #include "data/SpkArchive.h"
 #include "gfx/Texture.h"
 
@@ -13,7 +14,31 @@
 // cannot be made; the textures made before stay.
 bool BuildFloorTextures(const SpkArchive& images, std::vector<DXG::Texture>& textures);
 
-// The same squares drawn by the device: each image written into a work texture, drawn as the quad into a
-// 64 x 64 render target and read back. Much slower than the processor's resampling on a processor-only
-// OpenGL; kept as the reference that the resampling is measured and checked against.
-bool BuildFloorTexturesByRenderTarget(const SpkArchive& images, std::vector<DXG::Texture>& textures);
+// The pieces of the square that the reference build drawing it with the device shares (src/testing).
+namespace floorsquare {
+
+constexpr int kSide = 64;  // raw and final textures are kSide x kSide
+
+// The quad: screen corners and the texture coordinates that map the diamond onto the square (top corner to
+// the top-left, right to top-right, bottom to bottom-right, left to bottom-left).
+struct QuadCorner {
+    float x, y, u, v;
+};
+constexpr QuadCorner kQuad[4] = {{0.0f, 0.0f, 0.48f, 0.02f},
+                                 {64.0f, 0.0f, 0.95f, 0.24f},
+                                 {64.0f, 64.0f, 0.48f, 0.48f},
+                                 {0.0f, 64.0f, 0.02f, 0.24f}};
+
+// The image's pixels in a kSide x kSide block (pitch in pixels): palette colours, black for the transparent
+// index and for everything outside the image. An image larger than kSide x kSide is clipped to its top-left
+// corner.
+void FillRaw(const SpkShape& shape, const FloorPaletteEntries& palette, std::uint32_t* raw,
+             std::size_t pitch);
+// Makes textures hold count blank handles; the build fills them in order.
+void StartList(std::vector<DXG::Texture>& textures, int count);
+// Drops the handles the build did not reach, keeping the textures made before a failure.
+void EndList(std::vector<DXG::Texture>& textures, int made);
+// Creates a 64 x 64 opaque texture into handle and copies rows of 64 pixels from source (pitch in bytes).
+bool StoreFinalTexture(DXG::Texture& handle, const std::uint8_t* source, std::int32_t sourcePitch);
+
+}  // namespace floorsquare

@@ -6,6 +6,7 @@
 
 #include "AppTestSupport.h"
 #include "app/FrameRateOverlay.h"
+#include "gfx/DdsWriter.h"
 #include "runtime/MemoryTracker.h"
 #include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
@@ -18,12 +19,8 @@ protected:
         ResetProcessState();
         // A blank 256 x 256 A8R8G8B8 font file, so the overlay loads a font without the generated assets.
         std::filesystem::create_directories("data");
-        const uint32_t header[32] = {
-            0x20534444, 124, 0x100f, 256, 256, 1024, 0, 1,  0,        0,      0,    0,           0,     0, 0,
-            0,          0,   0,      0,   32,  0x41, 0, 32, 0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000};
         std::ofstream(std::filesystem::path("data") / "font12.dds", std::ios::binary)
-            << std::string(reinterpret_cast<const char*>(header), sizeof header)
-            << std::string(256 * 256 * 4, '\0');
+            << gfx::DdsArgbFile(256, 256, {});
         device = DXG::InitRecordingForTests();
         ASSERT_NE(device, nullptr);
         ClearLog(errorLog);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "runtime/Pointer.h"
 #include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 

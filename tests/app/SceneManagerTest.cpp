@@ -1,4 +1,4 @@
-// The scene stack, the pending deletion, the statistics report, the device-lost handler and the pointer.
+// The scene stack, the pending deletion, the statistics report and the device-lost handler.
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
@@ -94,18 +94,6 @@ TEST_F(SceneManagerTest, DeviceLossReachesEverySceneTopFirstAndDropsTheOverlay) 
     EXPECT_FALSE(FrameRateOverlay::Exists());
     UpdateScenes(0.1f);  // back while the foundation is ready
     EXPECT_TRUE(FrameRateOverlay::Exists());
-}
-
-TEST_F(SceneManagerTest, PointerMovesAndClicks) {
-    using platform::WindowMessage;
-    EXPECT_TRUE(HandlePointerMessage(Message(WindowMessage::MouseMove, 0, false, 120, 340)));
-    EXPECT_TRUE(HandlePointerMessage(Message(WindowMessage::LeftButtonDown, 0, false, 500, 500)));
-    EXPECT_FALSE(HandlePointerMessage(Message(WindowMessage::Char, 'a')));
-    int x = 0, y = 0;
-    EXPECT_TRUE(GetMouseClick(&x, &y) && GetMouseClick(&x, &y));  // reading does not clear
-    EXPECT_EQ(std::pair(x, y), std::pair(120, 340));              // a click does not move the pointer
-    ClearMouseClick();
-    EXPECT_FALSE(GetMouseClick(&x, &y));
 }
 
 }  // namespace

@@ -133,7 +133,7 @@ TEST_F(ScenesTest, EnterLoadsTheMarkedProfileAndStartsTheMainScene) {
     UpdateScenes(0.01f);
     EXPECT_EQ(CurrentSceneName(), "CMain");
     EXPECT_EQ(GetPlayerProfile().name, "Amy");
-    EXPECT_EQ(PendingSceneCountForTests(), 0);
+    EXPECT_EQ(PendingSceneCount(), 0);
 }
 
 TEST_F(ScenesTest, EnterOnAProfileDeletedSinceTheListWasMadeListsAgainInsteadOfLoggingInAsAnother) {

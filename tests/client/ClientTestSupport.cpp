@@ -41,7 +41,6 @@ std::string LoopbackServer::ReceivedAfterQuiet(std::size_t count) {
 }
 
 void ClientTest::SetUp() {
-    NetClient::SetPollingForTests(std::chrono::milliseconds(2), std::chrono::milliseconds(5));
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     folder = std::make_unique<ScratchFolder>(std::string(info->test_suite_name()) + "_" + info->name());
     std::filesystem::copy(BuiltProgram("game") / "data", folder->path() / "data",
@@ -56,6 +55,7 @@ void ClientTest::SetUp() {
 void ClientTest::StartDeviceAndKeyboard() {
     device = DXG::InitRecordingForTests();  // a fresh process first
     ASSERT_NE(device, nullptr);
+    NetClient::SetPolling({std::chrono::milliseconds(2), std::chrono::milliseconds(5)});
     KeyboardStateManager::SetSource(&keys);
     ASSERT_TRUE(KeyboardStateManager::Init(nullptr, &keys, false));
     ClearLog(errorLog);

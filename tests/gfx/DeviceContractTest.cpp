@@ -1,11 +1,14 @@
-// The same device cases against both drivers of the front end: the OpenGL device (under a display) and
-// the recording device must give the same answers to every rule.
+// The same device and adapter cases against both drivers of the front end: the OpenGL device (under a
+// display) and the recording device must give the same answers to every rule. Without a display the
+// OpenGL half is skipped; with one, a device that cannot be made is a failure.
+#include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <type_traits>
 
-#include "gfx/GlDevice.h"
+#include "gfx/gl/GlDevice.h"
 #include "platform/Window.h"
 #include "testing/RecordingDevice.h"
 
@@ -24,30 +27,61 @@ gfx::PresentParameters Params() {
 }
 
 struct Recording {
+    static bool HasDisplay() { return true; }
+    static std::shared_ptr<gfx::Driver> Adapter() { return std::make_shared<gfx::RecordingDriver>(); }
+    static void* Window() {
+        static int standIn;
+        return &standIn;
+    }
     static std::unique_ptr<gfx::Device> Make() { return std::make_unique<gfx::RecordingDevice>(Params()); }
+    // Makes the next Reset fail and returns what to reset with; Recover lets the one after succeed.
+    static gfx::PresentParameters FailingReset(gfx::Device& d) {
+        static_cast<gfx::RecordingDevice&>(d).resetResult = Result::Fail;
+        gfx::PresentParameters p = Params();
+        p.backBufferWidth = 32;
+        return p;
+    }
+    static void Recover(gfx::Device& d) { static_cast<gfx::RecordingDevice&>(d).resetResult = Result::Ok; }
 };
 
 struct OpenGl {
-    static std::unique_ptr<gfx::Device> Make() {
+    static bool HasDisplay() {
+        const char* display = std::getenv("DISPLAY");
+        return display && *display;
+    }
+    static std::shared_ptr<gfx::Driver> Adapter() { return gfx::CreateGlDriver(); }
+    static void* Window() {
         static void* window = [] {
             void* w = nullptr;
             platform::WindowSettings settings{"DeviceContract", "VelmViewWindow", 64, 32};
             return platform::CreateAppWindow(settings, &w) == platform::CreateWindowResult::Ok ? w : nullptr;
         }();
-        auto driver = window ? gfx::CreateGlDriver() : nullptr;
+        return window;
+    }
+    static std::unique_ptr<gfx::Device> Make() {
+        auto driver = Window() ? Adapter() : nullptr;
         std::unique_ptr<gfx::Device> device;
         gfx::PresentParameters p = Params();
-        if (driver) driver->CreateDevice(0, window, 0, &p, &device);
+        if (driver) driver->CreateDevice(0, Window(), 0, &p, &device);
         return device;
     }
+    // A frame buffer that cannot be made for a reason other than memory is a plain failure.
+    static gfx::PresentParameters FailingReset(gfx::Device&) {
+        gfx::PresentParameters unusable = Params();
+        unusable.backBufferWidth = 32;
+        unusable.autoDepthStencilFormat = gfx::fmt::D32;
+        return unusable;
+    }
+    static void Recover(gfx::Device&) {}
 };
 
 template <class Driver>
 class DeviceContract : public ::testing::Test {
 protected:
     void SetUp() override {
+        if (!Driver::HasDisplay()) GTEST_SKIP() << "no display";
         device = Driver::Make();
-        if (!device) GTEST_SKIP() << "no OpenGL device";
+        ASSERT_TRUE(device) << "the device could not be made: " << gfx::GlLastContextError();
     }
     std::shared_ptr<gfx::Texture> Texture(uint32_t usage, gfx::Format format, Pool pool, uint32_t size = 4) {
         std::shared_ptr<gfx::Texture> t;
@@ -153,8 +187,15 @@ TYPED_TEST(DeviceContract, LocksAndRenderTargets) {
     EXPECT_EQ(b->Lock(60, 0, &data, 0), Result::Ok);
     EXPECT_EQ(b->Unlock(), Result::Ok);
 
+    EXPECT_EQ(d.GetRenderTarget()->LockRect(&rect, 0), Result::InvalidCall);  // the back buffer
+    EXPECT_FALSE(d.ReadRenderTarget(nullptr));
+
+    std::shared_ptr<gfx::Texture> chain;
+    ASSERT_EQ(d.CreateTexture(4, 4, 2, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default, &chain),
+              Result::Ok);
     EXPECT_EQ(d.SetRenderTarget(nullptr), Result::InvalidCall);
     EXPECT_EQ(d.SetRenderTarget(managed->GetSurfaceLevel(0)), Result::InvalidCall);
+    EXPECT_EQ(d.SetRenderTarget(chain->GetSurfaceLevel(1)), Result::InvalidCall);  // only level 0
     EXPECT_EQ(d.SetRenderTarget(target->GetSurfaceLevel(0)), Result::Ok);
     EXPECT_EQ(d.GetViewport(), (gfx::Viewport{0, 0, 4, 4, 0.0f, 1.0f}));
     auto surface = target->GetSurfaceLevel(0);
@@ -171,17 +212,83 @@ TYPED_TEST(DeviceContract, LostDeviceResetsOnlyOnceItMayAndThenCoversTheBackBuff
     EXPECT_EQ(d.Present(), Result::DeviceLost);
     EXPECT_EQ(d.Reset(Params()), Result::DeviceLost);
     d.cooperativeLevel = Result::DeviceNotReset;
-    if constexpr (std::is_same_v<TypeParam, OpenGl>) {
-        // A frame buffer that cannot be made for a reason other than memory is a plain failure.
-        gfx::PresentParameters unusable = Params();
-        unusable.backBufferWidth = 32;
-        unusable.autoDepthStencilFormat = gfx::fmt::D32;
-        EXPECT_EQ(d.Reset(unusable), Result::Fail);
-    }
     EXPECT_EQ(d.Reset(Params()), Result::Ok);
     EXPECT_EQ(d.TestCooperativeLevel(), Result::Ok);
     EXPECT_EQ(d.GetRenderTarget()->GetDesc().width, 64u);
     EXPECT_EQ(d.GetViewport(), (gfx::Viewport{0, 0, 64, 32, 0.0f, 1.0f}));
+}
+
+TYPED_TEST(DeviceContract, AFailedResetKeepsTheDeviceAsItWasAndMayBeTriedAgain) {
+    auto& d = static_cast<gfx::DeviceFrontEnd&>(*this->device);
+    d.cooperativeLevel = Result::DeviceNotReset;
+    EXPECT_EQ(d.Reset(TypeParam::FailingReset(d)), Result::Fail);
+    EXPECT_EQ(d.TestCooperativeLevel(), Result::DeviceNotReset);
+    TypeParam::Recover(d);
+    // The same parameters as before the failure: the device must still make its frame buffer again.
+    ASSERT_EQ(d.Reset(Params()), Result::Ok);
+    ASSERT_EQ(d.Clear(gfx::kClearTarget, 0xFF204060, 1.0f, 0), Result::Ok);
+    gfx::Image image;
+    ASSERT_TRUE(d.ReadRenderTarget(&image));
+    EXPECT_EQ(image.width, 64u);
+    EXPECT_EQ(image.At(63, 31), 0xFF204060u);
+    if constexpr (std::is_same_v<TypeParam, OpenGl>) {
+        GLint bound = 0;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
+        EXPECT_NE(bound, 0) << "frames would go straight to the window";
+    }
+}
+
+// A render target the driver cannot draw into (forced here; OpenGL has no such target to make on demand)
+// leaves the old target and viewport in place; a surface of another device is refused outright.
+TEST(DeviceFrontEnd, RenderTargetTheDriverRefusesOrAnotherDevicesChangesNothing) {
+    gfx::RecordingDevice d(Params()), other(Params());
+    std::shared_ptr<gfx::Texture> target, foreign;
+    ASSERT_EQ(d.CreateTexture(4, 4, 1, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default, &target),
+              Result::Ok);
+    ASSERT_EQ(
+        other.CreateTexture(4, 4, 1, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default, &foreign),
+        Result::Ok);
+    const auto backBuffer = d.GetRenderTarget();
+    d.SetViewport({1, 2, 30, 20, 0.0f, 1.0f});
+    d.renderTargetResult = Result::Fail;
+    EXPECT_EQ(d.SetRenderTarget(target->GetSurfaceLevel(0)), Result::Fail);
+    d.renderTargetResult = Result::Ok;
+    EXPECT_EQ(d.SetRenderTarget(foreign->GetSurfaceLevel(0)), Result::InvalidCall);
+    EXPECT_EQ(d.GetRenderTarget(), backBuffer);
+    EXPECT_EQ(d.GetViewport(), (gfx::Viewport{1, 2, 30, 20, 0.0f, 1.0f}));
+}
+
+template <class Driver>
+class AdapterContract : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!Driver::HasDisplay()) GTEST_SKIP() << "no display";
+        adapter = Driver::Adapter();
+        ASSERT_TRUE(adapter && Driver::Window()) << "the adapter could not be made";
+    }
+    std::shared_ptr<gfx::Driver> adapter;
+};
+TYPED_TEST_SUITE(AdapterContract, Drivers);
+
+TYPED_TEST(AdapterContract, OneAdapterEqualFormatsAndNoNullArguments) {
+    using namespace gfx::fmt;
+    gfx::Driver& a = *this->adapter;
+    EXPECT_TRUE(a.CheckDeviceType(0, X8R8G8B8, X8R8G8B8, true));
+    EXPECT_FALSE(a.CheckDeviceType(0, X8R8G8B8, R5G6B5, true));
+    EXPECT_FALSE(a.CheckDeviceType(1, X8R8G8B8, X8R8G8B8, true));
+    EXPECT_TRUE(a.CheckDepthStencilMatch(0, X8R8G8B8, D24X8));
+    EXPECT_FALSE(a.CheckDepthStencilMatch(1, X8R8G8B8, D24X8));
+    EXPECT_TRUE(a.CheckTextureFormat(0, X8R8G8B8, A8R8G8B8));
+    EXPECT_FALSE(a.CheckTextureFormat(0, X8R8G8B8, P8));
+    EXPECT_FALSE(a.CheckTextureFormat(1, X8R8G8B8, A8R8G8B8));
+
+    gfx::PresentParameters p = Params();
+    std::unique_ptr<gfx::Device> out;
+    EXPECT_EQ(a.CreateDevice(0, nullptr, 0, &p, &out), Result::InvalidCall);
+    EXPECT_EQ(a.CreateDevice(0, TypeParam::Window(), 0, nullptr, &out), Result::InvalidCall);
+    EXPECT_EQ(a.CreateDevice(0, TypeParam::Window(), 0, &p, nullptr), Result::InvalidCall);
+    EXPECT_EQ(a.CreateDevice(1, TypeParam::Window(), 0, &p, &out), Result::InvalidCall);
+    EXPECT_EQ(out, nullptr);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <glm/glm.hpp>
 
 #include "gfx/DXG.h"
-#include "gfx/GlDevice.h"
+#include "gfx/gl/GlDevice.h"
 #include "support/GlFrameTest.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "gfx/DdsWriter.h"
 #include "support/TestSupport.h"
 
 namespace imagetest {
@@ -65,13 +66,7 @@ void WriteBmp24(const std::filesystem::path& path, uint32_t width, uint32_t heig
 
 void WriteDdsArgb(const std::filesystem::path& path, uint32_t width, uint32_t height,
                   const std::vector<uint32_t>& argb) {
-    std::string out = "DDS ";
-    const uint32_t header[31] = {124, 0x100f, height, width, width * 4, 0,      1,    0,           0,
-                                 0,   0,      0,      0,     0,         0,      0,    0,           0,
-                                 32,  0x41,   0,      32,    0xff0000,  0xff00, 0xff, 0xff000000u, 0x1000};
-    for (uint32_t v : header) Put(out, v);
-    for (uint32_t c : argb) Put(out, c);
-    Write(path, out);
+    Write(path, gfx::DdsArgbFile(width, height, argb));
 }
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {

@@ -7,8 +7,8 @@
 
 #include "ImageTestSupport.h"
 #include "gfx/CText.h"
-#include "gfx/GlDevice.h"
 #include "gfx/Primitives.h"
+#include "gfx/gl/GlDevice.h"
 #include "support/GlFrameTest.h"
 
 namespace {

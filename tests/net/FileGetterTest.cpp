@@ -29,9 +29,9 @@ bool Contains(const std::string& text, const std::string& part) {
 class FileGetterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        VELM::FileGetter::SetPassIntervalForTests(1ms);
-        NetClient::SetPollingForTests(2ms, 5ms);
         ResetProcessState();
+        VELM::FileGetter::SetPassInterval(1ms);
+        NetClient::SetPolling({2ms, 5ms});
         fs::remove_all("vvw_tmp");
         fs::remove_all("data");
         WriteTextFile("tester.ini",
@@ -43,8 +43,6 @@ protected:
     void TearDown() override {
         ResetProcessState();
         m_server.reset();
-        VELM::FileGetter::SetPassIntervalForTests(25ms);
-        NetClient::SetPollingForTests(20ms, 100ms);
     }
 
     std::unique_ptr<ServerProcess> m_server;

@@ -96,13 +96,12 @@ fs::path SmallWorld() {
 class GameServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        NetClient::SetPollingForTests(2ms, 5ms);
         ResetProcessState();
+        NetClient::SetPolling({2ms, 5ms});
     }
     void TearDown() override {
         m_server.reset();
         ResetProcessState();
-        NetClient::SetPollingForTests(20ms, 100ms);
     }
     ServerProcess& Start(std::vector<std::string> args, const fs::path& world = SmallWorld()) {
         args.insert(args.begin(), {"--world", world.string()});

@@ -8,6 +8,7 @@
 #include "net/NetClient.h"
 #include "net/NetServer.h"
 #include "runtime/MemoryTracker.h"
+#include "runtime/ProcessState.h"
 
 namespace {
 using namespace std::chrono_literals;
@@ -53,12 +54,12 @@ std::string ReceiveAtLeast(NetClient& client, std::size_t count) {
 class NetClientTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        NetClient::SetPollingForTests(2ms, 5ms);
+        NetClient::SetPolling({2ms, 5ms});
         ClearLog(errorLog);
         ClearLog(netLog);
         ClearLog(statLog);
     }
-    void TearDown() override { NetClient::SetPollingForTests(20ms, 100ms); }
+    void TearDown() override { ResetProcessState(); }
 };
 
 // Hosts that are dotted quads are read as four numbers (blanks allowed, low 8 bits kept); others are
@@ -130,7 +131,7 @@ TEST_F(NetClientTest, BytesSentBeforeThePeerClosedAreStillHandedOverAsOne) {
 }
 
 TEST_F(NetClientTest, LastUserWritesTheByteTotals) {
-    ASSERT_EQ(WinsockUser::UserCountForTests(), 0);
+    ASSERT_EQ(WinsockUser::UserCount(), 0);
     {
         Pair pair;
         ASSERT_TRUE(pair.client->SendData("hello", 5));
@@ -150,7 +151,7 @@ TEST(NetworkAmountTextTest, BytesUpTo100KbThenKbBelow8MbThenMb) {
 }
 
 TEST_F(NetClientTest, DestroyingAConnectedClientStopsItsThreadPromptly) {
-    NetClient::SetPollingForTests(20ms, 100ms);
+    NetClient::SetPolling({});  // the program's own pauses
     Pair pair;
     const auto start = std::chrono::steady_clock::now();
     pair.client.reset();

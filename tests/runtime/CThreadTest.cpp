@@ -6,7 +6,9 @@
 #include <thread>
 
 #include "runtime/CThread.h"
+#include "runtime/Faults.h"
 #include "runtime/MemoryTracker.h"
+#include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
 using namespace std::chrono_literals;
@@ -15,7 +17,7 @@ namespace {
 class CThreadTest : public ::testing::Test {
 protected:
     void SetUp() override { ClearLog(errorLog); }
-    void TearDown() override { CThread::SetWaitTimingForTests(25ms, 600); }
+    void TearDown() override { ResetProcessState(); }
 };
 
 template <class Predicate>
@@ -64,7 +66,6 @@ TEST_F(CThreadTest, ProcedureSeesItsHandleAndEndsOnRequest) {
 }
 
 TEST_F(CThreadTest, StuckThreadIsReportedOnceByName) {
-    CThread::SetWaitTimingForTests(1ms, 20);
     Probe probe;
     std::thread releaser([&] {
         // Release the procedure only after the warning, and a while later, so that a second one could show.
@@ -72,7 +73,7 @@ TEST_F(CThreadTest, StuckThreadIsReportedOnceByName) {
         std::this_thread::sleep_for(100ms);
         probe.release = true;
     });
-    { CThread thread(&IgnoreTheFlag, "Stubborn", &probe); }
+    { CThread thread(&IgnoreTheFlag, "Stubborn", &probe, CThread::StopPacing{1ms, 20}); }
     releaser.join();
     const std::string log = LogText(errorLog);
     EXPECT_EQ(
@@ -86,7 +87,7 @@ TEST_F(CThreadTest, StuckThreadIsReportedOnceByName) {
 
 TEST_F(CThreadTest, CreationFailureIsReportedAndDestructionReturns) {
     Probe probe;
-    CThread::FailNextCreationForTests();
+    ArmFault(Fault::ThreadCreation);
     {
         CThread thread(&ReturnAtOnce, "Never", &probe);
         EXPECT_FALSE(thread.Running());

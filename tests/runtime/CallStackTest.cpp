@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/CallStack.h"
+#include "runtime/Faults.h"
 #include "runtime/LogFile.h"
 #include "runtime/ProcessState.h"
 #include "runtime/SymbolEngine.h"
@@ -53,11 +54,11 @@ TEST(CallStack, StripFirstLine) {
 }
 
 TEST(CallStack, WithoutSymbolsStacksAreEmptyAndReportsKeepTheirFrame) {
-    symbolEngine.SetReadyForTests(false);
+    ArmFault(Fault::SymbolLookup);
     ClearLog(errorLog);
     EXPECT_EQ(GetCallStack(), "");
     ReportMisuse("Error: misuse detected.\n");
-    symbolEngine.SetReadyForTests(true);
+    ResetProcessState();
     EXPECT_EQ(LogText(errorLog), "Error: misuse detected.\n  -attempt made from:\n\n");
 }
 

@@ -10,6 +10,7 @@
 #include "runtime/ProcessState.h"
 #include "support/GlFrameTest.h"
 #include "testing/DxgTesting.h"
+#include "testing/FloorReference.h"
 #include "world/FloorTextures.h"
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include "data/ColorTables.h"
 #include "data/DataTestFiles.h"
+#include "gfx/DdsWriter.h"
 #include "net/VelmDataManager.h"
 #include "world/VelmRenderer.h"
 
@@ -47,15 +48,10 @@ inline void LoadTestColours() {
 // tells the file kind by its bytes, so the same file serves under a .bmp name.
 template <class Argb>
 void WriteImage(const std::filesystem::path& path, std::uint32_t side, Argb argb) {
-    const std::uint32_t header[31] = {124,      0x100f, side, side,        side * 4, 0, 1, 0,  0,    0, 0,
-                                      0,        0,      0,    0,           0,        0, 0, 32, 0x41, 0, 32,
-                                      0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000,   0, 0, 0,  0};
-    std::string out = "DDS ";
-    auto put = [&](std::uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); };
-    for (std::uint32_t v : header) put(v);
+    std::vector<std::uint32_t> pixels;
     for (int y = 0; y < int(side); ++y)
-        for (int x = 0; x < int(side); ++x) put(argb(x, y));
-    WriteTextFile(path, out);
+        for (int x = 0; x < int(side); ++x) pixels.push_back(argb(x, y));
+    WriteTextFile(path, gfx::DdsArgbFile(side, side, pixels));
 }
 
 // A 256 x 256 font whose only visible glyph is an opaque white block filling the cell of glyph.

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "gfx/DdsWriter.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -52,27 +54,7 @@ bool WriteFile(const fs::path& path, const std::string& bytes) {
 
 // Uncompressed A8R8G8B8 DDS, one level.
 std::string DdsArgb(const Picture& p) {
-    std::string out = "DDS ";
-    Put32(out, 124);
-    Put32(out, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000);  // caps, height, width, pitch, pixel format
-    Put32(out, uint32_t(p.height));
-    Put32(out, uint32_t(p.width));
-    Put32(out, uint32_t(p.width) * 4);
-    Put32(out, 0);                               // depth
-    Put32(out, 1);                               // mip levels
-    for (int i = 0; i < 11; ++i) Put32(out, 0);  // reserved
-    Put32(out, 32);                              // pixel format size
-    Put32(out, 0x1 | 0x40);                      // alpha pixels, RGB
-    Put32(out, 0);
-    Put32(out, 32);
-    Put32(out, 0x00ff0000);
-    Put32(out, 0x0000ff00);
-    Put32(out, 0x000000ff);
-    Put32(out, 0xff000000);
-    Put32(out, 0x1000);  // texture
-    for (int i = 0; i < 4; ++i) Put32(out, 0);
-    for (uint32_t c : p.argb) Put32(out, c);
-    return out;
+    return gfx::DdsArgbFile(uint32_t(p.width), uint32_t(p.height), p.argb);
 }
 
 // 24-bit BMP without alpha, rows bottom-up and padded to 4 bytes.

@@ -1,5 +1,5 @@
 // Shader sources of the fixed-function states and their specialisation by #define.
-#include "gfx/GlShaderProgram.h"
+#include "gfx/gl/GlShaderProgram.h"
 
 #include "gfx/Device.h"
 

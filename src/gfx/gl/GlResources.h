@@ -7,46 +7,33 @@
 
 #include <memory>
 
-#include "gfx/GlFormats.h"
+#include "gfx/LevelSurface.h"
 #include "gfx/MemoryTexture.h"
 #include "gfx/MemoryVertexBuffer.h"
+#include "gfx/gl/GlFormats.h"
 
 namespace gfx {
 
-// Shared by the device and its resources.
+// Shared by the device and its resources: whether the device's context still lives.
 struct GlContextToken {
     bool alive = true;
-    uint64_t liveBytes = 0;  // bytes of live textures and buffers
 };
 using GlToken = std::shared_ptr<GlContextToken>;
 
 class GlTexture;
 
 // A level of a texture, or the back buffer (no texture).
-class GlSurface : public Surface {
+class GlSurface : public LevelSurface {
 public:
-    GlSurface(std::shared_ptr<GlTexture> texture, uint32_t level)
-        : m_texture(std::move(texture)), m_level(level) {}
-    GlSurface(uint32_t width, uint32_t height, Format format) {
-        m_desc = {format, kUsageRenderTarget, Pool::Default, width, height};
-    }
-    SurfaceDesc GetDesc() const override;
-    Result LockRect(LockedRect* out, uint32_t flags) override;
-    Result UnlockRect() override;
-    GlTexture* texture() const { return m_texture.get(); }
-    uint32_t level() const { return m_level; }
-
-private:
-    std::shared_ptr<GlTexture> m_texture;  // null: the back buffer
-    uint32_t m_level = 0;
-    SurfaceDesc m_desc;
+    using LevelSurface::LevelSurface;
+    GlTexture* texture() const;
 };
 
 class GlTexture : public MemoryTexture, public std::enable_shared_from_this<GlTexture> {
 public:
     // Uploads every level (system-memory textures live in memory only).
-    GlTexture(GlToken token, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format,
-              Pool pool, const GlTextureFormat& gl);
+    GlTexture(GlToken token, LedgerRef ledger, uint32_t width, uint32_t height, uint32_t levels,
+              uint32_t usage, Format format, Pool pool, const GlTextureFormat& gl);
     ~GlTexture() override;
 
     std::shared_ptr<Surface> GetSurfaceLevel(uint32_t level) override;
@@ -66,7 +53,7 @@ private:
 
 class GlVertexBuffer : public MemoryVertexBuffer {
 public:
-    GlVertexBuffer(GlToken token, uint32_t length, uint32_t usage, uint32_t fvf, Pool pool);
+    GlVertexBuffer(GlToken token, LedgerRef ledger, uint32_t length, uint32_t usage, uint32_t fvf, Pool pool);
     ~GlVertexBuffer() override;
     GLuint id() const { return m_id; }
 

@@ -2,7 +2,7 @@
 // each draw.
 #include <string>
 
-#include "gfx/GlDevice.h"
+#include "gfx/gl/GlDevice.h"
 
 namespace gfx {
 

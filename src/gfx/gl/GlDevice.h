@@ -9,20 +9,15 @@
 #include <string>
 
 #include "gfx/DeviceFrontEnd.h"
-#include "gfx/GlResources.h"
-#include "gfx/GlShaderProgram.h"
+#include "gfx/gl/GlDriver.h"
+#include "gfx/gl/GlResources.h"
+#include "gfx/gl/GlShaderProgram.h"
 
 namespace platform {
 class GlContext;
 }
 
 namespace gfx {
-
-// The driver that creates GlDevices on the program's window. Null when the video system cannot start.
-std::shared_ptr<Driver> CreateGlDriver();
-
-// Why the last GL device could not be made (the context's or the start's reason), empty when it could.
-const std::string& GlLastContextError();
 
 class GlDevice : public DeviceFrontEnd {
 public:
@@ -32,7 +27,6 @@ public:
     // Builds the framebuffer, shader and vertex state. False with a reason.
     bool Start(std::string* error);
 
-    bool ReadRenderTarget(Image* out) override;
     uint64_t GetAvailableTextureMem() const override;
     std::string GetVertexShaderProfile() const override;
     std::string GetPixelShaderProfile() const override;
@@ -48,9 +42,9 @@ private:
                                     std::shared_ptr<VertexBuffer>* out) override;
     bool DriverHasFormat(Format format) const override;
     uint32_t DriverMaxTextureSize() const override;
-    bool DriverOwnsRenderTarget(const Surface& surface) const override;
     Result DriverRenderTargetChanged() override;
     Result DriverCopyRenderTarget(Surface* renderTarget, Surface* destination) override;
+    bool DriverReadRenderTarget(Image* out) override;
     bool MakeFrameBuffer(std::string* error);
     void DeleteFrameBuffer();
     GLuint FramebufferOf(const Surface* surface);

@@ -1,22 +1,17 @@
 // Textures, surfaces and vertex buffers of the OpenGL driver.
-#include "gfx/GlResources.h"
+#include "gfx/gl/GlResources.h"
 
 namespace gfx {
 
-SurfaceDesc GlSurface::GetDesc() const {
-    return m_texture ? m_texture->GetLevelDesc(m_level) : m_desc;
-}
-Result GlSurface::LockRect(LockedRect* out, uint32_t flags) {
-    return m_texture ? m_texture->LockRect(m_level, out, flags) : Result::InvalidCall;
-}
-Result GlSurface::UnlockRect() {
-    return m_texture ? m_texture->UnlockRect(m_level) : Result::InvalidCall;
+GlTexture* GlSurface::texture() const {
+    return static_cast<GlTexture*>(memoryTexture());
 }
 
-GlTexture::GlTexture(GlToken token, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-                     Format format, Pool pool, const GlTextureFormat& gl)
-    : MemoryTexture(width, height, levels, usage, format, pool), m_token(std::move(token)), m_gl(gl) {
-    m_token->liveBytes += TotalBytes();
+GlTexture::GlTexture(GlToken token, LedgerRef ledger, uint32_t width, uint32_t height, uint32_t levels,
+                     uint32_t usage, Format format, Pool pool, const GlTextureFormat& gl)
+    : MemoryTexture(std::move(ledger), width, height, levels, usage, format, pool),
+      m_token(std::move(token)),
+      m_gl(gl) {
     if (pool == Pool::SystemMem) return;
     glGenTextures(1, &m_id);
     glBindTexture(GL_TEXTURE_2D, m_id);
@@ -30,7 +25,6 @@ GlTexture::GlTexture(GlToken token, uint32_t width, uint32_t height, uint32_t le
 }
 
 GlTexture::~GlTexture() {
-    m_token->liveBytes -= TotalBytes();
     if (!m_token->alive) return;
     if (m_fbo) glDeleteFramebuffers(1, &m_fbo);
     if (m_id) glDeleteTextures(1, &m_id);
@@ -71,9 +65,9 @@ void GlTexture::Upload(uint32_t level) {
                      GLsizei(desc.height), 0, m_gl.format, m_gl.type, LevelBytes(level));
 }
 
-GlVertexBuffer::GlVertexBuffer(GlToken token, uint32_t length, uint32_t usage, uint32_t fvf, Pool pool)
-    : MemoryVertexBuffer(length, usage, fvf, pool), m_token(std::move(token)) {
-    m_token->liveBytes += length;
+GlVertexBuffer::GlVertexBuffer(GlToken token, LedgerRef ledger, uint32_t length, uint32_t usage, uint32_t fvf,
+                               Pool pool)
+    : MemoryVertexBuffer(std::move(ledger), length, usage, fvf, pool), m_token(std::move(token)) {
     glGenBuffers(1, &m_id);
     glBindBuffer(GL_ARRAY_BUFFER, m_id);
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(length), Bytes().data(),
@@ -81,7 +75,6 @@ GlVertexBuffer::GlVertexBuffer(GlToken token, uint32_t length, uint32_t usage, u
 }
 
 GlVertexBuffer::~GlVertexBuffer() {
-    m_token->liveBytes -= GetLength();
     if (m_token->alive) glDeleteBuffers(1, &m_id);
 }
 

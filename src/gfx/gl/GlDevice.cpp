@@ -1,8 +1,9 @@
 // The OpenGL driver's frame: the off-screen framebuffer, reset, present, clear, resources, render targets
 // and read-back.
-#include "gfx/GlDevice.h"
+#include "gfx/gl/GlDevice.h"
 
 #include "platform/GlContext.h"
+#include "platform/SystemInfo.h"
 
 namespace gfx {
 
@@ -103,12 +104,14 @@ void GlDevice::BindRenderTarget() {
 }
 
 Result GlDevice::DriverReset(const PresentParameters& previous) {
-    if (m_params.backBufferWidth != previous.backBufferWidth ||
+    // A frame buffer that a failed reset left unmade is made again whatever the parameters.
+    if (m_fbo == 0 || m_params.backBufferWidth != previous.backBufferWidth ||
         m_params.backBufferHeight != previous.backBufferHeight ||
         m_params.autoDepthStencilFormat != previous.autoDepthStencilFormat) {
         std::string error;
         DeleteFrameBuffer();
         if (!MakeFrameBuffer(&error)) {
+            DeleteFrameBuffer();
             // Only a lack of memory is reported as such; any other failure is a plain one.
             return error == "out of memory" ? Result::OutOfVideoMemory : Result::Fail;
         }
@@ -166,7 +169,8 @@ Result GlDevice::DriverCreateTexture(uint32_t width, uint32_t height, uint32_t l
     if (!MapTextureFormat(format, &gl)) return Result::NotAvailable;
     while (glGetError() != GL_NO_ERROR) {
     }
-    auto texture = std::make_shared<GlTexture>(m_token, width, height, levels, usage, format, pool, gl);
+    auto texture =
+        std::make_shared<GlTexture>(m_token, m_ledger, width, height, levels, usage, format, pool, gl);
     const GLenum error = glGetError();
     if (error == GL_OUT_OF_MEMORY) return Result::OutOfVideoMemory;
     if (error != GL_NO_ERROR) return Result::NotAvailable;
@@ -178,7 +182,7 @@ Result GlDevice::DriverCreateVertexBuffer(uint32_t length, uint32_t usage, uint3
                                           std::shared_ptr<VertexBuffer>* out) {
     while (glGetError() != GL_NO_ERROR) {
     }
-    auto buffer = std::make_shared<GlVertexBuffer>(m_token, length, usage, fvf, pool);
+    auto buffer = std::make_shared<GlVertexBuffer>(m_token, m_ledger, length, usage, fvf, pool);
     if (glGetError() == GL_OUT_OF_MEMORY) return Result::OutOfVideoMemory;
     *out = std::move(buffer);
     return Result::Ok;
@@ -192,20 +196,14 @@ uint32_t GlDevice::DriverMaxTextureSize() const {
     return uint32_t(m_maxTextureSize);
 }
 
-bool GlDevice::DriverOwnsRenderTarget(const Surface& surface) const {
-    auto* s = dynamic_cast<const GlSurface*>(&surface);
-    return s && s->level() == 0;
-}
-
 Result GlDevice::DriverRenderTargetChanged() {
     BindRenderTarget();
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE ? Result::Ok : Result::Fail;
 }
 
 Result GlDevice::DriverCopyRenderTarget(Surface* renderTarget, Surface* destination) {
-    auto* source = dynamic_cast<GlSurface*>(renderTarget);
-    auto* target = dynamic_cast<GlSurface*>(destination);
-    if (!source || !target || !target->texture()) return Result::InvalidCall;
+    auto* source = static_cast<GlSurface*>(renderTarget);
+    auto* target = static_cast<GlSurface*>(destination);
     const SurfaceDesc s = source->GetDesc();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, FramebufferOf(source));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -217,8 +215,7 @@ Result GlDevice::DriverCopyRenderTarget(Surface* renderTarget, Surface* destinat
     return Result::Ok;
 }
 
-bool GlDevice::ReadRenderTarget(Image* out) {
-    if (!out) return false;
+bool GlDevice::DriverReadRenderTarget(Image* out) {
     const SurfaceDesc d = m_renderTarget->GetDesc();
     out->width = d.width;
     out->height = d.height;
@@ -241,8 +238,8 @@ uint64_t GlDevice::GetAvailableTextureMem() const {
         return uint64_t(kb[0]) * 1024;
     }
     // A renderer in system memory: the machine's memory less what this device holds.
-    const uint64_t total = platform::SystemMemoryBytes();
-    return total > m_token->liveBytes ? total - m_token->liveBytes : 0;
+    const uint64_t total = SystemMemoryBytes();
+    return total > LiveResourceBytes() ? total - LiveResourceBytes() : 0;
 }
 
 std::string GlDevice::GetVertexShaderProfile() const {

@@ -1,6 +1,6 @@
 // Drawing on the OpenGL driver: the vertex layout of the two vertex formats over the bound array buffer,
 // then the draw.
-#include "gfx/GlDevice.h"
+#include "gfx/gl/GlDevice.h"
 
 namespace gfx {
 

@@ -1,5 +1,5 @@
 // Texture and depth formats of the OpenGL driver.
-#include "gfx/GlFormats.h"
+#include "gfx/gl/GlFormats.h"
 
 namespace gfx {
 
