@@ -310,7 +310,7 @@ TEST_F(MainSceneTest, OnlyTheFirst256BytesOfTheAddressFileAreRead) {
 TEST_F(MainSceneTest, ATypedLineThatCannotBeSentIsReportedInRed) {
     // The receive thread looks only every two seconds, so the closed connection still counts as connected
     // when the sends fail.
-    NetClient::SetPollingForTests(std::chrono::seconds(2), std::chrono::milliseconds(5));
+    NetClient::SetPolling({std::chrono::seconds(2), std::chrono::milliseconds(5)});
     CMain scene;
     ASSERT_TRUE(server.Accept());
     server.Close();
