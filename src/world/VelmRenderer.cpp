@@ -147,6 +147,13 @@ float CameraYaw() {
     return State().yaw;
 }
 
+void SetCameraYaw(float yaw) {
+    float& s = State().yaw;
+    s = yaw;
+    if (s < 0.0f) s += kTwoPi;
+    if (s > kTwoPi) s -= kTwoPi;
+}
+
 bool isCellVisible(std::int32_t gx, std::int32_t gy) {
     const ViewWindow& w = State().window;
     return gx >= 0 && gx < w.width && gy >= 0 && gy < w.height && std::abs(gx - w.cx) <= kWindowReach &&

@@ -26,6 +26,8 @@ void destroyWorldRenderers();
 // Applies the camera keys for dt seconds, then takes the map size and the player's cell into the window.
 void updateCamera(float dt);
 float CameraYaw();
+// Turns the camera to yaw radians (taken into 0..2 pi as the keys do).
+void SetCameraYaw(float yaw);
 
 // Projection, view and material, then the floor, wall, object, character and dream marker passes.
 void renderWorld();
