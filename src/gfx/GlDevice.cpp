@@ -103,6 +103,7 @@ void GlDevice::BindRenderTarget() {
 }
 
 Result GlDevice::DriverReset(const PresentParameters& previous) {
+    InvalidateAppliedStates();
     if (m_params.backBufferWidth != previous.backBufferWidth ||
         m_params.backBufferHeight != previous.backBufferHeight ||
         m_params.autoDepthStencilFormat != previous.autoDepthStencilFormat) {
@@ -158,6 +159,13 @@ void GlDevice::DriverClear(uint32_t flags, uint32_t colour, float z, uint32_t st
               GLsizei(m_viewport.height));
     glClear(mask);
     glDisable(GL_SCISSOR_TEST);
+    InvalidateAppliedStates();  // the colour and depth masks
+}
+
+Result GlDevice::DriverBeginScene() {
+    // What present or anything between frames did to the OpenGL states is not known to the next draw.
+    InvalidateAppliedStates();
+    return Result::Ok;
 }
 
 Result GlDevice::DriverCreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
@@ -198,6 +206,7 @@ bool GlDevice::DriverOwnsRenderTarget(const Surface& surface) const {
 }
 
 Result GlDevice::DriverRenderTargetChanged() {
+    InvalidateAppliedStates();
     BindRenderTarget();
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE ? Result::Ok : Result::Fail;
 }

@@ -63,6 +63,18 @@ void GlTexture::LevelUnlocked(uint32_t level, bool written) {
 void GlTexture::Upload(uint32_t level) {
     const SurfaceDesc desc = GetLevelDesc(level);
     const GLsizei bytes = GLsizei(size_t(LevelPitchOf(level)) * LevelRows(desc.format, desc.height));
+    bool opaque = !m_gl.compressed && (m_gl.swizzle[3] == GL_ONE || m_gl.format == GL_RGB);
+    if (desc.format == fmt::A8R8G8B8) {
+        const uint8_t* texel = LevelBytes(level);
+        opaque = true;
+        for (GLsizei i = 3; i < bytes && opaque; i += 4) opaque = texel[i] == 0xFF;
+    }
+    if (level < 32) {
+        if (opaque)
+            m_translucentLevels &= ~(1u << level);
+        else
+            m_translucentLevels |= 1u << level;
+    }
     if (m_gl.compressed)
         glCompressedTexImage2D(GL_TEXTURE_2D, GLint(level), m_gl.internal, GLsizei(desc.width),
                                GLsizei(desc.height), 0, bytes, LevelBytes(level));
