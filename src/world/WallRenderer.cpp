@@ -22,6 +22,23 @@ void AppendWall(std::vector<gfx::WorldVertex>& out, float ax, float ay, float bx
     out.insert(out.end(), wall, wall + 6);
 }
 
+constexpr std::uint32_t kAllColours = 0xF;
+
+// Whether the walls can be drawn depth first with the same picture: a wall pixel's colour is then the
+// last wall fragment at the nearest depth, which holds when every wall fragment covers what is under it
+// (a texture without alpha and opaque white vertices: blending and the alpha test change nothing) and
+// the depth test is "less or equal" with depth writes on.
+bool DepthFirst(const gfx::Device& device, const gfx::Texture* texture) {
+    if (texture == nullptr || device.GetRenderState(gfx::RenderState::ZEnable) == 0 ||
+        device.GetRenderState(gfx::RenderState::ZWriteEnable) == 0 ||
+        device.GetRenderState(gfx::RenderState::ZFunc) != gfx::cmp::LessEqual ||
+        device.GetRenderState(gfx::RenderState::ColorWriteEnable) != kAllColours) {
+        return false;
+    }
+    const gfx::Format format = texture->GetLevelDesc(0).format;
+    return format == gfx::fmt::X8R8G8B8 || format == gfx::fmt::R5G6B5 || format == gfx::fmt::X1R5G5B5;
+}
+
 }  // namespace
 
 WallRenderer::WallRenderer() {
@@ -59,8 +76,26 @@ void WallRenderer::draw() {
             }
         }
     }
-    if (!m_vertices.empty()) {
-        device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, std::uint32_t(m_vertices.size() / 3),
-                                m_vertices.data(), sizeof(gfx::WorldVertex));
+    if (m_vertices.empty()) {
+        return;
     }
+    const std::uint32_t triangles = std::uint32_t(m_vertices.size() / 3);
+    if (!DepthFirst(*device, m_texture.GetDeviceTexture().get())) {
+        device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, triangles, m_vertices.data(),
+                                sizeof(gfx::WorldVertex));
+        return;
+    }
+    // The walls' depths first, without colour; then the same walls in the same order, textured only where
+    // their depth is the one that stayed. Each visible wall pixel is textured once, and of walls at the
+    // same depth the last one drawn still wins, as with one pass under "less or equal".
+    device->SetRenderState(gfx::RenderState::ColorWriteEnable, 0);
+    device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, triangles, m_vertices.data(),
+                            sizeof(gfx::WorldVertex));
+    device->SetRenderState(gfx::RenderState::ColorWriteEnable, kAllColours);
+    device->SetRenderState(gfx::RenderState::ZWriteEnable, 0);
+    device->SetRenderState(gfx::RenderState::ZFunc, gfx::cmp::Equal);
+    device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, triangles, m_vertices.data(),
+                            sizeof(gfx::WorldVertex));
+    device->SetRenderState(gfx::RenderState::ZFunc, gfx::cmp::LessEqual);
+    device->SetRenderState(gfx::RenderState::ZWriteEnable, 1);
 }
