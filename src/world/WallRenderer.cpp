@@ -3,7 +3,6 @@
 
 #include "data/WorldMap.h"
 #include "gfx/DXG.h"
-#include "world/VelmRenderer.h"
 
 namespace {
 
@@ -49,7 +48,7 @@ WallRenderer::~WallRenderer() {
     m_texture.SRFree();
 }
 
-void WallRenderer::draw() {
+void WallRenderer::draw(const WorldView& view) {
     gfx::Device* device = DXG::GetDevice();
     if (device == nullptr) {
         return;
@@ -59,11 +58,9 @@ void WallRenderer::draw() {
     device->SetTexture(0, m_texture.GetDeviceTexture());
 
     m_vertices.clear();
-    std::int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    windowBounds(x0, y0, x1, y1);
-    for (std::int32_t y = y0; y <= y1; ++y) {
-        for (std::int32_t x = x0; x <= x1; ++x) {
-            if (!isCellVisible(x, y)) {
+    for (std::int32_t y = view.y0; y <= view.y1; ++y) {
+        for (std::int32_t x = view.x0; x <= view.x1; ++x) {
+            if (!view.contains(x, y)) {
                 continue;
             }
             const float left = float(x) - 0.5f, right = float(x) + 0.5f;

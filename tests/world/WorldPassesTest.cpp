@@ -254,6 +254,7 @@ TEST_F(WorldPasses, DreamCylindersWriteNoDepthAndLabelsAreCentredAboveThem) {
     AddDreamMarker({3, 20, "out", "side"});  // outside the window
     AddDreamMarker({18, 16, "", ""});        // an empty label
     WriteBlockFont("data/font12.dds", 'a');
+    ASSERT_TRUE(createWorldRenderers());  // the marker pass loads its font when it is made
     const Drawn d = Frame();
     EXPECT_EQ(d.world, Cylinder(17, 18) + Cylinder(15, 20) + Cylinder(18, 16));
     ExpectAll(d, {gfx::cull::CW, 0, 1, false});  // the marker texture did not load
