@@ -43,13 +43,15 @@ inline void LoadTestColours() {
     loadColorTables();
 }
 
-// A one-level A8R8G8B8 image file of side x side pixels, pixel (x, y) = argb(x, y). The texture loader
-// tells the file kind by its bytes, so the same file serves under a .bmp name.
+// A one-level A8R8G8B8 image file of side x side pixels, pixel (x, y) = argb(x, y); without alpha, an
+// X8R8G8B8 one. The texture loader tells the file kind by its bytes, so the same file serves under a .bmp
+// name.
 template <class Argb>
-void WriteImage(const std::filesystem::path& path, std::uint32_t side, Argb argb) {
-    const std::uint32_t header[31] = {124,      0x100f, side, side,        side * 4, 0, 1, 0,  0,    0, 0,
-                                      0,        0,      0,    0,           0,        0, 0, 32, 0x41, 0, 32,
-                                      0xff0000, 0xff00, 0xff, 0xff000000u, 0x1000,   0, 0, 0,  0};
+void WriteImage(const std::filesystem::path& path, std::uint32_t side, Argb argb, bool alpha = true) {
+    const std::uint32_t flags = alpha ? 0x41 : 0x40, alphaMask = alpha ? 0xff000000u : 0;
+    const std::uint32_t header[31] = {124,      0x100f, side, side,      side * 4, 0, 1, 0,  0,     0, 0,
+                                      0,        0,      0,    0,         0,        0, 0, 32, flags, 0, 32,
+                                      0xff0000, 0xff00, 0xff, alphaMask, 0x1000,   0, 0, 0,  0};
     std::string out = "DDS ";
     auto put = [&](std::uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); };
     for (std::uint32_t v : header) put(v);
