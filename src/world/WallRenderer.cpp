@@ -60,11 +60,11 @@ void WallRenderer::draw(const WorldView& view) {
     m_vertices.clear();
     for (std::int32_t y = view.y0; y <= view.y1; ++y) {
         for (std::int32_t x = view.x0; x <= view.x1; ++x) {
+            const float left = float(x) - 0.5f, right = float(x) + 0.5f;
+            const float top = float(y) - 0.5f, bottom = float(y) + 0.5f;
             if (!view.contains(x, y)) {
                 continue;
             }
-            const float left = float(x) - 0.5f, right = float(x) + 0.5f;
-            const float top = float(y) - 0.5f, bottom = float(y) + 0.5f;
             if (getWallLowX(x, y) != 0) {
                 AppendWall(m_vertices, left, top, left, bottom);
             }
@@ -82,12 +82,15 @@ void WallRenderer::draw(const WorldView& view) {
                                 sizeof(gfx::WorldVertex));
         return;
     }
-    // The walls' depths first, without colour; then the same walls in the same order, textured only where
-    // their depth is the one that stayed. Each visible wall pixel is textured once, and of walls at the
-    // same depth the last one drawn still wins, as with one pass under "less or equal".
+    // The walls' depths first, without colour or texture; then the same walls in the same order, textured
+    // only where their depth is the one that stayed. Each visible wall pixel is textured once, and of walls
+    // at the same depth the last one drawn still wins, as with one pass under "less or equal". The shader
+    // computes positions invariantly, so both passes meet at equal depths.
     device->SetRenderState(gfx::RenderState::ColorWriteEnable, 0);
+    device->SetTexture(0, nullptr);
     device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, triangles, m_vertices.data(),
                             sizeof(gfx::WorldVertex));
+    device->SetTexture(0, m_texture.GetDeviceTexture());
     device->SetRenderState(gfx::RenderState::ColorWriteEnable, kAllColours);
     device->SetRenderState(gfx::RenderState::ZWriteEnable, 0);
     device->SetRenderState(gfx::RenderState::ZFunc, gfx::cmp::Equal);
