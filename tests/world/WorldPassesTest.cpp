@@ -222,11 +222,11 @@ TEST_F(WorldPasses, OpaqueWallsAreDrawnDepthFirstThenTexturedAtEqualDepth) {
     auto states = [](const gfx::RecordedDraw& draw) {
         return std::make_tuple(draw.State(gfx::RenderState::ColorWriteEnable),
                                draw.State(gfx::RenderState::ZWriteEnable),
-                               draw.State(gfx::RenderState::ZFunc));
+                               draw.State(gfx::RenderState::ZFunc), draw.texture != nullptr);
     };
     ASSERT_EQ(device->draws.size(), 2u);
-    EXPECT_EQ(states(device->draws[0]), std::make_tuple(0u, 1u, gfx::cmp::LessEqual));
-    EXPECT_EQ(states(device->draws[1]), std::make_tuple(0xFu, 0u, gfx::cmp::Equal));
+    EXPECT_EQ(states(device->draws[0]), std::make_tuple(0u, 1u, gfx::cmp::LessEqual, false));
+    EXPECT_EQ(states(device->draws[1]), std::make_tuple(0xFu, 0u, gfx::cmp::Equal, true));
     EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZFunc), gfx::cmp::LessEqual);
     EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZWriteEnable), 1u);
 }
