@@ -61,6 +61,7 @@ protected:
         cwd.reset();
     }
 
+    const fs::path workFolder = fs::current_path();  // the suite's own, where a differing frame is kept
     ScratchFolder folder{"reference-pictures"};
     std::optional<WorkingDirectory> cwd;
     std::vector<DXG::Texture> floors;
@@ -99,8 +100,8 @@ TEST_P(ReferencePictures, FrameEqualsTheCommittedPictureByteForByte) {
     for (std::size_t i = 0; i < wanted.size(); ++i)
         if (wanted[i] != actual[i] && differing++ == 0) first = i / 3;
     if (differing != 0) {
-        // The frame as drawn, beside the test's log, for a look at what changed.
-        const fs::path drawn = fs::absolute(fs::path("../..") / (std::string(picture.name) + "-drawn.png"));
+        // The frame as drawn, in the suite's working folder, for a look at what changed.
+        const fs::path drawn = workFolder / (std::string(picture.name) + "-drawn.png");
         WritePng(drawn, int(frame.width), int(frame.height), actual);
         ADD_FAILURE() << differing << " bytes differ, the first at pixel (" << first % width << ", "
                       << first / width << "); the drawn frame is in " << drawn;
