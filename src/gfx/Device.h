@@ -136,22 +136,23 @@ static_assert(sizeof(WorldVertex) == 36);
 
 // Render states by their Direct3D numbers; values are the Direct3D values below.
 enum class RenderState : uint32_t {
-    ZEnable = 7,             // 0 off, 1 on
-    FillMode = 8,            // FillMode
-    ShadeMode = 9,           // ShadeMode
-    ZWriteEnable = 14,       // 0/1
-    AlphaTestEnable = 15,    // 0/1
-    SrcBlend = 19,           // Blend
-    DestBlend = 20,          // Blend
-    CullMode = 22,           // Cull
-    ZFunc = 23,              // Cmp
-    AlphaRef = 24,           // 0..255
-    AlphaFunc = 25,          // Cmp
-    AlphaBlendEnable = 27,   // 0/1
-    StencilEnable = 52,      // 0/1
-    Clipping = 136,          // 0/1
-    Lighting = 137,          // 0/1
-    ColorWriteEnable = 168,  // bits 0-3: red, green, blue, alpha written
+    ZEnable = 7,            // 0 off, 1 on
+    FillMode = 8,           // FillMode
+    ShadeMode = 9,          // ShadeMode
+    ZWriteEnable = 14,      // 0/1
+    AlphaTestEnable = 15,   // 0/1
+    SrcBlend = 19,          // Blend
+    DestBlend = 20,         // Blend
+    CullMode = 22,          // Cull
+    ZFunc = 23,             // Cmp
+    AlphaRef = 24,          // 0..255
+    AlphaFunc = 25,         // Cmp
+    AlphaBlendEnable = 27,  // 0/1
+    StencilEnable = 52,     // 0/1
+    Clipping = 136,         // 0/1
+    Lighting = 137,         // 0/1
+    // Bits 0-3: red, green, blue and alpha are written.
+    ColorWriteEnable = 168,
 };
 namespace cull {
 constexpr uint32_t None = 1, CW = 2, CCW = 3;
