@@ -42,6 +42,7 @@ std::shared_ptr<Surface> GlTexture::GetSurfaceLevel(uint32_t level) {
 }
 
 GLuint GlTexture::Framebuffer(GLuint depthBuffer, GLenum depthAttachment) {
+    m_translucentLevels |= 1;  // what is drawn into level 0 is not known to be opaque
     if (!m_fbo) {
         glGenFramebuffers(1, &m_fbo);
         glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
