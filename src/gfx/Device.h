@@ -150,6 +150,8 @@ enum class RenderState : uint32_t {
     StencilEnable = 52,     // 0/1
     Clipping = 136,         // 0/1
     Lighting = 137,         // 0/1
+    // Bits 0-3: red, green, blue and alpha are written.
+    ColorWriteEnable = 168,
 };
 namespace cull {
 constexpr uint32_t None = 1, CW = 2, CCW = 3;

@@ -28,6 +28,7 @@ std::map<RenderState, uint32_t> InitialRenderStates(bool depthEnabled) {
         {RenderState::StencilEnable, 0},
         {RenderState::Clipping, 1},
         {RenderState::Lighting, 1},
+        {RenderState::ColorWriteEnable, 0xF},
     };
 }
 

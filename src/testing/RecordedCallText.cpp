@@ -80,6 +80,7 @@ const char* RenderStateName(RenderState s) {
     case RenderState::StencilEnable: return "StencilEnable";
     case RenderState::Clipping: return "Clipping";
     case RenderState::Lighting: return "Lighting";
+    case RenderState::ColorWriteEnable: return "ColorWriteEnable";
     }
     return "?";
 }

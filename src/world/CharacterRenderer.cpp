@@ -5,7 +5,6 @@
 #include "data/ColorTables.h"
 #include "gfx/DXG.h"
 #include "net/VelmDataManager.h"
-#include "world/VelmRenderer.h"
 
 namespace {
 
@@ -48,7 +47,7 @@ void Corners(std::int32_t direction, float x, float y, Point out[3]) {
 
 }  // namespace
 
-void CharacterRenderer::draw() {
+void CharacterRenderer::draw(const WorldView& view) {
     gfx::Device* device = DXG::GetDevice();
     if (device == nullptr) {
         return;
@@ -59,7 +58,7 @@ void CharacterRenderer::draw() {
 
     m_vertices.clear();
     for (const CharacterRecord& avatar : CharacterList()) {
-        if (!isCellVisible(avatar.x, avatar.y)) {
+        if (!view.contains(avatar.x, avatar.y)) {
             continue;
         }
         // PartColor keeps indices the server sent outside 0..63 inside the table.

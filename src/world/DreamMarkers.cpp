@@ -7,13 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "gfx/CText.h"
 #include "gfx/DXG.h"
-#include "gfx/Device.h"
-#include "gfx/Texture.h"
 #include "net/VelmDataManager.h"
-#include "runtime/ProcessState.h"
-#include "world/VelmRenderer.h"
+#include "runtime/LogFile.h"
 
 namespace {
 
@@ -35,27 +31,6 @@ constexpr float kAdvance = 8.0f;
 constexpr float kLineHeight = 12.0f;
 constexpr std::uint32_t kLine1Colour = 0xFFFFFFFF;  // white
 constexpr std::uint32_t kLine2Colour = 0xFFC8C8C8;  // light grey
-
-struct DreamMarkerState {
-    bool fontFailed = false;                  // the label font could not be loaded; not tried again
-    std::vector<gfx::WorldVertex> cylinders;  // the frame's cylinders, in list order
-    std::vector<gfx::ScreenVertex> glyphs;    // the frame's label glyphs, in list order
-};
-
-DreamMarkerState& State() {
-    static DreamMarkerState state;
-    return state;
-}
-
-[[maybe_unused]] const bool kRegistered = RegisterProcessState(
-    "dream markers",
-    [] {
-        DreamMarkerState& s = State();
-        s.fontFailed = false;
-        s.cylinders = {};
-        s.glyphs = {};
-    },
-    kWorldState);
 
 // Segment i of the cylinder spans the angles i and i + 1 steps round the cell centre (sin toward +x, cos
 // toward +y), texture u i/5 to (i + 1)/5 (twice round), v 1 at the foot to 0.05 at the top. Both
@@ -130,66 +105,61 @@ void AppendLabel(std::vector<gfx::ScreenVertex>& out, const std::string& line1, 
     AppendLine(out, line2, (longest - line2.size()) / 2, left, sy + kLineHeight, kLine2Colour);
 }
 
-// The clip-space w of a world point under the current view and projection (world transform identity):
-// not positive for a point behind the eye, whose projection lands on a mirrored place of the screen.
-float ClipW(const gfx::Device& device, float x, float y, float z) {
-    const gfx::Matrix v = device.GetTransform(gfx::TransformType::View);
-    const gfx::Matrix p = device.GetTransform(gfx::TransformType::Projection);
-    float viewPoint[4];
-    for (int column = 0; column < 4; ++column) {
-        viewPoint[column] = x * v.m[column] + y * v.m[4 + column] + z * v.m[8 + column] + v.m[12 + column];
-    }
-    return viewPoint[0] * p.m[3] + viewPoint[1] * p.m[7] + viewPoint[2] * p.m[11] + viewPoint[3] * p.m[15];
+}  // namespace
+
+DreamMarkerRenderer::DreamMarkerRenderer() {
+    m_texture.Load("data\\misc\\dream0.dds", DXG::FROM_FILE, true, true);
+    // Loaded as every text loads its font, so that the labels share the chat's font texture.
+    if (!m_font.Load(kFontFile, DXG::FROM_FILE, false, false))
+        errorLog.Write(std::string("Failed to load font \"") + kFontFile + "\"\n");
 }
 
-void DrawCylinders(gfx::Device& device, DreamMarkerState& s) {
+DreamMarkerRenderer::~DreamMarkerRenderer() {
+    m_texture.SRFree();
+    m_font.SRFree();
+}
+
+void DreamMarkerRenderer::drawCylinders(gfx::Device& device, const WorldView& view) {
     device.SetTransform(gfx::TransformType::World, gfx::Matrix::Identity());
     device.SetRenderState(gfx::RenderState::AlphaBlendEnable, 1);
     device.SetFVF(gfx::kFvfWorld);
-    device.SetTexture(0, DreamMarkerTexture().GetDeviceTexture());
+    device.SetTexture(0, m_texture.GetDeviceTexture());
     device.SetRenderState(gfx::RenderState::CullMode, gfx::cull::CW);
     device.SetRenderState(gfx::RenderState::ZWriteEnable, 0);
 
-    s.cylinders.clear();
+    m_cylinders.clear();
     for (const DreamMarkerRecord& marker : DreamMarkerList()) {
-        if (isCellVisible(marker.x, marker.y)) {
-            AppendCylinder(s.cylinders, float(marker.x), float(marker.y));
+        if (view.contains(marker.x, marker.y)) {
+            AppendCylinder(m_cylinders, float(marker.x), float(marker.y));
         }
     }
     // Every cylinder is drawn with the same states: one list, in the order of the marker list.
-    if (!s.cylinders.empty()) {
-        device.DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, std::uint32_t(s.cylinders.size() / 3),
-                               s.cylinders.data(), sizeof(gfx::WorldVertex));
+    if (!m_cylinders.empty()) {
+        device.DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, std::uint32_t(m_cylinders.size() / 3),
+                               m_cylinders.data(), sizeof(gfx::WorldVertex));
     }
 }
 
-void DrawLabels(gfx::Device& device, DreamMarkerState& s) {
+void DreamMarkerRenderer::drawLabels(gfx::Device& device, const WorldView& view) {
     device.SetTransform(gfx::TransformType::World, gfx::Matrix::Identity());
     device.SetRenderState(gfx::RenderState::CullMode, gfx::cull::CCW);
     // A line longer than the screen is wide cannot be read whole; it is cut to what fits.
     const size_t maxBytes = size_t(float(device.GetViewport().width) / kAdvance);
-    s.glyphs.clear();
+    m_glyphs.clear();
     for (const DreamMarkerRecord& marker : DreamMarkerList()) {
-        if (!isCellVisible(marker.x, marker.y)) {
+        if (!view.contains(marker.x, marker.y)) {
             continue;
         }
         const float x = float(marker.x), y = float(marker.y);
-        if (!(ClipW(device, x, y, kLabelHeight) > 0.0f)) {
+        if (!(view.clipW({x, y, kLabelHeight}) > 0.0f)) {
             continue;
         }
         float sx = 0.0f, sy = 0.0f;
         DXG::WorldToScreen(gfx::Vector3{x, y, kLabelHeight}, &sx, &sy);
-        AppendLabel(s.glyphs, LabelLine(marker.line1, maxBytes), LabelLine(marker.line2, maxBytes), sx, sy);
+        AppendLabel(m_glyphs, LabelLine(marker.line1, maxBytes), LabelLine(marker.line2, maxBytes), sx, sy);
     }
-    if (s.glyphs.empty()) {
+    if (m_glyphs.empty()) {
         return;
-    }
-    // The font belongs to the label text of the world renderer, which loads it when first drawn (its own
-    // text stays empty) and keeps it as long as the world renderer keeps the text; the pass shares it.
-    DXG::Texture font;
-    if (!s.fontFailed) {
-        if (CText* label = LabelText()) label->Draw();
-        s.fontFailed = !font.Load(kFontFile, DXG::FROM_FILE, false, false);
     }
     // The labels share every state, so all of them go to the device as one list, in the order of the
     // marker list, with the font filtered linearly as every text is.
@@ -199,22 +169,19 @@ void DrawLabels(gfx::Device& device, DreamMarkerState& s) {
     device.SetSamplerState(0, gfx::SamplerState::MagFilter, gfx::filter::Linear);
     device.SetFVF(gfx::kFvfScreen);
     device.SetNoShaders();
-    device.SetTexture(0, font.GetDeviceTexture());
-    device.DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, std::uint32_t(s.glyphs.size() / 3),
-                           s.glyphs.data(), sizeof(gfx::ScreenVertex));
+    device.SetTexture(0, m_font.GetDeviceTexture());
+    device.DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, std::uint32_t(m_glyphs.size() / 3),
+                           m_glyphs.data(), sizeof(gfx::ScreenVertex));
     device.SetSamplerState(0, gfx::SamplerState::MinFilter, minFilter);
     device.SetSamplerState(0, gfx::SamplerState::MagFilter, magFilter);
 }
 
-}  // namespace
-
-void drawDreamMarkers() {
+void DreamMarkerRenderer::draw(const WorldView& view) {
     gfx::Device* device = DXG::GetDevice();
     if (device == nullptr) {
         return;
     }
-    DreamMarkerState& s = State();
-    DrawCylinders(*device, s);
-    DrawLabels(*device, s);
+    drawCylinders(*device, view);
+    drawLabels(*device, view);
     device->SetRenderState(gfx::RenderState::ZWriteEnable, 1);
 }

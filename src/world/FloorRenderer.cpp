@@ -8,7 +8,6 @@
 #include "data/WorldMap.h"
 #include "gfx/DXG.h"
 #include "gfx/Device.h"
-#include "world/VelmRenderer.h"
 
 namespace {
 
@@ -42,30 +41,21 @@ void FloorRenderer::setTextures(const std::vector<DXG::Texture>& textures) {
     m_dirty = true;
 }
 
-bool FloorRenderer::cellChanged(std::int32_t gx, std::int32_t gy) {
-    if (!isCellVisible(gx, gy)) {
-        return false;
-    }
-    m_dirty = true;
-    return true;
-}
-
-void FloorRenderer::draw() {
+void FloorRenderer::draw(const WorldView& view) {
     gfx::Device* device = DXG::GetDevice();
     if (device == nullptr || !m_buffer.IsAllocated()) {
         return;
     }
     device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
 
-    const ViewWindow& window = CurrentViewWindow();
+    const ViewWindow& window = view.window;
     if (window.cx != m_lastCentreX || window.cy != m_lastCentreY) {
         m_dirty = true;
     }
     m_lastCentreX = window.cx;
     m_lastCentreY = window.cy;
 
-    std::int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    windowBounds(x0, y0, x1, y1);
+    const std::int32_t x0 = view.x0, y0 = view.y0, x1 = view.x1, y1 = view.y1;
     // The window is clipped to the map, so a new map size moves its edges without moving its centre.
     if (x0 != m_builtBounds[0] || y0 != m_builtBounds[1] || x1 != m_builtBounds[2] ||
         y1 != m_builtBounds[3]) {

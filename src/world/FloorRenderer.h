@@ -8,10 +8,12 @@
 
 #include "gfx/Texture.h"
 #include "gfx/VertexBuffer.h"
+#include "world/FloorTextures.h"
+#include "world/WorldView.h"
 
 class FloorRenderer {
 public:
-    static constexpr int kSlotCount = 256;                      // floor numbers 0..255
+    static constexpr int kSlotCount = kFloorSlotCount;
     static constexpr std::uint32_t kVertexCount = 31 * 31 * 6;  // two triangles for every cell of a window
 
     FloorRenderer();
@@ -22,9 +24,9 @@ public:
     // Releases all slots, then shares texture i of the list into slot i (the first 256 only). Textures come
     // with a new map, so the geometry is rebuilt at the next draw.
     void setTextures(const std::vector<DXG::Texture>& textures);
-    // Marks the geometry for rebuilding when the cell lies in the window; returns whether it does.
-    bool cellChanged(std::int32_t gx, std::int32_t gy);
-    void draw();
+    // A floor in the window changed: the geometry is rebuilt at the next draw.
+    void cellChanged() { m_dirty = true; }
+    void draw(const WorldView& view);
 
 private:
     // Fills the buffer for the window bounds; false when the buffer cannot be locked.

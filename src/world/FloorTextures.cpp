@@ -12,7 +12,6 @@
 #include "data/PcxPalette.h"
 #include "gfx/DXG.h"
 #include "runtime/LogFile.h"
-#include "world/FloorRenderer.h"
 
 using namespace floorsquare;
 
@@ -141,7 +140,7 @@ bool BuildFloorTextures(const SpkArchive& images, std::vector<DXG::Texture>& tex
     DXG::ScopedLock lock;
     // Floor numbers reach only the floor renderer's slots: an archive of many shapes would otherwise make
     // textures nothing can draw (65,535 shapes would take a gigabyte).
-    const int count = std::min(images.shapeCount(), FloorRenderer::kSlotCount);
+    const int count = std::min(images.shapeCount(), kFloorSlotCount);
     StartList(textures, count);
     const FloorPaletteEntries& palette = FloorPalette();
     std::vector<std::uint32_t> raw(kSide * kSide), square(kSide * kSide);

@@ -8,6 +8,9 @@
 #include "data/SpkArchive.h"
 #include "gfx/Texture.h"
 
+// Floor numbers 0..255 have a texture slot each: the floor textures built and the floor pass's slots.
+constexpr int kFloorSlotCount = 256;
+
 // Replaces textures with one 64 x 64 opaque texture per shape of images, in order (the first 256 shapes:
 // a floor number reaches no further), coloured through the current floor palette (data/PcxPalette.h), the
 // transparent index black. Call outside a frame. False (with a message in _error.txt) when a texture

@@ -3,7 +3,6 @@
 
 #include "data/WorldMap.h"
 #include "gfx/DXG.h"
-#include "world/VelmRenderer.h"
 
 namespace {
 
@@ -40,7 +39,7 @@ void AppendHoverSquare(std::vector<gfx::WorldVertex>& out, float x, float y) {
 
 }  // namespace
 
-void ObjectRenderer::draw() {
+void ObjectRenderer::draw(const WorldView& view) {
     gfx::Device* device = DXG::GetDevice();
     if (device == nullptr) {
         return;
@@ -48,14 +47,11 @@ void ObjectRenderer::draw() {
     device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
     device->SetFVF(gfx::kFvfWorld);
 
-    std::int32_t hoverX = 0, hoverY = 0;
-    hoverCell(hoverX, hoverY);
+    const std::int32_t hoverX = view.hoverX, hoverY = view.hoverY;
     m_vertices.clear();
-    std::int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    windowBounds(x0, y0, x1, y1);
-    for (std::int32_t y = y0; y <= y1; ++y) {
-        for (std::int32_t x = x0; x <= x1; ++x) {
-            if (!isCellVisible(x, y)) {
+    for (std::int32_t y = view.y0; y <= view.y1; ++y) {
+        for (std::int32_t x = view.x0; x <= view.x1; ++x) {
+            if (!view.contains(x, y)) {
                 continue;
             }
             // The hover cell shows its square alone, whether or not it holds an object.

@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "gfx/Device.h"
+#include "world/WorldView.h"
 
 class ObjectRenderer {
 public:
-    void draw();
+    void draw(const WorldView& view);
 
 private:
     // The frame's markers and hover square, built anew every frame. They share every state, so they go

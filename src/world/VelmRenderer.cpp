@@ -1,5 +1,5 @@
-// The world renderer's process-wide state: camera, window of drawn cells, hover cell, the sub-renderers,
-// the label text and the dream marker texture; the frame's transforms and the order of the passes.
+// The world renderer's process-wide state: camera, window of drawn cells, hover cell and the passes; the
+// frame's view, transforms and the order of the passes.
 #include "world/VelmRenderer.h"
 
 #include <algorithm>
@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "data/WorldMap.h"
-#include "gfx/CText.h"
 #include "gfx/DXG.h"
 #include "net/VelmDataManager.h"
 #include "runtime/Keyboard.h"
@@ -24,7 +23,6 @@ namespace {
 constexpr float kPi = 3.14159265f;
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kInitialYaw = 0.7853982f;  // pi / 4
-constexpr std::int32_t kWindowReach = 15;  // cells from the centre to the window's edge
 
 struct RendererState {
     ViewWindow window;
@@ -34,8 +32,7 @@ struct RendererState {
     CharacterRenderer* characters = nullptr;
     WallRenderer* walls = nullptr;
     ObjectRenderer* objects = nullptr;
-    CText* labelText = nullptr;
-    DXG::Texture dreamMarkerTexture;
+    DreamMarkerRenderer* dreamMarkers = nullptr;
 };
 
 RendererState& State() {
@@ -51,43 +48,6 @@ void ReleaseState() {
     s.hoverX = s.hoverY = 0;
 }
 
-// Direct3D's left-handed perspective projection (depth 0..1), in its row-vector layout.
-gfx::Matrix PerspectiveFovLH(float fovY, float aspect, float zNear, float zFar) {
-    const float yScale = 1.0f / std::tan(fovY / 2.0f);
-    const float xScale = yScale / aspect;
-    const float depthScale = zFar / (zFar - zNear);
-    gfx::Matrix m{};
-    m.m[0] = xScale;
-    m.m[5] = yScale;
-    m.m[10] = depthScale;
-    m.m[11] = 1.0f;
-    m.m[14] = -zNear * depthScale;
-    return m;
-}
-
-gfx::Vector3 Subtract(const gfx::Vector3& a, const gfx::Vector3& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-gfx::Vector3 Cross(const gfx::Vector3& a, const gfx::Vector3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-float Dot(const gfx::Vector3& a, const gfx::Vector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-gfx::Vector3 Normalised(const gfx::Vector3& v) {
-    const float length = std::sqrt(Dot(v, v));
-    return length > 0.0f ? gfx::Vector3{v.x / length, v.y / length, v.z / length} : v;
-}
-
-// Direct3D's left-handed look-at view transform, in its row-vector layout.
-gfx::Matrix LookAtLH(const gfx::Vector3& eye, const gfx::Vector3& target, const gfx::Vector3& up) {
-    const gfx::Vector3 zAxis = Normalised(Subtract(target, eye));
-    const gfx::Vector3 xAxis = Normalised(Cross(up, zAxis));
-    const gfx::Vector3 yAxis = Cross(zAxis, xAxis);
-    return {{xAxis.x, yAxis.x, zAxis.x, 0.0f, xAxis.y, yAxis.y, zAxis.y, 0.0f, xAxis.z, yAxis.z, zAxis.z,
-             0.0f, -Dot(xAxis, eye), -Dot(yAxis, eye), -Dot(zAxis, eye), 1.0f}};
-}
-
 // Diffuse white, everything else 0: with lighting off the vertex colours are what is seen.
 void SetWhiteMaterial(gfx::Device* device) {
     gfx::Material material;
@@ -95,12 +55,19 @@ void SetWhiteMaterial(gfx::Device* device) {
     device->SetMaterial(material);
 }
 
+template <class T>
+void Delete(T*& renderer) {
+    if (renderer) trackedDelete(renderer, VELM_SITE);
+    renderer = nullptr;
+}
+
 const bool kRegistered = RegisterProcessState("world renderer", ReleaseState, kWorldState);
 
 }  // namespace
 
-const ViewWindow& CurrentViewWindow() {
-    return State().window;
+WorldView CurrentWorldView() {
+    const RendererState& s = State();
+    return MakeWorldView(s.window, s.yaw, s.hoverX, s.hoverY);
 }
 
 bool createWorldRenderers() {
@@ -110,26 +77,19 @@ bool createWorldRenderers() {
     s.characters = track(new CharacterRenderer(), "CharacterRenderer", VELM_SITE);
     s.walls = track(new WallRenderer(), "WallRenderer", VELM_SITE);
     s.objects = track(new ObjectRenderer(), "ObjectRenderer", VELM_SITE);
-    s.dreamMarkerTexture.Load("data\\misc\\dream0.dds", DXG::FROM_FILE, true, true);
-    if (!s.labelText) s.labelText = track(new CText(), "CText", VELM_SITE);
+    s.dreamMarkers = track(new DreamMarkerRenderer(), "DreamMarkerRenderer", VELM_SITE);
     return true;
 }
 
 void destroyWorldRenderers() {
     RendererState& s = State();
-    if (s.floor) trackedDelete(s.floor, VELM_SITE);
-    if (s.characters) trackedDelete(s.characters, VELM_SITE);
-    if (s.walls) trackedDelete(s.walls, VELM_SITE);
-    if (s.objects) trackedDelete(s.objects, VELM_SITE);
-    s.floor = nullptr;
-    s.characters = nullptr;
-    s.walls = nullptr;
-    s.objects = nullptr;
-    // The main client scene ends only when the program does: the label text and the dream marker texture
-    // go now, while the device still exists, so nothing is left for the leak report.
-    if (s.labelText) trackedDelete(s.labelText, VELM_SITE);
-    s.labelText = nullptr;
-    s.dreamMarkerTexture.SRFree();
+    // The main client scene ends only when the program does: the renderers' textures and font go while
+    // the device still exists, so nothing is left for the leak report.
+    Delete(s.floor);
+    Delete(s.characters);
+    Delete(s.walls);
+    Delete(s.objects);
+    Delete(s.dreamMarkers);
 }
 
 void updateCamera(float dt) {
@@ -147,38 +107,30 @@ float CameraYaw() {
     return State().yaw;
 }
 
-bool isCellVisible(std::int32_t gx, std::int32_t gy) {
-    const ViewWindow& w = State().window;
-    return gx >= 0 && gx < w.width && gy >= 0 && gy < w.height && std::abs(gx - w.cx) <= kWindowReach &&
-           std::abs(gy - w.cy) <= kWindowReach;
-}
-
-void windowBounds(std::int32_t& x0, std::int32_t& y0, std::int32_t& x1, std::int32_t& y1) {
-    const ViewWindow& w = State().window;
-    x0 = std::max(w.cx - kWindowReach, 0);
-    y0 = std::max(w.cy - kWindowReach, 0);
-    x1 = std::min(w.cx + kWindowReach, w.width - 1);
-    y1 = std::min(w.cy + kWindowReach, w.height - 1);
+void SetCameraYaw(float yaw) {
+    float& s = State().yaw;
+    s = yaw;
+    if (s < 0.0f) s += kTwoPi;
+    if (s > kTwoPi) s -= kTwoPi;
 }
 
 void renderWorld() {
     RendererState& s = State();
     gfx::Device* device = DXG::GetDevice();
     if (!device) return;
-    device->SetTransform(gfx::TransformType::Projection, PerspectiveFovLH(1.57f, 1.3333334f, 1.0f, 100.0f));
-    const float cx = float(s.window.cx), cy = float(s.window.cy);
-    const gfx::Vector3 eye{cx + 1.7f * std::cos(s.yaw), cy + 1.7f * std::sin(s.yaw), 4.0f};
-    device->SetTransform(gfx::TransformType::View, LookAtLH(eye, {cx, cy, 0.0f}, {0.0f, 0.0f, 1.0f}));
+    const WorldView view = CurrentWorldView();
+    device->SetTransform(gfx::TransformType::Projection, view.projection);
+    device->SetTransform(gfx::TransformType::View, view.view);
 
     SetWhiteMaterial(device);
-    if (s.floor) s.floor->draw();
+    if (s.floor) s.floor->draw(view);
     SetWhiteMaterial(device);
-    if (s.walls) s.walls->draw();
+    if (s.walls) s.walls->draw(view);
     SetWhiteMaterial(device);
-    if (s.objects) s.objects->draw();
+    if (s.objects) s.objects->draw(view);
     SetWhiteMaterial(device);
-    if (s.characters) s.characters->draw();
-    drawDreamMarkers();
+    if (s.characters) s.characters->draw(view);
+    if (s.dreamMarkers) s.dreamMarkers->draw(view);
 }
 
 bool pickCell(std::int32_t sx, std::int32_t sy, std::int32_t& gx, std::int32_t& gy) {
@@ -218,17 +170,11 @@ void hoverCell(std::int32_t& gx, std::int32_t& gy) {
 
 bool notifyCellChanged(std::int32_t gx, std::int32_t gy) {
     FloorRenderer* floor = State().floor;
-    return floor && floor->cellChanged(gx, gy);
+    if (!floor || !CurrentWorldView().contains(gx, gy)) return false;
+    floor->cellChanged();
+    return true;
 }
 
 void setFloorTextures(const std::vector<DXG::Texture>& textures) {
     if (FloorRenderer* floor = State().floor) floor->setTextures(textures);
-}
-
-DXG::Texture& DreamMarkerTexture() {
-    return State().dreamMarkerTexture;
-}
-
-CText* LabelText() {
-    return State().labelText;
 }

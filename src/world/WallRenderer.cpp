@@ -3,7 +3,6 @@
 
 #include "data/WorldMap.h"
 #include "gfx/DXG.h"
-#include "world/VelmRenderer.h"
 
 namespace {
 
@@ -22,6 +21,23 @@ void AppendWall(std::vector<gfx::WorldVertex>& out, float ax, float ay, float bx
     out.insert(out.end(), wall, wall + 6);
 }
 
+constexpr std::uint32_t kAllColours = 0xF;
+
+// Whether the walls can be drawn depth first with the same picture: a wall pixel's colour is then the
+// last wall fragment at the nearest depth, which holds when every wall fragment covers what is under it
+// (a texture without alpha and opaque white vertices: blending and the alpha test change nothing) and
+// the depth test is "less or equal" with depth writes on.
+bool DepthFirst(const gfx::Device& device, const gfx::Texture* texture) {
+    if (texture == nullptr || device.GetRenderState(gfx::RenderState::ZEnable) == 0 ||
+        device.GetRenderState(gfx::RenderState::ZWriteEnable) == 0 ||
+        device.GetRenderState(gfx::RenderState::ZFunc) != gfx::cmp::LessEqual ||
+        device.GetRenderState(gfx::RenderState::ColorWriteEnable) != kAllColours) {
+        return false;
+    }
+    const gfx::Format format = texture->GetLevelDesc(0).format;
+    return format == gfx::fmt::X8R8G8B8 || format == gfx::fmt::R5G6B5 || format == gfx::fmt::X1R5G5B5;
+}
+
 }  // namespace
 
 WallRenderer::WallRenderer() {
@@ -32,7 +48,7 @@ WallRenderer::~WallRenderer() {
     m_texture.SRFree();
 }
 
-void WallRenderer::draw() {
+void WallRenderer::draw(const WorldView& view) {
     gfx::Device* device = DXG::GetDevice();
     if (device == nullptr) {
         return;
@@ -42,15 +58,13 @@ void WallRenderer::draw() {
     device->SetTexture(0, m_texture.GetDeviceTexture());
 
     m_vertices.clear();
-    std::int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    windowBounds(x0, y0, x1, y1);
-    for (std::int32_t y = y0; y <= y1; ++y) {
-        for (std::int32_t x = x0; x <= x1; ++x) {
-            if (!isCellVisible(x, y)) {
-                continue;
-            }
+    for (std::int32_t y = view.y0; y <= view.y1; ++y) {
+        for (std::int32_t x = view.x0; x <= view.x1; ++x) {
             const float left = float(x) - 0.5f, right = float(x) + 0.5f;
             const float top = float(y) - 0.5f, bottom = float(y) + 0.5f;
+            if (!view.contains(x, y)) {
+                continue;
+            }
             if (getWallLowX(x, y) != 0) {
                 AppendWall(m_vertices, left, top, left, bottom);
             }
@@ -59,8 +73,29 @@ void WallRenderer::draw() {
             }
         }
     }
-    if (!m_vertices.empty()) {
-        device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, std::uint32_t(m_vertices.size() / 3),
-                                m_vertices.data(), sizeof(gfx::WorldVertex));
+    if (m_vertices.empty()) {
+        return;
     }
+    const std::uint32_t triangles = std::uint32_t(m_vertices.size() / 3);
+    if (!DepthFirst(*device, m_texture.GetDeviceTexture().get())) {
+        device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, triangles, m_vertices.data(),
+                                sizeof(gfx::WorldVertex));
+        return;
+    }
+    // The walls' depths first, without colour or texture; then the same walls in the same order, textured
+    // only where their depth is the one that stayed. Each visible wall pixel is textured once, and of walls
+    // at the same depth the last one drawn still wins, as with one pass under "less or equal". The shader
+    // computes positions invariantly, so both passes meet at equal depths.
+    device->SetRenderState(gfx::RenderState::ColorWriteEnable, 0);
+    device->SetTexture(0, nullptr);
+    device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, triangles, m_vertices.data(),
+                            sizeof(gfx::WorldVertex));
+    device->SetTexture(0, m_texture.GetDeviceTexture());
+    device->SetRenderState(gfx::RenderState::ColorWriteEnable, kAllColours);
+    device->SetRenderState(gfx::RenderState::ZWriteEnable, 0);
+    device->SetRenderState(gfx::RenderState::ZFunc, gfx::cmp::Equal);
+    device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, triangles, m_vertices.data(),
+                            sizeof(gfx::WorldVertex));
+    device->SetRenderState(gfx::RenderState::ZFunc, gfx::cmp::LessEqual);
+    device->SetRenderState(gfx::RenderState::ZWriteEnable, 1);
 }

@@ -6,6 +6,7 @@
 
 #include "gfx/Device.h"
 #include "gfx/Texture.h"
+#include "world/WorldView.h"
 
 class WallRenderer {
 public:
@@ -15,7 +16,7 @@ public:
     WallRenderer(const WallRenderer&) = delete;
     WallRenderer& operator=(const WallRenderer&) = delete;
 
-    void draw();
+    void draw(const WorldView& view);
 
 private:
     DXG::Texture m_texture;

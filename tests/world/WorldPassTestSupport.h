@@ -44,14 +44,15 @@ inline void LoadTestColours() {
     loadColorTables();
 }
 
-// A one-level A8R8G8B8 image file of side x side pixels, pixel (x, y) = argb(x, y). The texture loader
-// tells the file kind by its bytes, so the same file serves under a .bmp name.
+// A one-level A8R8G8B8 image file of side x side pixels, pixel (x, y) = argb(x, y); without alpha, an
+// X8R8G8B8 one. The texture loader tells the file kind by its bytes, so the same file serves under a .bmp
+// name.
 template <class Argb>
-void WriteImage(const std::filesystem::path& path, std::uint32_t side, Argb argb) {
+void WriteImage(const std::filesystem::path& path, std::uint32_t side, Argb argb, bool alpha = true) {
     std::vector<std::uint32_t> pixels;
     for (int y = 0; y < int(side); ++y)
         for (int x = 0; x < int(side); ++x) pixels.push_back(argb(x, y));
-    WriteTextFile(path, gfx::DdsArgbFile(side, side, pixels));
+    WriteTextFile(path, gfx::DdsArgbFile(side, side, pixels, alpha));
 }
 
 // A 256 x 256 font whose only visible glyph is an opaque white block filling the cell of glyph.

@@ -210,6 +210,27 @@ TEST_F(WorldPasses, WallsStandOnTheLowerEdgesOfWindowCellsWhateverTheByte) {
     ExpectAll(d, {gfx::cull::None, 1, 1, false});  // the wall texture did not load
 }
 
+// Over an opaque wall texture every wall fragment covers what lies under it, so the walls go depth first:
+// the same triangles without colour, then with colour only where their depth stayed.
+TEST_F(WorldPasses, OpaqueWallsAreDrawnDepthFirstThenTexturedAtEqualDepth) {
+    WriteImage(
+        "data/walls/stone1.bmp", 8, [](int, int) { return 0xFF808080u; }, false);
+    ASSERT_TRUE(createWorldRenderers());
+    setWallLowX(10, 10, 1), setWallLowY(12, 12, 1);
+    const Drawn d = Frame();
+    EXPECT_EQ(d.world, WallX(10, 10) + WallY(12, 12) + WallX(10, 10) + WallY(12, 12));
+    auto states = [](const gfx::RecordedDraw& draw) {
+        return std::make_tuple(draw.State(gfx::RenderState::ColorWriteEnable),
+                               draw.State(gfx::RenderState::ZWriteEnable),
+                               draw.State(gfx::RenderState::ZFunc), draw.texture != nullptr);
+    };
+    ASSERT_EQ(device->draws.size(), 2u);
+    EXPECT_EQ(states(device->draws[0]), std::make_tuple(0u, 1u, gfx::cmp::LessEqual, false));
+    EXPECT_EQ(states(device->draws[1]), std::make_tuple(0xFu, 0u, gfx::cmp::Equal, true));
+    EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZFunc), gfx::cmp::LessEqual);
+    EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZWriteEnable), 1u);
+}
+
 TEST_F(WorldPasses, ObjectsAreMarkedAndTheHoverCellShowsOnlyItsSquare) {
     setObject(10, 10, 1), setObject(12, 10, 900), setObject(14, 14, 5);
     setObject(3, 20, 1);  // outside the window
@@ -254,6 +275,7 @@ TEST_F(WorldPasses, DreamCylindersWriteNoDepthAndLabelsAreCentredAboveThem) {
     AddDreamMarker({3, 20, "out", "side"});  // outside the window
     AddDreamMarker({18, 16, "", ""});        // an empty label
     WriteBlockFont("data/font12.dds", 'a');
+    ASSERT_TRUE(createWorldRenderers());  // the marker pass loads its font when it is made
     const Drawn d = Frame();
     EXPECT_EQ(d.world, Cylinder(17, 18) + Cylinder(15, 20) + Cylinder(18, 16));
     ExpectAll(d, {gfx::cull::CW, 0, 1, false});  // the marker texture did not load

@@ -104,6 +104,7 @@ void GlDevice::BindRenderTarget() {
 }
 
 Result GlDevice::DriverReset(const PresentParameters& previous) {
+    InvalidateAppliedStates();
     // A frame buffer that a failed reset left unmade is made again whatever the parameters.
     if (m_fbo == 0 || m_params.backBufferWidth != previous.backBufferWidth ||
         m_params.backBufferHeight != previous.backBufferHeight ||
@@ -161,6 +162,13 @@ void GlDevice::DriverClear(uint32_t flags, uint32_t colour, float z, uint32_t st
               GLsizei(m_viewport.height));
     glClear(mask);
     glDisable(GL_SCISSOR_TEST);
+    InvalidateAppliedStates();  // the colour and depth masks
+}
+
+Result GlDevice::DriverBeginScene() {
+    // What present or anything between frames did to the OpenGL states is not known to the next draw.
+    InvalidateAppliedStates();
+    return Result::Ok;
 }
 
 Result GlDevice::DriverCreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
@@ -197,6 +205,7 @@ uint32_t GlDevice::DriverMaxTextureSize() const {
 }
 
 Result GlDevice::DriverRenderTargetChanged() {
+    InvalidateAppliedStates();
     BindRenderTarget();
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE ? Result::Ok : Result::Fail;
 }

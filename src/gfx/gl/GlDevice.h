@@ -31,6 +31,11 @@ public:
     std::string GetVertexShaderProfile() const override;
     std::string GetPixelShaderProfile() const override;
 
+    // What a draw's vertices say about its colour: every alpha byte 0xFF; every colour opaque white.
+    struct VertexColours {
+        bool opaque = false, white = false;
+    };
+
 private:
     // ---- GlDevice.cpp: frame buffer, scenes, present, clear, render targets
     Result DriverReset(const PresentParameters& previous) override;
@@ -51,7 +56,17 @@ private:
     void BindRenderTarget();
 
     // ---- GlStates.cpp: the front end's states as OpenGL states and a shader program
-    bool ApplyStates();
+    // The OpenGL states as last sent by ApplyStates; not valid once anything else may have changed them.
+    struct AppliedStates {
+        bool valid = false;
+        Viewport viewport;
+        bool depthTest = false, depthWrite = false, blend = false;
+        uint32_t depthFunc = 0, blendFactors = 0, cullMode = 0, fillMode = 0, colourWrite = 0;
+        GLint minFilter = 0, magFilter = 0, wrapS = 0, wrapT = 0;
+    };
+    bool ApplyStates(VertexColours colours);
+    void InvalidateAppliedStates();
+    Result DriverBeginScene() override;
 
     // ---- GlDraw.cpp
     void DriverDraw(const DrawCall& draw) override;
@@ -64,6 +79,7 @@ private:
     GLint m_maxTextureSize = 0;
     ShaderCache m_shaders;
     const ShaderProgram* m_program = nullptr;  // the program in use
+    AppliedStates m_applied;
 };
 
 }  // namespace gfx

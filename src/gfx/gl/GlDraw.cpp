@@ -1,5 +1,7 @@
 // Drawing on the OpenGL driver: the vertex layout of the two vertex formats over the bound array buffer,
 // then the draw.
+#include <cstring>
+
 #include "gfx/gl/GlDevice.h"
 
 namespace gfx {
@@ -18,11 +20,27 @@ GLenum PrimitiveMode(PrimitiveType t) {
     return GL_TRIANGLES;
 }
 
+// Reads the colours of count vertices (B, G, R, A bytes at offset colour of each stride-byte vertex).
+GlDevice::VertexColours ScanColours(const uint8_t* vertices, uint32_t count, uint32_t stride,
+                                    uint32_t colour) {
+    uint32_t all = 0xFFFFFFFF;
+    bool opaque = true;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t c;
+        std::memcpy(&c, vertices + size_t(i) * stride + colour, 4);
+        all &= c;
+        opaque = opaque && (c >> 24) == 0xFF;
+    }
+    return {opaque, all == 0xFFFFFFFF};
+}
+
 }  // namespace
 
 void GlDevice::DriverDraw(const DrawCall& draw) {
     if (draw.vertexCount == 0) return;
     uint32_t offset = 0, first = 0;
+    const uint32_t colourAt = m_fvf == kFvfScreen ? 16 : 24;
+    const uint8_t* vertices = draw.memory;
     if (draw.memory) {
         glBindBuffer(GL_ARRAY_BUFFER, m_streamBuffer);
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(draw.vertexCount) * draw.stride), draw.memory,
@@ -31,8 +49,10 @@ void GlDevice::DriverDraw(const DrawCall& draw) {
         glBindBuffer(GL_ARRAY_BUFFER, static_cast<GlVertexBuffer*>(draw.buffer)->id());
         offset = draw.bufferOffset;
         first = draw.startVertex;
+        vertices =
+            static_cast<GlVertexBuffer*>(draw.buffer)->Bytes().data() + offset + size_t(first) * draw.stride;
     }
-    if (!ApplyStates()) return;
+    if (!ApplyStates(ScanColours(vertices, draw.vertexCount, draw.stride, colourAt))) return;
     auto at = [offset](uint32_t o) { return reinterpret_cast<const void*>(uintptr_t(offset + o)); };
     const GLsizei stride = GLsizei(draw.stride);
     if (m_fvf == kFvfScreen) {

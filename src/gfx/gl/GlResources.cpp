@@ -36,6 +36,7 @@ std::shared_ptr<Surface> GlTexture::GetSurfaceLevel(uint32_t level) {
 }
 
 GLuint GlTexture::Framebuffer(GLuint depthBuffer, GLenum depthAttachment) {
+    m_translucentLevels |= 1;  // what is drawn into level 0 is not known to be opaque
     if (!m_fbo) {
         glGenFramebuffers(1, &m_fbo);
         glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
@@ -57,6 +58,18 @@ void GlTexture::LevelUnlocked(uint32_t level, bool written) {
 void GlTexture::Upload(uint32_t level) {
     const SurfaceDesc desc = GetLevelDesc(level);
     const GLsizei bytes = GLsizei(size_t(LevelPitchOf(level)) * LevelRows(desc.format, desc.height));
+    bool opaque = !m_gl.compressed && (m_gl.swizzle[3] == GL_ONE || m_gl.format == GL_RGB);
+    if (desc.format == fmt::A8R8G8B8) {
+        const uint8_t* texel = LevelBytes(level);
+        opaque = true;
+        for (GLsizei i = 3; i < bytes && opaque; i += 4) opaque = texel[i] == 0xFF;
+    }
+    if (level < 32) {
+        if (opaque)
+            m_translucentLevels &= ~(1u << level);
+        else
+            m_translucentLevels |= 1u << level;
+    }
     if (m_gl.compressed)
         glCompressedTexImage2D(GL_TEXTURE_2D, GLint(level), m_gl.internal, GLsizei(desc.width),
                                GLsizei(desc.height), 0, bytes, LevelBytes(level));

@@ -38,6 +38,9 @@ public:
 
     std::shared_ptr<Surface> GetSurfaceLevel(uint32_t level) override;
     GLuint id() const { return m_id; }
+    // Whether every texel of every level samples with alpha exactly 1: a format without alpha, or 8-bit
+    // alpha all 0xFF as last uploaded.
+    bool Opaque() const { return m_translucentLevels == 0; }
     // A framebuffer drawing into level 0 (made on first use) with the device's depth buffer.
     GLuint Framebuffer(GLuint depthBuffer, GLenum depthAttachment);
 
@@ -49,6 +52,7 @@ private:
     GlTextureFormat m_gl;
     GLuint m_id = 0;
     GLuint m_fbo = 0;
+    uint32_t m_translucentLevels = 0;  // bit n: level n may have a texel with alpha below 1
 };
 
 class GlVertexBuffer : public MemoryVertexBuffer {

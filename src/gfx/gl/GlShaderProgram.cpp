@@ -17,6 +17,9 @@ uniform vec3 uEmissive;  // the material's emissive colour
 out vec4 vColour;
 flat out vec4 vFlatColour;
 out vec2 vUv;
+// Every program computes a vertex's position alike, so that a depth-only pass and a textured pass of the
+// same triangles meet at equal depths.
+invariant gl_Position;
 void main() {
 #if PRETRANSFORMED
     // Pixel coordinates with pixel centres on integers; rhw gives perspective-correct interpolation.

@@ -5,6 +5,7 @@
 
 #include <epoxy/gl.h>
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -23,10 +24,20 @@ struct ShaderKey {
     uint64_t Packed() const;
 };
 
-// A linked program and where its uniforms are.
+// The uniform values a program holds, as last sent; valid false before the first draw.
+struct ProgramUniforms {
+    bool valid = false;
+    GLint alphaRef = 0;
+    std::array<float, 3> emissive{};
+    std::array<float, 4> viewport{};
+    std::array<float, 16> worldViewProjection{};
+};
+
+// A linked program, where its uniforms are and what they hold.
 struct ShaderProgram {
     GLuint program = 0;
     GLint worldViewProjection = -1, viewport = -1, emissive = -1, alphaRef = -1;
+    mutable ProgramUniforms uniforms;
 };
 
 class ShaderCache {
