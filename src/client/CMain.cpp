@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "client/ServerLines.h"
+#include "client/SessionRecorder.h"
+#include "client/SessionReplay.h"
 #include "data/ColorTables.h"
 #include "gfx/CTextWindow.h"
 #include "gfx/DXG.h"
@@ -89,6 +91,13 @@ CMain::CMain() {
     m_inputText.SetWidthLimit(700);
     SetGameConnection(&m_connection);
     m_chatWindow = track(new CTextWindow(50, 300, 700, 250, 100), "CTextWindow(50,300,700,250)", VELM_SITE);
+    if (IsReplaying()) {
+        // No server: the recording's blocks arrive through AdvanceReplay.
+        for (const std::string& text : ReplayConnectionTexts()) m_chatWindow->AddText(text);
+        createWorldRenderers();
+        loadColorTables();
+        return;
+    }
 
     std::string host = "Failed to load";
     int port = 0;
@@ -103,6 +112,7 @@ CMain::CMain() {
         m_chatWindow->AddText(" ...\n");
     }
     const bool connected = m_connection.Connect(host, port);
+    if (connected) RecordConnectionMade(host, port);
     m_chatWindow->AddText(connected ? "Connected to server.\n" : "CONNECTION TO SERVER FAILED.\n");
 
     createWorldRenderers();
@@ -119,11 +129,16 @@ CMain::~CMain() {
 
 void CMain::Update(float seconds) {
     PumpServerLines();
+    AdvanceReplay(seconds);
 
     std::string text;
     while (NextTransferMessage(text)) AddColoured(*m_chatWindow, text, 255, 255, 255);
 
-    ReadTypedCharacters();
+    if (IsReplaying()) {
+        ShowReplayStatus();
+    } else {
+        ReadTypedCharacters();
+    }
 
     int x = 0, y = 0;
     std::int32_t gx = 0, gy = 0;
@@ -152,6 +167,11 @@ void CMain::ReadTypedCharacters() {
         }
         m_inputText.SetText(m_inputLine);
     }
+}
+
+void CMain::ShowReplayStatus() {
+    while (HasChars()) PopChar();  // a replay sends nothing: typed lines and moves are dropped
+    m_inputText.SetText(ReplayStatusText());
 }
 
 void CMain::SendTypedLine() {

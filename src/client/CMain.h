@@ -27,6 +27,7 @@ public:
 private:
     void ReadTypedCharacters();
     void SendTypedLine();
+    void ShowReplayStatus();
 
     CTextWindow* m_chatWindow = nullptr;  // owned: connection messages, server and status texts
     std::string m_inputLine;              // the line being typed
