@@ -171,7 +171,8 @@ void CMain::ReadTypedCharacters() {
 
 void CMain::ShowReplayStatus() {
     while (HasChars()) PopChar();  // a replay sends nothing: typed lines and moves are dropped
-    m_inputText.SetText(ReplayStatusText());
+    m_inputLine = ReplayStatusText();
+    m_inputText.SetText(m_inputLine);
 }
 
 void CMain::SendTypedLine() {
