@@ -171,8 +171,10 @@ void CMain::ReadTypedCharacters() {
 
 void CMain::ShowReplayStatus() {
     while (HasChars()) PopChar();  // a replay sends nothing: typed lines and moves are dropped
-    m_inputLine = ReplayStatusText();
-    m_inputText.SetText(m_inputLine);
+    if (std::string status = ReplayStatusText(); status != m_inputLine) {
+        m_inputLine = std::move(status);
+        m_inputText.SetText(m_inputLine);
+    }
 }
 
 void CMain::SendTypedLine() {

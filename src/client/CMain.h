@@ -30,7 +30,7 @@ private:
     void ShowReplayStatus();
 
     CTextWindow* m_chatWindow = nullptr;  // owned: connection messages, server and status texts
-    std::string m_inputLine;              // the line being typed
+    std::string m_inputLine;              // the line being typed; in a replay, the replay's status
     CText m_inputText;                    // shows the input line
     NetClient m_connection;               // the game connection
     CText m_transferText;                 // reused for each transfer's progress line
