@@ -2,6 +2,7 @@
 // and HandleServerLine; usually after the login handshake, so the world messages are reached. The first
 // input byte chooses: bit 0 clear logs in first; the other bits seed the batch sizes.
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,7 +10,11 @@
 #include <string>
 
 #include "client/ServerLines.h"
+#include "net/NetClient.h"
 #include "net/VelmDataManager.h"
+#include "net/VelmFileGetter.h"
+#include "runtime/CThread.h"
+#include "runtime/ProcessState.h"
 #include "testing/DxgTesting.h"
 
 namespace {
@@ -54,10 +59,19 @@ void Feed(const std::string& bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool ready = WriteGameFiles();
-    (void)ready;
+    // The device for the floor textures is set up once per process.
+    static gfx::RecordingDevice* const device = WriteGameFiles() ? DXG::InitRecordingForTests() : nullptr;
+    // A dream download's threads (the getter's and its connection's) notice their end, and their owners
+    // see them gone, within a millisecond, not at the usual pace.
+    static const bool quick = [] {
+        CThread::SetWaitTimingForTests(std::chrono::milliseconds(1), 15000);
+        VELM::FileGetter::SetPassIntervalForTests(std::chrono::milliseconds(1));
+        NetClient::SetPollingForTests(std::chrono::milliseconds(1), std::chrono::milliseconds(1));
+        return true;
+    }();
+    (void)quick;
+    if (device == nullptr) __builtin_trap();
     if (size == 0) return 0;
-    DXG::InitRecordingForTests();  // a fresh process with a device for the floor textures
     if ((data[0] & 1) == 0) {
         Feed("Welcome\nEND\n");
         Feed("&&&&&&&&&&&&&\n");
@@ -76,5 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Every avatar and marker the handlers kept came from a line; the map stays within its bounds.
     if (CharacterList().size() > 65536 || DreamMarkerList().size() > 4096) __builtin_trap();
+    // Each input leaves a fresh world and protocol behind: the next starts clean, and libFuzzer finds the
+    // input's allocations freed (it runs its costly leak scan after any input that keeps some).
+    ResetProcessState(
+        {"protocol", "world messages", "transfer store", "world renderer", "map", "floor palette"});
+    device->ClearRecord();
     return 0;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "client/ServerLines.h"
+#include "client/SessionRecorder.h"
+#include "client/SessionReplay.h"
 #include "data/ColorTables.h"
 #include "gfx/CTextWindow.h"
 #include "gfx/DXG.h"
@@ -76,7 +78,12 @@ CMain::CMain(ConnectionKeeper::Clock clock)
     m_inputText.SetPosition(50, 555);
     m_inputText.SetWidthLimit(700);
     m_chatWindow = track(new CTextWindow(50, 300, 700, 250, 100), "CTextWindow(50,300,700,250)", VELM_SITE);
-    m_keeper.ConnectFirst();
+    if (IsReplaying()) {
+        // No server: the recording's blocks arrive through AdvanceReplay.
+        for (const std::string& text : ReplayConnectionTexts()) m_chatWindow->AddText(text);
+    } else {
+        m_keeper.ConnectFirst();
+    }
 
     createWorldRenderers();
     loadColorTables();
@@ -91,11 +98,16 @@ CMain::~CMain() {
 
 void CMain::Update(float seconds) {
     PumpServerLines();
+    AdvanceReplay(seconds);
 
     std::string text;
     while (NextTransferMessage(text)) AddColoured(*m_chatWindow, text, 255, 255, 255);
 
-    ReadTypedCharacters();
+    if (IsReplaying()) {
+        ShowReplayStatus();
+    } else {
+        ReadTypedCharacters();
+    }
 
     int x = 0, y = 0;
     std::int32_t gx = 0, gy = 0;
@@ -123,6 +135,14 @@ void CMain::ReadTypedCharacters() {
                 SendMove(direction);
             }
         }
+        m_inputText.SetText(m_inputLine);
+    }
+}
+
+void CMain::ShowReplayStatus() {
+    while (HasChars()) PopChar();  // a replay sends nothing: typed lines and moves are dropped
+    if (std::string status = ReplayStatusText(); status != m_inputLine) {
+        m_inputLine = std::move(status);
         m_inputText.SetText(m_inputLine);
     }
 }

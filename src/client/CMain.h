@@ -29,9 +29,10 @@ public:
 private:
     void ReadTypedCharacters();
     void SendTypedLine();
+    void ShowReplayStatus();
 
     CTextWindow* m_chatWindow = nullptr;  // owned: connection messages, server and status texts
-    std::string m_inputLine;              // the line being typed
+    std::string m_inputLine;              // the line being typed; in a replay, the replay's status
     CText m_inputText;                    // shows the input line
     ConnectionKeeper m_keeper;            // the game connection and its reconnection
     CText m_transferText;                 // reused for each transfer's progress line

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "client/ServerLines.h"
+#include "client/SessionRecorder.h"
 #include "net/NetClient.h"
 #include "platform/NativePath.h"
 #include "runtime/LogFile.h"
@@ -69,6 +70,7 @@ bool ConnectionKeeper::Connect() {
     const bool connected = m_connection->Connect(host, port);
     m_chat(connected ? "Connected to server.\n" : "CONNECTION TO SERVER FAILED.\n", Tone::Plain);
     if (connected) {
+        RecordConnectionMade(host, port);
         m_wasConnected = true;
         m_connectedAt = m_clock();
     }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "client/SessionRecorder.h"
 #include "client/WorldMessages.h"
 #include "data/AvatarCode.h"
 #include "data/PlayerProfile.h"
@@ -126,6 +127,7 @@ void PumpServerLines() {
     // BufferedBytes, not PendingBytes: a server's last lines before it closes are handled too.
     if (state.connection == nullptr || state.connection->BufferedBytes() == 0) return;
     if (state.connection->ReceiveData(state.received)) {
+        RecordReceived(state.received.data(), state.received.size());
         HandleServerBytes(state.received.data(), state.received.size());
     }
 }
@@ -193,7 +195,9 @@ bool SendLine(std::string_view line) {
     block.reserve(line.size() + 1);
     block.append(line);
     block += '\n';
-    return connection->SendData(block.data(), static_cast<int>(block.size()));
+    const bool sent = connection->SendData(block.data(), static_cast<int>(block.size()));
+    if (sent) RecordSent(line);
+    return sent;
 }
 
 bool SendMove(int direction) {

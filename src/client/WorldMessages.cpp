@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "client/SessionReplay.h"
 #include "data/AvatarCode.h"
 #include "data/PcxPalette.h"
 #include "data/SpkArchive.h"
@@ -210,6 +211,11 @@ void HandleDreamDownload(std::string_view line) {
     if (Transfers().size() >= kMaxTransfers) {
         errorLog.Write("Too many dream downloads at once; the offer of \"" + Printable(id) +
                        "\" is dropped.\n");
+        return;
+    }
+    if (IsReplaying()) {
+        // A replay reaches no server, the file server included.
+        PostTransferMessage("> Dream \"" + Printable(id) + "\" is not downloaded in a replay.");
         return;
     }
     StartDownload(id, 0, "vvw_tmp\\" + id);

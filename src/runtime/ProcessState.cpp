@@ -25,10 +25,24 @@ bool RegisterProcessState(const char* name, void (*reset)(), int layer) {
     return true;
 }
 
-void ResetProcessState() {
-    // Newest registration first, then stably by layer, highest first.
+namespace {
+
+// Newest registration first, then stably by layer, highest first.
+std::vector<Entry> ResetOrder() {
     std::vector<Entry> order(Registry().rbegin(), Registry().rend());
     std::stable_sort(order.begin(), order.end(),
                      [](const Entry& a, const Entry& b) { return a.layer > b.layer; });
-    for (const Entry& entry : order) entry.reset();
+    return order;
+}
+
+}  // namespace
+
+void ResetProcessState() {
+    for (const Entry& entry : ResetOrder()) entry.reset();
+}
+
+void ResetProcessState(std::initializer_list<std::string_view> names) {
+    for (const Entry& entry : ResetOrder()) {
+        if (std::find(names.begin(), names.end(), std::string_view(entry.name)) != names.end()) entry.reset();
+    }
 }

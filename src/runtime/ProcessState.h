@@ -2,6 +2,9 @@
 // with one call instead of one differently named reset per service.
 #pragma once
 
+#include <initializer_list>
+#include <string_view>
+
 // The layer of a registered service. Services of higher layers are reset first, as they may hold
 // resources of the lower ones (a scene holds textures; the protocol holds a connection).
 enum ProcessStateLayer : int {
@@ -23,3 +26,7 @@ bool RegisterProcessState(const char* name, void (*reset)(), int layer = kClient
 // the reverse order of registration. The order of static initialisation across the objects of static
 // libraries follows the link line, so the layer, not the registration order, decides between layers.
 void ResetProcessState();
+
+// Returns only the named services to their starting state, in the same order; the others keep theirs (a
+// fuzz target keeps its graphics device and resets the world and the protocol for each input).
+void ResetProcessState(std::initializer_list<std::string_view> names);

@@ -1,4 +1,5 @@
-// One call resets every service, higher layers before lower ones whatever the registration order.
+// One call resets every service, higher layers before lower ones whatever the registration order; a named
+// reset resets only the services named, in the same order.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -23,6 +24,12 @@ TEST(ProcessState, HigherLayersResetFirstThenNewestRegistrationFirst) {
     order.clear();
     ResetProcessState();
     EXPECT_EQ(order, "client gfx2 gfx1 runtime ");
+}
+
+TEST(ProcessState, ANamedResetLeavesTheOtherServicesAlone) {
+    order.clear();
+    ResetProcessState({"test runtime", "test gfx first", "no such service"});
+    EXPECT_EQ(order, "gfx1 runtime ");
 }
 
 }  // namespace

@@ -1,0 +1,298 @@
+// Session recordings: the format's round trip, files cut short, damaged or foreign; the recorder on a live
+// connection; the replay's timing and its main scene, which sends nothing; the command-line options. With
+// VELM_WRITE_SEEDS=1 the round trip also writes the recording fuzz target's seeds into the source tree.
+#include <cstdlib>
+#include <tuple>
+
+#include "ClientTestSupport.h"
+#include "client/CMain.h"
+#include "client/ServerLines.h"
+#include "client/SessionOptions.h"
+#include "client/SessionRecorder.h"
+#include "client/SessionRecording.h"
+#include "client/SessionReplay.h"
+#include "data/PlayerProfile.h"
+#include "gfx/CTextWindow.h"
+#include "net/VelmDataManager.h"
+#include "platform/Window.h"
+
+namespace {
+
+using Kind = RecordedEntry::Kind;
+using Entries = std::vector<RecordedEntry>;
+
+auto Fields(const RecordedEntry& entry) {
+    return std::tuple(entry.kind, entry.milliseconds, entry.bytes);
+}
+
+void ExpectEntries(const Entries& actual, const Entries& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) EXPECT_EQ(Fields(actual[i]), Fields(expected[i])) << i;
+}
+
+std::string Encode(const Entries& entries) {
+    std::string bytes(kRecordingHeader);
+    for (const RecordedEntry& entry : entries) bytes += EncodeRecordedEntry(entry);
+    return bytes;
+}
+
+Entries Sample() {
+    std::string every;
+    for (int c = 0; c < 256; ++c) every += static_cast<char>(c);
+    return {{Kind::Player, 0, "Bob"},   {Kind::Server, 0, "127.0.0.1 7000"},
+            {Kind::Received, 5, every}, {Kind::Sent, 9, "connect (NAME/PASS REMOVED FOR SECURITY)\n"},
+            {Kind::Received, 12, ""},   {Kind::Received, 4294967295u, "\nreceived 1 1\n"}};
+}
+
+TEST(SessionRecordingFormat, EveryKindTimeAndByteSurvivesTheRoundTrip) {
+    const std::string bytes = Encode(Sample());
+    Recording recording;
+    std::string message;
+    ASSERT_TRUE(ParseRecording(bytes, recording, message));
+    EXPECT_EQ(message, "");
+    ExpectEntries(recording.entries, Sample());
+
+    const char* source = std::getenv("VELM_SOURCE_DIR");
+    const char* write = std::getenv("VELM_WRITE_SEEDS");
+    if (source != nullptr && write != nullptr && std::string(write) == "1") {
+        const std::string folder = std::string(source) + "/fuzz/seeds/Recording/";
+        WriteTextFile(folder + "session.rec", bytes);
+        WriteTextFile(folder + "cut.rec", bytes.substr(0, bytes.size() - 7));
+        WriteTextFile(folder + "damaged.rec", std::string(kRecordingHeader) + "received 3 2\nabc\n");
+    }
+}
+
+TEST(SessionRecordingFormat, AFileCutShortKeepsTheWholeEntriesBeforeTheCut) {
+    const Entries sample = Sample();
+    const std::string bytes = Encode(sample);
+    std::vector<std::size_t> ends{kRecordingHeader.size()};
+    for (const RecordedEntry& entry : sample) ends.push_back(ends.back() + EncodeRecordedEntry(entry).size());
+    for (std::size_t cut = kRecordingHeader.size(); cut < bytes.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        std::size_t whole = 0;
+        while (ends[whole + 1] <= cut) ++whole;
+        Recording recording;
+        std::string message;
+        ASSERT_TRUE(ParseRecording(std::string_view(bytes).substr(0, cut), recording, message));
+        ExpectEntries(recording.entries, Entries(sample.begin(), sample.begin() + whole));
+        if (cut == ends[whole]) {
+            EXPECT_EQ(message, "");
+        } else {
+            EXPECT_NE(message.find("cut short"), std::string::npos) << message;
+        }
+    }
+}
+
+TEST(SessionRecordingFormat, ADamagedEntryEndsTheRecordingButUnknownKindsAreSkipped) {
+    const struct {
+        std::string tail;
+        std::size_t kept;  // entries kept after the first, which is "received 7 2\nab\n"
+        const char* message;
+    } rows[] = {
+        {"note 7 2\nhi\nsent 7 1\nx\n", 1, ""},                        // a later kind: skipped
+        {"sent 3 1\nx\n", 1, ""},                                      // a time that goes back: kept, at 7
+        {"received 7 2\nabc\n", 0, "damaged at byte 60"},              // length does not match the bytes
+        {"received x 2\nab\n", 0, "damaged at byte 45"},               // not a number
+        {"received 7 16777217\n", 0, "damaged"},                       // beyond the entry bound
+        {"received 99999999999 1\nx\n", 0, "damaged"},                 // beyond 32 bits of milliseconds
+        {"RECEIVED 7 1\nx\n", 0, "damaged"},                           // not a kind word
+        {std::string(70, 'a'), 0, "damaged"},                          // no entry line within 64 bytes
+        {"received 7 1 9\nx\n", 0, "damaged"},                         // a field too many
+        {std::string("sent 7 1\n\0\n", 11) + "\xff", 1, "cut short"},  // a stray byte at the end
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.tail);
+        Recording recording;
+        std::string message;
+        ASSERT_TRUE(ParseRecording(std::string(kRecordingHeader) + "received 7 2\nab\n" + row.tail, recording,
+                                   message));
+        ASSERT_EQ(recording.entries.size(), 1 + row.kept);
+        for (const RecordedEntry& entry : recording.entries) EXPECT_EQ(entry.milliseconds, 7u);
+        EXPECT_NE(message.find(row.message), std::string::npos) << message;
+        if (*row.message == '\0') {
+            EXPECT_EQ(message, "");
+        }
+    }
+}
+
+TEST(SessionRecordingFormat, FilesThatAreNotRecordingsAreRefusedWithTheirReason) {
+    const std::pair<std::string, const char*> rows[] = {
+        {"", "not a VelmView session recording"},
+        {"hello\n", "not a VelmView session recording"},
+        {"\x89PNG\r\n\x1a\n", "not a VelmView session recording"},
+        {"VELMVIEW SESSION RECORDING 1", "not a VelmView session recording"},  // no line feed
+        {"VELMVIEW SESSION RECORDING 2\nreceived 0 0\n\n",
+         "of format \"2\", and this VelmView reads format 1"},
+    };
+    ScratchFolder folder("ForeignRecordings");
+    for (const auto& [bytes, reason] : rows) {
+        SCOPED_TRACE(bytes);
+        WriteTextFile(folder.path() / "file", bytes);
+        Recording recording;
+        std::string message;
+        EXPECT_FALSE(LoadRecording((folder.path() / "file").string(), recording, message));
+        EXPECT_NE(message.find(reason), std::string::npos) << message;
+    }
+    Recording recording;
+    std::string message;
+    EXPECT_FALSE(LoadRecording((folder.path() / "missing").string(), recording, message));
+    EXPECT_EQ(message, "it cannot be opened");
+}
+
+// --- the recorder, the replay and the options in the client ------------------------------------------------
+
+class SessionTest : public ClientTest {
+protected:
+    static std::vector<std::string> Chat(const CMain& scene) {
+        std::vector<std::string> lines;
+        for (const CText& line : scene.ChatWindow().GetLines()) lines.push_back(line.GetPlainText());
+        return lines;
+    }
+    static Recording Load(const std::string& path) {
+        Recording recording;
+        std::string message;
+        EXPECT_TRUE(LoadRecording(path, recording, message)) << message;
+        EXPECT_EQ(message, "");
+        return recording;
+    }
+    static int Prepare(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "velmview");
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        return PrepareSession(static_cast<int>(argv.size()), argv.data());
+    }
+};
+
+TEST_F(SessionTest, TheRecorderKeepsBlocksAsHandedOverAndSentLinesMaskedAsTheNetLogMasksThem) {
+    WriteProfile("bob.ini", "Bob");
+    ASSERT_TRUE(LoadPlayerIni("bob.ini"));
+    LoopbackServer server;
+    NetClient client;
+    ASSERT_TRUE(client.Connect("127.0.0.1", server.Port()));
+    ASSERT_TRUE(server.Accept());
+    SetGameConnection(&client);
+    ASSERT_EQ(Prepare({"--record", "session.rec"}), -1);
+    RecordReceived(reinterpret_cast<const std::uint8_t*>("early"), 5);  // before the connection: not kept
+    RecordConnectionMade("127.0.0.1", server.Port());
+    for (const std::string block : {"Hi\nEND\n", "&&&&&&&&&&&&&\n"}) {
+        server.Send(block);
+        ASSERT_TRUE(WaitFor([&] { return client.PendingBytes() >= block.size(); }));
+        PumpServerLines();
+    }
+    EndSession();
+    SetGameConnection(nullptr);
+
+    const Recording recording = Load("session.rec");
+    const std::string port = std::to_string(server.Port());
+    const Entries expected = {{Kind::Player, 0, "Bob"},
+                              {Kind::Server, 0, "127.0.0.1 " + port},
+                              {Kind::Received, 0, "Hi\nEND\n"},
+                              {Kind::Sent, 0, "connect (NAME/PASS REMOVED FOR SECURITY)\n"},
+                              {Kind::Received, 0, "&&&&&&&&&&&&&\n"},
+                              {Kind::Sent, 0, "desc A cat\n"},
+                              {Kind::Sent, 0, "color 0123456789#' \n"}};
+    ASSERT_EQ(recording.entries.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(recording.entries[i].kind, expected[i].kind) << i;
+        EXPECT_EQ(recording.entries[i].bytes, expected[i].bytes) << i;
+        if (expected[i].kind == Kind::Sent) {
+            EXPECT_NE(LogText(netLog).find("{SENT TO SERVER}" + expected[i].bytes), std::string::npos) << i;
+        }
+    }
+    EXPECT_EQ(ReadTextFile("session.rec").find("pw"), std::string::npos);
+}
+
+TEST_F(SessionTest, BlocksReachTheProtocolAtTheirRecordedTimesScaledBySpeed) {
+    const std::string blocks[] = {"Welcome\nEN", "D\n", "&&&&&&&&&&&&&\n(hi there\n", "(bye\n"};
+    StartReplay({{{Kind::Received, 125, blocks[0]},
+                  {Kind::Received, 250, blocks[1]},
+                  {Kind::Received, 500, blocks[2]},
+                  {Kind::Sent, 501, "desc A cat\n"},
+                  {Kind::Received, 2000, blocks[3]}}},
+                4.0);
+    ClearLog(netLog);
+    const std::pair<float, std::vector<std::string>> steps[] = {
+        {0.03125f, {"Welcome"}},  // 125 recorded ms at four times the speed
+        {0.03125f, {"END"}},      // the greeting's last line, split across two blocks
+        {0.0625f, {"hi there"}},  // the acknowledgement, then a text
+        {0.25f, {}},              // 1500 ms: the last block is not due yet
+        {0.125f, {"bye"}},
+    };
+    for (const auto& [seconds, posted] : steps) {
+        SCOPED_TRACE(seconds);
+        EXPECT_FALSE(ReplayFinished());
+        AdvanceReplay(seconds);
+        EXPECT_EQ(TakeMessages(), posted);
+    }
+    EXPECT_TRUE(ReplayFinished());
+    EXPECT_EQ(LogText(netLog), blocks[0] + blocks[1] + blocks[2] + blocks[3]);
+}
+
+TEST_F(SessionTest, TheReplaySceneShowsTheRecordedConnectionAndTheReplayAndSendsNothing) {
+    LoopbackServer server;
+    WriteTextFile("data/velm_ip.txt", "127.0.0.1 " + std::to_string(server.Port()) + "\n");
+    StartReplay({{{Kind::Player, 0, "Bob\x01\x02"},
+                  {Kind::Server, 0, "10.1.2.3 7000"},
+                  {Kind::Received, 10, "END\n"},
+                  {Kind::Received, 10, "&&&&&&&&&&&&&\n]q lake\n"}}},
+                2.0);
+    CMain scene;
+    EXPECT_EQ(Chat(scene), (std::vector<std::string>{"Connecting to velmoria server at ", "10.1.2.3",
+                                                     " on port ", "7000", " ...", "Connected to server."}));
+    HandleCharMessage({platform::WindowMessage::Char, 'h', false, 0, 0});
+    HandleCharMessage({platform::WindowMessage::Char, '\r', false, 0, 0});
+    HandleCharMessage({platform::WindowMessage::KeyDown, platform::kVkUp, true, 0, 0});
+    scene.Update(0);
+    EXPECT_EQ(scene.InputLine(),
+              "REPLAY of Bob's session at 2x: typed lines, moves and clicks send nothing.");
+    scene.Update(0.01f);
+    EXPECT_EQ(scene.InputLine(), "REPLAY ended. Close the window to quit.");
+    // The dream offer starts no download: a replay reaches no server.
+    EXPECT_EQ(Chat(scene).back(), "> Dream \"lake\" is not downloaded in a replay.");
+    EXPECT_TRUE(Transfers().empty());
+    EXPECT_FALSE(scene.Connection().IsConnected());  // though the address file names a live server
+}
+
+TEST_F(SessionTest, OptionsAreCheckedBeforeTheWindowOpens) {
+    const struct {
+        std::vector<std::string> arguments;
+        const char* error;  // empty: accepted
+    } rows[] = {
+        {{"--record", "a.rec"}, ""},
+        {{"--window", "800x600", "--replay", "a.rec", "--speed", "0.5"}, ""},  // others' options left alone
+        {{"--record"}, "--record needs a value"},
+        {{"--replay", ""}, "--replay needs a value"},
+        {{"--speed", "4"}, "--speed needs --replay"},
+        {{"--record", "a", "--replay", "b"}, "cannot be used together"},
+        {{"--replay", "a", "--speed", "0"}, "--speed takes a number"},
+        {{"--replay", "a", "--speed", "4x"}, "--speed takes a number"},
+        {{"--replay", "a", "--speed", "inf"}, "--speed takes a number"},
+        {{"--replay", "a", "--speed", "1001"}, "--speed takes a number"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments.back());
+        SessionOptions options;
+        std::string message;
+        EXPECT_EQ(ParseSessionOptions(row.arguments, options, message), *row.error == '\0');
+        EXPECT_NE(message.find(row.error), std::string::npos) << message;
+    }
+    SessionOptions options;
+    std::string message;
+    ASSERT_TRUE(ParseSessionOptions({"--replay", "a.rec", "--speed", "0.5"}, options, message));
+    EXPECT_EQ(std::tuple(options.replayPath, options.speed), std::tuple("a.rec", 0.5));
+
+    EXPECT_EQ(Prepare({"--speed", "2"}), 2);
+    WriteTextFile("notes.txt", "not a recording\n");
+    EXPECT_EQ(Prepare({"--replay", "notes.txt"}), 1);
+    EXPECT_NE(ErrorText().find("Cannot replay \"notes.txt\": it is not a VelmView session recording"),
+              std::string::npos);
+    EXPECT_EQ(Prepare({"--record", "no-such-folder/a.rec"}), 1);
+    EXPECT_FALSE(IsReplaying());
+    WriteTextFile("cut.rec", std::string(kRecordingHeader) + "received 0 3\nEN");
+    EXPECT_EQ(Prepare({"--replay", "cut.rec"}), -1);
+    EXPECT_TRUE(IsReplaying());
+    EXPECT_NE(ErrorText().find("The recording \"cut.rec\" is incomplete: it ends inside an entry"),
+              std::string::npos);
+}
+
+}  // namespace

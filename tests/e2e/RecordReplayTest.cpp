@@ -1,0 +1,155 @@
+// A short game session recorded with --record against the stand-in game server, then replayed with
+// --replay --speed 4 and no server: the replay ends on the session's last picture and copies the same
+// received text to _netlog.txt. Held fixed for the comparison: no bots (nothing moves on its own), the
+// pointer at one place of the window (the hover square), and both pictures with the frame-rate figures
+// and the input line blanked (the replay's input line says it is a replay).
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "E2eSupport.h"
+
+namespace {
+using namespace e2e;
+
+class RecordReplay : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HasDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+        m_dir = fs::current_path() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        fs::copy(BuiltProgram("game"), game(), fs::copy_options::recursive);
+    }
+    fs::path game() const { return m_dir / "game"; }
+    std::string Client(const std::string& file) const { return ReadTextFile(game() / file); }
+
+    // Starts the client with the arguments and finds its window, ready for keys.
+    void StartClient(const std::vector<std::string>& arguments) {
+        m_client = std::make_unique<Child>(
+            BuiltProgram("velmview"), arguments, game(),
+            std::vector<std::pair<std::string, std::string>>{{"VELMVIEW_NO_DIALOGS", "1"}});
+        m_window = Capture("timeout 60 xdotool search --sync --all --pid " + std::to_string(m_client->pid()) +
+                               " --class VelmViewWindow | head -n 1",
+                           m_dir);
+        ASSERT_FALSE(m_window.empty()) << m_client->File("stderr.txt");
+        ASSERT_TRUE(Poll(60s, [&] {
+            return Client("_stat.txt").find("Initial free texture memory") != std::string::npos;
+        }));
+        ASSERT_EQ(RunCommand("xdotool windowfocus --sync " + m_window + " mousemove --window " + m_window +
+                             " 400 150"),
+                  0);
+    }
+    void Keys(const std::vector<std::string>& keys) {
+        std::string command = "xdotool windowfocus --sync " + m_window;
+        for (const std::string& key : keys)
+            command += " keydown " + key + " sleep 0.15 keyup " + key + " sleep 0.1";
+        ASSERT_EQ(RunCommand(command), 0);
+    }
+    // The window's picture with the frame-rate figures and the input line blanked.
+    bool Picture(const fs::path& png) {
+        const fs::path raw = m_dir / "raw.png";
+        return Snapshot(m_window, raw) &&
+               RunCommand("convert '" + raw.string() +
+                          "' -fill black -draw 'rectangle 0,0 259,39' -draw 'rectangle 0,548 799,591' '" +
+                          png.string() + "'") == 0;
+    }
+    // The number of pixels in which two pictures differ; -1 when they could not be compared.
+    long DifferingPixels(const fs::path& a, const fs::path& b) {
+        const fs::path out = m_dir / "compare.txt";
+        RunCommand("compare -metric AE '" + a.string() + "' '" + b.string() + "' null: 2> '" + out.string() +
+                   "'");
+        const std::string text = ReadTextFile(out);
+        return text.empty() || text[0] < '0' || text[0] > '9' ? -1 : std::atol(text.c_str());
+    }
+    // Takes pictures until two in a row are equal: the window has settled.
+    bool SettledPicture(const fs::path& png) {
+        const fs::path previous = m_dir / "previous.png";
+        return Poll(30s, [&] {
+            const bool taken = Picture(png) && DifferingPixels(png, previous) == 0;
+            fs::copy_file(png, previous, fs::copy_options::overwrite_existing);
+            return taken;
+        });
+    }
+    void Close() {
+        ASSERT_EQ(RunCommand("xdotool windowclose " + m_window), 0);
+        EXPECT_EQ(m_client->Wait(60s), 0) << m_client->File("stderr.txt");
+        EXPECT_EQ(Client("_error.txt"), "");
+    }
+
+    fs::path m_dir;
+    std::unique_ptr<Child> m_client;
+    std::string m_window;
+};
+
+// The text of _netlog.txt without the copies of sent lines (each "{SENT TO SERVER}" and its line; a typed
+// line goes with a second line feed; the server sends no empty lines).
+std::string ReceivedText(const std::string& netlog) {
+    return std::regex_replace(netlog, std::regex("\\{SENT TO SERVER\\}[^\\n]*\\n\\n?"), "");
+}
+
+TEST_F(RecordReplay, TheReplayEndsOnTheSessionsLastPictureWithTheSameReceivedText) {
+    const fs::path server = BuiltProgram("tools/velm-server/velm-server");
+    Child gameServer(server,
+                     {"game", "--world", game().string(), "--port", "0", "--port-file", "port.txt", "--log",
+                      "transcript.txt", "--bots", "0"},
+                     m_dir / "game-server");
+    ASSERT_TRUE(Poll(10s, [&] { return !gameServer.File("port.txt").empty(); }))
+        << gameServer.File("stderr.txt");
+    WriteTextFile(game() / "data" / "velm_ip.txt", "127.0.0.1 " + gameServer.File("port.txt"));
+    auto serverGot = [&](const std::string& text) {
+        return Poll(30s, [&] { return gameServer.File("transcript.txt").find(text) != std::string::npos; });
+    };
+
+    // The session: the first profile, a spoken line, two steps and a turn.
+    ASSERT_NO_FATAL_FAILURE(StartClient({"--record", "session.rec"}));
+    // Enter again until the chooser has taken it (its first frames may come before the keyboard is
+    // acquired); in the main scene an empty line's Enter sends nothing.
+    ASSERT_TRUE(Poll(60s, [&] {
+        Keys({"Return"});
+        return Poll(3s, [&] { return gameServer.File("transcript.txt").find("1> @ ") != std::string::npos; });
+    })) << gameServer.File("transcript.txt");
+    ASSERT_EQ(RunCommand("xdotool type --delay 60 'hello there'"), 0);
+    Keys({"Return", "Up", "Up", "Insert"});
+    ASSERT_TRUE(serverGot("1< m 9\\x0a\n")) << gameServer.File("transcript.txt");
+    ASSERT_TRUE(serverGot("1< <\\x0a\n")) << gameServer.File("transcript.txt");
+    ASSERT_TRUE(
+        Poll(10s, [&] { return Client("_netlog.txt").find("(Bramble: hello there") != std::string::npos; }));
+    ASSERT_TRUE(SettledPicture(m_dir / "session.png"));
+    ASSERT_NO_FATAL_FAILURE(Close());
+    const std::string received = ReceivedText(Client("_netlog.txt"));
+    ASSERT_NE(received.find("END"), std::string::npos);
+    const std::string recording = Client("session.rec");
+    EXPECT_EQ(recording.rfind("VELMVIEW SESSION RECORDING 1\n", 0), 0u);
+    EXPECT_EQ(recording.find("thorns-and-honey"), std::string::npos);  // the password stays out
+
+    // The replay, with the server still listening: nothing reaches it.
+    ASSERT_NO_FATAL_FAILURE(StartClient({"--replay", "session.rec", "--speed", "4"}));
+    EXPECT_TRUE(Poll(60s, [&] { return ReceivedText(Client("_netlog.txt")) == received; }))
+        << Client("_netlog.txt");
+    EXPECT_TRUE(Poll(30s,
+                     [&] {
+                         return Picture(m_dir / "replay.png") &&
+                                DifferingPixels(m_dir / "session.png", m_dir / "replay.png") == 0;
+                     }))
+        << DifferingPixels(m_dir / "session.png", m_dir / "replay.png") << " pixels differ";
+    // The pictures compared are not trivially alike: the world and the chat are drawn.
+    EXPECT_GT(std::atof(Measure(m_dir / "session.png", "800x480+0+60", "%[fx:mean]").c_str()), 0.05);
+    // Keys typed in the replay send nothing, and the input line says the session is a replay.
+    Keys({"a", "Return", "Up"});
+    ASSERT_TRUE(Snapshot(m_window, m_dir / "replay-input.png"));
+    EXPECT_EQ(Measure(m_dir / "replay-input.png", "700x24+50+555", "%[fx:maxima.r>0.9]"), "1");
+    ASSERT_NO_FATAL_FAILURE(Close());
+    EXPECT_EQ(gameServer.File("transcript.txt").find("2 accepted"), std::string::npos);
+}
+
+TEST_F(RecordReplay, AFileThatIsNotARecordingIsRefusedWithStatus1) {
+    WriteTextFile(game() / "notes.txt", "not a recording\n");
+    Child client(BuiltProgram("velmview"), {"--replay", "notes.txt"}, game(), {{"VELMVIEW_NO_DIALOGS", "1"}});
+    EXPECT_EQ(client.Wait(30s), 1);
+    EXPECT_NE(
+        client.File("stderr.txt").find("Cannot replay \"notes.txt\": it is not a VelmView session recording"),
+        std::string::npos);
+}
+
+}  // namespace
