@@ -14,6 +14,7 @@
 namespace {
 constexpr auto kAcceptPause = std::chrono::milliseconds(20);
 constexpr auto kIdlePause = std::chrono::milliseconds(100);
+constexpr int kAcceptsPerPass = 256;
 }  // namespace
 
 NetServer::NetServer() {
@@ -115,19 +116,22 @@ void NetServer::ThreadLoop(CThread* owner, void* parameter) {
     }
 }
 
+// Takes every connection waiting (up to a bound per pass), so that a burst of connections is accepted
+// at the pace it arrives rather than one per pause.
 void NetServer::AcceptPass() {
     std::lock_guard<std::recursive_mutex> network(networkLock);
-    if (!m_listening) return;
-    const SocketHandle accepted = AcceptOnSocket(m_socket);
-    if (accepted == kInvalidSocket) return;
-    std::lock_guard<std::recursive_mutex> hold(m_lock);
-    NetClient* client = track(new NetClient(accepted), "NET::Client(s)", VELM_SITE);
-    if (!client->IsConnected()) {
-        errorLog.Write(
-            "Net::Client rejected socket from a connection to server... ignoring connection attempt.\n");
-        trackedDelete(client, VELM_SITE);
-        CloseSocket(accepted);  // a client that could not start never adopted it
-        return;
+    for (int taken = 0; m_listening && taken < kAcceptsPerPass; ++taken) {
+        const SocketHandle accepted = AcceptOnSocket(m_socket);
+        if (accepted == kInvalidSocket) return;
+        std::lock_guard<std::recursive_mutex> hold(m_lock);
+        NetClient* client = track(new NetClient(accepted), "NET::Client(s)", VELM_SITE);
+        if (!client->IsConnected()) {
+            errorLog.Write(
+                "Net::Client rejected socket from a connection to server... ignoring connection attempt.\n");
+            trackedDelete(client, VELM_SITE);
+            CloseSocket(accepted);  // a client that could not start never adopted it
+            continue;
+        }
+        m_accepted.push_back(client);
     }
-    m_accepted.push_back(client);
 }
