@@ -45,6 +45,9 @@ void FileSession::Receive(const std::uint8_t* bytes, std::size_t count) {
         if (c != '\n') {
             if (m_line.size() < kLineLimit) {
                 m_line += c;
+            } else if (m_state == kAwaitingRequest) {
+                // No request is this long: answered at once rather than read to its end.
+                HandleLine(std::string(), true);
             } else {
                 m_dropping = true;
             }

@@ -36,7 +36,8 @@ public:
     using Sender = std::function<void(const std::uint8_t* bytes, std::size_t count)>;
     using Logger = std::function<void(const std::string& line)>;
 
-    static constexpr std::size_t kLineLimit = 4096;  // longer client lines are dropped up to their line feed
+    // A longer request is refused at once; a longer line later is dropped up to its line feed.
+    static constexpr std::size_t kLineLimit = 4096;
 
     FileSession(int number, const FileServeOptions& options, Sender send, Logger log);
 
