@@ -17,7 +17,7 @@ set(velm_share ${CMAKE_INSTALL_DATADIR}/velmview)
 
 install(TARGETS velmview velm-tool velm-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The launcher finds the programs beside itself and its files in ../share/velmview.
-install(PROGRAMS scripts/velmview-setup scripts/velmview-demo DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS packaging/launchers/velmview-setup packaging/launchers/velmview-demo DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(velm_assets ${CMAKE_BINARY_DIR}/game/data)
 install(FILES ${velm_assets}/font12.dds ${velm_assets}/pickINI.bmp DESTINATION ${velm_share}/data)

@@ -64,9 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A dream download's threads (the getter's and its connection's) notice their end, and their owners
     // see them gone, within a millisecond, not at the usual pace.
     static const bool quick = [] {
-        CThread::SetWaitTimingForTests(std::chrono::milliseconds(1), 15000);
-        VELM::FileGetter::SetPassIntervalForTests(std::chrono::milliseconds(1));
-        NetClient::SetPollingForTests(std::chrono::milliseconds(1), std::chrono::milliseconds(1));
+        VELM::FileGetter::SetPassInterval(std::chrono::milliseconds(1));
+        NetClient::SetPolling({std::chrono::milliseconds(1), std::chrono::milliseconds(1)});
         return true;
     }();
     (void)quick;

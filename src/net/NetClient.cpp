@@ -196,6 +196,18 @@ bool NetClient::SendData(const void* data, int length) {
     return true;
 }
 
+int NetClient::SendWithoutWaiting(const void* data, int length) {
+    if (!m_initialised || !m_connected || data == nullptr || length < 1) return -1;
+    std::lock_guard<std::recursive_mutex> network(networkLock);
+    const int sent = SendOnSocketWithoutWaiting(m_socket, data, length);
+    if (sent < 0) {
+        Disconnect();
+        return -1;
+    }
+    if (sent > 0) AddSent(static_cast<std::uint32_t>(sent));
+    return sent;
+}
+
 bool NetClient::ReceiveData(std::vector<std::uint8_t>& out) {
     if (!m_initialised) {
         ReportMisuse("Error: Attempt to call NETCLIENT::ReceiveData when not Init'd.\n", kAttemptMadeFrom);

@@ -24,6 +24,9 @@ public:
 
     bool Connect(const std::string& host, int port);
     bool SendData(const void* data, int length);
+    // Sends what the socket takes now without waiting: the count sent (0 when its buffer is full), or -1
+    // when the connection has failed, which also disconnects. For servers that queue their own output.
+    int SendWithoutWaiting(const void* data, int length);
     // Replaces out with every byte received so far. Bytes that arrived before the peer closed are still
     // handed over; "not connected" is reported only when nothing is left.
     bool ReceiveData(std::vector<std::uint8_t>& out);

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "net/NetClient.h"
 #include "runtime/CThread.h"
@@ -14,6 +15,7 @@
 namespace {
 constexpr auto kAcceptPause = std::chrono::milliseconds(20);
 constexpr auto kIdlePause = std::chrono::milliseconds(100);
+constexpr std::size_t kAcceptsPerPass = 256;
 }  // namespace
 
 NetServer::NetServer() {
@@ -115,19 +117,37 @@ void NetServer::ThreadLoop(CThread* owner, void* parameter) {
     }
 }
 
+// Takes every connection waiting (up to a bound per pass), so that a burst of connections is accepted
+// at the pace it arrives rather than one per pause. The sockets are taken under the network lock; their
+// clients, each with a thread of its own, are made after it, so that the other connections' receive
+// threads are not held up meanwhile.
 void NetServer::AcceptPass() {
-    std::lock_guard<std::recursive_mutex> network(networkLock);
-    if (!m_listening) return;
-    const SocketHandle accepted = AcceptOnSocket(m_socket);
-    if (accepted == kInvalidSocket) return;
-    std::lock_guard<std::recursive_mutex> hold(m_lock);
-    NetClient* client = track(new NetClient(accepted), "NET::Client(s)", VELM_SITE);
-    if (!client->IsConnected()) {
-        errorLog.Write(
-            "Net::Client rejected socket from a connection to server... ignoring connection attempt.\n");
-        trackedDelete(client, VELM_SITE);
-        CloseSocket(accepted);  // a client that could not start never adopted it
-        return;
+    std::vector<SocketHandle> taken;
+    {
+        std::lock_guard<std::recursive_mutex> network(networkLock);
+        while (m_listening && taken.size() < kAcceptsPerPass) {
+            const SocketHandle accepted = AcceptOnSocket(m_socket);
+            if (accepted == kInvalidSocket) break;
+            taken.push_back(accepted);
+        }
     }
-    m_accepted.push_back(client);
+    for (const SocketHandle accepted : taken) {
+        NetClient* client = track(new NetClient(accepted), "NET::Client(s)", VELM_SITE);
+        if (!client->IsConnected()) {
+            errorLog.Write(
+                "Net::Client rejected socket from a connection to server... ignoring connection attempt.\n");
+            trackedDelete(client, VELM_SITE);
+            std::lock_guard<std::recursive_mutex> network(networkLock);
+            CloseSocket(accepted);  // a client that could not start never adopted it
+            continue;
+        }
+        {
+            std::lock_guard<std::recursive_mutex> hold(m_lock);
+            if (m_listening) {
+                m_accepted.push_back(client);
+                continue;
+            }
+        }
+        trackedDelete(client, VELM_SITE);  // the server stopped listening meanwhile
+    }
 }

@@ -109,6 +109,19 @@ int SendOnSocket(SocketHandle socket, const void* data, int length) {
     return sent < 0 ? -1 : static_cast<int>(sent);
 }
 
+int SendOnSocketWithoutWaiting(SocketHandle socket, const void* data, int length) {
+    ssize_t sent;
+    do {
+        sent = ::send(Fd(socket), data, static_cast<size_t>(length), MSG_NOSIGNAL | MSG_DONTWAIT);
+    } while (sent < 0 && errno == EINTR);
+    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        Record(true);
+        return 0;
+    }
+    Record(sent < 0);
+    return sent < 0 ? -1 : static_cast<int>(sent);
+}
+
 int ReceiveFromSocket(SocketHandle socket, void* buffer, int capacity) {
     ssize_t received;
     do {

@@ -39,6 +39,8 @@ bool ConnectSocket(SocketHandle socket, const std::uint8_t address[4], int port)
 
 // One send call: the count sent, or -1 on error.
 int SendOnSocket(SocketHandle socket, const void* data, int length);
+// One send call that never waits: the count sent (0 when the socket's buffer is full), or -1 on error.
+int SendOnSocketWithoutWaiting(SocketHandle socket, const void* data, int length);
 // One receive call: the count received, 0 when the peer closed, -1 on error.
 int ReceiveFromSocket(SocketHandle socket, void* buffer, int capacity);
 

@@ -64,8 +64,12 @@ void CThread::StartRoutine(ParamData* data) {
         errorLog.Write("Error: thread \"" + owner->m_name + "\" ended with an exception.\n");
     }
     trackedDelete(data, VELM_SITE);
-    // The last touch of the owner: once this is false its destructor may finish.
-    owner->m_running = false;
+    {
+        std::lock_guard<std::mutex> lock(owner->m_endLock);
+        owner->m_running = false;
+    }
+    // The owner's destructor joins this thread before its members go, so the owner is still alive here.
+    owner->m_ended.notify_all();
 }
 
 CThread::~CThread() {
@@ -73,10 +77,11 @@ CThread::~CThread() {
         terminateRequested = true;
         m_suspendCount = 0;
         m_suspendCount.notify_all();
-        if (!m_running) {
+        std::unique_lock<std::mutex> lock(m_endLock);
+        if (m_ended.wait_for(lock, m_pacing.step, [this] { return !m_running; })) {
             break;
         }
-        std::this_thread::sleep_for(m_pacing.step);
+        lock.unlock();
         if (pass == m_pacing.warningPass) {
             errorLog.Write(
                 "Warning: Thread still going ~15 seconds after termination request.  It may be stuck.\n");

@@ -4,11 +4,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 
-// How a CThread's destructor waits for the procedure to return: it looks every step and warns once at the
-// warning pass (600 x 25 ms: about fifteen seconds).
+// How a CThread's destructor waits for the procedure to return: it wakes as soon as the procedure ends, or
+// after each step, and warns once at the warning pass (600 x 25 ms: about fifteen seconds).
 struct CThreadStopPacing {
     std::chrono::milliseconds step{25};
     int warningPass = 600;
@@ -50,4 +52,6 @@ private:
     std::atomic<int> m_nativeThreadId{0};
     std::string m_name;
     StopPacing m_pacing;
+    std::mutex m_endLock;             // guards the procedure's end against the destructor's wait
+    std::condition_variable m_ended;  // told when m_running turns false
 };

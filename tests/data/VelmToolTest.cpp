@@ -1,4 +1,6 @@
 // The inspector's documented output, from the built velm-tool run in a folder of test-made files.
+#include <sys/stat.h>
+
 #include "DataTestFiles.h"
 
 namespace {
@@ -36,10 +38,23 @@ TEST_F(VelmToolTest, SpkAndAvatar) {
     ASSERT_EQ(Run("spk floors.spk 0"), 0);
     EXPECT_EQ(Out(), "shapes: 2\n0: 2x3 key 5\n5 6\n3 4\n1 2\n");
     EXPECT_EQ(Run("spk floors.spk 2"), 2);
+    EXPECT_EQ(Out(), "");                           // a failure prints nothing to stdout
     ASSERT_EQ(Run("avatar '0123456789' ' D'"), 0);  // frame 36: group 1, v 16
     EXPECT_EQ(
         Out(),
         "colors: 16 17 18 19 20 21 22 23 24 25\nframe: 36\ngroup: 1\nvariant: 0\npose: 4\ndirection: 0\n");
     EXPECT_EQ(Run("nonsense"), 2);
+}
+TEST_F(VelmToolTest, AFileThatCannotBeUsedEndsWithOneAndPrintsNothing) {
+    std::filesystem::create_directories("folder/colors.txt");
+    ::mkfifo("fifo.pcx", 0600);
+    const char* rows[] = {"colors missing-dir", "colors folder", "pcx missing.pcx",
+                          "pcx folder",         "pcx fifo.pcx",  "profiles missing-dir"};
+    for (const char* words : rows) {
+        SCOPED_TRACE(words);
+        EXPECT_EQ(Run(words), 1);
+        EXPECT_EQ(Out(), "");
+        EXPECT_NE(Err(), "");  // the reader's own message, or the tool's
+    }
 }
 }  // namespace

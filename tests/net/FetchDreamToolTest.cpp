@@ -17,7 +17,7 @@ protected:
     const fs::path m_game = fs::absolute("tool/game");
 };
 
-TEST_F(FetchDreamToolTest, CompleteDownloadsExitWithZeroAndNoProfileWithTwo) {
+TEST_F(FetchDreamToolTest, CompleteDownloadsExitWithZeroEverythingElseWithOne) {
     fs::remove_all(m_game);
     // Two complete profiles: the first by name order is used unless another is named.
     WriteTextFile(m_game / "alice.ini",
@@ -36,9 +36,13 @@ TEST_F(FetchDreamToolTest, CompleteDownloadsExitWithZeroAndNoProfileWithTwo) {
     for (const char* line : {"as Alice\n", "> Download Complete.\n", "progress: 9000 of 9000 bytes\n"})
         EXPECT_NE(output.find(line), std::string::npos) << output;
     EXPECT_EQ(Fetch("d9 --profile bob.ini"), 0) << ReadTextFile(m_game / "out.txt");
+    EXPECT_EQ(Fetch("."), 1);  // the server's root folder is not a file to serve
+    EXPECT_EQ(ReadTextFile(m_game / "out.txt").find("saved"), std::string::npos);
+    EXPECT_EQ(Fetch("d9 --profile missing.ini"), 1);
     fs::remove(m_game / "alice.ini");
     fs::remove(m_game / "bob.ini");
-    EXPECT_EQ(Fetch("d9"), 2);  // no profile
+    EXPECT_EQ(Fetch("d9"), 1);            // no profile
+    EXPECT_EQ(Fetch("d9 --profile"), 2);  // wrong arguments
     EXPECT_NE(server.transcript().find("request d9 by Alice"), std::string::npos);
     EXPECT_NE(server.transcript().find("request d9 by Bob"), std::string::npos);
 }

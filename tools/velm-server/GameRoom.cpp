@@ -47,6 +47,7 @@ void GameRoom::Send(int session, const std::string& line) {
 void GameRoom::Open(int session, GameClock::time_point now) {
     if (!m_botsPlaced) PlaceBots(now);
     Session& state = m_sessions[session];
+    state.opened = now;
     std::string greeting;
     for (const std::string& line : m_world.greeting) greeting += line + "\n";
     switch (m_options.fault) {
@@ -100,8 +101,18 @@ void GameRoom::Gone(int session) {
 }
 
 void GameRoom::Tick(GameClock::time_point now) {
-    for (auto& [session, state] : m_sessions) {
-        if (state.faultBytesLeft > 0 && now >= state.due) SendFaultBytes(session, state, now);
+    for (auto it = m_sessions.begin(); it != m_sessions.end();) {
+        const bool loggedIn = it->second.stage == Stage::kEntering || it->second.stage == Stage::kInWorld;
+        if (!loggedIn && now - it->second.opened >= m_options.loginLimit) {
+            // A silent or refused connection would otherwise hold its slot for ever.
+            const int session = it->first;
+            it = m_sessions.erase(it);
+            m_close(session);
+            continue;
+        }
+        if (it->second.faultBytesLeft > 0 && now >= it->second.due)
+            SendFaultBytes(it->first, it->second, now);
+        ++it;
     }
     MoveBots(now);
 }

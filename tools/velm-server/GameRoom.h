@@ -29,6 +29,7 @@ enum class GameFault {
 struct RoomOptions {
     GameFault fault = GameFault::kNone;
     int bots = 3;
+    std::chrono::milliseconds loginLimit{30000};  // a connection not logged in by then is closed
     bool checkAccounts = false;
     std::map<std::string, std::string> accounts;  // name -> password, when checkAccounts
 };
@@ -57,8 +58,9 @@ private:
     enum class Stage { kGreeting, kLogin, kEntering, kInWorld, kRefused };
     struct Session {
         Stage stage = Stage::kGreeting;
-        std::string line;       // bytes of the line being received
-        bool dropping = false;  // the line being received is over the limit and is dropped
+        GameClock::time_point opened{};  // when the connection was accepted
+        std::string line;                // bytes of the line being received
+        bool dropping = false;           // the line being received is over the limit and is dropped
         Avatar avatar;
         GameClock::time_point due{};  // when the next part of a split greeting or a fault's bytes go
         std::size_t faultBytesLeft = 0;

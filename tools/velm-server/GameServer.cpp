@@ -1,100 +1,32 @@
 // The game server's socket loop: accepts connections on NetServer, feeds their bytes to the GameRoom,
-// sends what it answers, and writes the transcript.
+// queues what it answers and sends it without ever waiting on one client, and writes the transcript.
 #include "GameServer.h"
 
-#include <atomic>
-#include <csignal>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <map>
-#include <set>
-#include <sstream>
 #include <thread>
 
+#include "ConnectionReaper.h"
 #include "GameRoom.h"
+#include "ServerCommon.h"
+#include "Transcript.h"
 #include "net/NetClient.h"
 #include "net/NetServer.h"
-#include "runtime/MemoryTracker.h"
 
 namespace {
 
-std::atomic<bool> gStopRequested{false};
-
-void RequestStop(int) {
-    gStopRequested = true;
-}
-
 constexpr int kSessionLimit = 64;
-constexpr std::size_t kTranscriptPiece = 4096;  // a received line longer than this is logged in pieces
+constexpr std::size_t kQueueLimit = 1u << 20;  // bytes waiting for one client before it is dropped
+constexpr std::size_t kSendPiece = 64u << 10;  // bytes offered to a socket in one call
+constexpr const char* kFull = "The server is full.\n";
 
 struct Options {
     std::string world = "game";
-    int port = 7000;
-    std::string portFile;
-    std::string logFile;
+    CommonServerOptions common;
     std::string accountsFile;
-    bool once = false;
     RoomOptions room;
-};
-
-// The transcript: one line per protocol line, "N> " for bytes sent to session N and "N< " for bytes
-// received from it; bytes outside 32..126 and the backslash are written as \xHH (a line feed as \x0a),
-// so the bytes on the wire can be read back exactly.
-class Transcript {
-public:
-    explicit Transcript(std::string path) : m_path(std::move(path)) {
-        if (!m_path.empty()) std::ofstream(m_path, std::ios::trunc);
-    }
-    void Note(const std::string& text) { Write(text + "\n"); }
-    void Sent(int session, const std::string& bytes) {
-        for (std::size_t start = 0; start < bytes.size();) {
-            std::size_t end = bytes.find('\n', start);
-            end = end == std::string::npos ? bytes.size() : end + 1;
-            Write(Line(session, '>', bytes.substr(start, end - start)));
-            start = end;
-        }
-    }
-    void Received(int session, const std::uint8_t* bytes, std::size_t count) {
-        std::string& pending = m_pending[session];
-        for (std::size_t i = 0; i < count; ++i) {
-            pending += static_cast<char>(bytes[i]);
-            if (bytes[i] == '\n' || pending.size() >= kTranscriptPiece) {
-                Write(Line(session, '<', pending));
-                pending.clear();
-            }
-        }
-    }
-    void Closed(int session, const char* how) {
-        if (!m_pending[session].empty()) Write(Line(session, '<', m_pending[session]));
-        m_pending.erase(session);
-        Note(std::to_string(session) + " closed " + how);
-    }
-
-private:
-    static std::string Line(int session, char direction, const std::string& bytes) {
-        std::string line = std::to_string(session) + direction + " ";
-        for (unsigned char c : bytes) {
-            if (c >= 32 && c <= 126 && c != '\\') {
-                line += static_cast<char>(c);
-            } else {
-                static const char kHex[] = "0123456789abcdef";
-                line += "\\x";
-                line += kHex[c >> 4];
-                line += kHex[c & 15];
-            }
-        }
-        return line + "\n";
-    }
-    void Write(const std::string& text) {
-        if (m_path.empty()) return;
-        if (std::FILE* file = std::fopen(m_path.c_str(), "ab")) {
-            std::fwrite(text.data(), 1, text.size(), file);
-            std::fclose(file);
-        }
-    }
-    std::string m_path;
-    std::map<int, std::string> m_pending;
 };
 
 bool ReadAccounts(const std::string& path, std::map<std::string, std::string>& accounts) {
@@ -124,116 +56,167 @@ bool ParseFault(const std::string& mode, GameFault& fault) {
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--once") {
-            options.once = true;
-            continue;
-        }
-        if (i + 1 >= args.size()) return false;
-        const std::string& value = args[++i];
-        if (arg == "--world") {
-            options.world = value;
-        } else if (arg == "--port") {
-            options.port = std::atoi(value.c_str());
-        } else if (arg == "--port-file") {
-            options.portFile = value;
-        } else if (arg == "--log") {
-            options.logFile = value;
-        } else if (arg == "--accounts") {
-            options.accountsFile = value;
-        } else if (arg == "--bots") {
-            options.room.bots = std::atoi(value.c_str());
-        } else if (arg == "--fault") {
-            if (!ParseFault(value, options.room.fault)) return false;
-        } else {
-            return false;
-        }
-    }
-    return options.port >= 0 && options.port <= 65535 && options.room.bots >= 0 && options.room.bots <= 100;
+    options.common.port = 7000;
+    int loginSeconds = 30;
+    const bool parsed = ParseServerOptions(
+        args, options.common,
+        {{"--world", [&](const std::string& v) { return options.world = v, true; }},
+         {"--accounts", [&](const std::string& v) { return options.accountsFile = v, true; }},
+         {"--bots", [&](const std::string& v) { return ParseNumber(v, 0, 100, options.room.bots); }},
+         {"--login-limit", [&](const std::string& v) { return ParseNumber(v, 1, 86400, loginSeconds); }},
+         {"--fault", [&](const std::string& v) { return ParseFault(v, options.room.fault); }}});
+    options.room.loginLimit = std::chrono::seconds(loginSeconds);
+    return parsed;
 }
 
-void WritePortFile(const std::string& path, int port) {
-    if (path.empty()) return;
-    const std::string temporary = path + ".tmp";
-    if (std::FILE* file = std::fopen(temporary.c_str(), "wb")) {
-        std::fprintf(file, "%d\n", port);
-        std::fclose(file);
-        std::rename(temporary.c_str(), path.c_str());
+// One client's connection and the bytes that wait for its socket to take them.
+struct Connection {
+    NetClient* client = nullptr;  // owned (tracked) until released to the reaper
+    std::string outgoing;
+    std::string endReason;    // set once the server has decided to end the session
+    bool flushFirst = false;  // the queued bytes go out before the connection is closed
+};
+
+class GameServerLoop {
+public:
+    GameServerLoop(const Options& options, const GameWorld& world)
+        : m_options(options),
+          m_transcript(options.common.logFile),
+          m_room(
+              world, options.room, [this](int session, const std::string& bytes) { Queue(session, bytes); },
+              [this](int session) { End(session, "by the server", true); }) {}
+
+    int Run();
+
+private:
+    void Queue(int session, const std::string& bytes);
+    void End(int session, const std::string& reason, bool flushFirst);
+    void Accept(GameClock::time_point now);
+    void Refuse(NetClient* client, int session);
+    void Flush(Connection& connection);
+    void Release(bool& firstEnded);
+
+    const Options& m_options;
+    Transcript m_transcript;
+    ConnectionReaper m_reaper;  // ends connections after the room, before the transcript goes
+    GameRoom m_room;
+    std::map<int, Connection> m_connections;
+    int m_sessionCount = 0;
+    int m_undeliveredRefusals = 0;  // "server is full" lines whose client had already gone
+};
+
+void GameServerLoop::Queue(int session, const std::string& bytes) {
+    const auto found = m_connections.find(session);
+    if (found == m_connections.end() || !found->second.endReason.empty() || bytes.empty()) return;
+    Connection& connection = found->second;
+    m_transcript.Sent(session, bytes);
+    connection.outgoing += bytes;
+    if (connection.outgoing.size() > kQueueLimit) {
+        m_transcript.Note(std::to_string(session) + " dropped: more than " + std::to_string(kQueueLimit) +
+                          " bytes waited to be sent; the client is not reading");
+        End(session, "by the server (not reading)", false);
     }
 }
 
-int Serve(const Options& options, const GameWorld& world) {
+void GameServerLoop::End(int session, const std::string& reason, bool flushFirst) {
+    const auto found = m_connections.find(session);
+    if (found == m_connections.end() || !found->second.endReason.empty()) return;
+    found->second.endReason = reason;
+    found->second.flushFirst = flushFirst;
+}
+
+// The refusal is offered once without waiting; a client that has already gone is only counted.
+void GameServerLoop::Refuse(NetClient* client, int session) {
+    const int length = static_cast<int>(std::char_traits<char>::length(kFull));
+    if (client->IsConnected() && client->SendWithoutWaiting(kFull, length) == length) {
+        m_transcript.Note(std::to_string(session) + " refused: the server is full");
+    } else {
+        ++m_undeliveredRefusals;
+    }
+    m_reaper.Release(client);
+}
+
+void GameServerLoop::Flush(Connection& connection) {
+    std::size_t sent = 0;
+    while (sent < connection.outgoing.size()) {
+        const std::size_t piece = std::min(kSendPiece, connection.outgoing.size() - sent);
+        const int taken =
+            connection.client->SendWithoutWaiting(connection.outgoing.data() + sent, static_cast<int>(piece));
+        if (taken <= 0) break;
+        sent += static_cast<std::size_t>(taken);
+    }
+    connection.outgoing.erase(0, sent);
+}
+
+int GameServerLoop::Run() {
     NetServer server;
-    if (!server.Listen(options.port)) {
-        std::fprintf(stderr, "velm-server game: cannot listen on port %d\n", options.port);
+    if (!server.Listen(m_options.common.port)) {
+        std::fprintf(stderr, "velm-server game: cannot listen on port %d\n", m_options.common.port);
         return 3;
     }
-    Transcript transcript(options.logFile);
-    std::map<int, NetClient*> clients;  // owned (tracked)
-    std::set<int> closing;              // sessions the room has ended
-    GameRoom room(
-        world, options.room,
-        [&](int session, const std::string& bytes) {
-            const auto found = clients.find(session);
-            if (found == clients.end() || !found->second->IsConnected() || bytes.empty()) return;
-            transcript.Sent(session, bytes);
-            found->second->SendData(bytes.data(), static_cast<int>(bytes.size()));
-        },
-        [&](int session) { closing.insert(session); });
-
     const int port = server.Port();
-    WritePortFile(options.portFile, port);
+    WritePortFile(m_options.common.portFile, port);
     std::printf("port %d\n", port);
     std::fflush(stdout);
-    transcript.Note("listening on port " + std::to_string(port));
+    m_transcript.Note("listening on port " + std::to_string(port));
 
-    int sessionCount = 0;
     bool firstEnded = false;
-    while (!gStopRequested && !(options.once && firstEnded)) {
+    while (!StopRequested() && !(m_options.common.once && firstEnded)) {
         const GameClock::time_point now = GameClock::now();
         while (NetClient* client = server.TakeClient()) {
-            const int session = ++sessionCount;
-            if (clients.size() >= static_cast<std::size_t>(kSessionLimit)) {
-                const std::string full = "The server is full.\n";
-                client->SendData(full.data(), static_cast<int>(full.size()));
-                trackedDelete(client, VELM_SITE);
-                transcript.Note(std::to_string(session) + " refused: the server is full");
+            const int session = ++m_sessionCount;
+            if (m_connections.size() >= static_cast<std::size_t>(kSessionLimit)) {
+                Refuse(client, session);
                 continue;
             }
-            clients[session] = client;
-            transcript.Note(std::to_string(session) + " accepted");
-            room.Open(session, now);
+            m_connections[session].client = client;
+            m_transcript.Note(std::to_string(session) + " accepted");
+            m_room.Open(session, now);
         }
-        for (auto& [session, client] : clients) {
+        for (auto& [session, connection] : m_connections) {
             std::vector<std::uint8_t> bytes;
-            if (client->BufferedBytes() != 0 && client->ReceiveData(bytes)) {
-                transcript.Received(session, bytes.data(), bytes.size());
-                room.Receive(session, bytes.data(), bytes.size(), now);
+            if (connection.endReason.empty() && connection.client->BufferedBytes() != 0 &&
+                connection.client->ReceiveData(bytes)) {
+                m_transcript.Received(session, bytes.data(), bytes.size());
+                m_room.Receive(session, bytes.data(), bytes.size(), now);
             }
         }
-        room.Tick(now);
-        for (auto it = clients.begin(); it != clients.end();) {
-            const bool ended = closing.count(it->first) != 0;
-            if (!ended && (it->second->IsConnected() || it->second->BufferedBytes() != 0)) {
-                ++it;
-                continue;
-            }
-            transcript.Closed(it->first, ended ? "by the server" : "by the client");
-            room.Gone(it->first);
-            closing.erase(it->first);
-            it->second->Disconnect();
-            trackedDelete(it->second, VELM_SITE);
-            it = clients.erase(it);
-            firstEnded = true;
-        }
+        m_room.Tick(now);
+        for (auto& [session, connection] : m_connections) Flush(connection);
+        Release(firstEnded);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    for (auto& [session, client] : clients) {
-        transcript.Closed(session, "at shutdown");
-        trackedDelete(client, VELM_SITE);
+    for (auto& [session, connection] : m_connections) {
+        m_transcript.Closed(session, "at shutdown");
+        m_reaper.Release(connection.client);
+    }
+    m_connections.clear();
+    if (m_undeliveredRefusals > 0) {
+        m_transcript.Note(std::to_string(m_undeliveredRefusals) +
+                          " refusals (server full) could not be delivered: the client had gone");
     }
     return 0;
+}
+
+// Hands ended sessions to the reaper: those the server ended, once their queue is sent or their client
+// has gone, and those whose client closed with nothing left to read.
+void GameServerLoop::Release(bool& firstEnded) {
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+        Connection& connection = it->second;
+        const bool clientGone = !connection.client->IsConnected() && connection.client->BufferedBytes() == 0;
+        const bool serverDone =
+            !connection.endReason.empty() &&
+            (!connection.flushFirst || connection.outgoing.empty() || !connection.client->IsConnected());
+        if (!clientGone && !serverDone) {
+            ++it;
+            continue;
+        }
+        m_transcript.Closed(it->first, serverDone ? connection.endReason : "by the client");
+        m_room.Gone(it->first);
+        m_reaper.Release(connection.client);
+        it = m_connections.erase(it);
+        firstEnded = true;
+    }
 }
 
 }  // namespace
@@ -257,7 +240,7 @@ int RunGameServer(const std::vector<std::string>& args) {
         std::fprintf(stderr, "velm-server game: %s\n", error.c_str());
         return 3;
     }
-    std::signal(SIGTERM, RequestStop);
-    std::signal(SIGINT, RequestStop);
-    return Serve(options, world);
+    InstallStopHandlers();
+    GameServerLoop loop(options, world);
+    return loop.Run();
 }

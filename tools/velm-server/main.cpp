@@ -15,7 +15,8 @@ void PrintUsage() {
         "fault modes: close-mid, close-after-last, repeat-block, wrong-marker, drip,\n"
         "             garbage-welcome, split-welcome, silent\n"
         "usage: velm-server game [--world DIR] [--port N] [--port-file FILE] [--log FILE]\n"
-        "                        [--accounts FILE] [--bots N] [--fault MODE] [--once]\n"
+        "                        [--accounts FILE] [--bots N] [--login-limit SECONDS] [--fault MODE]\n"
+        "                        [--once]\n"
         "fault modes: split-greeting, no-end, refuse-login, endless-line, garbage,\n"
         "             close-after-login\n",
         stderr);

@@ -42,13 +42,14 @@ int FetchDreamCommand(const std::vector<std::string>& args) {
         const std::vector<std::string> profiles = FindProfileFiles();
         if (profiles.empty()) {
             std::fprintf(stderr, "fetch-dream: no complete player profile in this directory\n");
-            return 2;
+            return 1;
         }
         profileFile = profiles.front();
     }
     if (!LoadPlayerIni(profileFile)) {
+        // A profile that cannot be used is a file that could not be used, not a wrong argument.
         std::fprintf(stderr, "fetch-dream: cannot use the player profile \"%s\"\n", profileFile.c_str());
-        return 2;
+        return 1;
     }
     std::printf("fetching dream \"%s\" as %s\n", id.c_str(), GetPlayerProfile().name.c_str());
 

@@ -14,12 +14,11 @@ int PcxCommand(const std::vector<std::string>& args) {
         return 2;
     }
     const std::string path = args[0];
-    std::error_code error;
-    const bool readable = std::filesystem::is_regular_file(NativePath(path), error);
+    const std::uintmax_t logged = ErrorLogSize();
     FloorPaletteEntries palette{};
     loadPcxPalette(path, palette);
-    if (!readable) {
-        return 1;
+    if (ErrorLogSize() != logged) {
+        return 1;  // missing, not a regular file or unreadable: the reader said why
     }
     for (std::size_t i = 0; i < palette.size(); ++i) {
         const std::uint32_t c = palette[i];
@@ -46,7 +45,11 @@ int ColorsCommand(const std::vector<std::string>& args) {
         std::filesystem::exists(NativePath(folder + "data\\colors\\colors.txt"), error)) {
         folder += "data\\colors\\";
     }
+    const std::uintmax_t logged = ErrorLogSize();
     loadColorTables(folder);
+    if (ErrorLogSize() != logged) {
+        return 1;  // a table file missing, unreadable or wrong: the reader said why
+    }
     for (int part = 0; part < kColorPartCount; ++part) {
         const PartColorTable& table = GetPartColorTable(static_cast<ColorPart>(part));
         for (int i = 0; i < kColorTableSize; ++i) {

@@ -1,10 +1,13 @@
 // velm-tool profile FILE: the fields of one player profile as the client reads them.
 // velm-tool profiles [DIR]: the profiles the client's chooser would offer, in its order.
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "Commands.h"
 #include "data/PlayerProfile.h"
 #include "data/ProfileList.h"
+#include "platform/NativePath.h"
 
 int ProfileCommand(const std::vector<std::string>& args) {
     if (args.size() != 1) {
@@ -28,7 +31,13 @@ int ProfilesCommand(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: velm-tool profiles [DIR]\n");
         return 2;
     }
-    for (const ProfileEntry& entry : FindProfiles(args.empty() ? std::string() : args[0])) {
+    const std::string folder = args.empty() ? std::string() : args[0];
+    std::error_code error;
+    if (!folder.empty() && !std::filesystem::is_directory(NativePath(folder), error)) {
+        std::fprintf(stderr, "velm-tool: no folder \"%s\" to look for profiles in\n", folder.c_str());
+        return 1;
+    }
+    for (const ProfileEntry& entry : FindProfiles(folder)) {
         std::printf("%s (%s)\n", entry.name.c_str(), entry.fileName.c_str());
     }
     return 0;

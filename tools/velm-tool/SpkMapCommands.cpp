@@ -32,6 +32,11 @@ int SpkCommand(const std::vector<std::string>& args) {
     if (!archive.load(args[0])) {
         return 1;
     }
+    const long k = args.size() == 2 ? ParseIndex(args[1]) : -1;
+    if (k >= archive.shapeCount()) {
+        std::fprintf(stderr, "velm-tool: no shape %ld (the archive has %d)\n", k, archive.shapeCount());
+        return 2;
+    }
     std::printf("shapes: %d\n", archive.shapeCount());
     if (args.size() == 1) {
         for (int k = 0; k < archive.shapeCount(); ++k) {
@@ -39,11 +44,6 @@ int SpkCommand(const std::vector<std::string>& args) {
             std::printf("%d: %dx%d key %d\n", k, shape.width(), shape.height(), shape.keyColor);
         }
         return 0;
-    }
-    const long k = ParseIndex(args[1]);
-    if (k >= archive.shapeCount()) {
-        std::fprintf(stderr, "velm-tool: no shape %ld (the archive has %d)\n", k, archive.shapeCount());
-        return 2;
     }
     const SpkShape& shape = archive.shape(static_cast<int>(k));
     std::printf("%ld: %dx%d key %d\n", k, shape.width(), shape.height(), shape.keyColor);

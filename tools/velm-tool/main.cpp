@@ -2,7 +2,9 @@
 // Problems go to _error.txt in the working directory, as in the client; they are also echoed to stderr.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "Commands.h"
@@ -49,6 +51,12 @@ void EchoErrorLog() {
     std::fclose(file);
 }
 }  // namespace
+
+std::uintmax_t ErrorLogSize() {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(errorLog.FileName(), error);
+    return error ? 0 : size;
+}
 
 int main(int argc, char** argv) {
     if (argc < 2) {
