@@ -1,17 +1,22 @@
 // The main client scene.
 #include "client/CMain.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <sstream>
 
+#include "app/MainGame.h"
 #include "client/ServerLines.h"
 #include "data/ColorTables.h"
+#include "data/PlayerProfile.h"
 #include "gfx/CTextWindow.h"
 #include "gfx/DXG.h"
 #include "gfx/Primitives.h"
 #include "net/VelmDataManager.h"
 #include "net/VelmFileGetter.h"
+#include "platform/MessageBox.h"
 #include "platform/NativePath.h"
+#include "platform/Window.h"
 #include "runtime/Keyboard.h"
 #include "runtime/LogFile.h"
 #include "runtime/MemoryTracker.h"
@@ -23,6 +28,9 @@ namespace {
 constexpr std::uint8_t kBackspace = 0xFF;
 constexpr std::uint8_t kEnter = 0xFE;
 constexpr std::uint32_t kPanelColour = 0x44444444;
+constexpr std::size_t kInputLineLimit = 1000;  // characters, typed or pasted; more are dropped
+constexpr std::uint32_t kChatLinesKept = 1000;
+constexpr int kLinesPerWheelNotch = 3;
 
 // The direction of a movement code, or -1.
 int MoveDirection(std::uint8_t c) {
@@ -88,12 +96,16 @@ CMain::CMain() {
     m_inputText.SetPosition(50, 555);
     m_inputText.SetWidthLimit(700);
     SetGameConnection(&m_connection);
-    m_chatWindow = track(new CTextWindow(50, 300, 700, 250, 100), "CTextWindow(50,300,700,250)", VELM_SITE);
+    m_chatWindow =
+        track(new CTextWindow(50, 300, 700, 250, kChatLinesKept), "CTextWindow(50,300,700,250)", VELM_SITE);
+    m_chatLog.SetSecret(GetPlayerProfile().name, GetPlayerProfile().password);
+    m_chatWindow->SetTextObserver([this](const std::string& text) { m_chatLog.Append(text); });
 
     std::string host = "Failed to load";
     int port = 0;
     if (!ReadServerAddress(host, port)) {
         errorLog.Write("Failed to load velm's ip and port from file.\n");
+        EchoStartupFailure("Failed to load velm's ip and port from file.\n");
         m_chatWindow->AddText("Failed to load velm's ip and port from \\data\\velm_ip.txt file.\n");
     } else {
         m_chatWindow->AddText("Connecting to velmoria server at ");
@@ -110,6 +122,7 @@ CMain::CMain() {
 }
 
 CMain::~CMain() {
+    if (m_titleShowsName) platform::SetAppWindowTitle(MainWindowTitle());
     trackedDelete(m_chatWindow, VELM_SITE);
     m_chatWindow = nullptr;
     while (!Transfers().empty()) EndTransfer(Transfers().front());
@@ -124,6 +137,7 @@ void CMain::Update(float seconds) {
     while (NextTransferMessage(text)) AddColoured(*m_chatWindow, text, 255, 255, 255);
 
     ReadTypedCharacters();
+    ReadDesktopInput();
 
     int x = 0, y = 0;
     std::int32_t gx = 0, gy = 0;
@@ -139,10 +153,11 @@ void CMain::ReadTypedCharacters() {
     while (HasChars()) {
         const bool control = IsKeyDown(kScanLeftControl) || IsKeyDown(kScanRightControl);
         const std::uint8_t c = PopChar();
+        if (c == kEnter) m_chatWindow->ScrollToEnd();  // Enter returns the chat window to its newest line
         if (c == kBackspace && !m_inputLine.empty()) {
             m_inputLine.pop_back();
         } else if (c >= 32 && c <= 126 && !control) {
-            m_inputLine += static_cast<char>(c);
+            if (m_inputLine.size() < kInputLineLimit) m_inputLine += static_cast<char>(c);
         } else if (m_connection.IsConnected()) {
             if (c == kEnter && !m_inputLine.empty()) {
                 SendTypedLine();
@@ -151,6 +166,23 @@ void CMain::ReadTypedCharacters() {
             }
         }
         m_inputText.SetText(m_inputLine);
+    }
+}
+
+void CMain::ReadDesktopInput() {
+    const std::string pasted = TakePastedText();
+    if (!pasted.empty()) {
+        m_inputLine.append(pasted, 0, kInputLineLimit - std::min(m_inputLine.size(), kInputLineLimit));
+        m_inputText.SetText(m_inputLine);
+    }
+    if (const int notches = TakeMouseWheel()) {
+        int x = 0, y = 0;
+        GetMousePosition(&x, &y);
+        if (x >= 50 && x < 750 && y >= 300 && y < 583) m_chatWindow->Scroll(notches * kLinesPerWheelNotch);
+    }
+    if (IsLoggedIn() && !m_titleShowsName) {
+        platform::SetAppWindowTitle("VelmView - " + GetPlayerProfile().name);
+        m_titleShowsName = true;
     }
 }
 

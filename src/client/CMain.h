@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Scene.h"
+#include "client/ChatLog.h"
 #include "gfx/CText.h"
 #include "net/NetClient.h"
 
@@ -27,10 +28,13 @@ public:
 private:
     void ReadTypedCharacters();
     void SendTypedLine();
+    void ReadDesktopInput();  // paste, the wheel over the chat panel, the window title
 
     CTextWindow* m_chatWindow = nullptr;  // owned: connection messages, server and status texts
     std::string m_inputLine;              // the line being typed
     CText m_inputText;                    // shows the input line
     NetClient m_connection;               // the game connection
     CText m_transferText;                 // reused for each transfer's progress line
+    ChatLog m_chatLog{"chatlog"};         // what enters the chat window, for the player to keep
+    bool m_titleShowsName = false;        // the window title names the logged-in profile
 };

@@ -112,6 +112,10 @@ NetClient* GameConnection() {
     return State().connection;
 }
 
+bool IsLoggedIn() {
+    return State().loggedIn;
+}
+
 void PumpServerLines() {
     ProtocolState& state = State();
     if (state.connection == nullptr || state.connection->PendingBytes() == 0) return;

@@ -33,6 +33,9 @@ public:
     bool Start(std::string* error);
 
     bool ReadRenderTarget(Image* out) override;
+    // The frame as present shows it in a window of width x height (scaled, centred, black bars), top row
+    // first. False when no target of that size can be made.
+    bool ReadPresentedFrame(int width, int height, Image* out);
     uint64_t GetAvailableTextureMem() const override;
     std::string GetVertexShaderProfile() const override;
     std::string GetPixelShaderProfile() const override;
@@ -55,6 +58,8 @@ private:
     void DeleteFrameBuffer();
     GLuint FramebufferOf(const Surface* surface);
     void BindRenderTarget();
+    // Draws the frame into the draw framebuffer target (0: the window) of width x height as present shows it.
+    void DrawPresentedFrame(GLuint target, int width, int height);
 
     // ---- GlStates.cpp: the front end's states as OpenGL states and a shader program
     bool ApplyStates();
