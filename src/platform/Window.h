@@ -33,7 +33,7 @@ struct WindowMessage {
     bool extended = false;  // KeyDown: an extended (non-keypad) key
     int32_t x = 0, y = 0;
     int32_t wheel = 0;
-    std::string text;
+    std::string text{};  // Paste: the pasted bytes
 };
 
 struct WindowSettings {
