@@ -109,6 +109,20 @@ void CTextWindow::Scroll(int lines) {
     m_scrolledBack = uint32_t(wanted);
 }
 
+void CTextWindow::VisibleRange(std::size_t* first, std::size_t* end) const {
+    const std::size_t visible = VisibleLines();
+    *end = m_lines.size() - std::min<std::size_t>(m_scrolledBack, m_lines.size());
+    *first = *end > visible ? *end - visible : 0;
+}
+
+std::string CTextWindow::VisibleText() const {
+    std::size_t first = 0, end = 0;
+    VisibleRange(&first, &end);
+    std::string text;
+    for (std::size_t i = first; i < end; ++i) text += m_lines[i].GetPlainText() + "\n";
+    return text;
+}
+
 void CTextWindow::ScrollToEnd() {
     if (m_scrolledBack != 0) m_dirty = true;
     m_scrolledBack = 0;
@@ -137,9 +151,8 @@ void CTextWindow::Draw() {
     DXG::DrawLine(m_right, m_top, kWhite, m_right, m_bottom, kWhite);
     if (m_dirty) {
         m_inner.Clear();
-        const size_t visible = VisibleLines();
-        const size_t end = m_lines.size() - m_scrolledBack;
-        const size_t first = end > visible ? end - visible : 0;
+        size_t first = 0, end = 0;
+        VisibleRange(&first, &end);
         for (size_t i = first; i < end; ++i) {
             m_inner.Append(m_lines[i]);
             m_inner.Append('\n');

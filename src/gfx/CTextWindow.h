@@ -26,6 +26,8 @@ public:
     void Scroll(int lines);
     void ScrollToEnd();
     uint32_t LinesScrolledBack() const { return m_scrolledBack; }
+    // The plain text of the lines the window shows, one per line, top first.
+    std::string VisibleText() const;
     // Called with each message's bytes as it is added (the chat log's hook).
     void SetTextObserver(std::function<void(const std::string&)> observer) {
         m_observer = std::move(observer);
@@ -37,6 +39,7 @@ public:
     uint32_t VisibleLines() const;       // whole part of height / 12
 
 private:
+    void VisibleRange(std::size_t* first, std::size_t* end) const;
     std::deque<CText> m_lines;
     uint32_t m_maxLines;
     float m_left, m_right, m_top, m_bottom, m_width, m_height;        // pixels
