@@ -4,8 +4,10 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <string>
@@ -34,6 +36,8 @@ bool destroySent = false;  // closing sends both a window close and a quit event
 SDL_Window* appWindow = nullptr;
 int pictureWidth = 800, pictureHeight = 600;  // what pointer positions are mapped into
 WindowPlacement placement;                    // the size last seen while not full screen
+bool coveredByHand = false;  // full screen without a window manager: the window itself covers the display
+int windowedX = 0, windowedY = 0;  // where the window was before it covered the display by hand
 // Keypad 4, 5 and 6 turn the camera: the digit that their key-down is followed by is not typed.
 char keypadDigitToDrop = 0;
 
@@ -67,7 +71,23 @@ void QueueText(const char* text) {
 }
 
 bool IsFullScreen() {
-    return appWindow && (SDL_GetWindowFlags(appWindow) & SDL_WINDOW_FULLSCREEN) != 0;
+    return appWindow && (coveredByHand || (SDL_GetWindowFlags(appWindow) & SDL_WINDOW_FULLSCREEN) != 0);
+}
+
+// Whether a window manager runs on the X display (it announces itself on the root window). Without one,
+// nobody acts on a full-screen request.
+bool WindowManagerRunning() {
+    if (!xDisplay) return true;
+    const Atom check = XInternAtom(xDisplay, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(xDisplay, DefaultRootWindow(xDisplay), check, 0, 1, False,
+                                          XA_WINDOW, &type, &format, &count, &after, &data);
+    if (data) XFree(data);
+    return status == Success && count == 1;
 }
 
 // The pointer's window position in picture coordinates; false over a bar.
@@ -328,16 +348,16 @@ CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window
     if (!StartVideo()) return NoDisplayNamed() ? CreateWindowResult::NoDisplay : CreateWindowResult::NoVideo;
     if (ShowsNothingUnasked()) return CreateWindowResult::NoDisplay;
     PrepareGlWindowAttributes();
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
-    if (settings.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SDL_Window* w = SDL_CreateWindow(settings.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                     settings.width, settings.height, flags);
+                                     settings.width, settings.height,
+                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!w) return CreateWindowResult::NoWindow;
     appWindow = w;
     pictureWidth = settings.pictureWidth;
     pictureHeight = settings.pictureHeight;
-    placement = WindowPlacement{settings.width, settings.height, settings.fullscreen};
+    placement = WindowPlacement{settings.width, settings.height, false};
     keypadDigitToDrop = 0;
+    coveredByHand = false;
     SDL_StartTextInput();
     pending.clear();
     destroySent = false;
@@ -353,6 +373,7 @@ CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window
         XErrorHandler previous = XSetErrorHandler(OnXError);
         if (previous != OnXError) previousErrorHandler = previous;
     }
+    if (settings.fullscreen) ToggleFullScreen();
     *window = w;
     return CreateWindowResult::Ok;
 }
@@ -391,7 +412,25 @@ WindowPlacement GetAppWindowPlacement() {
 }
 
 void ToggleFullScreen() {
-    if (appWindow) SDL_SetWindowFullscreen(appWindow, IsFullScreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!appWindow) return;
+    const bool leaving = IsFullScreen();
+    if (WindowManagerRunning()) {
+        SDL_SetWindowFullscreen(appWindow, leaving ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+        return;
+    }
+    // No window manager (a bare X server, a kiosk): the window moves over the whole display itself.
+    if (!leaving) {
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(appWindow)), &bounds) != 0) return;
+        SDL_GetWindowPosition(appWindow, &windowedX, &windowedY);
+        coveredByHand = true;
+        SDL_SetWindowPosition(appWindow, bounds.x, bounds.y);
+        SDL_SetWindowSize(appWindow, bounds.w, bounds.h);
+    } else {
+        coveredByHand = false;
+        SDL_SetWindowSize(appWindow, placement.width, placement.height);
+        SDL_SetWindowPosition(appWindow, windowedX, windowedY);
+    }
 }
 
 bool PollWindowMessage(WindowMessage* out) {
