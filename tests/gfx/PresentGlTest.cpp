@@ -82,4 +82,23 @@ TEST_F(PresentGl, OtherShapesGetBlackBarsAndTheScaledPicture) {
     }
 }
 
+TEST_F(PresentGl, AfterADeviceLossAndResetTheFrameIsStillScaled) {
+    Start();
+    DXG::EndFrame0();
+    DXG::EndFrame1();
+    inFrame = false;
+    auto* gl = dynamic_cast<gfx::GlDevice*>(device);
+    ASSERT_NE(gl, nullptr);
+    gl->cooperativeLevel = gfx::Result::DeviceNotReset;
+    EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));  // the loss is noticed
+    ASSERT_NO_FATAL_FAILURE(OpenFrame());               // and the device reset
+    DrawPattern();
+    const gfx::Image frame = Frame();
+    const gfx::Image big = Presented(1600, 1200);
+    ASSERT_EQ(big.width, 1600u);
+    for (uint32_t y = 1; y < 1200; y += 97)
+        for (uint32_t x = 0; x < 1600; ++x)
+            ASSERT_EQ(big.At(x, y) & 0xFFFFFF, frame.At(x / 2, y / 2) & 0xFFFFFF);
+}
+
 }  // namespace
