@@ -161,8 +161,8 @@ void CTextWindow::Draw() {
     }
     m_inner.Draw();
     if (m_scrolledBack > 0) {
-        // Right-aligned on the bottom edge, inside the frame.
-        m_moreBelow.SetPosition(m_right - 8.0f * 10.0f - 4.0f, m_bottom - 12.0f);
+        // Right-aligned on the bottom edge, below the last line of text.
+        m_moreBelow.SetPosition(m_right - 8.0f * 10.0f - 4.0f, m_bottom - 10.0f);
         m_moreBelow.Draw();
     }
 }

@@ -100,14 +100,17 @@ protected:
 TEST_F(DesktopChatTest, TheWheelOverThePanelScrollsBackAndTheViewStaysUntilEnter) {
     CMain scene;
     ASSERT_TRUE(server.Accept());
-    ServerLines(scene, 1, 40);
-    EXPECT_EQ(LastVisible(scene), "line 40");
+    ServerLines(scene, 1, 1040);
+    // 1,000 lines are kept: the six connection lines and the first 40 server lines have gone.
+    EXPECT_EQ(scene.ChatWindow().GetLines().size(), 1000u);
+    EXPECT_EQ(scene.ChatWindow().GetLines().front().GetPlainText(), "line 41");
+    EXPECT_EQ(LastVisible(scene), "line 1040");
     // Two notches away from the player: six lines back.
     HandlePointerMessage({WindowMessage::MouseWheel, 0, false, 400, 400, 2});
     scene.Update(0);
-    EXPECT_EQ(LastVisible(scene), "line 34");
+    EXPECT_EQ(LastVisible(scene), "line 1034");
     const std::string view = scene.ChatWindow().VisibleText();
-    ServerLines(scene, 41, 45);
+    ServerLines(scene, 1041, 1045);
     EXPECT_EQ(scene.ChatWindow().VisibleText(), view);
     // The wheel over the world above the panel does nothing; one notch back toward the player, three lines.
     HandlePointerMessage({WindowMessage::MouseWheel, 0, false, 400, 100, 5});
@@ -115,11 +118,11 @@ TEST_F(DesktopChatTest, TheWheelOverThePanelScrollsBackAndTheViewStaysUntilEnter
     EXPECT_EQ(scene.ChatWindow().VisibleText(), view);
     HandlePointerMessage({WindowMessage::MouseWheel, 0, false, 400, 400, -1});
     scene.Update(0);
-    EXPECT_EQ(LastVisible(scene), "line 37");
+    EXPECT_EQ(LastVisible(scene), "line 1037");
     // Enter returns to the newest line.
     HandleCharMessage({WindowMessage::Char, 13, false, 0, 0});
     scene.Update(0);
-    EXPECT_EQ(LastVisible(scene), "line 45");
+    EXPECT_EQ(LastVisible(scene), "line 1045");
     EXPECT_EQ(scene.ChatWindow().LinesScrolledBack(), 0u);
 }
 
