@@ -127,9 +127,14 @@ TEST_F(DesktopSession, AnyWindowSizeFullScreenPasteAndTheChatLog) {
     EXPECT_LT(Difference(m_dir / "small-enlarged.png", m_dir / "large.png", "1024x280+0+60"), 0.06);
 
     // A clipboard line pasted with Ctrl+V is sent by Enter; its second line is not.
-    ASSERT_EQ(
-        RunCommand("printf 'pasted words\\nnot sent' | timeout 30 xclip -selection clipboard -loops 3 &"), 0);
-    std::this_thread::sleep_for(500ms);
+    // xclip stays in the foreground (-quiet) as the clipboard's owner until the test ends it.
+    WriteTextFile(m_dir / "clipboard.txt", "pasted words\nnot sent");
+    Child clipboard("/usr/bin/xclip",
+                    {"-quiet", "-selection", "clipboard", (m_dir / "clipboard.txt").string()},
+                    m_dir / "xclip");
+    ASSERT_TRUE(Poll(10s, [&] {
+        return Capture("timeout 5 xclip -o -selection clipboard", m_dir) == "pasted words\nnot sent";
+    }));
     Keys("ctrl+v Return");
     EXPECT_TRUE(ServerGot("1< \"pasted words\\x0a\n")) << Transcript();
     EXPECT_EQ(Transcript().find("not sent"), std::string::npos);
