@@ -2,9 +2,11 @@
 #include "app/MainGame.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "app/SceneManager.h"
+#include "app/WindowOptions.h"
 #include "gfx/DXG.h"
 #include "gfx/GraphicsSupport.h"
 #include "platform/MessageBox.h"
@@ -134,15 +136,27 @@ int RunMainLoop(LoopPlatform& loopPlatform) {
 }
 
 int MainGame(FirstSceneFactory makeFirstScene) {
+    return MainGame(makeFirstScene, WindowOptions());
+}
+
+int MainGame(FirstSceneFactory makeFirstScene, const WindowOptions& options) {
     State& s = S();
     s.running = true;
     s.focused = true;
 
-    platform::WindowSettings settings{MainWindowTitle(), "VelmViewWindow", 800, 600};
+    const std::filesystem::path settingsFile = DesktopSettingsPath();
+    const DesktopSettings start = StartingWindow(options, LoadDesktopSettings(settingsFile));
+    platform::WindowSettings settings{MainWindowTitle(), "VelmViewWindow", start.width, start.height,
+                                      start.fullscreen};
     void* window = nullptr;
     switch (platform::CreateAppWindow(settings, &window)) {
     case platform::CreateWindowResult::NoVideo: errorLog.Write("couldn't register window class"); return 1;
     case platform::CreateWindowResult::NoWindow: errorLog.Write("couldn't make a window :("); return 1;
+    case platform::CreateWindowResult::NoDisplay:
+        // Without a display the client would run unseen until killed: say so where a terminal shows it.
+        std::fputs("no display: set DISPLAY or WAYLAND_DISPLAY\n", stderr);
+        errorLog.Write("no display: set DISPLAY or WAYLAND_DISPLAY\n");
+        return 1;
     case platform::CreateWindowResult::Ok: break;
     }
     platform::ShowAppWindow(window);
@@ -164,6 +178,9 @@ int MainGame(FirstSceneFactory makeFirstScene) {
     KeyboardStateManager::Shutdown();
     DXG::Shutdown();
     platform::ShowCursor();
+    const platform::WindowPlacement placement = platform::GetAppWindowPlacement();
+    SaveDesktopSettings(settingsFile,
+                        DesktopSettings{placement.width, placement.height, placement.fullscreen});
     platform::DestroyAppWindow(window);
     return exitCode;
 }

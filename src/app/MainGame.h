@@ -43,8 +43,12 @@ constexpr float kMinimumFrameInterval = 1.0f / 1982.0f;
 // Makes the first scene (already registered with the memory tracker), or null for none.
 using FirstSceneFactory = Scene* (*)();
 
-// The whole program: start-up, loop, shutdown. Returns the process's exit code.
+struct WindowOptions;
+
+// The whole program: start-up, loop, shutdown. Returns the process's exit code. The window starts as the
+// options say, else as the player's settings file remembers it; the file is written at the end.
 int MainGame(FirstSceneFactory makeFirstScene);
+int MainGame(FirstSceneFactory makeFirstScene, const WindowOptions& options);
 
 // The window title: "VelmView Client (written by " + credit + ")".
 std::string MainWindowTitle();

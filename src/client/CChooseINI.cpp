@@ -9,6 +9,7 @@
 #include "data/ProfileList.h"
 #include "gfx/DXG.h"
 #include "gfx/Primitives.h"
+#include "platform/MessageBox.h"
 #include "runtime/Keyboard.h"
 #include "runtime/LogFile.h"
 #include "runtime/MemoryTracker.h"
@@ -47,6 +48,7 @@ void CChooseINI::ListProfiles() {
     FindProfiles(m_entries);
     if (m_entries.empty()) {
         errorLog.Write("No valid player .ini files found.\n");
+        EchoStartupFailure("No valid player .ini files found.\n");
         m_listText.SetText(kNoProfilesText);
         m_listText.SetPosition(200, 300);
     } else {

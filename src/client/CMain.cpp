@@ -1,17 +1,23 @@
 // The main client scene.
 #include "client/CMain.h"
 
+#include <algorithm>
 #include <cstdint>
 
+#include "app/MainGame.h"
 #include "client/ServerLines.h"
 #include "client/SessionRecorder.h"
 #include "client/SessionReplay.h"
 #include "data/ColorTables.h"
+#include "data/PlayerProfile.h"
 #include "gfx/CTextWindow.h"
 #include "gfx/DXG.h"
 #include "gfx/Primitives.h"
 #include "net/VelmDataManager.h"
 #include "net/VelmFileGetter.h"
+#include "platform/MessageBox.h"
+#include "platform/NativePath.h"
+#include "platform/Window.h"
 #include "runtime/Keyboard.h"
 #include "runtime/MemoryTracker.h"
 #include "runtime/Pointer.h"
@@ -23,6 +29,9 @@ constexpr std::uint8_t kBackspace = 0xFF;
 constexpr std::uint8_t kEnter = 0xFE;
 constexpr std::uint32_t kPanelColour = 0x44444444;
 constexpr std::uint8_t kScanF5 = 0x3F;  // tries to reconnect at once
+constexpr std::size_t kInputLineLimit = 1000;  // characters, typed or pasted; more are dropped
+constexpr std::uint32_t kChatLinesKept = 1000;
+constexpr int kLinesPerWheelNotch = 3;
 
 // The direction of a movement code, or -1.
 int MoveDirection(std::uint8_t c) {
@@ -77,7 +86,10 @@ CMain::CMain(ConnectionKeeper::Clock clock)
       }) {
     m_inputText.SetPosition(50, 555);
     m_inputText.SetWidthLimit(700);
-    m_chatWindow = track(new CTextWindow(50, 300, 700, 250, 100), "CTextWindow(50,300,700,250)", VELM_SITE);
+    m_chatWindow =
+        track(new CTextWindow(50, 300, 700, 250, kChatLinesKept), "CTextWindow(50,300,700,250)", VELM_SITE);
+    m_chatLog.SetSecret(GetPlayerProfile().name, GetPlayerProfile().password);
+    m_chatWindow->SetTextObserver([this](const std::string& text) { m_chatLog.Append(text); });
     if (IsReplaying()) {
         // No server: the recording's blocks arrive through AdvanceReplay.
         for (const std::string& text : ReplayConnectionTexts()) m_chatWindow->AddText(text);
@@ -90,6 +102,7 @@ CMain::CMain(ConnectionKeeper::Clock clock)
 }
 
 CMain::~CMain() {
+    if (m_titleShowsName) platform::SetAppWindowTitle(MainWindowTitle());
     trackedDelete(m_chatWindow, VELM_SITE);
     m_chatWindow = nullptr;
     while (!Transfers().empty()) EndTransfer(Transfers().front());
@@ -108,6 +121,7 @@ void CMain::Update(float seconds) {
     } else {
         ReadTypedCharacters();
     }
+    ReadDesktopInput();
 
     int x = 0, y = 0;
     std::int32_t gx = 0, gy = 0;
@@ -124,10 +138,11 @@ void CMain::ReadTypedCharacters() {
     while (HasChars()) {
         const bool control = IsKeyDown(kScanLeftControl) || IsKeyDown(kScanRightControl);
         const std::uint8_t c = PopChar();
+        if (c == kEnter) m_chatWindow->ScrollToEnd();  // Enter returns the chat window to its newest line
         if (c == kBackspace && !m_inputLine.empty()) {
             m_inputLine.pop_back();
         } else if (c >= 32 && c <= 126 && !control) {
-            m_inputLine += static_cast<char>(c);
+            if (m_inputLine.size() < kInputLineLimit) m_inputLine += static_cast<char>(c);
         } else if (m_keeper.IsConnected()) {
             if (c == kEnter && !m_inputLine.empty()) {
                 SendTypedLine();
@@ -144,6 +159,24 @@ void CMain::ShowReplayStatus() {
     if (std::string status = ReplayStatusText(); status != m_inputLine) {
         m_inputLine = std::move(status);
         m_inputText.SetText(m_inputLine);
+    }
+}
+
+void CMain::ReadDesktopInput() {
+    // A replay's input line shows the replay: nothing is pasted into it.
+    const std::string pasted = TakePastedText();
+    if (!pasted.empty() && !IsReplaying()) {
+        m_inputLine.append(pasted, 0, kInputLineLimit - std::min(m_inputLine.size(), kInputLineLimit));
+        m_inputText.SetText(m_inputLine);
+    }
+    if (const int notches = TakeMouseWheel()) {
+        int x = 0, y = 0;
+        GetMousePosition(&x, &y);
+        if (x >= 50 && x < 750 && y >= 300 && y < 583) m_chatWindow->Scroll(notches * kLinesPerWheelNotch);
+    }
+    if (IsLoggedIn() && !m_titleShowsName && !IsReplaying()) {
+        platform::SetAppWindowTitle("VelmView - " + GetPlayerProfile().name);
+        m_titleShowsName = true;
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/Scene.h"
 #include "client/ConnectionKeeper.h"
+#include "client/ChatLog.h"
 #include "gfx/CText.h"
 #include "net/NetClient.h"
 
@@ -30,10 +31,13 @@ private:
     void ReadTypedCharacters();
     void SendTypedLine();
     void ShowReplayStatus();
+    void ReadDesktopInput();  // paste, the wheel over the chat panel, the window title
 
     CTextWindow* m_chatWindow = nullptr;  // owned: connection messages, server and status texts
     std::string m_inputLine;              // the line being typed; in a replay, the replay's status
     CText m_inputText;                    // shows the input line
     ConnectionKeeper m_keeper;            // the game connection and its reconnection
     CText m_transferText;                 // reused for each transfer's progress line
+    ChatLog m_chatLog{"chatlog"};         // what enters the chat window, for the player to keep
+    bool m_titleShowsName = false;        // the window title names the logged-in profile
 };

@@ -9,6 +9,7 @@
 #include "client/ServerLines.h"
 #include "client/SessionRecorder.h"
 #include "net/NetClient.h"
+#include "platform/MessageBox.h"
 #include "platform/NativePath.h"
 #include "runtime/LogFile.h"
 #include "runtime/MemoryTracker.h"
@@ -59,6 +60,7 @@ bool ConnectionKeeper::Connect() {
     int port = 0;
     if (!ReadServerAddress(host, port)) {
         errorLog.Write("Failed to load velm's ip and port from file.\n");
+        if (!m_everConnected) EchoStartupFailure("Failed to load velm's ip and port from file.\n");
         m_chat("Failed to load velm's ip and port from \\data\\velm_ip.txt file.\n", Tone::Plain);
     } else {
         m_chat("Connecting to velmoria server at ", Tone::Plain);

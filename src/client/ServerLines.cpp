@@ -122,6 +122,10 @@ NetClient* GameConnection() {
     return State().connection;
 }
 
+bool IsLoggedIn() {
+    return State().loggedIn;
+}
+
 void PumpServerLines() {
     ProtocolState& state = State();
     // BufferedBytes, not PendingBytes: a server's last lines before it closes are handled too.

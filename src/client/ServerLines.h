@@ -34,6 +34,8 @@ private:
 // The game connection (registered by the main client scene, null when none).
 void SetGameConnection(NetClient* connection);
 NetClient* GameConnection();
+// Whether the server acknowledged the login.
+bool IsLoggedIn();
 
 // Once per frame: takes every byte the game connection has received and handles them as one batch, also
 // the bytes that arrived before the connection closed.

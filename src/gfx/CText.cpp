@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gfx/DXG.h"
+#include "platform/MessageBox.h"
 #include "runtime/LogFile.h"
 
 namespace {
@@ -312,6 +313,7 @@ void CText::Draw() {
     if (!m_fontLoaded) {
         if (!m_font.Load(m_fontFile, DXG::FROM_FILE, false, false)) {
             errorLog.Write("Failed to load font \"" + m_fontFile + "\"\n");
+            EchoStartupFailure("Failed to load font \"" + m_fontFile + "\"\n");
         }
         m_fontLoaded = true;
     }

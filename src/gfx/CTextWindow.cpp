@@ -1,6 +1,8 @@
 // Line breaking with colour and background carried over, the bounded queue, and the framed drawing.
 #include "gfx/CTextWindow.h"
 
+#include <algorithm>
+
 #include "gfx/Primitives.h"
 #include "runtime/CallStack.h"
 
@@ -13,6 +15,9 @@ CTextWindow::CTextWindow(float left, float top, float width, float height, uint3
       m_width(width),
       m_height(height) {
     m_inner.SetPosition(left, top);
+    m_moreBelow.SetBackground(0, 0, 0);
+    m_moreBelow.SetColour(255, 255, 255, 255);
+    m_moreBelow.Append("more below");
 }
 
 CTextWindow::~CTextWindow() = default;
@@ -30,6 +35,8 @@ void CTextWindow::AddText(const std::string& message) {
 }
 
 void CTextWindow::AddText(const CText& message) {
+    if (m_observer) m_observer(message.GetRawText());
+    const std::size_t linesBefore = m_lines.size();
     const int perLine = int(CharactersPerLine());
     const std::string& bytes = message.GetRawText();
     uint8_t red = m_red, green = m_green, blue = m_blue, alpha = m_alpha;
@@ -88,7 +95,37 @@ void CTextWindow::AddText(const CText& message) {
     }
     if (!(linesMade >= 1 && perLine - remaining < 2)) m_lines.push_back(line);
     m_dirty = true;
+    // Scrolled back, the view keeps showing the same lines while new ones arrive below.
+    if (m_scrolledBack > 0) m_scrolledBack += uint32_t(m_lines.size() - linesBefore);
     while (m_lines.size() > m_maxLines) m_lines.pop_front();
+    Scroll(0);
+}
+
+void CTextWindow::Scroll(int lines) {
+    const std::size_t visible = VisibleLines();
+    const long long most = m_lines.size() > visible ? static_cast<long long>(m_lines.size() - visible) : 0;
+    const long long wanted = std::clamp(static_cast<long long>(m_scrolledBack) + lines, 0LL, most);
+    if (uint32_t(wanted) != m_scrolledBack) m_dirty = true;
+    m_scrolledBack = uint32_t(wanted);
+}
+
+void CTextWindow::VisibleRange(std::size_t* first, std::size_t* end) const {
+    const std::size_t visible = VisibleLines();
+    *end = m_lines.size() - std::min<std::size_t>(m_scrolledBack, m_lines.size());
+    *first = *end > visible ? *end - visible : 0;
+}
+
+std::string CTextWindow::VisibleText() const {
+    std::size_t first = 0, end = 0;
+    VisibleRange(&first, &end);
+    std::string text;
+    for (std::size_t i = first; i < end; ++i) text += m_lines[i].GetPlainText() + "\n";
+    return text;
+}
+
+void CTextWindow::ScrollToEnd() {
+    if (m_scrolledBack != 0) m_dirty = true;
+    m_scrolledBack = 0;
 }
 
 void CTextWindow::SetPosition(float x, float y) {
@@ -114,13 +151,18 @@ void CTextWindow::Draw() {
     DXG::DrawLine(m_right, m_top, kWhite, m_right, m_bottom, kWhite);
     if (m_dirty) {
         m_inner.Clear();
-        size_t visible = VisibleLines();
-        size_t first = m_lines.size() > visible ? m_lines.size() - visible : 0;
-        for (size_t i = first; i < m_lines.size(); ++i) {
+        size_t first = 0, end = 0;
+        VisibleRange(&first, &end);
+        for (size_t i = first; i < end; ++i) {
             m_inner.Append(m_lines[i]);
             m_inner.Append('\n');
         }
         m_dirty = false;
     }
     m_inner.Draw();
+    if (m_scrolledBack > 0) {
+        // Right-aligned on the bottom edge, below the last line of text.
+        m_moreBelow.SetPosition(m_right - 8.0f * 10.0f - 4.0f, m_bottom - 10.0f);
+        m_moreBelow.Draw();
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "gfx/CText.h"
@@ -20,16 +21,32 @@ public:
     void SetDefaultColour(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha);
     void Draw();
 
+    // Scrollback: lines > 0 moves the view back toward older lines, < 0 forward; the view stays within the
+    // kept lines. While scrolled back, new lines leave the view where it is and a "more below" mark shows.
+    void Scroll(int lines);
+    void ScrollToEnd();
+    uint32_t LinesScrolledBack() const { return m_scrolledBack; }
+    // The plain text of the lines the window shows, one per line, top first.
+    std::string VisibleText() const;
+    // Called with each message's bytes as it is added (the chat log's hook).
+    void SetTextObserver(std::function<void(const std::string&)> observer) {
+        m_observer = std::move(observer);
+    }
+
     // The kept lines, oldest first.
     const std::deque<CText>& GetLines() const { return m_lines; }
     uint32_t CharactersPerLine() const;  // whole part of width / 8
     uint32_t VisibleLines() const;       // whole part of height / 12
 
 private:
+    void VisibleRange(std::size_t* first, std::size_t* end) const;
     std::deque<CText> m_lines;
     uint32_t m_maxLines;
     float m_left, m_right, m_top, m_bottom, m_width, m_height;        // pixels
     uint8_t m_red = 200, m_green = 200, m_blue = 200, m_alpha = 255;  // colour at the start of each message
     CText m_inner;
+    CText m_moreBelow;            // the mark shown while scrolled back
+    uint32_t m_scrolledBack = 0;  // lines between the newest line and the bottom of the view
+    std::function<void(const std::string&)> m_observer;
     bool m_dirty = true;
 };

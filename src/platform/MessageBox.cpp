@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 namespace {
 std::atomic<MessageBoxHook> gHook{nullptr};
@@ -35,4 +37,14 @@ void ShowMessageBox(const std::string& caption, const std::string& text) {
         // No display to show it on: the text must not be lost.
         std::fprintf(stderr, "[message box] %s\n%s\n", caption.c_str(), text.c_str());
     }
+}
+
+void EchoStartupFailure(const std::string& text) {
+    if (!DialogsDisabled()) return;
+    static std::mutex lock;
+    static std::set<std::string> said;
+    std::lock_guard<std::mutex> guard(lock);
+    if (!said.insert(text).second) return;
+    std::fprintf(stderr, "velmview: %s%s", text.c_str(), !text.empty() && text.back() == '\n' ? "" : "\n");
+    std::fflush(stderr);
 }

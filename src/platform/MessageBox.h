@@ -12,3 +12,8 @@ void ShowMessageBox(const std::string& caption, const std::string& text);
 
 // Sets (or, with nullptr, clears) the replacement. Returns the previous one.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
+// A start-up failure that leaves the client unusable (no font, no profile, no address file): besides its
+// line in _error.txt, said on stderr when dialogs are off (headless runs, where nobody reads the logs).
+// Each text once per process.
+void EchoStartupFailure(const std::string& text);

@@ -4,14 +4,18 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <string>
 #include <thread>
 
+#include "platform/Clipboard.h"
 #include "platform/GlContext.h"
+#include "platform/PictureFit.h"
 
 // Under LeakSanitizer: the system libraries behind SDL (D-Bus, X11, Mesa) keep allocations for the
 // life of the process by design; they are not leaks of ours.
@@ -28,6 +32,14 @@ namespace {
 // Messages made from one SDL event wait here (a text event can carry several characters).
 std::deque<WindowMessage> pending;
 bool destroySent = false;  // closing sends both a window close and a quit event: one Destroy is made
+
+SDL_Window* appWindow = nullptr;
+int pictureWidth = 800, pictureHeight = 600;  // what pointer positions are mapped into
+WindowPlacement placement;                    // the size last seen while not full screen
+bool coveredByHand = false;  // full screen without a window manager: the window itself covers the display
+int windowedX = 0, windowedY = 0;  // where the window was before it covered the display by hand
+// Keypad 4, 5 and 6 turn the camera: the digit that their key-down is followed by is not typed.
+char keypadDigitToDrop = 0;
 
 // The X11 window of the program's window, its display, and whether something outside destroyed it.
 Window xWindow = 0;
@@ -47,6 +59,9 @@ int OnXError(Display* display, XErrorEvent* error) {
 }
 
 void QueueText(const char* text) {
+    const char drop = keypadDigitToDrop;
+    keypadDigitToDrop = 0;
+    if (drop != 0 && text && text[0] == drop && text[1] == 0) return;
     for (char c : TypedTextToBytes(text)) {
         WindowMessage m;
         m.type = WindowMessage::Char;
@@ -55,7 +70,64 @@ void QueueText(const char* text) {
     }
 }
 
+bool IsFullScreen() {
+    return appWindow && (coveredByHand || (SDL_GetWindowFlags(appWindow) & SDL_WINDOW_FULLSCREEN) != 0);
+}
+
+// Whether a window manager runs on the X display (it announces itself on the root window). Without one,
+// nobody acts on a full-screen request.
+bool WindowManagerRunning() {
+    if (!xDisplay) return true;
+    const Atom check = XInternAtom(xDisplay, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(xDisplay, DefaultRootWindow(xDisplay), check, 0, 1, False,
+                                          XA_WINDOW, &type, &format, &count, &after, &data);
+    if (data) XFree(data);
+    return status == Success && count == 1;
+}
+
+// The pointer's window position in picture coordinates; false over a bar.
+bool MapPointer(int x, int y, int32_t* pictureX, int32_t* pictureY) {
+    if (!appWindow) {
+        *pictureX = x;
+        *pictureY = y;
+        return true;
+    }
+    int w = 0, h = 0, px = 0, py = 0;
+    SDL_GetWindowSize(appWindow, &w, &h);
+    const PictureRect rect = FitPicture(w, h, pictureWidth, pictureHeight);
+    if (!WindowToPicture(rect, pictureWidth, pictureHeight, x, y, &px, &py)) return false;
+    *pictureX = px;
+    *pictureY = py;
+    return true;
+}
+
+// The keys the window itself answers (full screen, paste). True when the key was taken.
+bool QueueWindowKey(const SDL_KeyboardEvent& key) {
+    const bool alt = (key.keysym.mod & KMOD_ALT) != 0, control = (key.keysym.mod & KMOD_CTRL) != 0;
+    const bool enter =
+        key.keysym.scancode == SDL_SCANCODE_RETURN || key.keysym.scancode == SDL_SCANCODE_KP_ENTER;
+    if (key.keysym.sym == SDLK_F11 || (alt && enter)) {
+        if (!key.repeat) ToggleFullScreen();
+        return true;
+    }
+    if (control && key.keysym.sym == SDLK_v) {
+        WindowMessage m;
+        m.type = WindowMessage::Paste;
+        m.text = ReadClipboardText(kPasteLimit);
+        pending.push_back(m);
+        return true;
+    }
+    return false;
+}
+
 void QueueKeyDown(const SDL_KeyboardEvent& key) {
+    keypadDigitToDrop = 0;
+    if (QueueWindowKey(key)) return;
     WindowMessage m;
     // Keys whose characters the text events do not carry.
     switch (key.keysym.scancode) {
@@ -138,6 +210,12 @@ void QueueKeyDown(const SDL_KeyboardEvent& key) {
         break;
     default: break;
     }
+    switch (key.keysym.scancode) {
+    case SDL_SCANCODE_KP_4: keypadDigitToDrop = '4'; break;
+    case SDL_SCANCODE_KP_5: keypadDigitToDrop = '5'; break;
+    case SDL_SCANCODE_KP_6: keypadDigitToDrop = '6'; break;
+    default: break;
+    }
     m.type = vk ? WindowMessage::KeyDown : WindowMessage::Other;
     m.code = vk;
     m.extended = extended && vk != 0;
@@ -166,6 +244,13 @@ void Translate(const SDL_Event& e) {
         case SDL_WINDOWEVENT_FOCUS_GAINED: m.type = WindowMessage::Activate; break;
         case SDL_WINDOWEVENT_FOCUS_LOST: m.type = WindowMessage::Deactivate; break;
         case SDL_WINDOWEVENT_EXPOSED: m.type = WindowMessage::Paint; break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (!IsFullScreen() && e.window.data1 > 0 && e.window.data2 > 0) {
+                placement.width = e.window.data1;
+                placement.height = e.window.data2;
+            }
+            m.type = WindowMessage::Other;
+            break;
         default: m.type = WindowMessage::Other; break;
         }
         break;
@@ -184,18 +269,43 @@ void Translate(const SDL_Event& e) {
         break;
     case SDL_KEYDOWN: QueueKeyDown(e.key); return;
     case SDL_MOUSEMOTION:
-        m.type = WindowMessage::MouseMove;
-        m.x = e.motion.x;
-        m.y = e.motion.y;
+        m.type =
+            MapPointer(e.motion.x, e.motion.y, &m.x, &m.y) ? WindowMessage::MouseMove : WindowMessage::Other;
         break;
     case SDL_MOUSEBUTTONDOWN:
-        m.type = e.button.button == SDL_BUTTON_LEFT ? WindowMessage::LeftButtonDown : WindowMessage::Other;
-        m.x = e.button.x;
-        m.y = e.button.y;
+        m.type = e.button.button == SDL_BUTTON_LEFT && MapPointer(e.button.x, e.button.y, &m.x, &m.y)
+                     ? WindowMessage::LeftButtonDown
+                     : WindowMessage::Other;
         break;
+    case SDL_MOUSEWHEEL: {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        const int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+        m.type =
+            notches != 0 && MapPointer(x, y, &m.x, &m.y) ? WindowMessage::MouseWheel : WindowMessage::Other;
+        m.wheel = notches;
+        break;
+    }
     default: m.type = WindowMessage::Other; break;
     }
     pending.push_back(m);
+}
+
+// Neither display variable is set: SDL has nothing to open a window on.
+bool NoDisplayNamed() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (!x || !*x) && (!wayland || !*wayland);
+}
+
+// SDL fell back to a driver that shows nothing without SDL_VIDEODRIVER asking for it: the program would run
+// unseen until killed.
+bool ShowsNothingUnasked() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || (SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0))
+        return false;
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    return !asked || SDL_strcasestr(asked, driver) == nullptr;
 }
 
 }  // namespace
@@ -247,11 +357,19 @@ CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window
     *window = nullptr;
     // The X11 window class is read from the environment when the video system starts.
     setenv("SDL_VIDEO_X11_WMCLASS", settings.className.c_str(), 1);
-    if (!StartVideo()) return CreateWindowResult::NoVideo;
+    if (!StartVideo()) return NoDisplayNamed() ? CreateWindowResult::NoDisplay : CreateWindowResult::NoVideo;
+    if (ShowsNothingUnasked()) return CreateWindowResult::NoDisplay;
     PrepareGlWindowAttributes();
     SDL_Window* w = SDL_CreateWindow(settings.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                     settings.width, settings.height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+                                     settings.width, settings.height,
+                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!w) return CreateWindowResult::NoWindow;
+    appWindow = w;
+    pictureWidth = settings.pictureWidth;
+    pictureHeight = settings.pictureHeight;
+    placement = WindowPlacement{settings.width, settings.height, false};
+    keypadDigitToDrop = 0;
+    coveredByHand = false;
     SDL_StartTextInput();
     pending.clear();
     destroySent = false;
@@ -267,6 +385,7 @@ CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window
         XErrorHandler previous = XSetErrorHandler(OnXError);
         if (previous != OnXError) previousErrorHandler = previous;
     }
+    if (settings.fullscreen) ToggleFullScreen();
     *window = w;
     return CreateWindowResult::Ok;
 }
@@ -288,9 +407,42 @@ void ShowAppWindow(void* window) {
 
 void DestroyAppWindow(void* window) {
     if (!window) return;
+    if (window == appWindow) appWindow = nullptr;
     // The video system stays up until the process ends: stopping it unloads the libraries SDL opened,
     // which would hide their remaining allocations from the leak report's module names.
     SDL_DestroyWindow(static_cast<SDL_Window*>(window));
+}
+
+void SetAppWindowTitle(const std::string& title) {
+    if (appWindow) SDL_SetWindowTitle(appWindow, title.c_str());
+}
+
+WindowPlacement GetAppWindowPlacement() {
+    WindowPlacement p = placement;
+    p.fullscreen = IsFullScreen();
+    return p;
+}
+
+void ToggleFullScreen() {
+    if (!appWindow) return;
+    const bool leaving = IsFullScreen();
+    if (WindowManagerRunning()) {
+        SDL_SetWindowFullscreen(appWindow, leaving ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+        return;
+    }
+    // No window manager (a bare X server, a kiosk): the window moves over the whole display itself.
+    if (!leaving) {
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(appWindow)), &bounds) != 0) return;
+        SDL_GetWindowPosition(appWindow, &windowedX, &windowedY);
+        coveredByHand = true;
+        SDL_SetWindowPosition(appWindow, bounds.x, bounds.y);
+        SDL_SetWindowSize(appWindow, bounds.w, bounds.h);
+    } else {
+        coveredByHand = false;
+        SDL_SetWindowSize(appWindow, placement.width, placement.height);
+        SDL_SetWindowPosition(appWindow, windowedX, windowedY);
+    }
 }
 
 bool PollWindowMessage(WindowMessage* out) {

@@ -19,8 +19,10 @@ struct WindowMessage {
         Destroy,         // the window is being closed
         Char,            // code = the character byte
         KeyDown,         // code = virtual key
-        MouseMove,       // x, y in client coordinates
-        LeftButtonDown,  // x, y
+        MouseMove,       // x, y in picture coordinates (a move over a bar is not sent)
+        LeftButtonDown,  // x, y (a click on a bar is not sent)
+        MouseWheel,      // x, y; wheel = notches, positive away from the user
+        Paste,           // text = the clipboard's printable start (Ctrl+V)
         Activate,        // the window gained the input focus
         Deactivate,      // it lost the focus
         Paint,
@@ -30,29 +32,47 @@ struct WindowMessage {
     uint32_t code = 0;
     bool extended = false;  // KeyDown: an extended (non-keypad) key
     int32_t x = 0, y = 0;
+    int32_t wheel = 0;
+    std::string text{};  // Paste: the pasted bytes
 };
 
 struct WindowSettings {
     std::string title;
     std::string className;  // the X11 window class
-    int width = 800;        // drawing area
+    int width = 800;        // the window's drawing area at the start (when not full screen)
     int height = 600;
+    bool fullscreen = false;  // start covering the desktop at its own resolution
+    int pictureWidth = 800;   // the program's picture, scaled into the window; pointer positions are in it
+    int pictureHeight = 600;
 };
 
-enum class CreateWindowResult { Ok, NoVideo, NoWindow };
+enum class CreateWindowResult { Ok, NoVideo, NoWindow, NoDisplay };
 
-// Creates the window (not resizable, OpenGL-capable) and returns its handle (an SDL_Window*) through
-// window. NoVideo: the video system could not start; NoWindow: the window could not be made.
 // Starts the video system (left running for the program's window). False when it cannot start.
 bool StartVideo();
 // Bits per pixel of the desktop's display mode as Windows counts them (32 when it cannot be read).
 int DesktopBitsPerPixel();
 
+// Creates the window (resizable, OpenGL-capable) and returns its handle (an SDL_Window*) through window.
+// NoVideo: the video system could not start; NoWindow: the window could not be made; NoDisplay: there is
+// no display to show it on (the only video driver left shows nothing, and SDL_VIDEODRIVER did not ask
+// for it).
 CreateWindowResult CreateAppWindow(const WindowSettings& settings, void** window);
 void ShowAppWindow(void* window);
 // Whether a frame can still be shown in the window: false once something outside has destroyed it.
 bool AppWindowCanShow(void* window);
 void DestroyAppWindow(void* window);
+void SetAppWindowTitle(const std::string& title);
+
+// The window's size when not full screen, and whether it is full screen now: what the next start restores.
+struct WindowPlacement {
+    int width = 800;
+    int height = 600;
+    bool fullscreen = false;
+};
+WindowPlacement GetAppWindowPlacement();
+// Switches between the window and full screen (the desktop's resolution, no mode change): F11, Alt+Enter.
+void ToggleFullScreen();
 
 // The single bytes of typed UTF-8 text: each character from 0x20 to 0xFF (Latin-1) except 0x7F; characters
 // without a byte, control characters and malformed sequences are dropped.

@@ -1,9 +1,11 @@
 // The keyboard state manager over SDL's keyboard: losing the input focus is the keyboard device being lost.
 #include "runtime/Keyboard.h"
 
+#include <algorithm>
 #include <bitset>
 #include <deque>
 
+#include "platform/Clipboard.h"
 #include "platform/KeyboardDevice.h"
 #include "runtime/LogFile.h"
 #include "runtime/ProcessState.h"
@@ -41,6 +43,7 @@ struct State {
     std::bitset<256> current;
     std::bitset<256> previous;
     std::deque<uint8_t> chars;  // typed characters, oldest first
+    std::string pasted;         // pasted text, bounded like one paste
 };
 
 State& S() {
@@ -138,6 +141,11 @@ bool HandleCharMessage(const platform::WindowMessage& message) {
         }
         return true;
     }
+    if (message.type == platform::WindowMessage::Paste) {
+        s.pasted.append(message.text, 0,
+                        platform::kPasteLimit - std::min(s.pasted.size(), platform::kPasteLimit));
+        return true;
+    }
     if (message.type == platform::WindowMessage::KeyDown && message.extended) {
         uint8_t code = 0;
         switch (message.code) {
@@ -173,4 +181,11 @@ uint8_t PopChar() {
 
 void ClearChars() {
     S().chars.clear();
+    S().pasted.clear();
+}
+
+std::string TakePastedText() {
+    std::string text;
+    text.swap(S().pasted);
+    return text;
 }

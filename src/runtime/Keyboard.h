@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/Window.h"
 
@@ -51,3 +52,6 @@ bool HandleCharMessage(const platform::WindowMessage& message);
 bool HasChars();
 uint8_t PopChar();  // 0 when the queue is empty
 void ClearChars();
+// Text pasted since the last drawn frame (Ctrl+V), printable bytes only, at most platform::kPasteLimit;
+// taking it empties it. Kept apart from typed characters: it arrives while Control is held.
+std::string TakePastedText();

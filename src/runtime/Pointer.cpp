@@ -1,6 +1,7 @@
 // The pointer state: one position and one click flag for the process.
 #include "runtime/Pointer.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "runtime/ProcessState.h"
@@ -8,8 +9,9 @@
 namespace {
 
 struct State {
-    int32_t x = 0, y = 0;  // client coordinates
+    int32_t x = 0, y = 0;  // picture coordinates
     bool clicked = false;
+    int wheel = 0;  // notches not yet taken
 };
 
 State& S() {
@@ -31,6 +33,12 @@ bool HandlePointerMessage(const platform::WindowMessage& message) {
         s.y = int16_t(uint16_t(message.y));
         return true;
     case platform::WindowMessage::LeftButtonDown: s.clicked = true; return true;
+    case platform::WindowMessage::MouseWheel:
+        s.x = message.x;
+        s.y = message.y;
+        // Bounded: a runaway wheel cannot overflow the count.
+        s.wheel = std::clamp(s.wheel + message.wheel, -10000, 10000);
+        return true;
     default: return false;
     }
 }
@@ -47,4 +55,11 @@ bool GetMouseClick(int* x, int* y) {
 
 void ClearMouseClick() {
     S().clicked = false;
+    S().wheel = 0;  // notches no scene took by the frame's end are not kept for a later scene
+}
+
+int TakeMouseWheel() {
+    const int notches = S().wheel;
+    S().wheel = 0;
+    return notches;
 }

@@ -5,8 +5,10 @@
 
 #include "platform/Window.h"
 
-// Pointer moves and left clicks. True when the message was used.
+// Pointer moves, left clicks and the wheel. True when the message was used.
 bool HandlePointerMessage(const platform::WindowMessage& message);
 void GetMousePosition(int* x, int* y);
 bool GetMouseClick(int* x, int* y);  // the click flag, not cleared
-void ClearMouseClick();
+void ClearMouseClick();              // also drops wheel notches not taken
+// Wheel notches since the last call (positive away from the user), and clears them.
+int TakeMouseWheel();

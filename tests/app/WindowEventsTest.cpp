@@ -72,6 +72,91 @@ TEST(WindowEvents, SdlEventsBecomeWindowMessages) {
     platform::DestroyAppWindow(window);
 }
 
+// A key-down followed by the text it types, as SDL sends them.
+std::vector<WindowMessage> KeyWithText(SDL_Scancode key, SDL_Keycode sym, uint16_t mod, const char* text) {
+    SDL_Event down = Event(SDL_KEYDOWN), typed = Event(SDL_TEXTINPUT);
+    down.key.keysym.scancode = key;
+    down.key.keysym.sym = sym;
+    down.key.keysym.mod = mod;
+    SDL_PushEvent(&down);
+    if (text) {
+        SDL_strlcpy(typed.text.text, text, sizeof typed.text.text);
+        SDL_PushEvent(&typed);
+    }
+    return MessagesOf(SDL_Event{});
+}
+
+TEST(WindowEvents, DesktopKeysPasteWheelAndTheKeypadCameraKeys) {
+    void* window = nullptr;
+    platform::WindowSettings settings{"WindowEvents", "VelmViewWindow", 800, 600};
+    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
+        GTEST_SKIP() << "no display";
+    MessagesOf(SDL_Event{});
+    // Keypad 4, 5 and 6 turn the camera and type nothing; keypad 7 types its digit as before.
+    for (auto [key, digit] : {std::pair{SDL_SCANCODE_KP_4, "4"}, std::pair{SDL_SCANCODE_KP_5, "5"},
+                              std::pair{SDL_SCANCODE_KP_6, "6"}}) {
+        for (const WindowMessage& m : KeyWithText(key, SDLK_UNKNOWN, KMOD_NUM, digit))
+            EXPECT_NE(m.type, WindowMessage::Char) << digit;
+    }
+    std::vector<WindowMessage> got = KeyWithText(SDL_SCANCODE_KP_7, SDLK_KP_7, KMOD_NUM, "7");
+    ASSERT_FALSE(got.empty());
+    EXPECT_EQ(std::pair(got.back().type, got.back().code), std::pair(WindowMessage::Char, uint32_t('7')));
+
+    // F11 and Alt+Enter switch full screen and back, and neither types anything.
+    for (auto [key, sym, mod] : {std::tuple{SDL_SCANCODE_F11, SDLK_F11, KMOD_NONE},
+                                 std::tuple{SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT}}) {
+        const bool before = platform::GetAppWindowPlacement().fullscreen;
+        EXPECT_TRUE(KeyWithText(key, sym, uint16_t(mod), nullptr).empty());
+        EXPECT_NE(platform::GetAppWindowPlacement().fullscreen, before);
+    }
+    EXPECT_FALSE(platform::GetAppWindowPlacement().fullscreen);
+
+    // Ctrl+V: the clipboard's first line as one paste.
+    ASSERT_EQ(SDL_SetClipboardText("say this\nnot this"), 0);
+    got = KeyWithText(SDL_SCANCODE_V, SDLK_v, KMOD_LCTRL, nullptr);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(std::pair(got[0].type, got[0].text), std::pair(WindowMessage::Paste, std::string("say this")));
+
+    // The wheel: notches away from the player are positive, a flipped wheel's are turned round.
+    SDL_Event wheel = Event(SDL_MOUSEWHEEL), flipped = Event(SDL_MOUSEWHEEL);
+    wheel.wheel.y = 2;
+    flipped.wheel.y = 1;
+    flipped.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+    for (auto [e, notches] : {std::pair{&wheel, 2}, std::pair{&flipped, -1}}) {
+        got = MessagesOf(*e);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(std::pair(got[0].type, got[0].wheel), std::pair(WindowMessage::MouseWheel, notches));
+    }
+    platform::DestroyAppWindow(window);
+}
+
+TEST(WindowEvents, PointerPositionsAreMappedIntoThePictureAndBarsTakeNoClicks) {
+    void* window = nullptr;
+    // 1920 x 1080: the picture is 1440 x 1080 from x = 240, bars left and right.
+    platform::WindowSettings settings{"WindowEvents", "VelmViewWindow", 1920, 1080};
+    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
+        GTEST_SKIP() << "no display";
+    MessagesOf(SDL_Event{});
+    int w = 0, h = 0;
+    SDL_GetWindowSize(static_cast<SDL_Window*>(window), &w, &h);
+    if (w != 1920 || h != 1080) GTEST_SKIP() << "the display made the window " << w << "x" << h;
+    SDL_Event move = Event(SDL_MOUSEMOTION), click = Event(SDL_MOUSEBUTTONDOWN), bar = click;
+    move.motion.x = 240 + 9;  // picture x = (9.5 / 1.8) = 5
+    move.motion.y = 1079;
+    click.button.button = bar.button.button = SDL_BUTTON_LEFT;
+    click.button.x = 1680 - 1;
+    click.button.y = 540;
+    bar.button.x = 100;  // on the left bar
+    bar.button.y = 540;
+    for (SDL_Event* e : {&move, &click, &bar}) SDL_PushEvent(e);
+    std::vector<WindowMessage> got = MessagesOf(SDL_Event{});
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(std::tuple(got[0].type, got[0].x, got[0].y), std::tuple(WindowMessage::MouseMove, 5, 599));
+    EXPECT_EQ(std::tuple(got[1].type, got[1].x, got[1].y),
+              std::tuple(WindowMessage::LeftButtonDown, 799, 300));
+    platform::DestroyAppWindow(window);
+}
+
 TEST(TypedText, Utf8BecomesSingleBytes) {
     struct Case {
         const char* utf8;

@@ -78,6 +78,8 @@ TEST_F(ClientWindow, ClosingTheWindowEndsTheRunCleanly) {
     EXPECT_EQ(stat.find("average FPS", stat.find("average FPS") + 1), std::string::npos);
     // Shut down in order, no leaks, and the overlay found its font: only the chooser's report.
     EXPECT_EQ(client.Error(), "No valid player .ini files found.\n");
+    // With dialogs off, a failure that leaves the client unusable is also said where a terminal shows it.
+    EXPECT_NE(client.Stderr().find("velmview: No valid player .ini files found.\n"), std::string::npos);
 }
 
 TEST_F(ClientWindow, WithoutOpenGl33TheUserIsWarnedAndTheRunEnds) {
@@ -96,6 +98,15 @@ TEST(ClientStart, WithoutADisplayTheRunEndsWithCodeOne) {
     Client client(dir, {{"DISPLAY", ":31999"}, {"SDL_VIDEODRIVER", "x11"}, {"VELMVIEW_NO_DIALOGS", "1"}});
     EXPECT_EQ(client.Wait(60s), 1) << client.Stderr();
     EXPECT_EQ(client.Error(), "couldn't register window class");
+}
+
+TEST(ClientStart, WithoutAnyDisplayTheClientSaysSoAndEndsWithCodeOne) {
+    // Neither display variable: SDL would fall back to a driver that shows nothing and run unseen.
+    fs::path dir = GameDirectory("nodisplayset");
+    Client client(dir, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"VELMVIEW_NO_DIALOGS", "1"}});
+    EXPECT_EQ(client.Wait(60s), 1) << client.Stderr();
+    EXPECT_NE(client.Stderr().find("no display: set DISPLAY or WAYLAND_DISPLAY\n"), std::string::npos)
+        << client.Stderr();
 }
 
 }  // namespace

@@ -47,6 +47,8 @@ public:
         argv.push_back(nullptr);
         m_pid = ::fork();
         if (m_pid == 0) {
+            // The player's settings go beside the folder, never into the tester's own home.
+            ::setenv("XDG_CONFIG_HOME", (folder.string() + "-config").c_str(), 1);
             for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
             if (::chdir(folder.c_str()) != 0 || !std::freopen("stdout.txt", "w", stdout) ||
                 !std::freopen("stderr.txt", "w", stderr)) {

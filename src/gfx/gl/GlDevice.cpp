@@ -2,7 +2,10 @@
 // and read-back.
 #include "gfx/gl/GlDevice.h"
 
+#include <algorithm>
+
 #include "platform/GlContext.h"
+#include "platform/PictureFit.h"
 #include "platform/SystemInfo.h"
 
 namespace gfx {
@@ -128,14 +131,61 @@ void GlDevice::DriverPresent() {
     if (!m_context->CanPresent()) return;
     int w = 0, h = 0;
     m_context->DrawableSize(&w, &h);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_fbo);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glDisable(GL_SCISSOR_TEST);
-    // The frame's row 0 is its top row; the window's row 0 is its bottom row.
-    glBlitFramebuffer(0, 0, GLint(m_params.backBufferWidth), GLint(m_params.backBufferHeight), 0, h, w, 0,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    DrawPresentedFrame(0, w, h);
     m_context->Swap();
     BindRenderTarget();
+}
+
+void GlDevice::DrawPresentedFrame(GLuint target, int width, int height) {
+    const int pictureWidth = int(m_params.backBufferWidth), pictureHeight = int(m_params.backBufferHeight);
+    const platform::PictureRect rect = platform::FitPicture(width, height, pictureWidth, pictureHeight);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    // The bars: the picture's shape is kept, the rest of the window is black.
+    if (rect.width != width || rect.height != height) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    if (rect.width <= 0 || rect.height <= 0) return;  // minimised
+    // Whole-number scales keep each pixel a sharp square; any other scale is filtered smoothly so that
+    // text keeps even strokes instead of doubled and single columns.
+    const GLenum filter = platform::IsWholeScale(rect, pictureWidth, pictureHeight) ? GL_NEAREST : GL_LINEAR;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_fbo);
+    // The frame's row 0 is its top row; the window's row 0 is its bottom row.
+    const int bottom = height - rect.y - rect.height;
+    glBlitFramebuffer(0, 0, pictureWidth, pictureHeight, rect.x, bottom + rect.height, rect.x + rect.width,
+                      bottom, GL_COLOR_BUFFER_BIT, filter);
+}
+
+bool GlDevice::ReadPresentedFrame(int width, int height, Image* out) {
+    if (!out || width <= 0 || height <= 0) return false;
+    GLuint fbo = 0, colour = 0;
+    glGenFramebuffers(1, &fbo);
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (complete) {
+        DrawPresentedFrame(fbo, width, height);
+        out->width = uint32_t(width);
+        out->height = uint32_t(height);
+        out->pixels.assign(size_t(width) * size_t(height), 0);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, out->pixels.data());
+        // Window rows run bottom up; the image's top row comes first.
+        for (int y = 0; y < height / 2; ++y)
+            std::swap_ranges(out->pixels.begin() + ptrdiff_t(y) * width,
+                             out->pixels.begin() + ptrdiff_t(y + 1) * width,
+                             out->pixels.begin() + ptrdiff_t(height - 1 - y) * width);
+    }
+    glDeleteFramebuffers(1, &fbo);
+    glDeleteRenderbuffers(1, &colour);
+    BindRenderTarget();
+    return complete;
 }
 
 void GlDevice::DriverClear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) {

@@ -27,6 +27,9 @@ public:
     // Builds the framebuffer, shader and vertex state. False with a reason.
     bool Start(std::string* error);
 
+    // The frame as present shows it in a window of width x height (scaled, centred, black bars), top row
+    // first. False when no target of that size can be made.
+    bool ReadPresentedFrame(int width, int height, Image* out);
     uint64_t GetAvailableTextureMem() const override;
     std::string GetVertexShaderProfile() const override;
     std::string GetPixelShaderProfile() const override;
@@ -54,6 +57,8 @@ private:
     void DeleteFrameBuffer();
     GLuint FramebufferOf(const Surface* surface);
     void BindRenderTarget();
+    // Draws the frame into the draw framebuffer target (0: the window) of width x height as present shows it.
+    void DrawPresentedFrame(GLuint target, int width, int height);
 
     // ---- GlStates.cpp: the front end's states as OpenGL states and a shader program
     // The OpenGL states as last sent by ApplyStates; not valid once anything else may have changed them.

@@ -1,0 +1,159 @@
+// The chat log's lines and files, and the main scene's desktop input: paste into the bounded input line,
+// the wheel's scrollback over the chat panel, Enter's return to the newest line, and the log of the chat.
+#include <algorithm>
+#include <ctime>
+#include <regex>
+#include <string>
+
+#include "ClientTestSupport.h"
+#include "client/CMain.h"
+#include "client/ChatLog.h"
+#include "gfx/CTextWindow.h"
+#include "runtime/Pointer.h"
+
+namespace {
+
+using platform::WindowMessage;
+
+std::tm At(int year, int month, int day, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+}
+
+class ChatLogTest : public ClientTest {};
+
+TEST_F(ChatLogTest, OnlyPrintableBytesAreKeptAndInlineCodesGo) {
+    const struct {
+        std::string message;
+        std::string logged;
+    } cases[] = {
+        {std::string("\x00\x10\x20\x30\xFF", 5) + "red", "red"},  // a colour code and its four bytes
+        {std::string("a\x02\0\0\0\0b", 7), "ab"},                 // a background code
+        {"tab\there\x7f caf\xE9!", "tabhere caf!"},
+        {std::string("cut\x01\x05", 5), "cut"},  // a code cut short ends the text
+    };
+    for (const auto& c : cases) EXPECT_EQ(ChatLog::Printable(c.message), c.logged);
+}
+
+TEST_F(ChatLogTest, LinesGoToTheDaysFileWhichIsNeverEmptiedAndANewOneAfterMidnight) {
+    std::tm now = At(2026, 12, 8, 23, 59, 58);
+    ChatLog log("chatlog", [&] { return now; });
+    WriteTextFile("chatlog/2026-12-08.txt", "12:00:00 from an earlier run\n");
+    log.Append("first\nsecond\n\n");
+    now = At(2026, 12, 9, 0, 0, 1);
+    log.Append("after midnight");
+    EXPECT_EQ(ReadTextFile("chatlog/2026-12-08.txt"),
+              "12:00:00 from an earlier run\n23:59:58 first\n23:59:58 second\n");
+    EXPECT_EQ(ReadTextFile("chatlog/2026-12-09.txt"), "00:00:01 after midnight\n");
+    EXPECT_EQ(ErrorText(), "");
+}
+
+TEST_F(ChatLogTest, AnUnwritableLogCostsOneLineAndNothingElse) {
+    WriteTextFile("chatlog", "a file where the folder should be");
+    ChatLog log("chatlog", [] { return At(2026, 12, 8, 10, 0, 0); });
+    log.Append("one");
+    log.Append("two");
+    const std::string error = ErrorText();
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+    EXPECT_NE(error.find("chat log"), std::string::npos);
+    EXPECT_EQ(ReadTextFile("chatlog"), "a file where the folder should be");
+}
+
+TEST_F(ChatLogTest, TheLoginLineAndThePasswordNeverReachIt) {
+    ChatLog log("chatlog", [] { return At(2026, 12, 8, 10, 0, 0); });
+    log.SetSecret("Bob", "hunter2");
+    log.Append("connect Bob hunter2");
+    log.Append("my word is hunter2 ok");
+    log.Append("hunter22 is another word");
+    EXPECT_EQ(ReadTextFile("chatlog/2026-12-08.txt"),
+              "10:00:00 my word is (REMOVED) ok\n10:00:00 hunter22 is another word\n");
+}
+
+class DesktopChatTest : public ClientTest {
+protected:
+    void SetUp() override {
+        ClientTest::SetUp();
+        WriteTextFile("data/velm_ip.txt", "127.0.0.1 " + std::to_string(server.Port()) + "\n");
+    }
+    // Server lines before the greeting's end: each shows in the chat window.
+    void ServerLines(CMain& scene, int first, int last) {
+        std::string bytes;
+        for (int i = first; i <= last; ++i) bytes += "line " + std::to_string(i) + "\n";
+        server.Send(bytes);
+        ASSERT_TRUE(WaitFor([&] { return scene.Connection().PendingBytes() >= bytes.size(); }));
+        scene.Update(0);
+    }
+    static std::string LastVisible(const CMain& scene) {
+        std::string text = scene.ChatWindow().VisibleText();
+        text.pop_back();
+        return text.substr(text.rfind('\n') + 1);
+    }
+    LoopbackServer server;
+};
+
+TEST_F(DesktopChatTest, TheWheelOverThePanelScrollsBackAndTheViewStaysUntilEnter) {
+    CMain scene;
+    ASSERT_TRUE(server.Accept());
+    ServerLines(scene, 1, 1040);
+    // 1,000 lines are kept: the six connection lines and the first 40 server lines have gone.
+    EXPECT_EQ(scene.ChatWindow().GetLines().size(), 1000u);
+    EXPECT_EQ(scene.ChatWindow().GetLines().front().GetPlainText(), "line 41");
+    EXPECT_EQ(LastVisible(scene), "line 1040");
+    // Two notches away from the player: six lines back.
+    HandlePointerMessage({WindowMessage::MouseWheel, 0, false, 400, 400, 2});
+    scene.Update(0);
+    EXPECT_EQ(LastVisible(scene), "line 1034");
+    const std::string view = scene.ChatWindow().VisibleText();
+    ServerLines(scene, 1041, 1045);
+    EXPECT_EQ(scene.ChatWindow().VisibleText(), view);
+    // The wheel over the world above the panel does nothing; one notch back toward the player, three lines.
+    HandlePointerMessage({WindowMessage::MouseWheel, 0, false, 400, 100, 5});
+    scene.Update(0);
+    EXPECT_EQ(scene.ChatWindow().VisibleText(), view);
+    HandlePointerMessage({WindowMessage::MouseWheel, 0, false, 400, 400, -1});
+    scene.Update(0);
+    EXPECT_EQ(LastVisible(scene), "line 1037");
+    // Enter returns to the newest line.
+    HandleCharMessage({WindowMessage::Char, 13, false, 0, 0});
+    scene.Update(0);
+    EXPECT_EQ(LastVisible(scene), "line 1045");
+    EXPECT_EQ(scene.ChatWindow().LinesScrolledBack(), 0u);
+}
+
+TEST_F(DesktopChatTest, PastedAndTypedTextShareTheInputLinesBound) {
+    CMain scene;
+    ASSERT_TRUE(server.Accept());
+    WindowMessage paste{WindowMessage::Paste, 0, false, 0, 0, 0, std::string(700, 'p')};
+    HandleCharMessage(paste);
+    scene.Update(0);
+    EXPECT_EQ(scene.InputLine(), std::string(700, 'p'));
+    for (int i = 0; i < 400; ++i) HandleCharMessage({WindowMessage::Char, 'y', false, 0, 0});
+    HandleCharMessage(paste);
+    scene.Update(0);
+    EXPECT_EQ(scene.InputLine(), std::string(700, 'p') + std::string(300, 'y'));
+    EXPECT_EQ(server.ReceivedAfterQuiet(), "");  // nothing is sent by a paste
+}
+
+TEST_F(DesktopChatTest, WhatEntersTheChatWindowIsLogged) {
+    {
+        CMain scene;
+        ASSERT_TRUE(server.Accept());
+        ServerLines(scene, 1, 1);
+    }
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char name[32];
+    std::strftime(name, sizeof name, "chatlog/%Y-%m-%d.txt", &local);
+    const std::string log = ReadTextFile(name);
+    EXPECT_TRUE(std::regex_search(log, std::regex("\\d\\d:\\d\\d:\\d\\d Connected to server.\n"))) << log;
+    EXPECT_TRUE(std::regex_search(log, std::regex("\\d\\d:\\d\\d:\\d\\d line 1\n"))) << log;
+}
+
+}  // namespace

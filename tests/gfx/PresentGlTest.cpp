@@ -1,0 +1,104 @@
+// Present at any window size under Xvfb: the 800 x 600 frame scaled at 4:3 into the window, centred, with
+// black bars; each pixel doubled at twice the size.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gfx/gl/GlDevice.h"
+#include "support/GlFrameTest.h"
+
+namespace {
+
+using gfx::ScreenVertex;
+
+class PresentGl : public GlFrameTest {
+protected:
+    // The pixels x0..x1-1, y0..y1-1 in one colour.
+    void Quad(float x0, float y0, float x1, float y1, uint32_t colour) {
+        const ScreenVertex v[4] = {{x0 - 0.5f, y0 - 0.5f, 0, 1, colour, 0, 0},
+                                   {x1 - 0.5f, y0 - 0.5f, 0, 1, colour, 0, 0},
+                                   {x1 - 0.5f, y1 - 0.5f, 0, 1, colour, 0, 0},
+                                   {x0 - 0.5f, y1 - 0.5f, 0, 1, colour, 0, 0}};
+        device->SetFVF(gfx::kFvfScreen);
+        ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, v, sizeof(ScreenVertex)),
+                  gfx::Result::Ok);
+    }
+    // A picture with single-pixel detail: one-pixel lines and dots in several colours over a field.
+    void DrawPattern() {
+        Quad(0, 0, 800, 600, 0xFF203040);
+        for (int x = 1; x < 800; x += 7)
+            Quad(float(x), 0, float(x + 1), 600, 0xFFFF0000 | uint32_t(x % 256) << 8);
+        for (int y = 3; y < 600; y += 5) Quad(0, float(y), 800, float(y + 1), 0xFF00FF00 | uint32_t(y % 256));
+        Quad(799, 599, 800, 600, 0xFFFFFFFF);
+    }
+    gfx::Image Presented(int width, int height) {
+        gfx::Image image;
+        auto* gl = dynamic_cast<gfx::GlDevice*>(device);
+        EXPECT_NE(gl, nullptr);
+        if (gl) {
+            EXPECT_TRUE(gl->ReadPresentedFrame(width, height, &image));
+        }
+        return image;
+    }
+};
+
+TEST_F(PresentGl, TwiceTheSizeDoublesEachPixel) {
+    Start();
+    DrawPattern();
+    const gfx::Image frame = Frame();
+    const gfx::Image big = Presented(1600, 1200);
+    ASSERT_EQ(std::pair(big.width, big.height), std::pair(1600u, 1200u));
+    int wrong = 0;
+    for (uint32_t y = 0; y < 1200; ++y)
+        for (uint32_t x = 0; x < 1600; ++x)
+            wrong += (big.At(x, y) & 0xFFFFFF) != (frame.At(x / 2, y / 2) & 0xFFFFFF);
+    EXPECT_EQ(wrong, 0);
+    // At its own size the frame is shown as drawn.
+    const gfx::Image same = Presented(800, 600);
+    for (uint32_t y = 0; y < 600; y += 37)
+        for (uint32_t x = 0; x < 800; ++x) ASSERT_EQ(same.At(x, y) & 0xFFFFFF, frame.At(x, y) & 0xFFFFFF);
+}
+
+TEST_F(PresentGl, OtherShapesGetBlackBarsAndTheScaledPicture) {
+    Start();
+    Quad(0, 0, 800, 600, 0xFF4080C0);
+    Quad(0, 0, 400, 300, 0xFFFF0000);  // the top left quarter
+    struct Case {
+        int width, height;
+        uint32_t barX, barY;    // a pixel on a bar
+        uint32_t redX, redY;    // well inside the top left quarter
+        uint32_t blueX, blueY;  // well inside the rest
+    } cases[] = {
+        {1920, 1080, 100, 540, 400, 200, 1500, 900},  // bars left and right, picture 1440 x 1080 from x 240
+        {700, 900, 350, 100, 100, 300, 600, 600},     // bars above and below, picture 700 x 525 from y 187
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        const gfx::Image image = Presented(c.width, c.height);
+        ASSERT_EQ(image.width, uint32_t(c.width));
+        EXPECT_EQ(image.At(c.barX, c.barY) & 0xFFFFFF, 0u);
+        EXPECT_EQ(image.At(c.redX, c.redY) & 0xFFFFFF, 0xFF0000u);
+        EXPECT_EQ(image.At(c.blueX, c.blueY) & 0xFFFFFF, 0x4080C0u);
+    }
+}
+
+TEST_F(PresentGl, AfterADeviceLossAndResetTheFrameIsStillScaled) {
+    Start();
+    DXG::EndFrame0();
+    DXG::EndFrame1();
+    inFrame = false;
+    auto* gl = dynamic_cast<gfx::GlDevice*>(device);
+    ASSERT_NE(gl, nullptr);
+    gl->cooperativeLevel = gfx::Result::DeviceNotReset;
+    EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));  // the loss is noticed
+    ASSERT_NO_FATAL_FAILURE(OpenFrame());               // and the device reset
+    DrawPattern();
+    const gfx::Image frame = Frame();
+    const gfx::Image big = Presented(1600, 1200);
+    ASSERT_EQ(big.width, 1600u);
+    for (uint32_t y = 1; y < 1200; y += 97)
+        for (uint32_t x = 0; x < 1600; ++x)
+            ASSERT_EQ(big.At(x, y) & 0xFFFFFF, frame.At(x / 2, y / 2) & 0xFFFFFF);
+}
+
+}  // namespace
