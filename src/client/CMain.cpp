@@ -28,7 +28,7 @@ namespace {
 constexpr std::uint8_t kBackspace = 0xFF;
 constexpr std::uint8_t kEnter = 0xFE;
 constexpr std::uint32_t kPanelColour = 0x44444444;
-constexpr std::uint8_t kScanF5 = 0x3F;  // tries to reconnect at once
+constexpr std::uint8_t kScanF5 = 0x3F;         // tries to reconnect at once
 constexpr std::size_t kInputLineLimit = 1000;  // characters, typed or pasted; more are dropped
 constexpr std::uint32_t kChatLinesKept = 1000;
 constexpr int kLinesPerWheelNotch = 3;

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/Scene.h"
-#include "client/ConnectionKeeper.h"
 #include "client/ChatLog.h"
+#include "client/ConnectionKeeper.h"
 #include "gfx/CText.h"
 #include "net/NetClient.h"
 
