@@ -10,62 +10,26 @@
 #include <string>
 #include <vector>
 
-#include "data/WorldMap.h"
 #include "gfx/CTextWindow.h"
 #include "gfx/DXG.h"
-#include "net/VelmDataManager.h"
 #include "platform/Window.h"
 #include "runtime/ProcessState.h"
+#include "support/ReferenceWorlds.h"
 #include "world/VelmRenderer.h"
 
 namespace {
 
 void* window = nullptr;
-constexpr int kHalf = 30;
-std::vector<DXG::Texture> floorTextures(16);
+std::vector<DXG::Texture> floorTextures;
 CTextWindow* chat = nullptr;
 
-void BuildWorld() {
-    std::string map = "MAP V01.10 Velmoria\nheight=" + std::to_string(kHalf) +
-                      "\nwidth=" + std::to_string(kHalf) + "\nBODY\n" + std::string(6 * kHalf * kHalf, '\0');
-    CurrentMap().loadBytes(reinterpret_cast<const std::uint8_t*>(map.data()), map.size(), "bench.map");
-    for (int y = 0; y < 2 * kHalf; ++y) {
-        for (int x = 0; x < 2 * kHalf; ++x) {
-            setFloor(x, y, std::uint16_t((x * 7 + y * 3) % 16));
-            setObject(x, y, (x + y) % 2 ? 12 : 0);
-            setWallLowX(x, y, 1);
-            setWallLowY(x, y, 1);
-        }
-    }
-    for (int i = 0; i < 16; ++i) {
-        floorTextures[i].Create(64, 64, DXG::OPAQUE);
-        gfx::LockedRect rect;
-        if (!gfx::Succeeded(floorTextures[i].GetDeviceTexture()->LockRect(0, &rect, gfx::kLockNone)))
-            continue;
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x)
-                static_cast<std::uint32_t*>(rect.bits)[y * rect.pitch / 4 + x] =
-                    0xFF000000u | std::uint32_t((x * 4 + i * 16) << 16 | (y * 4) << 8 | (i * 15));
-        floorTextures[i].GetDeviceTexture()->UnlockRect(0);
-    }
-    createWorldRenderers();
-    setFloorTextures(floorTextures);
-    SetPlayerPosition(kHalf, kHalf);
-    updateCamera(0.0f);
-    setHoverCell(kHalf - 2, kHalf - 1);
-    for (int i = 0; i < 100; ++i) {
-        CharacterRecord avatar;
-        avatar.x = kHalf - 15 + (i * 7) % 31;
-        avatar.y = kHalf - 15 + (i * 13) % 31;
-        avatar.direction = i % 4;
-        AddCharacter(avatar);
-    }
-    for (int i = 0; i < 20; ++i)
-        AddDreamMarker({kHalf - 14 + (i * 11) % 29, kHalf - 14 + (i * 5) % 29, "Dream " + std::to_string(i),
-                        "made by dreamer" + std::to_string(i)});
+// The frame benchmark's bench world with a full chat window.
+bool BuildWorld() {
+    if (!reference::BuildBenchWorld(floorTextures)) return false;
     chat = new CTextWindow(50, 300, 700, 250, 1000);
     for (int i = 0; i < 100; ++i)
-        chat->AddText("[" + std::to_string(i) + "] " + std::string(80, 'a' + i % 26));
+        chat->AddText("[" + std::to_string(i) + "] " + std::string(80, char('a' + i % 26)));
+    return true;
 }
 
 bool StartGraphics() {
@@ -78,9 +42,7 @@ bool StartGraphics() {
     if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) return false;
     platform::ShowAppWindow(window);
     DXG::Setup setup;  // windowed, vsync off
-    if (!DXG::Init(window, &setup)) return false;
-    BuildWorld();
-    return true;
+    return DXG::Init(window, &setup) && BuildWorld();
 }
 
 void Frame(bool world) {
@@ -126,10 +88,10 @@ void FullFrame1920(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(EmptyFrame800)->Unit(benchmark::kMicrosecond);
-BENCHMARK(EmptyFrame1920)->Unit(benchmark::kMicrosecond);
-BENCHMARK(FullFrame800)->Unit(benchmark::kMicrosecond);
-BENCHMARK(FullFrame1920)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EmptyFrame800)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(EmptyFrame1920)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(FullFrame800)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(FullFrame1920)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

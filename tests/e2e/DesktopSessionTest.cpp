@@ -33,22 +33,10 @@ protected:
             std::vector<std::string>{"file", "--root", BuiltProgram("dreams").string(), "--port", "0",
                                      "--port-file", "port.txt", "--log", "transcript.txt"},
             m_dir / "file-server");
-        for (const auto& [child, file] : {std::pair{m_gameServer.get(), "velm_ip.txt"},
-                                          std::pair{m_fileServer.get(), "velmfile_ip.txt"}}) {
-            ASSERT_TRUE(Poll(10s, [&] { return !child->File("port.txt").empty(); }));
-            WriteTextFile(game() / "data" / file, "127.0.0.1 " + child->File("port.txt"));
-        }
-        m_client = std::make_unique<Child>(
-            BuiltProgram("velmview"), std::vector<std::string>{}, game(),
-            std::vector<std::pair<std::string, std::string>>{{"VELMVIEW_NO_DIALOGS", "1"}});
-        m_window = Capture("timeout 60 xdotool search --sync --all --pid " + std::to_string(m_client->pid()) +
-                               " --class VelmViewWindow | head -n 1",
-                           m_dir);
+        ASSERT_TRUE(PointAddressFiles(game(), *m_gameServer, *m_fileServer));
+        m_client = LaunchClient(game());
+        m_window = ClientWindow(*m_client, game(), m_dir);
         ASSERT_FALSE(m_window.empty()) << m_client->File("stderr.txt");
-        ASSERT_TRUE(Poll(60s, [&] {
-            return ReadTextFile(game() / "_stat.txt").find("Initial free texture memory") !=
-                   std::string::npos;
-        }));
         std::this_thread::sleep_for(1s);
     }
     fs::path game() const { return m_dir / "game"; }
@@ -57,11 +45,10 @@ protected:
         return Poll(30s, [&] { return Transcript().find(text) != std::string::npos; });
     }
     void Keys(const std::string& keys) {
-        std::string command = "xdotool windowfocus --sync " + m_window;
         std::istringstream in(keys);
-        for (std::string key; in >> key;)
-            command += " keydown " + key + " sleep 0.15 keyup " + key + " sleep 0.1";
-        ASSERT_EQ(RunCommand(command), 0);
+        std::vector<std::string> list;
+        for (std::string key; in >> key;) list.push_back(key);
+        ASSERT_TRUE(HoldKeys(m_window, list));
     }
     std::string Geometry() {
         return Capture("xdotool getwindowgeometry " + m_window + " | grep Geometry", m_dir);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -110,6 +111,45 @@ inline double Difference(const fs::path& a, const fs::path& b, const std::string
                                          " +repage -compose difference -composite -format '%[fx:mean]' info:",
                                      a.parent_path());
     return text.empty() ? -1.0 : std::atof(text.c_str());
+}
+
+// The client started in its game directory, message boxes written to its stderr.
+inline std::unique_ptr<Child> LaunchClient(const fs::path& game, std::vector<std::string> arguments = {}) {
+    return std::make_unique<Child>(
+        BuiltProgram("velmview"), std::move(arguments), game,
+        std::vector<std::pair<std::string, std::string>>{{"VELMVIEW_NO_DIALOGS", "1"}});
+}
+
+// The client's window, found by its process once its graphics are up; "" when either did not come within a
+// minute.
+inline std::string ClientWindow(const Child& client, const fs::path& game, const fs::path& scratch) {
+    const std::string window =
+        Capture("timeout 60 xdotool search --sync --all --pid " + std::to_string(client.pid()) +
+                    " --class VelmViewWindow | head -n 1",
+                scratch);
+    const bool ready = !window.empty() && Poll(60s, [&] {
+        return ReadTextFile(game / "_stat.txt").find("Initial free texture memory") != std::string::npos;
+    });
+    return ready ? window : "";
+}
+
+// Points the game directory's address files at the stand-in servers once each has written its port file.
+inline bool PointAddressFiles(const fs::path& game, const Child& gameServer, const Child& fileServer) {
+    for (const auto& [child, file] :
+         {std::pair{&gameServer, "velm_ip.txt"}, std::pair{&fileServer, "velmfile_ip.txt"}}) {
+        if (!Poll(10s, [&] { return !child->File("port.txt").empty(); })) return false;
+        WriteTextFile(game / "data" / file, "127.0.0.1 " + child->File("port.txt"));
+    }
+    return true;
+}
+
+// Keys to the window, the focus set again first in case it moved. Each key is held for a few frames: the
+// chooser reads the keyboard's state once per frame.
+inline bool HoldKeys(const std::string& window, const std::vector<std::string>& keys) {
+    std::string command = "xdotool windowfocus --sync " + window;
+    for (const std::string& key : keys)
+        command += " keydown " + key + " sleep 0.15 keyup " + key + " sleep 0.1";
+    return RunCommand(command) == 0;
 }
 
 }  // namespace e2e

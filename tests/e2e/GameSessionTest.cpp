@@ -44,22 +44,11 @@ protected:
                                      "--port-file", "port.txt", "--log", "transcript.txt", "--block-size",
                                      "510"},
             m_dir / "file-server");
-        for (const auto& [child, file] : {std::pair{m_gameServer.get(), "velm_ip.txt"},
-                                          std::pair{m_fileServer.get(), "velmfile_ip.txt"}}) {
-            ASSERT_TRUE(Poll(10s, [&] { return !child->File("port.txt").empty(); }))
-                << child->File("stderr.txt");
-            WriteTextFile(game() / "data" / file, "127.0.0.1 " + child->File("port.txt"));
-        }
-        m_client = std::make_unique<Child>(
-            BuiltProgram("velmview"), std::vector<std::string>{}, game(),
-            std::vector<std::pair<std::string, std::string>>{{"VELMVIEW_NO_DIALOGS", "1"}});
-        m_window = Capture("timeout 60 xdotool search --sync --all --pid " + std::to_string(m_client->pid()) +
-                               " --class VelmViewWindow | head -n 1",
-                           m_dir);
+        ASSERT_TRUE(PointAddressFiles(game(), *m_gameServer, *m_fileServer))
+            << m_gameServer->File("stderr.txt") << m_fileServer->File("stderr.txt");
+        m_client = LaunchClient(game());
+        m_window = ClientWindow(*m_client, game(), m_dir);
         ASSERT_FALSE(m_window.empty()) << m_client->File("stderr.txt");
-        ASSERT_TRUE(Poll(60s, [&] {
-            return Client("_stat.txt").find("Initial free texture memory") != std::string::npos;
-        }));
         std::this_thread::sleep_for(1s);
         ASSERT_EQ(RunCommand("xdotool windowfocus --sync " + m_window), 0);
     }
@@ -69,14 +58,8 @@ protected:
     bool GameServerGot(const std::string& text, std::chrono::milliseconds limit = 30s) {
         return Poll(limit, [&] { return GameTranscript().find(text) != std::string::npos; });
     }
-    // Keys and text go to the focused window; the focus is set again before each, in case it moved. Each
-    // key is held for a few frames: the chooser reads the keyboard's state once per frame.
-    void Keys(const std::vector<std::string>& keys) {
-        std::string command = "xdotool windowfocus --sync " + m_window;
-        for (const std::string& key : keys)
-            command += " keydown " + key + " sleep 0.15 keyup " + key + " sleep 0.1";
-        ASSERT_EQ(RunCommand(command), 0);
-    }
+    // Keys and text go to the focused window; the focus is set again before each, in case it moved.
+    void Keys(const std::vector<std::string>& keys) { ASSERT_TRUE(HoldKeys(m_window, keys)); }
     void Type(const std::string& text) {
         ASSERT_EQ(RunCommand("xdotool windowfocus --sync " + m_window + " type --delay 60 '" + text + "'"),
                   0);

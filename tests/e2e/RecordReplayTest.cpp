@@ -26,26 +26,14 @@ protected:
 
     // Starts the client with the arguments and finds its window, ready for keys.
     void StartClient(const std::vector<std::string>& arguments) {
-        m_client = std::make_unique<Child>(
-            BuiltProgram("velmview"), arguments, game(),
-            std::vector<std::pair<std::string, std::string>>{{"VELMVIEW_NO_DIALOGS", "1"}});
-        m_window = Capture("timeout 60 xdotool search --sync --all --pid " + std::to_string(m_client->pid()) +
-                               " --class VelmViewWindow | head -n 1",
-                           m_dir);
+        m_client = LaunchClient(game(), arguments);
+        m_window = ClientWindow(*m_client, game(), m_dir);
         ASSERT_FALSE(m_window.empty()) << m_client->File("stderr.txt");
-        ASSERT_TRUE(Poll(60s, [&] {
-            return Client("_stat.txt").find("Initial free texture memory") != std::string::npos;
-        }));
         ASSERT_EQ(RunCommand("xdotool windowfocus --sync " + m_window + " mousemove --window " + m_window +
                              " 400 150"),
                   0);
     }
-    void Keys(const std::vector<std::string>& keys) {
-        std::string command = "xdotool windowfocus --sync " + m_window;
-        for (const std::string& key : keys)
-            command += " keydown " + key + " sleep 0.15 keyup " + key + " sleep 0.1";
-        ASSERT_EQ(RunCommand(command), 0);
-    }
+    void Keys(const std::vector<std::string>& keys) { ASSERT_TRUE(HoldKeys(m_window, keys)); }
     // The window's picture with the frame-rate figures and the input line blanked.
     bool Picture(const fs::path& png) {
         const fs::path raw = m_dir / "raw.png";
