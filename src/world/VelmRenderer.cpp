@@ -123,10 +123,9 @@ void renderWorld() {
     device->SetTransform(gfx::TransformType::View, view.view);
 
     SetWhiteMaterial(device);
-    if (s.walls) s.walls->drawDepth(view);
     if (s.floor) s.floor->draw(view);
     SetWhiteMaterial(device);
-    if (s.walls) s.walls->draw();
+    if (s.walls) s.walls->draw(view);
     SetWhiteMaterial(device);
     if (s.objects) s.objects->draw(view);
     SetWhiteMaterial(device);

@@ -48,12 +48,15 @@ WallRenderer::~WallRenderer() {
     m_texture.SRFree();
 }
 
-void WallRenderer::drawDepth(const WorldView& view) {
-    m_depthDrawn = false;
+void WallRenderer::draw(const WorldView& view) {
     gfx::Device* device = DXG::GetDevice();
     if (device == nullptr) {
         return;
     }
+    device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
+    device->SetFVF(gfx::kFvfWorld);
+    device->SetTexture(0, m_texture.GetDeviceTexture());
+
     m_vertices.clear();
     for (std::int32_t y = view.y0; y <= view.y1; ++y) {
         for (std::int32_t x = view.x0; x <= view.x1; ++x) {
@@ -70,40 +73,25 @@ void WallRenderer::drawDepth(const WorldView& view) {
             }
         }
     }
-    if (m_vertices.empty() || !DepthFirst(*device, m_texture.GetDeviceTexture().get())) {
+    if (m_vertices.empty()) {
         return;
     }
-    // The walls' depths, without colour or texture, before anything else of the world: what they hide of
-    // the floors then fails the depth test instead of being textured and painted over.
-    device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
-    device->SetFVF(gfx::kFvfWorld);
-    device->SetRenderState(gfx::RenderState::ColorWriteEnable, 0);
-    device->SetTexture(0, nullptr);
-    device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, std::uint32_t(m_vertices.size() / 3),
-                            m_vertices.data(), sizeof(gfx::WorldVertex));
-    device->SetRenderState(gfx::RenderState::ColorWriteEnable, kAllColours);
-    m_depthDrawn = true;
-}
-
-void WallRenderer::draw() {
-    gfx::Device* device = DXG::GetDevice();
-    if (device == nullptr || m_vertices.empty()) {
-        return;
-    }
-    device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
-    device->SetFVF(gfx::kFvfWorld);
-    device->SetTexture(0, m_texture.GetDeviceTexture());
     const std::uint32_t triangles = std::uint32_t(m_vertices.size() / 3);
-    if (!m_depthDrawn) {
+    if (!DepthFirst(*device, m_texture.GetDeviceTexture().get())) {
         device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, triangles, m_vertices.data(),
                                 sizeof(gfx::WorldVertex));
         return;
     }
-    // The same walls in the same order, textured only where their depth is the one that stayed. Each
-    // visible wall pixel is textured once, and of walls at the same depth the last one drawn still wins,
-    // as with one pass under "less or equal". The shader computes positions invariantly, so both passes
-    // meet at equal depths. A floor in front of a wall kept its own depth and the wall fails there; a
-    // floor behind it failed against the wall's depth, which this pass paints over anyway.
+    // The walls' depths first, without colour or texture; then the same walls in the same order, textured
+    // only where their depth is the one that stayed. Each visible wall pixel is textured once, and of walls
+    // at the same depth the last one drawn still wins, as with one pass under "less or equal". The shader
+    // computes positions invariantly, so both passes meet at equal depths.
+    device->SetRenderState(gfx::RenderState::ColorWriteEnable, 0);
+    device->SetTexture(0, nullptr);
+    device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, triangles, m_vertices.data(),
+                            sizeof(gfx::WorldVertex));
+    device->SetTexture(0, m_texture.GetDeviceTexture());
+    device->SetRenderState(gfx::RenderState::ColorWriteEnable, kAllColours);
     device->SetRenderState(gfx::RenderState::ZWriteEnable, 0);
     device->SetRenderState(gfx::RenderState::ZFunc, gfx::cmp::Equal);
     device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, triangles, m_vertices.data(),
