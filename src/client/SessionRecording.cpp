@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -119,6 +120,12 @@ bool ParseRecording(std::string_view bytes, Recording& out, std::string& message
 }
 
 bool LoadRecording(const std::string& path, Recording& out, std::string& message) {
+    // Opening a pipe would wait for a writer: only a regular file can be a recording.
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+        message = "it is not a regular file";
+        return false;
+    }
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         message = "it cannot be opened";
