@@ -1,5 +1,4 @@
-// The OpenGL device under Xvfb: frames read back from the off-screen frame buffer, Direct3D's pixel,
-// depth, culling and projection conventions, and the screen/world round trip.
+// The OpenGL device under Xvfb, judged by the frames read back.
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 #include <stb_image.h>
@@ -135,8 +134,7 @@ TEST_F(DeviceGl, ScreenshotIsTheFrameAsPng) {
     stbi_image_free(pixels);
 }
 
-// Something outside may destroy the window (as `xdotool windowclose` does) before its destroy event is read:
-// frames after that are not shown, and showing them must not touch the gone window.
+// A window destroyed from outside before its destroy event is read: later frames are not shown, safely.
 using DeviceGlWindowGone = GlFrameTest;
 
 TEST_F(DeviceGlWindowGone, FramesAfterTheWindowWasDestroyedOutsideAreNotShown) {
