@@ -33,6 +33,16 @@ protected:
     WorkingDirectory cwd{folder.path()};
 };
 
+// Fills the pixels x0..x1-1, y0..y1-1: corners half a pixel up and left, as Direct3D places them.
+inline void DrawQuad(gfx::Device* d, float x0, float y0, float x1, float y1, uint32_t colour, float z = 0) {
+    const gfx::ScreenVertex v[4] = {{x0 - 0.5f, y0 - 0.5f, z, 1, colour, 0, 0},
+                                    {x1 - 0.5f, y0 - 0.5f, z, 1, colour, 1, 0},
+                                    {x1 - 0.5f, y1 - 0.5f, z, 1, colour, 1, 1},
+                                    {x0 - 0.5f, y1 - 0.5f, z, 1, colour, 0, 1}};
+    d->SetFVF(gfx::kFvfScreen);
+    ASSERT_EQ(d->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, v, sizeof v[0]), gfx::Result::Ok);
+}
+
 namespace imagetest {
 
 std::vector<uint32_t> Pattern(uint32_t width, uint32_t height, bool withAlpha);

@@ -1,34 +1,22 @@
 // Present under Xvfb: the 800 x 600 frame scaled at 4:3 into any window, centred between black bars.
 #include <gtest/gtest.h>
 
-#include <vector>
-
+#include "ImageTestSupport.h"
 #include "gfx/gl/GlDevice.h"
 #include "support/GlFrameTest.h"
 
 namespace {
 
-using gfx::ScreenVertex;
-
 class PresentGl : public GlFrameTest {
 protected:
-    // The pixels x0..x1-1, y0..y1-1 in one colour.
-    void Quad(float x0, float y0, float x1, float y1, uint32_t colour) {
-        const ScreenVertex v[4] = {{x0 - 0.5f, y0 - 0.5f, 0, 1, colour, 0, 0},
-                                   {x1 - 0.5f, y0 - 0.5f, 0, 1, colour, 0, 0},
-                                   {x1 - 0.5f, y1 - 0.5f, 0, 1, colour, 0, 0},
-                                   {x0 - 0.5f, y1 - 0.5f, 0, 1, colour, 0, 0}};
-        device->SetFVF(gfx::kFvfScreen);
-        ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, v, sizeof(ScreenVertex)),
-                  gfx::Result::Ok);
-    }
     // A picture with single-pixel detail: one-pixel lines and dots in several colours over a field.
     void DrawPattern() {
-        Quad(0, 0, 800, 600, 0xFF203040);
+        DrawQuad(device, 0, 0, 800, 600, 0xFF203040);
         for (int x = 1; x < 800; x += 7)
-            Quad(float(x), 0, float(x + 1), 600, 0xFFFF0000 | uint32_t(x % 256) << 8);
-        for (int y = 3; y < 600; y += 5) Quad(0, float(y), 800, float(y + 1), 0xFF00FF00 | uint32_t(y % 256));
-        Quad(799, 599, 800, 600, 0xFFFFFFFF);
+            DrawQuad(device, float(x), 0, float(x + 1), 600, 0xFFFF0000 | uint32_t(x % 256) << 8);
+        for (int y = 3; y < 600; y += 5)
+            DrawQuad(device, 0, float(y), 800, float(y + 1), 0xFF00FF00 | uint32_t(y % 256));
+        DrawQuad(device, 799, 599, 800, 600, 0xFFFFFFFF);
     }
     // Every pixel of the frame shown as a 2 x 2 block at 1600 x 1200.
     void ExpectDoubled() {
@@ -62,8 +50,8 @@ TEST_F(PresentGl, TwiceTheSizeDoublesEachPixelAndOwnSizeShowsTheFrameAsDrawn) {
 
 TEST_F(PresentGl, OtherShapesGetBlackBarsAndTheScaledPicture) {
     Start();
-    Quad(0, 0, 800, 600, 0xFF4080C0);
-    Quad(0, 0, 400, 300, 0xFFFF0000);  // the top left quarter
+    DrawQuad(device, 0, 0, 800, 600, 0xFF4080C0);
+    DrawQuad(device, 0, 0, 400, 300, 0xFFFF0000);  // the top left quarter
     struct Case {
         int width, height;
         uint32_t barX, barY;    // a pixel on a bar
