@@ -1,5 +1,4 @@
-// The generated data files: formats and sizes the client's loaders need and the
-// same bytes from every run of the generator.
+// The generated data files: the formats the loaders need, and the same bytes from every run.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,4 @@
-// The same device and adapter cases against both drivers of the front end: the OpenGL device (under a
-// display) and the recording device must give the same answers to every rule. Without a display the
-// OpenGL half is skipped; with one, a device that cannot be made is a failure.
+// The same device and adapter rules against the recording and the OpenGL driver (skipped without a display).
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -238,8 +236,7 @@ TYPED_TEST(DeviceContract, AFailedResetKeepsTheDeviceAsItWasAndMayBeTriedAgain) 
     }
 }
 
-// A render target the driver cannot draw into (forced here; OpenGL has no such target to make on demand)
-// leaves the old target and viewport in place; a surface of another device is refused outright.
+// A render target the driver refuses (forced: OpenGL has none to make) or of another device changes nothing.
 TEST(DeviceFrontEnd, RenderTargetTheDriverRefusesOrAnotherDevicesChangesNothing) {
     gfx::RecordingDevice d(Params()), other(Params());
     std::shared_ptr<gfx::Texture> target, foreign;

@@ -1,5 +1,4 @@
-// The OpenGL device under Xvfb: frames read back from the off-screen frame buffer, Direct3D's pixel,
-// depth, culling and projection conventions, and the screen/world round trip.
+// The OpenGL device under Xvfb, judged by the frames read back.
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 #include <stb_image.h>
@@ -11,6 +10,7 @@
 #include <glm/ext/matrix_transform.hpp>
 #include <glm/glm.hpp>
 
+#include "ImageTestSupport.h"
 #include "gfx/DXG.h"
 #include "gfx/gl/GlDevice.h"
 #include "support/GlFrameTest.h"
@@ -27,8 +27,8 @@ gfx::Matrix FromGlm(const glm::mat4& m) {
     return out;
 }
 
-ScreenVertex V(float x, float y, uint32_t colour, float z = 0, float u = 0, float v = 0) {
-    return {x, y, z, 1.0f, colour, u, v};
+ScreenVertex V(float x, float y, uint32_t colour) {
+    return {x, y, 0, 1.0f, colour, 0, 0};
 }
 
 // Every test runs inside a frame over black, with the program's default states.
@@ -51,29 +51,22 @@ protected:
         device->SetFVF(gfx::kFvfScreen);
         ASSERT_EQ(device->DrawPrimitiveUP(type, count, v.data(), sizeof(ScreenVertex)), Result::Ok);
     }
-    // The pixels x0..x1-1, y0..y1-1: corners half a pixel up and left, as Direct3D places them.
-    void Quad(float x0, float y0, float x1, float y1, uint32_t colour, float z = 0) {
-        Draw(Prim::TriangleFan,
-             {V(x0 - 0.5f, y0 - 0.5f, colour, z, 0, 0), V(x1 - 0.5f, y0 - 0.5f, colour, z, 1, 0),
-              V(x1 - 0.5f, y1 - 0.5f, colour, z, 1, 1), V(x0 - 0.5f, y1 - 0.5f, colour, z, 0, 1)},
-             2);
-    }
 };
 
 TEST_F(DeviceGl, ClearColourAndDepthReadBack) {
     DXG::Clear(0xFF336699, true, true);
     for (auto [x, y] : {std::pair{0u, 0u}, {799u, 0u}, {0u, 599u}, {799u, 599u}})
         EXPECT_EQ(Rgb(x, y), 0x336699u);
-    Quad(10, 10, 50, 50, 0xFFFF0000, 0.5f);
-    Quad(10, 10, 50, 50, 0xFF00FF00, 0.7f);  // behind: hidden (less-or-equal)
-    DXG::Clear(0, false, true);              // depth only: the colour stays and the far quad now passes
+    DrawQuad(device, 10, 10, 50, 50, 0xFFFF0000, 0.5f);
+    DrawQuad(device, 10, 10, 50, 50, 0xFF00FF00, 0.7f);  // behind: hidden (less-or-equal)
+    DXG::Clear(0, false, true);  // depth only: the colour stays and the far quad now passes
     EXPECT_EQ(Rgb(30, 30), 0xFF0000u);
-    Quad(10, 10, 50, 50, 0xFF00FF00, 0.7f);
+    DrawQuad(device, 10, 10, 50, 50, 0xFF00FF00, 0.7f);
     EXPECT_EQ(Rgb(30, 30), 0x00FF00u);
 }
 
 TEST_F(DeviceGl, PixelCoverageCullingAlphaTestAndBlending) {
-    Quad(10, 20, 30, 30, 0xFFFFFFFF);
+    DrawQuad(device, 10, 20, 30, 30, 0xFFFFFFFF);
     struct Probe {
         uint32_t x, y, rgb;
     } probes[] = {{10, 20, 0xFFFFFF}, {29, 29, 0xFFFFFF}, {9, 20, 0}, {30, 20, 0}, {10, 19, 0}, {10, 30, 0}};
@@ -84,9 +77,9 @@ TEST_F(DeviceGl, PixelCoverageCullingAlphaTestAndBlending) {
     EXPECT_EQ(Rgb(110, 20), 0xFF0000u);
     EXPECT_EQ(Rgb(210, 20), 0u);
     // Alpha 0 fails the alpha test; alpha 0x80 blends half over blue.
-    Quad(300, 10, 320, 30, 0xFF0000FF);
-    Quad(300, 10, 310, 30, 0x00FF0000);
-    Quad(310, 10, 320, 30, 0x80FF0000);
+    DrawQuad(device, 300, 10, 320, 30, 0xFF0000FF);
+    DrawQuad(device, 300, 10, 310, 30, 0x00FF0000);
+    DrawQuad(device, 310, 10, 320, 30, 0x80FF0000);
     EXPECT_EQ(Rgb(305, 15), 0x0000FFu);
     EXPECT_NEAR(double(Rgb(315, 15) >> 16), 128.0, 2.0);
 }
@@ -121,7 +114,7 @@ TEST_F(DeviceGl, WorldToScreenAndBackMatchWhatIsDrawn) {
 }
 
 TEST_F(DeviceGl, ScreenshotIsTheFrameAsPng) {
-    Quad(100, 50, 200, 150, 0xFF00FF00);
+    DrawQuad(device, 100, 50, 200, 150, 0xFF00FF00);
     std::filesystem::create_directories("shots");
     ASSERT_TRUE(DXG::SaveScreenshot("shots\\frame.png"));
     int w = 0, h = 0, channels = 0;
@@ -135,8 +128,7 @@ TEST_F(DeviceGl, ScreenshotIsTheFrameAsPng) {
     stbi_image_free(pixels);
 }
 
-// Something outside may destroy the window (as `xdotool windowclose` does) before its destroy event is read:
-// frames after that are not shown, and showing them must not touch the gone window.
+// A window destroyed from outside before its destroy event is read: later frames are not shown, safely.
 using DeviceGlWindowGone = GlFrameTest;
 
 TEST_F(DeviceGlWindowGone, FramesAfterTheWindowWasDestroyedOutsideAreNotShown) {

@@ -1,5 +1,4 @@
-// The graphics start-up check with a stand-in probe: the machine description, the transform-and-lighting
-// flag and the warning when OpenGL 3.3 cannot be had; and the automatic shutdown at process exit.
+// The graphics start-up check with a stand-in probe, and the automatic shutdown at process exit.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,8 +50,7 @@ TEST(DeviceSupport, MachineDescriptionFlagAndWarning) {
     SetGraphicsProbe(nullptr);
 }
 
-// A child process starts the foundation (after restarts, stopped each time) and exits: the exit handler
-// shuts it down once, or not at all. A child that could not start fails the test.
+// A child process starts the foundation (after restarts) and exits; returns the error log it left.
 std::string ExitReport(bool shutDown, int restarts = 0) {
     ClearLog(errorLog);
     ClearLog(statLog);

@@ -1,5 +1,4 @@
-// The graphics foundation's start-up over a RecordingDriver: format fall-backs, device creation attempts,
-// their messages, the statistics written at shutdown and the "not initialized" errors.
+// The graphics foundation's start-up over a RecordingDriver.
 #include <gtest/gtest.h>
 
 #include "gfx/Primitives.h"

@@ -1,5 +1,4 @@
-// The image readers against files written by ImageMagick, hand-made BMP variants and a damaged PNG
-// (other damaged files are the image fuzz target's).
+// The image readers against files written by ImageMagick, hand-made BMPs and a damaged PNG.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -133,8 +132,7 @@ TEST(ImageFileBmp, ReadsEveryStoredVariantOrRefusesIt) {
     }
 }
 
-// A PNG whose pixel chunk is empty (its bytes run on into a damaged chunk) is refused as invalid data;
-// its header alone still reads.
+// A PNG whose pixel chunk is empty (running on into a damaged chunk) is refused; its header still reads.
 TEST(ImageFileFindings, PngWithEmptyPixelChunkIsRefused) {
     const char* hex =
         "89504e470d0a1a0a0000000d49484452000000040000000404030000005bdf834d0000000467414d410000b18f0bfc610500"

@@ -1,6 +1,4 @@
-// Shared pieces of the graphics tests: a fixture over the recording device, and test images, either a
-// known pattern handed to ImageMagick (an encoder independent of ours) as raw RGBA bytes or exact files
-// from our own minimal writers.
+// Shared pieces of the graphics tests: a recording-device fixture and test image files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,8 +14,7 @@
 #include "support/TestSupport.h"
 #include "testing/DxgTesting.h"
 
-// A recording device with empty texture and vertex-buffer registries, inside a frame, in a scratch working
-// folder, with an empty error log.
+// A recording device inside a frame, in a scratch working folder, with an empty error log.
 class RecordingTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -36,23 +33,26 @@ protected:
     WorkingDirectory cwd{folder.path()};
 };
 
-inline bool StartsWith(const std::string& text, const std::string& prefix) {
-    return text.rfind(prefix, 0) == 0;
+// Fills the pixels x0..x1-1, y0..y1-1: corners half a pixel up and left, as Direct3D places them.
+inline void DrawQuad(gfx::Device* d, float x0, float y0, float x1, float y1, uint32_t colour, float z = 0) {
+    const gfx::ScreenVertex v[4] = {{x0 - 0.5f, y0 - 0.5f, z, 1, colour, 0, 0},
+                                    {x1 - 0.5f, y0 - 0.5f, z, 1, colour, 1, 0},
+                                    {x1 - 0.5f, y1 - 0.5f, z, 1, colour, 1, 1},
+                                    {x0 - 0.5f, y1 - 0.5f, z, 1, colour, 0, 1}};
+    d->SetFVF(gfx::kFvfScreen);
+    ASSERT_EQ(d->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, v, sizeof v[0]), gfx::Result::Ok);
 }
 
 namespace imagetest {
 
-// ARGB pattern with distinct channels per pixel; alpha varies when withAlpha, else 255.
 std::vector<uint32_t> Pattern(uint32_t width, uint32_t height, bool withAlpha);
 
-// Raw 8-bit RGBA bytes, the form ImageMagick reads and writes as "rgba:file".
+// Raw 8-bit RGBA bytes, as ImageMagick's "rgba:file".
 void WriteRgba(const std::filesystem::path& path, const std::vector<uint32_t>& argb);
 std::vector<uint32_t> ReadRgba(const std::filesystem::path& path);
 
-// Runs ImageMagick's convert with the arguments; true on exit status 0.
 bool Convert(const std::string& arguments);
 
-// A 24-bit BMP (alpha dropped) and a one-level A8R8G8B8 DDS.
 void WriteBmp24(const std::filesystem::path& path, uint32_t width, uint32_t height,
                 const std::vector<uint32_t>& argb);
 void WriteDdsArgb(const std::filesystem::path& path, uint32_t width, uint32_t height,

@@ -1,35 +1,33 @@
-// Present at any window size under Xvfb: the 800 x 600 frame scaled at 4:3 into the window, centred, with
-// black bars; each pixel doubled at twice the size.
+// Present under Xvfb: the 800 x 600 frame scaled at 4:3 into any window, centred between black bars.
 #include <gtest/gtest.h>
 
-#include <vector>
-
+#include "ImageTestSupport.h"
 #include "gfx/gl/GlDevice.h"
 #include "support/GlFrameTest.h"
 
 namespace {
 
-using gfx::ScreenVertex;
-
 class PresentGl : public GlFrameTest {
 protected:
-    // The pixels x0..x1-1, y0..y1-1 in one colour.
-    void Quad(float x0, float y0, float x1, float y1, uint32_t colour) {
-        const ScreenVertex v[4] = {{x0 - 0.5f, y0 - 0.5f, 0, 1, colour, 0, 0},
-                                   {x1 - 0.5f, y0 - 0.5f, 0, 1, colour, 0, 0},
-                                   {x1 - 0.5f, y1 - 0.5f, 0, 1, colour, 0, 0},
-                                   {x0 - 0.5f, y1 - 0.5f, 0, 1, colour, 0, 0}};
-        device->SetFVF(gfx::kFvfScreen);
-        ASSERT_EQ(device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleFan, 2, v, sizeof(ScreenVertex)),
-                  gfx::Result::Ok);
-    }
     // A picture with single-pixel detail: one-pixel lines and dots in several colours over a field.
     void DrawPattern() {
-        Quad(0, 0, 800, 600, 0xFF203040);
+        DrawQuad(device, 0, 0, 800, 600, 0xFF203040);
         for (int x = 1; x < 800; x += 7)
-            Quad(float(x), 0, float(x + 1), 600, 0xFFFF0000 | uint32_t(x % 256) << 8);
-        for (int y = 3; y < 600; y += 5) Quad(0, float(y), 800, float(y + 1), 0xFF00FF00 | uint32_t(y % 256));
-        Quad(799, 599, 800, 600, 0xFFFFFFFF);
+            DrawQuad(device, float(x), 0, float(x + 1), 600, 0xFFFF0000 | uint32_t(x % 256) << 8);
+        for (int y = 3; y < 600; y += 5)
+            DrawQuad(device, 0, float(y), 800, float(y + 1), 0xFF00FF00 | uint32_t(y % 256));
+        DrawQuad(device, 799, 599, 800, 600, 0xFFFFFFFF);
+    }
+    // Every pixel of the frame shown as a 2 x 2 block at 1600 x 1200.
+    void ExpectDoubled() {
+        DrawPattern();
+        const gfx::Image frame = Frame(), big = Presented(1600, 1200);
+        ASSERT_EQ(std::pair(big.width, big.height), std::pair(1600u, 1200u));
+        int wrong = 0;
+        for (uint32_t y = 0; y < 1200; ++y)
+            for (uint32_t x = 0; x < 1600; ++x)
+                wrong += (big.At(x, y) & 0xFFFFFF) != (frame.At(x / 2, y / 2) & 0xFFFFFF);
+        EXPECT_EQ(wrong, 0);
     }
     gfx::Image Presented(int width, int height) {
         gfx::Image image;
@@ -42,27 +40,18 @@ protected:
     }
 };
 
-TEST_F(PresentGl, TwiceTheSizeDoublesEachPixel) {
+TEST_F(PresentGl, TwiceTheSizeDoublesEachPixelAndOwnSizeShowsTheFrameAsDrawn) {
     Start();
-    DrawPattern();
-    const gfx::Image frame = Frame();
-    const gfx::Image big = Presented(1600, 1200);
-    ASSERT_EQ(std::pair(big.width, big.height), std::pair(1600u, 1200u));
-    int wrong = 0;
-    for (uint32_t y = 0; y < 1200; ++y)
-        for (uint32_t x = 0; x < 1600; ++x)
-            wrong += (big.At(x, y) & 0xFFFFFF) != (frame.At(x / 2, y / 2) & 0xFFFFFF);
-    EXPECT_EQ(wrong, 0);
-    // At its own size the frame is shown as drawn.
-    const gfx::Image same = Presented(800, 600);
+    ExpectDoubled();
+    const gfx::Image frame = Frame(), same = Presented(800, 600);
     for (uint32_t y = 0; y < 600; y += 37)
         for (uint32_t x = 0; x < 800; ++x) ASSERT_EQ(same.At(x, y) & 0xFFFFFF, frame.At(x, y) & 0xFFFFFF);
 }
 
 TEST_F(PresentGl, OtherShapesGetBlackBarsAndTheScaledPicture) {
     Start();
-    Quad(0, 0, 800, 600, 0xFF4080C0);
-    Quad(0, 0, 400, 300, 0xFFFF0000);  // the top left quarter
+    DrawQuad(device, 0, 0, 800, 600, 0xFF4080C0);
+    DrawQuad(device, 0, 0, 400, 300, 0xFFFF0000);  // the top left quarter
     struct Case {
         int width, height;
         uint32_t barX, barY;    // a pixel on a bar
@@ -92,13 +81,7 @@ TEST_F(PresentGl, AfterADeviceLossAndResetTheFrameIsStillScaled) {
     gl->cooperativeLevel = gfx::Result::DeviceNotReset;
     EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));  // the loss is noticed
     ASSERT_NO_FATAL_FAILURE(OpenFrame());               // and the device reset
-    DrawPattern();
-    const gfx::Image frame = Frame();
-    const gfx::Image big = Presented(1600, 1200);
-    ASSERT_EQ(big.width, 1600u);
-    for (uint32_t y = 1; y < 1200; y += 97)
-        for (uint32_t x = 0; x < 1600; ++x)
-            ASSERT_EQ(big.At(x, y) & 0xFFFFFF, frame.At(x / 2, y / 2) & 0xFFFFFF);
+    ExpectDoubled();
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The 2-D primitives over a RecordingDevice: vertices and fan orders, state save and restore, the blank
-// texture and the lost device; and the vertex buffer manager's creation, locking and stream binding.
+// The 2-D primitives and vertex buffers over a RecordingDevice.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -110,7 +109,7 @@ TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) 
     DXG::Texture blank;
     DXG::DrawTexture(0, 0, blank, 1.0f);
     EXPECT_TRUE(device->draws.empty());
-    EXPECT_TRUE(StartsWith(Log(), "Error: Attempt to draw using a blank texture.\n  -attempt made from:\n"));
+    EXPECT_TRUE(Log().starts_with("Error: Attempt to draw using a blank texture.\n  -attempt made from:\n"));
 
     DXG::EndFrame0();
     device->cooperativeLevel = gfx::Result::DeviceLost;
@@ -124,8 +123,6 @@ TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) 
     device->cooperativeLevel = gfx::Result::Ok;
     ASSERT_TRUE(DXG::BeginFrame(0.0f, false, false));
 }
-
-// ---- vertex buffers -----------------------------------------------------------------------------------
 
 TEST_F(PrimitivesTest, ManagedBufferFeedsTheStreamAndDynamicLocksDiscard) {
     DXG::VertexBuffer floor, dynamic;

@@ -1,6 +1,4 @@
-// Text, primitives and textures drawn by the OpenGL device under Xvfb, judged by the pixels read back:
-// glyphs of the generated font where the layout puts them, the placed texture's exact pixel rectangle, a
-// mirrored stretched texture and opacity.
+// Text and textures drawn by the OpenGL device under Xvfb, judged by the pixels read back.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

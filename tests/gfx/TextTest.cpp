@@ -1,5 +1,4 @@
-// CText and CTextWindow over a RecordingDevice: glyph quads, colours, backgrounds, line height and advance,
-// word wrap, the missing font; line breaking and carry-over in text windows.
+// CText and CTextWindow over a RecordingDevice.
 #include <gtest/gtest.h>
 
 #include "ImageTestSupport.h"
@@ -136,8 +135,6 @@ TEST_F(TextTest, MissingFontIsReportedOnceAndTextDrawsUntextured) {
     EXPECT_EQ(device->CountCalls("DrawPrimitive("), 2u);
 }
 
-// ---- text windows -------------------------------------------------------------------------------------
-
 TEST_F(TextTest, WindowLineBreaking) {
     std::string letters;
     for (int i = 0; i < 100; ++i) letters += char('A' + i % 26);
@@ -168,6 +165,33 @@ TEST_F(TextTest, WindowCarriesColourAndBackgroundAcrossBreaks) {
     const std::string colour("\x00\x32\x64\xc8\xff", 5), background("\x02\x07\x08\x09\xff", 5);
     EXPECT_EQ(lines[0].GetRawText(), backgroundOff + defaultColour + "abc" + colour + background + "defghij");
     EXPECT_EQ(lines[1].GetRawText(), colour + background + " klm");
+}
+
+// While scrolled back, a "more below" mark straddles the window's bottom edge below every line of text.
+TEST_F(TextTest, WindowScrollbackStaysWithinTheKeptLinesAndMarksItself) {
+    auto lowestQuadTop = [&] {
+        float lowest = -1;
+        for (const gfx::RecordedDraw& d : device->draws)
+            for (uint32_t i = 0; !d.fromMemory && i + 6 <= d.VertexCount(); i += 6)
+                lowest = std::max(lowest, d.Screen(i).y);
+        device->ClearRecord();
+        return lowest;
+    };
+    CTextWindow window(50, 300, 700, 250, 30);  // 20 lines shown, 30 kept
+    for (int i = 0; i < 40; ++i) window.AddText("line " + std::to_string(i));
+    window.Scroll(100);
+    EXPECT_EQ(window.LinesScrolledBack(), 10u);
+    EXPECT_EQ(window.VisibleText().substr(0, 8), "line 10\n");
+    window.Scroll(-4);
+    EXPECT_EQ(window.LinesScrolledBack(), 6u);
+    window.Draw();
+    const float withMark = lowestQuadTop();
+    window.ScrollToEnd();
+    window.Draw();
+    EXPECT_NEAR(withMark, 540 - 0.5f, 1.0f);
+    EXPECT_LT(lowestQuadTop(), withMark - 1.0f);
+    window.Scroll(-3);
+    EXPECT_EQ(window.LinesScrolledBack(), 0u);
 }
 
 }  // namespace

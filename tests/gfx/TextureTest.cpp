@@ -1,5 +1,4 @@
-// DXG::Texture over a RecordingDevice: the cache, the loading rules and their messages, colour key, mip
-// levels, type deduction, creation and the device-lost rule.
+// DXG::Texture over a RecordingDevice.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,8 +13,7 @@ std::vector<uint32_t> Solid(uint32_t w, uint32_t h, uint32_t argb) {
     return std::vector<uint32_t>(w * h, argb);
 }
 
-// The pixels (or blocks) of a device texture's level, row after row, read through a lock; rowBytes 0 for
-// the level's 32-bit pixels.
+// A device texture level's rows read through a lock; rowBytes 0 for its 32-bit pixels.
 template <class T = uint32_t>
 std::vector<T> Level(const DXG::Texture& t, uint32_t level, uint32_t rowBytes = 0, uint32_t rows = 0) {
     auto texture = t.GetDeviceTexture();
@@ -88,7 +86,7 @@ TEST_F(TextureTest, RefusedLoadsReportTheirMessageAndLeaveTheHandleBlank) {
         EXPECT_FALSE(c.colourKey ? t.LoadColorKeyed(c.file) : t.Load(c.file, DXG::FROM_FILE, true, true))
             << c.message;
         EXPECT_EQ(t.GetRecord(), nullptr) << c.message;
-        EXPECT_TRUE(StartsWith(Log(), c.message + "  -call made from:\n") && Log().back() == '\n') << Log();
+        EXPECT_TRUE(Log().starts_with(c.message + "  -call made from:\n") && Log().back() == '\n') << Log();
     }
     device->createTextureResult = gfx::Result::Ok;
 }
@@ -144,7 +142,7 @@ TEST_F(TextureTest, TypeIsDeducedFromTheFilesPixelFormat) {
     ASSERT_TRUE(blocks.Load("blocks.dds", DXG::FROM_FILE, false, false));
     EXPECT_EQ(blocks.GetType(), uint32_t(DXG::ALPHA));
     EXPECT_TRUE(
-        StartsWith(Log(), "Internal DXG Error: unable to deduce texture type from d3d format\n  -stack:"));
+        Log().starts_with("Internal DXG Error: unable to deduce texture type from d3d format\n  -stack:"));
     ASSERT_EQ(blocks.GetDeviceTexture()->GetLevelDesc(0).format, gfx::fmt::DXT5);
     auto file = ReadBytes("blocks.dds");
     EXPECT_EQ(Level<uint8_t>(blocks, 0, 32, 2), std::vector<uint8_t>(file.begin() + 128, file.end()));
@@ -153,15 +151,15 @@ TEST_F(TextureTest, TypeIsDeducedFromTheFilesPixelFormat) {
 TEST_F(TextureTest, CreateWarnsOnOddSizesAndDeviceLossDropsOnlyVolatileTextures) {
     DXG::Texture kept, dropped, failed;
     ASSERT_TRUE(kept.Create(64, 48, DXG::OPAQUE));
-    EXPECT_TRUE(StartsWith(device->CallTexts("CreateTexture").at(0), "CreateTexture(64,48,1,"));
+    EXPECT_TRUE(device->CallTexts("CreateTexture").at(0).starts_with("CreateTexture(64,48,1,"));
     EXPECT_EQ(kept.GetDeviceTexture()->GetLevelDesc(0).format, gfx::fmt::X8R8G8B8);
-    EXPECT_TRUE(StartsWith(
-        Log(), "Cannot create texture:\n  -dimensions must be powers of 2\n  -attempt made from:\n"));
+    EXPECT_TRUE(Log().starts_with(
+        "Cannot create texture:\n  -dimensions must be powers of 2\n  -attempt made from:\n"));
     ClearLog(errorLog);
     device->createTextureResult = gfx::Result::OutOfVideoMemory;
     EXPECT_FALSE(failed.Create(64, 64, DXG::OPAQUE));
     EXPECT_TRUE(failed.IsBlank());
-    EXPECT_TRUE(StartsWith(Log(), "Texture creation failed.\n  -call made from: "));
+    EXPECT_TRUE(Log().starts_with("Texture creation failed.\n  -call made from: "));
 
     device->createTextureResult = gfx::Result::Ok;
     ASSERT_TRUE(dropped.Create(8, 8, DXG::VOLATILE));
