@@ -62,13 +62,9 @@ TEST(TrackerDemo, ExitReportsAndBoxes) {
     }
 }
 
-TEST(TrackerDemo, ARepeatedReportIsWrittenTenTimesAndItsCountGoesToTheStatisticsAtExit) {
+// How often a repeated report is written is pinned in CallStackTest; here its count reaches the statistics.
+TEST(TrackerDemo, ARepeatedReportsCountGoesToTheStatisticsAtExit) {
     const DemoRun run = RunDemo("repeated");
-    std::size_t reports = 0;
-    for (std::size_t at = run.errors.find("lit twice"); at != std::string::npos;
-         at = run.errors.find("lit twice", at + 1))
-        ++reports;
-    EXPECT_EQ(reports, 10u);
     EXPECT_NE(run.stats.find("Repeated error reports (written 10 times each, the rest counted):\n"
                              "  -25 times: Error: the lantern was lit twice.\n"),
               std::string::npos)
