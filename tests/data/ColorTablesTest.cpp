@@ -8,8 +8,7 @@ const std::string kWrong = "Error in file data\\colors\\colors.txt, some colors 
 
 class ColorTablesTest : public DataFileTest {
 protected:
-    // Empties the tables and the log, writes colors.txt and every part file as "0 NAME -1" (cape.txt as
-    // given), and loads them.
+    // Empties the tables and the log, writes the files (cape.txt as given) and loads them.
     static void Load(const std::string& colors, const std::string& name, const char* cape = nullptr) {
         ResetProcessState();
         ClearLog(errorLog);

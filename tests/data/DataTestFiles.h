@@ -54,11 +54,6 @@ inline unsigned MapWallY(int x, int y) {
     return static_cast<unsigned>((x + y * 5) % 4);
 }
 
-inline std::string MapFileHeader(int width, int height, const std::string& eol = "\n") {
-    return "MAP V01.10 Velmoria" + eol + "height=" + std::to_string(height) + eol +
-           "width=" + std::to_string(width) + eol + "other=1" + eol + "BODY" + eol;
-}
-
 // A map of width x height file cells: floors, objects, then per column its low X walls and low Y walls.
 inline std::string MapFileBytes(int width, int height, const std::string& eol = "\n") {
     std::string floors, objects, walls;
@@ -70,7 +65,8 @@ inline std::string MapFileBytes(int width, int height, const std::string& eol = 
         }
         for (int y = 0; y < height; ++y) walls += static_cast<char>(MapWallY(x, y));
     }
-    return MapFileHeader(width, height, eol) + floors + objects + walls;
+    return "MAP V01.10 Velmoria" + eol + "height=" + std::to_string(height) + eol +
+           "width=" + std::to_string(width) + eol + "other=1" + eol + "BODY" + eol + floors + objects + walls;
 }
 
 // One SPK shape, rows listed top row first here; the file stores them bottom row first.

@@ -1,11 +1,10 @@
 // Writes the seed inputs of the data fuzz targets to this test's folder (with VELM_WRITE_SEEDS=1 also to
-// fuzz/seeds/ of the source tree) and checks that the whole map seed is one the reader takes.
+// fuzz/seeds/ of the source tree); WorldMapTest shows the whole map seed loads.
 #include <cstdlib>
 #include <filesystem>
 
 #include "DataTestFiles.h"
 #include "data/AvatarCode.h"
-#include "data/WorldMap.h"
 
 namespace {
 struct Seed {
@@ -48,7 +47,7 @@ std::vector<Seed> Seeds() {
 
 using FuzzSeedsTest = DataFileTest;
 
-TEST_F(FuzzSeedsTest, SeedsAreWrittenAndTheWholeMapSeedLoads) {
+TEST_F(FuzzSeedsTest, SeedsAreWritten) {
     const char* source = std::getenv("VELM_SOURCE_DIR");
     const char* write = std::getenv("VELM_WRITE_SEEDS");
     const bool toSource = source != nullptr && write != nullptr && std::string(write) == "1";
@@ -57,8 +56,5 @@ TEST_F(FuzzSeedsTest, SeedsAreWrittenAndTheWholeMapSeedLoads) {
         Write(relative, seed.bytes);
         if (toSource) Write(std::string(source) + "/fuzz/" + relative, seed.bytes);
     }
-    WorldMap map;
-    EXPECT_TRUE(map.load("seeds\\Map\\room.map"));
-    EXPECT_EQ(map.gridWidth(), 7);
 }
 }  // namespace

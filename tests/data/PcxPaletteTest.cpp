@@ -3,18 +3,13 @@
 #include "data/PcxPalette.h"
 
 namespace {
-class PcxPaletteTest : public DataFileTest {
-protected:
-    void SetUp() override {
-        DataFileTest::SetUp();
-        Write("a.pcx", Repeated("\x01\x02\x03", 256));
-    }
-    static std::string Repeated(const std::string& pattern, std::size_t count) {
-        std::string out;
-        while (count-- > 0) out += pattern;
-        return out;
-    }
-};
+using PcxPaletteTest = DataFileTest;
+
+std::string Repeated(const std::string& pattern, std::size_t count) {
+    std::string out;
+    while (count-- > 0) out += pattern;
+    return out;
+}
 
 TEST_F(PcxPaletteTest, TheLast768BytesAreRedGreenBlueAndASecondLoadReplacesThem) {
     std::string whole;  // exactly 768 bytes: the whole file is the palette
@@ -31,6 +26,7 @@ TEST_F(PcxPaletteTest, TheLast768BytesAreRedGreenBlueAndASecondLoadReplacesThem)
 }
 
 TEST_F(PcxPaletteTest, ShortEmptyOrMissingFileLeavesWhatItDoesNotHold) {
+    Write("a.pcx", Repeated("\x01\x02\x03", 256));
     Write("short.pcx", "\xAA\xBB\xCC\xDD\xEE");
     Write("empty.pcx", "");
     loadPcxPalette("a.pcx");

@@ -67,8 +67,7 @@ TEST_F(CThreadTest, ProcedureSeesItsHandleAndEndsOnRequest) {
 
 TEST_F(CThreadTest, StuckThreadIsReportedOnceByName) {
     Probe probe;
-    std::thread releaser([&] {
-        // Release the procedure only after the warning, and a while later, so that a second one could show.
+    std::thread releaser([&] {  // released a while after the warning, so that a second one could show
         WaitFor([] { return LogText(errorLog).find("Thread still going") != std::string::npos; });
         std::this_thread::sleep_for(100ms);
         probe.release = true;

@@ -20,9 +20,7 @@ std::string ReadTextFile(const fs::path& path) {
 }
 
 void WriteTextFile(const fs::path& path, const std::string& bytes) {
-    if (path.has_parent_path()) {
-        fs::create_directories(path.parent_path());
-    }
+    if (path.has_parent_path()) fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
