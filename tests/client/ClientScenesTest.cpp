@@ -1,5 +1,4 @@
-// The two scenes on the recording device: the profile chooser's list, keys and marker, and the main
-// client scene's typed lines, movement keys, offline behaviour and transfer lines.
+// The profile chooser and the main scene on the recording device.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -26,7 +25,6 @@ struct Box {
     float left = 1e9f, top = 1e9f;
 };
 
-// The top-left corner of a recorded draw's vertices.
 Box Corner(const gfx::RecordedDraw& draw) {
     Box box;
     for (std::uint32_t i = 0; i < draw.VertexCount(); ++i)
@@ -36,7 +34,6 @@ Box Corner(const gfx::RecordedDraw& draw) {
 
 class ScenesTest : public ClientTest {
 protected:
-    // Draws one frame of the scene; returns the draws.
     std::vector<gfx::RecordedDraw> Frame(Scene& scene) {
         device->ClearRecord();
         EXPECT_TRUE(DXG::BeginFrame(0.01f, false, false));
@@ -44,7 +41,7 @@ protected:
         DXG::EndFrame0();
         return device->draws;
     }
-    // Holds the key for one update of the scene.
+    // Holds the keys for one update of the scene.
     void Press(Scene& scene, std::initializer_list<std::uint8_t> scanCodes, float seconds = 0) {
         for (std::uint8_t code : scanCodes) keys.down[code] = 0x80;
         KeyboardStateManager::Update();
@@ -52,9 +49,22 @@ protected:
         for (std::uint8_t code : scanCodes) keys.down[code] = 0;
         KeyboardStateManager::Update();
     }
+    // Amy and Bob's profiles, the chooser as the first scene, scanned.
+    void StartChooser() {
+        WriteProfile("amy.ini", "Amy");
+        WriteProfile("bob.ini", "Bob");
+        AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
+        UpdateScenes(0.01f);
+    }
+    void PressEnter() {
+        keys.down[kScanEnter] = 0x80;
+        KeyboardStateManager::Update();
+        UpdateScenes(0.01f);
+        keys.down[kScanEnter] = 0;
+        KeyboardStateManager::Update();
+        UpdateScenes(0.01f);
+    }
 };
-
-// --- the chooser ------------------------------------------------------------------------------------------
 
 TEST_F(ScenesTest, TheChooserListsCompleteProfilesButNotTheHostGamesFiles) {
     for (const char* excluded : {"options.ini", "audiolist.ini", "ranklevels.ini", "audlist.ini",
@@ -123,38 +133,22 @@ TEST_F(ScenesTest, WithoutTheMarkerImageTheListIsDrawnUnmarkedAndNothingIsReport
 }
 
 TEST_F(ScenesTest, EnterLoadsTheMarkedProfileAndStartsTheMainScene) {
-    WriteProfile("amy.ini", "Amy");
-    WriteProfile("bob.ini", "Bob");
-    AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
-    UpdateScenes(0.01f);
+    StartChooser();
     EXPECT_EQ(GetPlayerProfile().name, "Bob");  // the scan leaves the last usable profile
-    keys.down[kScanEnter] = 0x80;
-    KeyboardStateManager::Update();
-    UpdateScenes(0.01f);
+    PressEnter();
     EXPECT_EQ(CurrentSceneName(), "CMain");
     EXPECT_EQ(GetPlayerProfile().name, "Amy");
     EXPECT_EQ(PendingSceneCount(), 0);
 }
 
 TEST_F(ScenesTest, EnterOnAProfileDeletedSinceTheListWasMadeListsAgainInsteadOfLoggingInAsAnother) {
-    WriteProfile("amy.ini", "Amy");
-    WriteProfile("bob.ini", "Bob");
-    AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
-    UpdateScenes(0.01f);
+    StartChooser();
     std::filesystem::remove("amy.ini");
     ClearLog(errorLog);
-    auto pressEnter = [&] {
-        keys.down[kScanEnter] = 0x80;
-        KeyboardStateManager::Update();
-        UpdateScenes(0.01f);
-        keys.down[kScanEnter] = 0;
-        KeyboardStateManager::Update();
-        UpdateScenes(0.01f);
-    };
-    pressEnter();
+    PressEnter();
     EXPECT_EQ(CurrentSceneName(), "CChooseINI");
     EXPECT_EQ(ErrorText(), "Failed to open player ini file: amy.ini\n");
-    pressEnter();  // Bob is now the only entry
+    PressEnter();  // Bob is now the only entry
     EXPECT_EQ(CurrentSceneName(), "CMain");
     EXPECT_EQ(GetPlayerProfile().name, "Bob");
 }
@@ -163,10 +157,8 @@ TEST_F(ScenesTest, WithoutProfilesTheChooserShowsTheErrorAndIgnoresKeys) {
     WriteTextFile("options.ini", "V1.6\nName=A\nPassword=p\nColors=0123456789\nDesc=d\nSpec=11\n");
     AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
     EXPECT_EQ(ErrorText(), "No valid player .ini files found.\n");
-    keys.down[kScanEnter] = keys.down[kScanDown] = 0x80;
-    KeyboardStateManager::Update();
-    UpdateScenes(0.01f);
-    UpdateScenes(0.01f);
+    keys.down[kScanDown] = 0x80;
+    PressEnter();
     EXPECT_EQ(CurrentSceneName(), "CChooseINI");
     device->ClearRecord();
     ASSERT_TRUE(DXG::BeginFrame(0.01f, false, false));
@@ -177,25 +169,11 @@ TEST_F(ScenesTest, WithoutProfilesTheChooserShowsTheErrorAndIgnoresKeys) {
     for (const gfx::RecordedDraw& draw : device->draws) EXPECT_FALSE(draw.fromMemory);
 }
 
-// --- the main scene ---------------------------------------------------------------------------------------
-
 class MainSceneTest : public ScenesTest {
 protected:
     void SetUp() override {
         ScenesTest::SetUp();
         WriteTextFile("data/velm_ip.txt", "127.0.0.1 " + std::to_string(server.Port()) + " trailing words\n");
-    }
-    static void Type(const std::string& text) {
-        for (char c : text)
-            HandleCharMessage({WindowMessage::Char, static_cast<std::uint8_t>(c), false, 0, 0});
-    }
-    static void Key(std::uint32_t virtualKey, bool extended = true) {
-        HandleCharMessage({WindowMessage::KeyDown, virtualKey, extended, 0, 0});
-    }
-    static std::vector<std::string> Chat(const CMain& scene) {
-        std::vector<std::string> lines;
-        for (const CText& line : scene.ChatWindow().GetLines()) lines.push_back(line.GetPlainText());
-        return lines;
     }
     LoopbackServer server;
 };
@@ -226,7 +204,7 @@ TEST_F(MainSceneTest, EditingKeysControlAndMoves) {
     Type("\babx\b");  // Backspace on the empty line does nothing
     scene.Update(0);
     EXPECT_EQ(scene.InputLine(), "ab");
-    keys.down[kScanRightControl] = 0x80;
+    keys.down[kScanRightControl] = 0x80;  // typing with Control held adds nothing
     KeyboardStateManager::Update();
     Type("cd");
     scene.Update(0);
@@ -262,9 +240,9 @@ TEST_F(MainSceneTest, AClickLooksAtTheCellUnderThePointerWhichIsAlsoTheHoverCell
     HandlePointerMessage({WindowMessage::MouseMove, 0, false, 400, sy});
     HandlePointerMessage({WindowMessage::LeftButtonDown, 0, false, 400, sy});
     scene.Update(0);
-    std::int32_t hoverX = -1, hoverY = -1;
-    const std::string sent = "l " + encodeBase95(x, true) + encodeBase95(y, true) + "\n";
+    const std::string sent = "l " + Xy(x, y) + "\n";
     EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
+    std::int32_t hoverX = -1, hoverY = -1;
     hoverCell(hoverX, hoverY);
     EXPECT_EQ((std::pair{hoverX, hoverY}), (std::pair{gx, gy}));
 }
@@ -308,8 +286,7 @@ TEST_F(MainSceneTest, OnlyTheFirst256BytesOfTheAddressFileAreRead) {
 }
 
 TEST_F(MainSceneTest, ATypedLineThatCannotBeSentIsReportedInRed) {
-    // The receive thread looks only every two seconds, so the closed connection still counts as connected
-    // when the sends fail.
+    // The receive thread looks only every two seconds: the closed connection still counts when sends fail.
     NetClient::SetPolling({std::chrono::seconds(2), std::chrono::milliseconds(5)});
     CMain scene;
     ASSERT_TRUE(server.Accept());
@@ -326,7 +303,6 @@ TEST_F(MainSceneTest, ATypedLineThatCannotBeSentIsReportedInRed) {
         return saidAt() < Chat(scene).size() || !scene.Connection().IsConnected();
     }));
     ASSERT_LT(saidAt(), Chat(scene).size());
-    // The failed send ended the connection: the loss is said right after.
     EXPECT_EQ(Chat(scene)[saidAt() + 1], "Connection to the server lost.");
     const std::string raw = scene.ChatWindow().GetLines()[saidAt()].GetRawText();
     const std::string red = std::string("\0\x96\x96\xDC\xFF", 5) + failed;
@@ -342,11 +318,7 @@ TEST_F(MainSceneTest, TransferLinesStackUpwardFromTheBottomOne) {
     std::vector<gfx::RecordedDraw> draws = Frame(scene);
     // Each transfer line draws its black background, then its glyphs: the last six draws.
     ASSERT_GE(draws.size(), 6u);
-    std::vector<float> tops;
-    for (std::size_t i = draws.size() - 6; i < draws.size(); i += 2) tops.push_back(Corner(draws[i]).top);
-    EXPECT_NEAR(tops[0], 232, 1);
-    EXPECT_NEAR(tops[1], 256, 1);
-    EXPECT_NEAR(tops[2], 280, 1);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(Corner(draws[draws.size() - 6 + 2 * i]).top, 232 + 24 * i, 1);
 }
 
 }  // namespace

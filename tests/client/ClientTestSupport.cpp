@@ -1,7 +1,10 @@
 // The client tests' fixture and loopback server.
 #include "ClientTestSupport.h"
 
+#include "client/CMain.h"
 #include "client/ServerLines.h"
+#include "data/AvatarCode.h"
+#include "gfx/CTextWindow.h"
 #include "net/VelmDataManager.h"
 #include "runtime/MemoryTracker.h"
 #include "runtime/ProcessState.h"
@@ -75,6 +78,21 @@ std::vector<std::string> ClientTest::TakeMessages() {
     return messages;
 }
 
+std::vector<std::string> ClientTest::Chat(const CMain& scene) {
+    std::vector<std::string> lines;
+    for (const CText& line : scene.ChatWindow().GetLines()) lines.push_back(line.GetPlainText());
+    return lines;
+}
+
+void ClientTest::Type(const std::string& text) {
+    for (char c : text)
+        HandleCharMessage({platform::WindowMessage::Char, static_cast<std::uint8_t>(c), false, 0, 0});
+}
+
+void ClientTest::Key(std::uint32_t virtualKey, bool extended) {
+    HandleCharMessage({platform::WindowMessage::KeyDown, virtualKey, extended, 0, 0});
+}
+
 void ClientTest::WriteProfile(const std::string& file, const std::string& name) {
     WriteTextFile(file, "V1.6\nName=" + name + "\nPassword=pw\nColors=0123456789\nDesc=A cat\nSpec=37\n");
 }
@@ -86,4 +104,8 @@ void Batch(const std::string& bytes) {
 void LogInWithoutConnection() {
     Batch("END\n");
     Batch("&&&&&&&&&&&&&\n");
+}
+
+std::string Xy(int x, int y) {
+    return encodeBase95(x, true) + encodeBase95(y, true);
 }

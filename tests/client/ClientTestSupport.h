@@ -1,5 +1,4 @@
-// Shared pieces of the client tests: a fresh process in a scratch game directory over the recording device,
-// held keys, a loopback game server, and the login handshake.
+// Shared pieces of the client tests: the fixture, a loopback game server and the login handshake.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,6 +26,8 @@ bool WaitFor(Condition condition) {
     return true;
 }
 
+class CMain;
+
 // A listening server on 127.0.0.1 and the one connection it accepts.
 class LoopbackServer {
 public:
@@ -35,12 +36,10 @@ public:
     int Port() const { return m_server.Port(); }
     bool Accept();
     void Send(const std::string& bytes);
-    // Closes the accepted connection (the listener stays); the next Accept waits for a new one.
-    void Close();
+    void Close();  // the accepted connection; the listener stays
     // Everything received so far, once at least count bytes arrived (or the wait ended).
     std::string Received(std::size_t count);
-    // Everything received, once at least count bytes arrived and then nothing more for a short while: for
-    // checks that nothing else was sent.
+    // As Received, then nothing more for a short while: for checks that nothing else was sent.
     std::string ReceivedAfterQuiet(std::size_t count = 0);
 
 private:
@@ -49,15 +48,17 @@ private:
     std::string m_received;
 };
 
-// The test's own game directory (the client's data files copied in) as the working directory, a fresh
-// process with the foundation on a recording device and the keyboard on held keys, message boxes captured.
+// A scratch game directory as the working directory, a fresh process on the recording device, held keys.
 class ClientTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
     void StartDeviceAndKeyboard();
     static std::string ErrorText() { return LogText(errorLog); }
-    static std::vector<std::string> TakeMessages();  // the status texts queued since the last call
+    static std::vector<std::string> TakeMessages();            // the status texts queued since the last call
+    static std::vector<std::string> Chat(const CMain& scene);  // the chat window's plain lines
+    static void Type(const std::string& text);                 // as Char messages
+    static void Key(std::uint32_t virtualKey, bool extended = true);
     // A complete profile: Password "pw", Colors "0123456789", Desc "A cat" and the two class digits 3 and 7.
     static void WriteProfile(const std::string& file, const std::string& name);
 
@@ -72,3 +73,5 @@ protected:
 void Batch(const std::string& bytes);
 // The handshake as a server sends it, in two batches, without a connection to answer on.
 void LogInWithoutConnection();
+// A file cell as two base-95 digits each.
+std::string Xy(int x, int y);

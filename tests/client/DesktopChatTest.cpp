@@ -1,9 +1,9 @@
-// The chat log's lines and files, and the main scene's desktop input: paste into the bounded input line,
-// the wheel's scrollback over the chat panel, Enter's return to the newest line, and the log of the chat.
+// The chat log, and the main scene's paste, wheel scrollback and logging of the chat.
 #include <algorithm>
 #include <ctime>
 #include <regex>
 #include <string>
+#include <tuple>
 
 #include "ClientTestSupport.h"
 #include "client/CMain.h"
@@ -15,14 +15,10 @@ namespace {
 
 using platform::WindowMessage;
 
-std::tm At(int year, int month, int day, int hour, int minute, int second) {
+std::tm At(int day, int hour, int minute, int second) {  // in December 2026
     std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
+    std::tie(t.tm_sec, t.tm_min, t.tm_hour, t.tm_mday, t.tm_mon, t.tm_year) =
+        std::tuple(second, minute, hour, day, 11, 126);
     return t;
 }
 
@@ -42,11 +38,11 @@ TEST_F(ChatLogTest, OnlyPrintableBytesAreKeptAndInlineCodesGo) {
 }
 
 TEST_F(ChatLogTest, LinesGoToTheDaysFileWhichIsNeverEmptiedAndANewOneAfterMidnight) {
-    std::tm now = At(2026, 12, 8, 23, 59, 58);
+    std::tm now = At(8, 23, 59, 58);
     ChatLog log("chatlog", [&] { return now; });
     WriteTextFile("chatlog/2026-12-08.txt", "12:00:00 from an earlier run\n");
     log.Append("first\nsecond\n\n");
-    now = At(2026, 12, 9, 0, 0, 1);
+    now = At(9, 0, 0, 1);
     log.Append("after midnight");
     EXPECT_EQ(ReadTextFile("chatlog/2026-12-08.txt"),
               "12:00:00 from an earlier run\n23:59:58 first\n23:59:58 second\n");
@@ -56,7 +52,7 @@ TEST_F(ChatLogTest, LinesGoToTheDaysFileWhichIsNeverEmptiedAndANewOneAfterMidnig
 
 TEST_F(ChatLogTest, AnUnwritableLogCostsOneLineAndNothingElse) {
     WriteTextFile("chatlog", "a file where the folder should be");
-    ChatLog log("chatlog", [] { return At(2026, 12, 8, 10, 0, 0); });
+    ChatLog log("chatlog", [] { return At(8, 10, 0, 0); });
     log.Append("one");
     log.Append("two");
     const std::string error = ErrorText();
@@ -66,7 +62,7 @@ TEST_F(ChatLogTest, AnUnwritableLogCostsOneLineAndNothingElse) {
 }
 
 TEST_F(ChatLogTest, TheLoginLineAndThePasswordNeverReachIt) {
-    ChatLog log("chatlog", [] { return At(2026, 12, 8, 10, 0, 0); });
+    ChatLog log("chatlog", [] { return At(8, 10, 0, 0); });
     log.SetSecret("Bob", "hunter2");
     log.Append("connect Bob hunter2");
     log.Append("my word is hunter2 ok");

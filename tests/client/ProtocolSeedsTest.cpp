@@ -10,10 +10,6 @@
 
 namespace {
 
-std::string Xy(int x, int y) {
-    return encodeBase95(x, true) + encodeBase95(y, true);
-}
-
 // The first byte: bit 0 clear logs in before the stream; the rest seeds the batch sizes.
 std::vector<std::pair<std::string, std::string>> Seeds() {
     const std::string login(1, '\x10'), greeting(1, '\x11');

@@ -1,5 +1,4 @@
-// The game protocol on a loopback connection: line framing, the greeting and the login handshake, the
-// dispatch of logged-in lines, and the lines the client sends.
+// The game protocol on a loopback connection: framing, the greeting, the login and the lines sent.
 #include "ClientTestSupport.h"
 #include "client/ServerLines.h"
 #include "data/AvatarCode.h"
@@ -69,15 +68,6 @@ TEST_F(ServerLinesTest, TheGreetingEndsWithTheBatchThatHeldEndAndTheLoginIsSentO
     EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
     Batch("(later\n");  // past the greeting, not logged in yet: dropped
     EXPECT_EQ(TakeMessages(), Lines{});
-
-    // Split across reads, the greeting waits for its "END".
-    ResetProcessState();
-    LoadPlayerIni("bob.ini");
-    SetGameConnection(&client);
-    Batch("Hi\n");
-    Batch("END\n");
-    EXPECT_EQ(TakeMessages(), (Lines{"Hi", "END"}));
-    EXPECT_EQ(server.Received(30), "connect Bob pw\nconnect Bob pw\n");
 }
 
 TEST_F(ServerLinesTest, TheAcknowledgementSendsDescriptionAndColoursThenTextsAndRefusalsArePosted) {
@@ -111,10 +101,6 @@ TEST_F(ServerLinesTest, MovesAndLooksSendTheirLines) {
     SetGameConnection(nullptr);
     EXPECT_FALSE(SendLine("hello"));
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(ServerLinesTest, ARefusalBeforeTheAcknowledgementIsShownAndEndsReconnection) {
     const std::string refused = "Server reported error while trying to log in.";

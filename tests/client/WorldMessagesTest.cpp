@@ -1,5 +1,4 @@
-// The world-message handlers, fed through HandleServerLine after the login: the character and dream marker
-// list rules, single cells, the map load with its floor textures, server-named files and the list limits.
+// The world-message handlers, fed through HandleServerLine after the login.
 #include <string>
 #include <tuple>
 #include <vector>
@@ -15,10 +14,6 @@
 #include "world/VelmRenderer.h"
 
 namespace {
-
-std::string Xy(int x, int y) {
-    return encodeBase95(x, true) + encodeBase95(y, true);
-}
 
 std::pair<std::int32_t, std::int32_t> Grid(int x, int y) {
     std::int32_t gx = 0, gy = 0;
@@ -129,7 +124,7 @@ TEST_F(WorldMessagesTest, AMapLoadClearsTheListsAndBuildsTheFloorTextures) {
     EXPECT_EQ(width, 0);
     EXPECT_TRUE(boxes->boxes().empty());
 
-    // A map and a floor archive: the map is read; textures that cannot be made bring up the box.
+    // Textures that cannot be made bring up the box; the map is read all the same.
     WriteTextFile("patches/default/floors.spk", SpkFileBytes({PatternShape(62, 31, 1)}));
     device->createTextureResult = gfx::Result::OutOfVideoMemory;
     HandleServerLine(";maps\\room.map");
