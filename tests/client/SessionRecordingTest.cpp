@@ -1,5 +1,7 @@
 // Session recordings: the format, the recorder, the replay and the options. With VELM_WRITE_SEEDS=1 the
 // round trip also writes the recording fuzz target's seeds into the source tree.
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <tuple>
 
@@ -132,6 +134,10 @@ TEST(SessionRecordingFormat, FilesThatAreNotRecordingsAreRefusedWithTheirReason)
     }
     EXPECT_FALSE(LoadRecording((folder.path() / "missing").string(), recording, message));
     EXPECT_EQ(message, "it cannot be opened");
+    // A pipe is refused before it is opened: opening it would wait for a writer for ever.
+    ASSERT_EQ(::mkfifo((folder.path() / "pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(LoadRecording((folder.path() / "pipe").string(), recording, message));
+    EXPECT_EQ(message, "it is not a regular file");
 }
 
 class SessionTest : public ClientTest {
