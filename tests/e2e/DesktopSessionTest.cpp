@@ -1,54 +1,27 @@
-// The real client on today's desktop, against both stand-in servers under the virtual display: the title
-// names the profile, F11 covers the screen and returns, clicks at scaled positions look at the same cell
-// as at 800 x 600, the resized window shows the world scaled, a clipboard line pasted with Ctrl+V is sent,
-// the chat log keeps the greeting and a bot's words, and the window size is remembered outside the game
-// directory.
+// The real client on today's desktop against both stand-in servers: title, full screen, scaled windows,
+// pasting, the chat log and the remembered window size.
 #include <gtest/gtest.h>
 
 #include <ctime>
 #include <regex>
-#include <sstream>
 
 #include "E2eSupport.h"
 
 namespace {
 using namespace e2e;
 
-class DesktopSession : public ::testing::Test {
+class DesktopSession : public Session {
 protected:
     void SetUp() override {
-        if (!HasDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+        Session::SetUp();
+        if (IsSkipped()) return;
         m_dir = fs::current_path() / "desktop";
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        fs::copy(BuiltProgram("game"), game(), fs::copy_options::recursive);
-        const fs::path server = BuiltProgram("tools/velm-server/velm-server");
-        m_gameServer = std::make_unique<Child>(
-            server,
-            std::vector<std::string>{"game", "--world", game().string(), "--port", "0", "--port-file",
-                                     "port.txt", "--log", "transcript.txt", "--bots", "1"},
-            m_dir / "game-server");
-        m_fileServer = std::make_unique<Child>(
-            server,
-            std::vector<std::string>{"file", "--root", BuiltProgram("dreams").string(), "--port", "0",
-                                     "--port-file", "port.txt", "--log", "transcript.txt"},
-            m_dir / "file-server");
+        FreshGame(m_dir);
+        m_gameServer = StartServer(m_dir, "game", {"--world", game().string(), "--bots", "1"});
+        m_fileServer = StartServer(m_dir, "file", {"--root", BuiltProgram("dreams").string()});
         ASSERT_TRUE(PointAddressFiles(game(), *m_gameServer, *m_fileServer));
-        m_client = LaunchClient(game());
-        m_window = ClientWindow(*m_client, game(), m_dir);
-        ASSERT_FALSE(m_window.empty()) << m_client->File("stderr.txt");
+        ASSERT_NO_FATAL_FAILURE(StartClient());
         std::this_thread::sleep_for(1s);
-    }
-    fs::path game() const { return m_dir / "game"; }
-    std::string Transcript() const { return m_gameServer->File("transcript.txt"); }
-    bool ServerGot(const std::string& text) {
-        return Poll(30s, [&] { return Transcript().find(text) != std::string::npos; });
-    }
-    void Keys(const std::string& keys) {
-        std::istringstream in(keys);
-        std::vector<std::string> list;
-        for (std::string key; in >> key;) list.push_back(key);
-        ASSERT_TRUE(HoldKeys(m_window, list));
     }
     std::string Geometry() {
         return Capture("xdotool getwindowgeometry " + m_window + " | grep Geometry", m_dir);
@@ -61,51 +34,48 @@ protected:
     }
     // Clicks the window at (x, y) and returns the look line the server got for it.
     std::string LookLineOfClickAt(int x, int y) {
-        const std::size_t before = Transcript().size();
+        const std::size_t before = GameTranscript().size();
         EXPECT_EQ(RunCommand("xdotool mousemove --window " + m_window + " " + std::to_string(x) + " " +
                              std::to_string(y) + " click 1"),
                   0);
         std::smatch match;
         std::string after;  // kept alive for the match
         Poll(30s, [&] {
-            after = Transcript().substr(before - 1);  // from the line feed that ends the line before
+            after = GameTranscript().substr(before - 1);  // from the line feed that ends the line before
             return std::regex_search(after, match, std::regex("\n1< l [ -~]{4,16}\\\\x0a\n"));
         });
         return match.empty() ? "" : match.str();
     }
-
-    fs::path m_dir;
-    std::unique_ptr<Child> m_gameServer, m_fileServer, m_client;
-    std::string m_window;
 };
 
 TEST_F(DesktopSession, AnyWindowSizeFullScreenPasteAndTheChatLog) {
-    Keys("Down Return");  // Rowan
-    ASSERT_TRUE(ServerGot("1> ]ccmeadow.pcx\\x0a\n")) << Transcript();
+    Keys({"Down", "Return"});  // Rowan
+    ASSERT_TRUE(GameServerGot("1> ]ccmeadow.pcx\\x0a\n")) << GameTranscript();
     EXPECT_TRUE(
         Poll(10s, [&] { return Capture("xdotool getwindowname " + m_window, m_dir) == "VelmView - Rowan"; }));
 
     // F11 covers the screen and F11 again brings the window back.
     const std::string screen = Capture("xdotool getdisplaygeometry", m_dir);  // "W H"
-    Keys("F11");
+    Keys({"F11"});
     EXPECT_TRUE(Poll(10s, [&] {
         return Geometry() == "  Geometry: " + screen.substr(0, screen.find(' ')) + "x" +
                                  screen.substr(screen.find(' ') + 1);
     })) << Geometry();
-    Keys("F11");
+    Keys({"F11"});
     EXPECT_TRUE(Poll(10s, [&] { return Geometry() == "  Geometry: 800x600"; })) << Geometry();
 
     // The same picture position looks at the same cell at 800 x 600, with bars at scale one, and scaled.
     ASSERT_TRUE(Snapshot(m_window, m_dir / "small.png"));
     const std::string look = LookLineOfClickAt(400, 180);
-    ASSERT_FALSE(look.empty()) << Transcript();
+    ASSERT_FALSE(look.empty()) << GameTranscript();
     Resize(1000, 600);  // the picture from x = 100, bars of 100 at either side
     EXPECT_EQ(LookLineOfClickAt(500, 180), look);
-    const std::size_t looks = Transcript().size();
+    const std::size_t looks = GameTranscript().size();
     ASSERT_EQ(RunCommand("xdotool mousemove --window " + m_window + " 50 300 click 1"), 0);  // on a bar
     Resize(1024, 768);                                                                       // 1.28 times
     EXPECT_EQ(LookLineOfClickAt(512, 230), look);
-    EXPECT_EQ(Transcript().find("1< l ", looks), Transcript().rfind("1< l "));  // the bar's click made none
+    EXPECT_EQ(GameTranscript().find("1< l ", looks),
+              GameTranscript().rfind("1< l "));  // the bar's click made none
     // The world shown scaled: the 800 x 600 picture enlarged is close to the resized window's picture.
     ASSERT_TRUE(Snapshot(m_window, m_dir / "large.png"));
     ASSERT_EQ(RunCommand("convert '" + (m_dir / "small.png").string() + "' -resize 1024x768! '" +
@@ -122,9 +92,9 @@ TEST_F(DesktopSession, AnyWindowSizeFullScreenPasteAndTheChatLog) {
     ASSERT_TRUE(Poll(10s, [&] {
         return Capture("timeout 5 xclip -o -selection clipboard", m_dir) == "pasted words\nnot sent";
     }));
-    Keys("ctrl+v Return");
-    EXPECT_TRUE(ServerGot("1< \"pasted words\\x0a\n")) << Transcript();
-    EXPECT_EQ(Transcript().find("not sent"), std::string::npos);
+    Keys({"ctrl+v", "Return"});
+    EXPECT_TRUE(GameServerGot("1< \"pasted words\\x0a\n")) << GameTranscript();
+    EXPECT_EQ(GameTranscript().find("not sent"), std::string::npos);
 
     // The chat log holds the greeting and a bot's words.
     const std::time_t now = std::time(nullptr);
@@ -140,9 +110,7 @@ TEST_F(DesktopSession, AnyWindowSizeFullScreenPasteAndTheChatLog) {
         ReadTextFile(chatLog), std::regex("\\d\\d:\\d\\d:\\d\\d Welcome to Meadowcross, the VelmView demo")));
     EXPECT_EQ(ReadTextFile(chatLog).find("meadow-rowan"), std::string::npos);  // the password
 
-    ASSERT_EQ(RunCommand("xdotool windowclose " + m_window), 0);
-    EXPECT_EQ(m_client->Wait(60s), 0) << m_client->File("stderr.txt");
-    EXPECT_EQ(ReadTextFile(game() / "_error.txt"), "");
+    ASSERT_NO_FATAL_FAILURE(Close());
     // The last size is remembered in the player's configuration folder, not in the game directory.
     EXPECT_NE(
         ReadTextFile(m_dir / "game-config" / "velmview" / "settings.ini").find("width=1024\nheight=768\n"),

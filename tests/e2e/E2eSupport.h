@@ -2,6 +2,7 @@
 // shell captures and window pictures under the virtual display.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,6 +86,22 @@ private:
     int m_status = -3;
 };
 
+// A fresh copy of the built game directory (the client's files and the demo world) in dir/game.
+inline fs::path FreshGame(const fs::path& dir) {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy(BuiltProgram("game"), dir / "game", fs::copy_options::recursive);
+    return dir / "game";
+}
+
+// velm-server MODE in dir/MODE-server, writing port.txt and transcript.txt there.
+inline std::unique_ptr<Child> StartServer(const fs::path& dir, const std::string& mode,
+                                          std::vector<std::string> args) {
+    args.insert(args.begin(), {mode, "--port", "0", "--port-file", "port.txt", "--log", "transcript.txt"});
+    return std::make_unique<Child>(BuiltProgram("tools/velm-server/velm-server"), std::move(args),
+                                   dir / (mode + "-server"));
+}
+
 // Output of a shell command, trailing blanks and line feeds cut.
 inline std::string Capture(const std::string& command, const fs::path& scratch) {
     const fs::path out = scratch / "command.txt";
@@ -151,5 +168,38 @@ inline bool HoldKeys(const std::string& window, const std::vector<std::string>& 
         command += " keydown " + key + " sleep 0.15 keyup " + key + " sleep 0.1";
     return RunCommand(command) == 0;
 }
+
+// What the sessions share: a scratch folder with its game directory, the servers, the client and its window.
+class Session : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HasDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+    }
+    fs::path game() const { return m_dir / "game"; }
+    std::string Client(const std::string& file) const { return ReadTextFile(game() / file); }
+    std::string GameTranscript() const { return m_gameServer->File("transcript.txt"); }
+    bool GameServerGot(const std::string& text, std::chrono::milliseconds limit = 30s) {
+        return Poll(limit, [&] { return GameTranscript().find(text) != std::string::npos; });
+    }
+    void Keys(const std::vector<std::string>& keys) { ASSERT_TRUE(HoldKeys(m_window, keys)); }
+    void StartClient(const std::vector<std::string>& arguments = {}) {
+        m_client = LaunchClient(game(), arguments);
+        m_window = ClientWindow(*m_client, game(), m_dir);
+        ASSERT_FALSE(m_window.empty()) << m_client->File("stderr.txt");
+    }
+    // Closes the window: the client ends with code 0 and, when clean, leaves nothing in _error.txt (no leak
+    // report, no misuse at shutdown).
+    void Close(bool clean = true) {
+        ASSERT_EQ(RunCommand("xdotool windowclose " + m_window), 0);
+        EXPECT_EQ(m_client->Wait(60s), 0) << m_client->File("stderr.txt");
+        if (clean) {
+            EXPECT_EQ(Client("_error.txt"), "");
+        }
+    }
+
+    fs::path m_dir;
+    std::unique_ptr<Child> m_gameServer, m_fileServer, m_client;
+    std::string m_window;
+};
 
 }  // namespace e2e

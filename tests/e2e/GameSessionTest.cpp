@@ -1,7 +1,5 @@
-// The real client against both stand-in servers under the virtual display: chooser keys, login, typed
-// lines, a step onto a dream marker, the dream's download with its progress line, the lines that return to
-// the map, a click that looks at a cell, and a clean end. Judged by the servers' transcripts, the client's
-// logs, the downloaded file and pictures of the window.
+// The real client against both stand-in servers: login, talk, a dream's download, looking, and losing
+// the server. Judged by the transcripts, the client's logs and pictures of the window.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -19,63 +17,31 @@ constexpr const char* kGreeting =
     "1> Walk with the arrow keys, turn with Insert and Delete, click a cell to look at it.\\x0a\n"
     "1> END\\x0a\n";
 
-// A copy of the built game directory (the client's files and the demo world) with both servers started
-// for it, a dream marker one step north-east of the start, and the address files pointing at them.
-class GameSession : public ::testing::Test {
+// A fresh game directory with a dream marker one step north-east of the start, and both servers for it.
+class GameSession : public Session {
 protected:
-    void SetUp() override {
-        if (!HasDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
-    }
     void Start(const std::string& name, std::vector<std::string> gameServerArgs) {
         m_dir = fs::current_path() / name;
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        fs::copy(BuiltProgram("game"), game(), fs::copy_options::recursive);
+        FreshGame(m_dir);
         std::string world = ReadTextFile(game() / "server" / "world.txt");
         WriteTextFile(game() / "server" / "world.txt", world + "dream 31 66 crystal-caves Test Door\n");
-        const fs::path server = BuiltProgram("tools/velm-server/velm-server");
-        gameServerArgs.insert(gameServerArgs.begin(), {"game", "--world", game().string(), "--port", "0",
-                                                       "--port-file", "port.txt", "--log", "transcript.txt"});
-        m_gameServer = std::make_unique<Child>(server, gameServerArgs, m_dir / "game-server");
+        gameServerArgs.insert(gameServerArgs.begin(), {"--world", game().string()});
+        m_gameServer = StartServer(m_dir, "game", std::move(gameServerArgs));
         // Blocks of 500 bytes: the download lasts seconds, long enough to see its progress line.
-        m_fileServer = std::make_unique<Child>(
-            server,
-            std::vector<std::string>{"file", "--root", BuiltProgram("dreams").string(), "--port", "0",
-                                     "--port-file", "port.txt", "--log", "transcript.txt", "--block-size",
-                                     "510"},
-            m_dir / "file-server");
+        m_fileServer =
+            StartServer(m_dir, "file", {"--root", BuiltProgram("dreams").string(), "--block-size", "510"});
         ASSERT_TRUE(PointAddressFiles(game(), *m_gameServer, *m_fileServer))
             << m_gameServer->File("stderr.txt") << m_fileServer->File("stderr.txt");
-        m_client = LaunchClient(game());
-        m_window = ClientWindow(*m_client, game(), m_dir);
-        ASSERT_FALSE(m_window.empty()) << m_client->File("stderr.txt");
+        ASSERT_NO_FATAL_FAILURE(StartClient());
         std::this_thread::sleep_for(1s);
         ASSERT_EQ(RunCommand("xdotool windowfocus --sync " + m_window), 0);
     }
-    fs::path game() const { return m_dir / "game"; }
-    std::string Client(const std::string& file) const { return ReadTextFile(game() / file); }
-    std::string GameTranscript() const { return m_gameServer->File("transcript.txt"); }
-    bool GameServerGot(const std::string& text, std::chrono::milliseconds limit = 30s) {
-        return Poll(limit, [&] { return GameTranscript().find(text) != std::string::npos; });
-    }
-    // Keys and text go to the focused window; the focus is set again before each, in case it moved.
-    void Keys(const std::vector<std::string>& keys) { ASSERT_TRUE(HoldKeys(m_window, keys)); }
+    // Text goes to the focused window; the focus is set again first, in case it moved.
     void Type(const std::string& text) {
         ASSERT_EQ(RunCommand("xdotool windowfocus --sync " + m_window + " type --delay 60 '" + text + "'"),
                   0);
         Keys({"Return"});
     }
-    // Closes the window: the client ends with code 0, and a clean session leaves nothing in _error.txt
-    // (no leak report, no misuse at shutdown).
-    void Close() {
-        ASSERT_EQ(RunCommand("xdotool windowclose " + m_window), 0);
-        EXPECT_EQ(m_client->Wait(60s), 0) << m_client->File("stderr.txt");
-        EXPECT_EQ(Client("_error.txt"), "");
-    }
-
-    fs::path m_dir;
-    std::unique_ptr<Child> m_gameServer, m_fileServer, m_client;
-    std::string m_window;
 };
 
 TEST_F(GameSession, LoginTalkWalkIntoADreamAndLook) {
@@ -172,10 +138,6 @@ TEST_F(GameSession, AGreetingSplitAcrossSendsStillLogsIn) {
     Close();
 }
 
-}  // namespace
-
-namespace {
-
 // The received lines of one session of the game server's transcript ("N< ..."), without the prefix.
 std::vector<std::string> ReceivedBySession(const std::string& transcript, int session) {
     std::vector<std::string> lines;
@@ -210,8 +172,7 @@ TEST_F(GameSession, AServerThatClosesIsReportedAndTheClientLogsInAgainByItself) 
     EXPECT_EQ(ReceivedBySession(GameTranscript(), 2), first) << GameTranscript();
     EXPECT_NE(GameTranscript().find("2> END\\x0a\n"), std::string::npos);
 
-    ASSERT_EQ(RunCommand("xdotool windowclose " + m_window), 0);
-    EXPECT_EQ(m_client->Wait(60s), 0) << m_client->File("stderr.txt");
+    Close(false);
     // Only the losses are in _error.txt: no leak report, no misuse.
     std::istringstream errors(Client("_error.txt"));
     for (std::string line; std::getline(errors, line);)

@@ -1,8 +1,6 @@
-// A short game session recorded with --record against the stand-in game server, then replayed with
-// --replay --speed 4 and no server: the replay ends on the session's last picture and copies the same
-// received text to _netlog.txt. Held fixed for the comparison: no bots (nothing moves on its own), the
-// pointer at one place of the window (the hover square), and both pictures with the frame-rate figures
-// and the input line blanked (the replay's input line says it is a replay).
+// A session recorded with --record, then replayed with --replay --speed 4: same last picture, same
+// received text. Held fixed: no bots, the pointer in one place, the frame-rate figures and input line
+// blanked.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -12,28 +10,21 @@
 namespace {
 using namespace e2e;
 
-class RecordReplay : public ::testing::Test {
+class RecordReplay : public Session {
 protected:
     void SetUp() override {
-        if (!HasDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+        Session::SetUp();
+        if (IsSkipped()) return;
         m_dir = fs::current_path() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        fs::copy(BuiltProgram("game"), game(), fs::copy_options::recursive);
+        FreshGame(m_dir);
     }
-    fs::path game() const { return m_dir / "game"; }
-    std::string Client(const std::string& file) const { return ReadTextFile(game() / file); }
-
-    // Starts the client with the arguments and finds its window, ready for keys.
+    // The client with the arguments, its window focused and the pointer at one place.
     void StartClient(const std::vector<std::string>& arguments) {
-        m_client = LaunchClient(game(), arguments);
-        m_window = ClientWindow(*m_client, game(), m_dir);
-        ASSERT_FALSE(m_window.empty()) << m_client->File("stderr.txt");
+        ASSERT_NO_FATAL_FAILURE(Session::StartClient(arguments));
         ASSERT_EQ(RunCommand("xdotool windowfocus --sync " + m_window + " mousemove --window " + m_window +
                              " 400 150"),
                   0);
     }
-    void Keys(const std::vector<std::string>& keys) { ASSERT_TRUE(HoldKeys(m_window, keys)); }
     // The window's picture with the frame-rate figures and the input line blanked.
     bool Picture(const fs::path& png) {
         const fs::path raw = m_dir / "raw.png";
@@ -59,15 +50,6 @@ protected:
             return taken;
         });
     }
-    void Close() {
-        ASSERT_EQ(RunCommand("xdotool windowclose " + m_window), 0);
-        EXPECT_EQ(m_client->Wait(60s), 0) << m_client->File("stderr.txt");
-        EXPECT_EQ(Client("_error.txt"), "");
-    }
-
-    fs::path m_dir;
-    std::unique_ptr<Child> m_client;
-    std::string m_window;
 };
 
 // The text of _netlog.txt without the copies of sent lines (each "{SENT TO SERVER}" and its line; a typed
@@ -77,17 +59,10 @@ std::string ReceivedText(const std::string& netlog) {
 }
 
 TEST_F(RecordReplay, TheReplayEndsOnTheSessionsLastPictureWithTheSameReceivedText) {
-    const fs::path server = BuiltProgram("tools/velm-server/velm-server");
-    Child gameServer(server,
-                     {"game", "--world", game().string(), "--port", "0", "--port-file", "port.txt", "--log",
-                      "transcript.txt", "--bots", "0"},
-                     m_dir / "game-server");
-    ASSERT_TRUE(Poll(10s, [&] { return !gameServer.File("port.txt").empty(); }))
-        << gameServer.File("stderr.txt");
-    WriteTextFile(game() / "data" / "velm_ip.txt", "127.0.0.1 " + gameServer.File("port.txt"));
-    auto serverGot = [&](const std::string& text) {
-        return Poll(30s, [&] { return gameServer.File("transcript.txt").find(text) != std::string::npos; });
-    };
+    m_gameServer = StartServer(m_dir, "game", {"--world", game().string(), "--bots", "0"});
+    ASSERT_TRUE(Poll(10s, [&] { return !m_gameServer->File("port.txt").empty(); }))
+        << m_gameServer->File("stderr.txt");
+    WriteTextFile(game() / "data" / "velm_ip.txt", "127.0.0.1 " + m_gameServer->File("port.txt"));
 
     // The session: the first profile, a spoken line, two steps and a turn.
     ASSERT_NO_FATAL_FAILURE(StartClient({"--record", "session.rec"}));
@@ -95,12 +70,12 @@ TEST_F(RecordReplay, TheReplayEndsOnTheSessionsLastPictureWithTheSameReceivedTex
     // acquired); in the main scene an empty line's Enter sends nothing.
     ASSERT_TRUE(Poll(60s, [&] {
         Keys({"Return"});
-        return Poll(3s, [&] { return gameServer.File("transcript.txt").find("1> @ ") != std::string::npos; });
-    })) << gameServer.File("transcript.txt");
+        return Poll(3s, [&] { return GameTranscript().find("1> @ ") != std::string::npos; });
+    })) << GameTranscript();
     ASSERT_EQ(RunCommand("xdotool type --delay 60 'hello there'"), 0);
     Keys({"Return", "Up", "Up", "Insert"});
-    ASSERT_TRUE(serverGot("1< m 9\\x0a\n")) << gameServer.File("transcript.txt");
-    ASSERT_TRUE(serverGot("1< <\\x0a\n")) << gameServer.File("transcript.txt");
+    ASSERT_TRUE(GameServerGot("1< m 9\\x0a\n")) << GameTranscript();
+    ASSERT_TRUE(GameServerGot("1< <\\x0a\n")) << GameTranscript();
     ASSERT_TRUE(
         Poll(10s, [&] { return Client("_netlog.txt").find("(Bramble: hello there") != std::string::npos; }));
     ASSERT_TRUE(SettledPicture(m_dir / "session.png"));
@@ -128,7 +103,7 @@ TEST_F(RecordReplay, TheReplayEndsOnTheSessionsLastPictureWithTheSameReceivedTex
     ASSERT_TRUE(Snapshot(m_window, m_dir / "replay-input.png"));
     EXPECT_EQ(Measure(m_dir / "replay-input.png", "700x24+50+555", "%[fx:maxima.r>0.9]"), "1");
     ASSERT_NO_FATAL_FAILURE(Close());
-    EXPECT_EQ(gameServer.File("transcript.txt").find("2 accepted"), std::string::npos);
+    EXPECT_EQ(GameTranscript().find("2 accepted"), std::string::npos);
 }
 
 TEST_F(RecordReplay, AFileThatIsNotARecordingIsRefusedWithStatus1) {

@@ -1,5 +1,5 @@
 // The stand-in servers under hostile load on loopback: a client that stops reading, a burst of
-// connections that close at once, connections that never speak, a file-server line without end.
+// connections that close at once, connections that never speak.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <functional>
 #include <thread>
 
 #include "GameServerClient.h"
@@ -87,30 +86,18 @@ TEST_F(ServerLoadTest, AClientThatStopsReadingIsDroppedAndDelaysNobody) {
     const std::string text = "\"" + std::string(399, 't') + "\n";
     std::string batch;
     while (batch.size() < (64u << 10)) batch += text;
-    const auto rounds = [&](int count, const std::function<bool()>& stop) {
-        std::vector<long long> trips;
-        for (int round = 0; round < count && !stop(); ++round) {
-            talker.Send(batch);
-            trips.push_back(UpRoundTrip(observer).count());
-        }
-        std::sort(trips.begin(), trips.end());
-        return trips;
-    };
-    const std::vector<long long> unstalled = rounds(8, [] { return false; });
     RawSocket stalled(server.port(), 4096);
     stalled.Send("connect Stalled pw\ndesc Stalled\ncolor !!!!!!!!!!00 \n");
     const auto dropped = [&] { return server.transcript().find(" dropped: ") != std::string::npos; };
-    const std::vector<long long> whileStalled = rounds(256, dropped);
+    std::chrono::milliseconds worst{0};
+    for (int round = 0; round < 256 && !dropped(); ++round) {
+        talker.Send(batch);
+        worst = std::max(worst, UpRoundTrip(observer));
+    }
     EXPECT_TRUE(WaitUntil(dropped));
     const std::string transcript = server.transcript();
     EXPECT_EQ(transcript.find(" dropped: "), transcript.rfind(" dropped: "));  // one line
-    ASSERT_FALSE(whileStalled.empty());
-    EXPECT_LT(whileStalled.back(), 1000);
-    std::printf(
-        "Up round trip under the same talk, ms: median %lld worst %lld without a stalled client; "
-        "median %lld worst %lld over %zu rounds while one was stalled, until it was dropped\n",
-        unstalled[unstalled.size() / 2], unstalled.back(), whileStalled[whileStalled.size() / 2],
-        whileStalled.back(), whileStalled.size());
+    EXPECT_LT(worst, 1000ms);
 }
 
 TEST_F(ServerLoadTest, ABurstOfConnectAndCloseStallsNobody) {
@@ -126,8 +113,6 @@ TEST_F(ServerLoadTest, ABurstOfConnectAndCloseStallsNobody) {
     while (!burstDone) worst = std::max(worst, UpRoundTrip(player));
     burst.join();
     EXPECT_LT(worst, 1000ms);
-    std::printf("Up round trip: worst %lld ms during 300 connect/close pairs\n",
-                static_cast<long long>(worst.count()));
     // The room is free again, and refusals that could not be delivered left no reports.
     LineClient late(server.port());
     EXPECT_NE(late.WaitForPrefix("END"), "<none>");
@@ -143,16 +128,6 @@ TEST_F(ServerLoadTest, ConnectionsThatNeverLogInAreClosedAtTheLimit) {
     EXPECT_EQ(silent.front()->received().find("The server is full."), std::string::npos);
     LineClient newcomer(server.port());
     EXPECT_FALSE(newcomer.Enter("Newcomer").empty());
-}
-
-TEST_F(ServerLoadTest, TheFileServerRefusesALineWithoutEnd) {
-    ServerProcess files(std::filesystem::absolute("file-server"), "file", {});
-    ASSERT_TRUE(files.started()) << files.stderrText();
-    RawSocket client(files.port());
-    std::thread flood([&] { client.Send(std::string(10u << 20, 'a')); });  // 10 MiB, no line feed
-    EXPECT_TRUE(client.ClosedByPeerWithin(10000ms));
-    flood.join();
-    EXPECT_NE(client.received().find("45 bad request\n"), std::string::npos) << client.received();
 }
 
 }  // namespace
