@@ -1,4 +1,3 @@
-// The scene stack, the pending deletion, the statistics report and the device-lost handler.
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"

@@ -1,5 +1,4 @@
-// Shared pieces of the world pass tests: an empty map around the player, the avatar colour tables and
-// image files of known colours for the textures the passes load.
+// Shared pieces of the world tests: an empty map, avatar colour tables and image files of known colours.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +13,7 @@
 
 namespace worldtest {
 
-// A square map of side 2 * half without floors, objects or walls, the player at (cx, cy), taken into the
-// window by one camera update.
+// A square map of side 2 * half without floors, objects or walls, the player at (cx, cy) in the window.
 inline void EmptyMap(int half, int cx, int cy) {
     const std::string bytes = MapFileBytes(half, half);
     CurrentMap().loadBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "m");
@@ -44,9 +42,7 @@ inline void LoadTestColours() {
     loadColorTables();
 }
 
-// A one-level A8R8G8B8 image file of side x side pixels, pixel (x, y) = argb(x, y); without alpha, an
-// X8R8G8B8 one. The texture loader tells the file kind by its bytes, so the same file serves under a .bmp
-// name.
+// A one-level A8R8G8B8 (X8R8G8B8 without alpha) image file; the loader reads it under a .bmp name too.
 template <class Argb>
 void WriteImage(const std::filesystem::path& path, std::uint32_t side, Argb argb, bool alpha = true) {
     std::vector<std::uint32_t> pixels;
