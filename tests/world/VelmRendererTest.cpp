@@ -11,6 +11,8 @@
 
 namespace {
 
+using worldtest::ScreenOf;
+
 class VelmRenderer : public ::testing::Test {
 protected:
     void SetUp() override { FreshProcess(); }
@@ -22,11 +24,6 @@ protected:
         ASSERT_TRUE(KeyboardStateManager::Init(nullptr, &keys, false));
     }
     static void PlaceOnMap(int cx, int cy) { worldtest::EmptyMap(20, cx, cy); }  // grid side 40
-    static gfx::Vector3 Screen(float x, float y) {
-        gfx::Vector3 s;
-        DXG::WorldToScreen({x, y, 0}, &s.x, &s.y);
-        return s;
-    }
     HeldKeys keys;
     gfx::RecordingDevice* device = nullptr;
 };
@@ -61,15 +58,15 @@ TEST_F(VelmRenderer, KeypadTurnsTheCameraAndKeypad5Recentres) {
 TEST_F(VelmRenderer, ViewCentresThePlayerCellAndPickingNamesTheNearestCell) {
     PlaceOnMap(3, 0);
     renderWorld();
-    EXPECT_NEAR(Screen(3, 0).x, 400.0f, 0.5f);
-    EXPECT_NEAR(Screen(3, 0).y, 300.0f, 0.5f);
-    EXPECT_GT(Screen(4, -1).x, 410.0f);  // left-handed: seen from (+x, +y), +x -y lies to the right
+    EXPECT_NEAR(ScreenOf(3, 0).x, 400.0f, 0.5f);
+    EXPECT_NEAR(ScreenOf(3, 0).y, 300.0f, 0.5f);
+    EXPECT_GT(ScreenOf(4, -1).x, 410.0f);  // left-handed: seen from (+x, +y), +x -y lies to the right
     // Cell (gx, gy) covers [gx - 0.5, gx + 0.5]^2; truncation would give (3, 0), (0, 1) and (0, 0) here.
     const float points[][4] = {
         {3.7f, -0.2f, 4, 0}, {-0.7f, 1.4f, -1, 1}, {0.4f, -0.3f, 0, 0}, {2.4f, 0.6f, 2, 1}};
     for (const auto& p : points) {
         SCOPED_TRACE(testing::Message() << p[0] << "," << p[1]);
-        const gfx::Vector3 s = Screen(p[0], p[1]);
+        const gfx::Vector3 s = ScreenOf(p[0], p[1]);
         int gx = -99, gy = -99;
         ASSERT_TRUE(pickCell(int(std::lround(s.x)), int(std::lround(s.y)), gx, gy));
         EXPECT_EQ(gx, int(p[2]));

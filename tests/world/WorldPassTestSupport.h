@@ -9,6 +9,7 @@
 #include "data/DataTestFiles.h"
 #include "gfx/DdsWriter.h"
 #include "net/VelmDataManager.h"
+#include "testing/DxgTesting.h"
 #include "world/VelmRenderer.h"
 
 namespace worldtest {
@@ -24,6 +25,13 @@ inline void EmptyMap(int half, int cx, int cy) {
     }
     SetPlayerPosition(cx, cy);
     updateCamera(0.0f);
+}
+
+// Where the last drawn frame put a world point on the screen.
+inline gfx::Vector3 ScreenOf(float x, float y, float z = 0) {
+    gfx::Vector3 s;
+    DXG::WorldToScreen({x, y, z}, &s.x, &s.y);
+    return s;
 }
 
 inline void FillFloors(int side, std::uint16_t floor) {

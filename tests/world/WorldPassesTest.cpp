@@ -136,11 +136,6 @@ protected:
         for (DXG::Texture& t : textures) ASSERT_TRUE(t.Create(64, 64, DXG::OPAQUE));
         setFloorTextures(textures);
     }
-    static gfx::Vector3 Screen(float x, float y) {
-        gfx::Vector3 s;
-        DXG::WorldToScreen({x, y, 1.5f}, &s.x, &s.y);
-        return s;
-    }
     static void ExpectAll(const Drawn& d, States states) {
         for (const auto& s : d.states) EXPECT_EQ(s, states);
     }
@@ -271,7 +266,7 @@ TEST_F(WorldPasses, DreamCylindersWriteNoDepthAndLabelsAreCentredAboveThem) {
     const Drawn d = Frame();
     EXPECT_EQ(d.world, Cylinder(17, 18) + Cylinder(15, 20) + Cylinder(18, 16));
     ExpectAll(d, {gfx::cull::CW, 0, 1, false});  // the marker texture did not load
-    const gfx::Vector3 a = Screen(17, 18);
+    const gfx::Vector3 a = ScreenOf(17, 18, 1.5f);
     EXPECT_EQ(Vs(d.screen.begin(), d.screen.begin() + 6 * 7), Glyphs("   abcd", a.x - 40, a.y, kWhite));
     const gfx::RecordedDraw& labels = device->draws.back();
     EXPECT_EQ(std::make_tuple(labels.fvf, labels.State(gfx::RenderState::CullMode),
@@ -289,7 +284,7 @@ TEST_F(WorldPasses, ServerLabelsCannotStyleTheFrameAndAreCutToTheScreen) {
     AddDreamMarker({13, 14, std::string(300, 'w'), "z"});
     AddDreamMarker({28, 28, "behind", "the eye"});  // beyond the camera: no label
     const Drawn d = Frame();
-    const gfx::Vector3 a = Screen(17, 18), b = Screen(15, 20), c = Screen(13, 14);
+    const gfx::Vector3 a = ScreenOf(17, 18, 1.5f), b = ScreenOf(15, 20, 1.5f), c = ScreenOf(13, 14, 1.5f);
     EXPECT_EQ(d.screen, Glyphs("abc", a.x - 12, a.y, kWhite) + Glyphs(" x", a.x - 12, a.y + 12, kGrey) +
                             Glyphs("ok", b.x - 8, b.y, kWhite) + Glyphs("ok", b.x - 8, b.y + 12, kGrey) +
                             Glyphs(std::string(100, 'w'), c.x - 400, c.y, kWhite) +
