@@ -64,14 +64,10 @@ protected:
 };
 
 TEST_F(WorldPassesGl, FloorWallHoverSquareAndAvatarTipShowWhereTheCameraPutsThem) {
+    WriteImage(
+        "floor.dds", 64, [](int, int) { return 0xFF000000u | kFloorColour; }, false);
     std::vector<DXG::Texture> textures(1);
-    ASSERT_TRUE(textures[0].Create(64, 64, DXG::OPAQUE));
-    gfx::LockedRect rect;
-    ASSERT_EQ(textures[0].GetDeviceTexture()->LockRect(0, &rect, gfx::kLockNone), gfx::Result::Ok);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x)
-            static_cast<std::uint32_t*>(rect.bits)[y * rect.pitch / 4 + x] = 0xFF000000u | kFloorColour;
-    textures[0].GetDeviceTexture()->UnlockRect(0);
+    ASSERT_TRUE(textures[0].Load("floor.dds", DXG::OPAQUE, false, false));
     FillFloors(2 * kCentre, 0);
     setFloorTextures(textures);
     const float c = kCentre;
