@@ -1,4 +1,3 @@
-// The app tests' probe scene and fake loop platform.
 #include "AppTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Shared pieces of the app tests: a scene that writes what happens to it into the recording device's call
-// list (so scene calls and device calls show in one order), a fake loop platform and a fake keyboard.
+// A probe scene noting its calls among the recording device's, a fake loop platform and a fake keyboard.
 #pragma once
 
 #include <deque>
@@ -12,7 +11,6 @@
 #include "runtime/Keyboard.h"
 #include "testing/DxgTesting.h"
 
-// Where test scenes write their events: the device's call list when there is one, and this list.
 std::vector<std::string>& SceneEvents();
 void Note(const std::string& text);
 

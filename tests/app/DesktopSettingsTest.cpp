@@ -1,5 +1,3 @@
-// The player's desktop settings file (round trip, odd files ignored with one line in _error.txt, nothing
-// written for want of a place) and the window options of the command line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -63,8 +61,7 @@ TEST_F(DesktopSettingsTest, OddFilesAreIgnoredWithOneLine) {
         ClearLog(errorLog);
         WriteTextFile(file, c.text);
         EXPECT_EQ(Fields(LoadDesktopSettings(file)), Fields(DesktopSettings()));
-        const std::string log = LogText(errorLog);
-        EXPECT_EQ(log, "Settings file \"settings.ini\" ignored: " + std::string(c.why) + "\n");
+        EXPECT_EQ(LogText(errorLog), "Settings file \"settings.ini\" ignored: " + std::string(c.why) + "\n");
     }
     // A folder in the file's place is not read (nor waited on).
     std::filesystem::remove(file);

@@ -1,8 +1,4 @@
-// The frame-rate overlay: its texts (the frame's rate and the five-update average with missing history
-// counted as zero) and its two lines of glyphs drawn at (5, 5) over the scene, gone after a release.
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 #include "AppTestSupport.h"
 #include "app/FrameRateOverlay.h"
@@ -17,16 +13,12 @@ class FrameRateOverlayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProcessState();
-        // A blank 256 x 256 A8R8G8B8 font file, so the overlay loads a font without the generated assets.
-        std::filesystem::create_directories("data");
-        std::ofstream(std::filesystem::path("data") / "font12.dds", std::ios::binary)
-            << gfx::DdsArgbFile(256, 256, {});
+        WriteTextFile("data/font12.dds", gfx::DdsArgbFile(256, 256, {}));  // a blank font
         device = DXG::InitRecordingForTests();
         ASSERT_NE(device, nullptr);
         ClearLog(errorLog);
     }
     void TearDown() override { ResetProcessState(); }
-    // The draws of one frame with only the overlay.
     std::vector<gfx::RecordedDraw> Render() {
         EXPECT_TRUE(DXG::BeginFrame(0.0f, false, false));
         device->ClearRecord();
@@ -39,7 +31,7 @@ protected:
     gfx::RecordingDevice* device = nullptr;
 };
 
-TEST_F(FrameRateOverlayTest, TwoLinesOfGlyphsAtFiveFiveGoneAfterARelease) {
+TEST_F(FrameRateOverlayTest, TwoLinesOfGlyphsAtFiveFiveGoneAfterAReleaseAndNoneBeforeTheFoundation) {
     int liveBefore = memoryTracker.LiveAllocations();
     FrameRateOverlay::Update(0.5f);
     FrameRateOverlay::Update(0.04f);
@@ -57,6 +49,11 @@ TEST_F(FrameRateOverlayTest, TwoLinesOfGlyphsAtFiveFiveGoneAfterARelease) {
     FrameRateOverlay::Release();
     EXPECT_EQ(memoryTracker.LiveAllocations(), liveBefore);
     EXPECT_TRUE(Render().empty());
+    // None is made before the foundation is ready.
+    ResetProcessState();
+    FrameRateOverlay::Update(0.1f);
+    EXPECT_FALSE(FrameRateOverlay::Exists());
+    EXPECT_EQ(FrameRateOverlay::CurrentText(), "");
 }
 
 TEST_F(FrameRateOverlayTest, AverageFillsUpOverFiveUpdates) {
@@ -68,19 +65,10 @@ TEST_F(FrameRateOverlayTest, AverageFillsUpOverFiveUpdates) {
     EXPECT_EQ(FrameRateOverlay::FormatText(0.0f, history), "FPS: 0\nFPS (last 5 avg): 0");
 }
 
-TEST_F(FrameRateOverlayTest, NoOverlayBeforeTheFoundationIsReady) {
-    ResetProcessState();
-    FrameRateOverlay::Update(0.1f);
-    EXPECT_FALSE(FrameRateOverlay::Exists());
-    EXPECT_EQ(FrameRateOverlay::CurrentText(), "");
-}
-
-TEST_F(FrameRateOverlayTest, UsesUnclampedSecondsWhileScenesGetHalfASecond) {
-    ProbeScene* scene = NewProbeScene("S");
-    AddScene(scene);
+TEST_F(FrameRateOverlayTest, CountsTheUnclampedSecondsOfAnUpdate) {
+    AddScene(NewProbeScene("S"));
     UpdateScenes(0.1f);
-    UpdateScenes(4.0f);
-    EXPECT_EQ(scene->updates.back(), 0.5f);
+    UpdateScenes(4.0f);  // 0.5 s for the scene
     EXPECT_EQ(FrameRateOverlay::CurrentText().substr(0, 7), "FPS: 0\n");
 }
 

@@ -1,5 +1,3 @@
-// The frame loop with a fake clock and message queue over a RecordingDevice: the order of a drawn and of a
-// failed frame, the minimum frame interval, the window procedure and the ways out of the loop.
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"

@@ -1,5 +1,4 @@
-// The window's events as the window procedure sees them: typed text as single bytes, Backspace and Enter as
-// characters, the editing keys extended and their keypad twins not, pointer moves, left clicks and closing.
+// SDL events as the window procedure sees them.
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
@@ -11,7 +10,7 @@ namespace {
 
 using platform::WindowMessage;
 
-// The messages made from one pushed SDL event (other messages dropped).
+// The messages made from one pushed SDL event and whatever was queued before (other messages dropped).
 std::vector<WindowMessage> MessagesOf(const SDL_Event& event) {
     SDL_Event copy = event;
     SDL_PushEvent(&copy);
@@ -28,50 +27,6 @@ SDL_Event Event(uint32_t type) {
     return e;
 }
 
-TEST(WindowEvents, SdlEventsBecomeWindowMessages) {
-    void* window = nullptr;
-    platform::WindowSettings settings{"WindowEvents", "VelmViewWindow", 800, 600};
-    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
-        GTEST_SKIP() << "no display";
-    MessagesOf(SDL_Event{});  // what the window's creation queued
-    struct Case {
-        SDL_Scancode key;
-        WindowMessage::Type type;
-        uint32_t code;
-        bool extended;
-    } keys[] = {
-        {SDL_SCANCODE_BACKSPACE, WindowMessage::Char, 8, false},
-        {SDL_SCANCODE_RETURN, WindowMessage::Char, 13, false},
-        {SDL_SCANCODE_UP, WindowMessage::KeyDown, platform::kVkUp, true},
-        {SDL_SCANCODE_KP_8, WindowMessage::KeyDown, platform::kVkUp, false},
-    };
-    for (const Case& c : keys) {
-        SDL_Event e = Event(SDL_KEYDOWN);
-        e.key.keysym.scancode = c.key;
-        std::vector<WindowMessage> got = MessagesOf(e);
-        ASSERT_EQ(got.size(), 1u) << c.key;
-        EXPECT_EQ(std::tuple(got[0].type, got[0].code, got[0].extended),
-                  std::tuple(c.type, c.code, c.extended))
-            << c.key;
-    }
-
-    // Closing: one Destroy, then the quit message that PostQuit queues; right clicks are not used.
-    SDL_Event move = Event(SDL_MOUSEMOTION), left = Event(SDL_MOUSEBUTTONDOWN), right = left,
-              quit = Event(SDL_QUIT);
-    move.motion.x = 123;
-    move.motion.y = 456;
-    left.button.button = SDL_BUTTON_LEFT;
-    right.button.button = SDL_BUTTON_RIGHT;
-    for (SDL_Event* e : {&move, &left, &right, &quit, &quit}) SDL_PushEvent(e);
-    platform::PostQuit(0);
-    std::vector<WindowMessage> got = MessagesOf(SDL_Event{});
-    ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(std::tuple(got[0].type, got[0].x, got[0].y), std::tuple(WindowMessage::MouseMove, 123, 456));
-    EXPECT_EQ(std::vector({got[1].type, got[2].type, got[3].type}),
-              std::vector({WindowMessage::LeftButtonDown, WindowMessage::Destroy, WindowMessage::Quit}));
-    platform::DestroyAppWindow(window);
-}
-
 // A key-down followed by the text it types, as SDL sends them.
 std::vector<WindowMessage> KeyWithText(SDL_Scancode key, SDL_Keycode sym, uint16_t mod, const char* text) {
     SDL_Event down = Event(SDL_KEYDOWN), typed = Event(SDL_TEXTINPUT);
@@ -86,18 +41,47 @@ std::vector<WindowMessage> KeyWithText(SDL_Scancode key, SDL_Keycode sym, uint16
     return MessagesOf(SDL_Event{});
 }
 
-TEST(WindowEvents, DesktopKeysPasteWheelAndTheKeypadCameraKeys) {
+class WindowEvents : public ::testing::Test {
+protected:
+    bool Open(int width, int height) {
+        platform::WindowSettings settings{"WindowEvents", "VelmViewWindow", width, height};
+        if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) return false;
+        MessagesOf(SDL_Event{});  // what the window's creation queued
+        return true;
+    }
+    void TearDown() override {
+        if (window) platform::DestroyAppWindow(window);
+    }
     void* window = nullptr;
-    platform::WindowSettings settings{"WindowEvents", "VelmViewWindow", 800, 600};
-    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
-        GTEST_SKIP() << "no display";
-    MessagesOf(SDL_Event{});
-    // Keypad 4, 5 and 6 turn the camera and type nothing; keypad 7 types its digit as before.
+};
+
+TEST_F(WindowEvents, KeysPointerAndClosingBecomeWindowMessages) {
+    if (!Open(800, 600)) GTEST_SKIP() << "no display";
+    // Backspace and Enter as characters, the editing keys extended and their keypad twins not.
+    const struct {
+        SDL_Scancode key;
+        WindowMessage::Type type;
+        uint32_t code;
+        bool extended;
+    } keys[] = {
+        {SDL_SCANCODE_BACKSPACE, WindowMessage::Char, 8, false},
+        {SDL_SCANCODE_RETURN, WindowMessage::Char, 13, false},
+        {SDL_SCANCODE_UP, WindowMessage::KeyDown, platform::kVkUp, true},
+        {SDL_SCANCODE_KP_8, WindowMessage::KeyDown, platform::kVkUp, false},
+    };
+    for (const auto& c : keys) {
+        SCOPED_TRACE(c.key);
+        std::vector<WindowMessage> got = KeyWithText(c.key, SDLK_UNKNOWN, KMOD_NONE, nullptr);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(std::tuple(got[0].type, got[0].code, got[0].extended),
+                  std::tuple(c.type, c.code, c.extended));
+    }
+
+    // Keypad 4, 5 and 6 turn the camera and type nothing; keypad 7 types its digit.
     for (auto [key, digit] : {std::pair{SDL_SCANCODE_KP_4, "4"}, std::pair{SDL_SCANCODE_KP_5, "5"},
-                              std::pair{SDL_SCANCODE_KP_6, "6"}}) {
+                              std::pair{SDL_SCANCODE_KP_6, "6"}})
         for (const WindowMessage& m : KeyWithText(key, SDLK_UNKNOWN, KMOD_NUM, digit))
             EXPECT_NE(m.type, WindowMessage::Char) << digit;
-    }
     std::vector<WindowMessage> got = KeyWithText(SDL_SCANCODE_KP_7, SDLK_KP_7, KMOD_NUM, "7");
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(std::pair(got.back().type, got.back().code), std::pair(WindowMessage::Char, uint32_t('7')));
@@ -118,7 +102,7 @@ TEST(WindowEvents, DesktopKeysPasteWheelAndTheKeypadCameraKeys) {
     EXPECT_EQ(std::pair(got[0].type, got[0].text), std::pair(WindowMessage::Paste, std::string("say this")));
 
     // The wheel: notches away from the player are positive, a flipped wheel's are turned round.
-    SDL_Event wheel = Event(SDL_MOUSEWHEEL), flipped = Event(SDL_MOUSEWHEEL);
+    SDL_Event wheel = Event(SDL_MOUSEWHEEL), flipped = wheel;
     wheel.wheel.y = 2;
     flipped.wheel.y = 1;
     flipped.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
@@ -127,16 +111,26 @@ TEST(WindowEvents, DesktopKeysPasteWheelAndTheKeypadCameraKeys) {
         ASSERT_EQ(got.size(), 1u);
         EXPECT_EQ(std::pair(got[0].type, got[0].wheel), std::pair(WindowMessage::MouseWheel, notches));
     }
-    platform::DestroyAppWindow(window);
+
+    // Closing: one Destroy, then the quit message that PostQuit queues; right clicks are not used.
+    SDL_Event move = Event(SDL_MOUSEMOTION), left = Event(SDL_MOUSEBUTTONDOWN), right = left,
+              quit = Event(SDL_QUIT);
+    move.motion.x = 123;
+    move.motion.y = 456;
+    left.button.button = SDL_BUTTON_LEFT;
+    right.button.button = SDL_BUTTON_RIGHT;
+    for (SDL_Event* e : {&move, &left, &right, &quit, &quit}) SDL_PushEvent(e);
+    platform::PostQuit(0);
+    got = MessagesOf(SDL_Event{});
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(std::tuple(got[0].type, got[0].x, got[0].y), std::tuple(WindowMessage::MouseMove, 123, 456));
+    EXPECT_EQ(std::vector({got[1].type, got[2].type, got[3].type}),
+              std::vector({WindowMessage::LeftButtonDown, WindowMessage::Destroy, WindowMessage::Quit}));
 }
 
-TEST(WindowEvents, PointerPositionsAreMappedIntoThePictureAndBarsTakeNoClicks) {
-    void* window = nullptr;
+TEST_F(WindowEvents, PointerPositionsAreMappedIntoThePictureAndBarsTakeNoClicks) {
     // 1920 x 1080: the picture is 1440 x 1080 from x = 240, bars left and right.
-    platform::WindowSettings settings{"WindowEvents", "VelmViewWindow", 1920, 1080};
-    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok)
-        GTEST_SKIP() << "no display";
-    MessagesOf(SDL_Event{});
+    if (!Open(1920, 1080)) GTEST_SKIP() << "no display";
     int w = 0, h = 0;
     SDL_GetWindowSize(static_cast<SDL_Window*>(window), &w, &h);
     if (w != 1920 || h != 1080) GTEST_SKIP() << "the display made the window " << w << "x" << h;
@@ -145,29 +139,24 @@ TEST(WindowEvents, PointerPositionsAreMappedIntoThePictureAndBarsTakeNoClicks) {
     move.motion.y = 1079;
     click.button.button = bar.button.button = SDL_BUTTON_LEFT;
     click.button.x = 1680 - 1;
-    click.button.y = 540;
+    click.button.y = bar.button.y = 540;
     bar.button.x = 100;  // on the left bar
-    bar.button.y = 540;
     for (SDL_Event* e : {&move, &click, &bar}) SDL_PushEvent(e);
     std::vector<WindowMessage> got = MessagesOf(SDL_Event{});
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(std::tuple(got[0].type, got[0].x, got[0].y), std::tuple(WindowMessage::MouseMove, 5, 599));
     EXPECT_EQ(std::tuple(got[1].type, got[1].x, got[1].y),
               std::tuple(WindowMessage::LeftButtonDown, 799, 300));
-    platform::DestroyAppWindow(window);
 }
 
 TEST(TypedText, Utf8BecomesSingleBytes) {
-    struct Case {
-        const char* utf8;
-        std::string bytes;
-    } cases[] = {
+    const std::pair<const char*, std::string> cases[] = {
         {"caf\xC3\xA9", "caf\xE9"},
         {"\xE2\x82\xAC", ""},    // the euro sign has no single byte
         {"a\x7F\x01\tb", "ab"},  // control characters are not typed text
         {"\xC3", ""},            // cut short at the end
     };
-    for (const Case& c : cases) EXPECT_EQ(platform::TypedTextToBytes(c.utf8), c.bytes) << c.utf8;
+    for (const auto& [utf8, bytes] : cases) EXPECT_EQ(platform::TypedTextToBytes(utf8), bytes) << utf8;
     EXPECT_EQ(platform::TypedTextToBytes(nullptr), "");
 }
 

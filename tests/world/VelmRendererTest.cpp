@@ -1,18 +1,17 @@
-// The world renderer over a recording device: the window of drawn cells, the camera keys, the view and
-// picking, and the texture slots and cell changes that reach the floor pass.
+// The world renderer over a recording device: window of cells, camera keys, view, picking, floor slots.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "data/DataTestFiles.h"
-#include "net/VelmDataManager.h"
+#include "WorldPassTestSupport.h"
 #include "runtime/Keyboard.h"
 #include "runtime/ProcessState.h"
 #include "support/HeldKeys.h"
 #include "testing/DxgTesting.h"
-#include "world/VelmRenderer.h"
 
 namespace {
+
+using worldtest::ScreenOf;
 
 class VelmRenderer : public ::testing::Test {
 protected:
@@ -24,19 +23,7 @@ protected:
         KeyboardStateManager::SetSource(&keys);
         ASSERT_TRUE(KeyboardStateManager::Init(nullptr, &keys, false));
     }
-    // A map of grid side 40 with the player at grid cell (cx, cy), taken in by a camera update.
-    static void PlaceOnMap(int cx, int cy) {
-        const std::string bytes = MapFileBytes(20, 20);
-        ASSERT_TRUE(
-            CurrentMap().loadBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "m"));
-        SetPlayerPosition(cx, cy);
-        updateCamera(0.0f);
-    }
-    static gfx::Vector3 Screen(float x, float y) {
-        gfx::Vector3 s;
-        DXG::WorldToScreen({x, y, 0}, &s.x, &s.y);
-        return s;
-    }
+    static void PlaceOnMap(int cx, int cy) { worldtest::EmptyMap(20, cx, cy); }  // grid side 40
     HeldKeys keys;
     gfx::RecordingDevice* device = nullptr;
 };
@@ -71,24 +58,22 @@ TEST_F(VelmRenderer, KeypadTurnsTheCameraAndKeypad5Recentres) {
 TEST_F(VelmRenderer, ViewCentresThePlayerCellAndPickingNamesTheNearestCell) {
     PlaceOnMap(3, 0);
     renderWorld();
-    EXPECT_NEAR(Screen(3, 0).x, 400.0f, 0.5f);
-    EXPECT_NEAR(Screen(3, 0).y, 300.0f, 0.5f);
-    EXPECT_GT(Screen(4, -1).x, 410.0f);  // left-handed: seen from (+x, +y), +x -y lies to the right
-    // Cell (gx, gy) covers [gx - 0.5, gx + 0.5] x [gy - 0.5, gy + 0.5]; truncation would give (3, 0), (0, 1)
-    // and (0, 0) here.
+    EXPECT_NEAR(ScreenOf(3, 0).x, 400.0f, 0.5f);
+    EXPECT_NEAR(ScreenOf(3, 0).y, 300.0f, 0.5f);
+    EXPECT_GT(ScreenOf(4, -1).x, 410.0f);  // left-handed: seen from (+x, +y), +x -y lies to the right
+    // Cell (gx, gy) covers [gx - 0.5, gx + 0.5]^2; truncation would give (3, 0), (0, 1) and (0, 0) here.
     const float points[][4] = {
         {3.7f, -0.2f, 4, 0}, {-0.7f, 1.4f, -1, 1}, {0.4f, -0.3f, 0, 0}, {2.4f, 0.6f, 2, 1}};
     for (const auto& p : points) {
         SCOPED_TRACE(testing::Message() << p[0] << "," << p[1]);
-        const gfx::Vector3 s = Screen(p[0], p[1]);
+        const gfx::Vector3 s = ScreenOf(p[0], p[1]);
         int gx = -99, gy = -99;
         ASSERT_TRUE(pickCell(int(std::lround(s.x)), int(std::lround(s.y)), gx, gy));
         EXPECT_EQ(gx, int(p[2]));
         EXPECT_EQ(gy, int(p[3]));
     }
 
-    // A level camera looking along +x: the ray through the screen centre never meets the floor. A view that
-    // cannot be inverted gives no ray at all.
+    // A level camera looking along +x never meets the floor; a view that cannot be inverted gives no ray.
     gfx::Matrix level{}, world = gfx::Matrix::Identity();
     level.m[2] = level.m[4] = level.m[9] = level.m[15] = world.m[12] = 1.0f;
     device->SetTransform(gfx::TransformType::View, level);

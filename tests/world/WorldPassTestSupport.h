@@ -1,5 +1,4 @@
-// Shared pieces of the world pass tests: an empty map around the player, the avatar colour tables and
-// image files of known colours for the textures the passes load.
+// Shared pieces of the world tests: an empty map, avatar colour tables and image files of known colours.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +9,12 @@
 #include "data/DataTestFiles.h"
 #include "gfx/DdsWriter.h"
 #include "net/VelmDataManager.h"
+#include "testing/DxgTesting.h"
 #include "world/VelmRenderer.h"
 
 namespace worldtest {
 
-// A square map of side 2 * half without floors, objects or walls, the player at (cx, cy), taken into the
-// window by one camera update.
+// A square map of side 2 * half without floors, objects or walls, the player at (cx, cy) in the window.
 inline void EmptyMap(int half, int cx, int cy) {
     const std::string bytes = MapFileBytes(half, half);
     CurrentMap().loadBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "m");
@@ -26,6 +25,13 @@ inline void EmptyMap(int half, int cx, int cy) {
     }
     SetPlayerPosition(cx, cy);
     updateCamera(0.0f);
+}
+
+// Where the last drawn frame put a world point on the screen.
+inline gfx::Vector3 ScreenOf(float x, float y, float z = 0) {
+    gfx::Vector3 s;
+    DXG::WorldToScreen({x, y, z}, &s.x, &s.y);
+    return s;
 }
 
 inline void FillFloors(int side, std::uint16_t floor) {
@@ -44,9 +50,7 @@ inline void LoadTestColours() {
     loadColorTables();
 }
 
-// A one-level A8R8G8B8 image file of side x side pixels, pixel (x, y) = argb(x, y); without alpha, an
-// X8R8G8B8 one. The texture loader tells the file kind by its bytes, so the same file serves under a .bmp
-// name.
+// A one-level A8R8G8B8 (X8R8G8B8 without alpha) image file; the loader reads it under a .bmp name too.
 template <class Argb>
 void WriteImage(const std::filesystem::path& path, std::uint32_t side, Argb argb, bool alpha = true) {
     std::vector<std::uint32_t> pixels;

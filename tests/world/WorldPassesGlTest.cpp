@@ -1,7 +1,4 @@
-// The world passes drawn by the OpenGL device under Xvfb, judged at screen points the test projects itself
-// from the camera (eye 1.7 cells from the player's cell toward the yaw, 4 high, vertical field of view 1.57,
-// aspect 4 : 3, 800 x 600): floor, wall, hover square, avatar tip, a dream cylinder that hides nothing
-// drawn after it, and a label above its marker.
+// The world passes on the OpenGL device, judged at screen points projected from the camera's placement.
 #include <gtest/gtest.h>
 
 #include <glm/glm.hpp>
@@ -48,7 +45,7 @@ protected:
         setHoverCell(-100, -100);
         OpenFrame();
     }
-    // The frame's pixel under a world point, the camera at its starting yaw (pi / 4).
+    // The pixel under a world point: eye 1.7 cells toward the starting yaw (pi / 4), 4 high, fov 1.57.
     std::uint32_t At(float x, float y, float z, glm::ivec2 offset = {0, 0}) {
         const glm::vec3 eye(kCentre + 1.7f * std::cos(0.7853982f), kCentre + 1.7f * std::sin(0.7853982f),
                             4.0f);
@@ -67,14 +64,10 @@ protected:
 };
 
 TEST_F(WorldPassesGl, FloorWallHoverSquareAndAvatarTipShowWhereTheCameraPutsThem) {
+    WriteImage(
+        "floor.dds", 64, [](int, int) { return 0xFF000000u | kFloorColour; }, false);
     std::vector<DXG::Texture> textures(1);
-    ASSERT_TRUE(textures[0].Create(64, 64, DXG::OPAQUE));
-    gfx::LockedRect rect;
-    ASSERT_EQ(textures[0].GetDeviceTexture()->LockRect(0, &rect, gfx::kLockNone), gfx::Result::Ok);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x)
-            static_cast<std::uint32_t*>(rect.bits)[y * rect.pitch / 4 + x] = 0xFF000000u | kFloorColour;
-    textures[0].GetDeviceTexture()->UnlockRect(0);
+    ASSERT_TRUE(textures[0].Load("floor.dds", DXG::OPAQUE, false, false));
     FillFloors(2 * kCentre, 0);
     setFloorTextures(textures);
     const float c = kCentre;
@@ -89,8 +82,7 @@ TEST_F(WorldPassesGl, FloorWallHoverSquareAndAvatarTipShowWhereTheCameraPutsThem
     EXPECT_COLOUR_NEAR(At(c - 2, c - 3, 0), kFloorColour, 2);
     EXPECT_COLOUR_NEAR(At(c - 4.5f, c, 0.5f), kWallColour, 2);
     EXPECT_COLOUR_NEAR(At(c - 1, c - 2, 0.1f), Mix(0xCCFFCC, kFloorColour, 0x60 / 255.0), 3);
-    // 7/8 of the way from the rear edge to the tip: colour and alpha interpolated between the opaque vest
-    // colour and the half-transparent fur colour, then blended over the floor.
+    // 7/8 of the way to the tip: opaque vest and half-transparent fur interpolated, blended over the floor.
     const double w = 0.875, alpha = (w * 255 + (1 - w) * 128) / 255;
     EXPECT_COLOUR_NEAR(At(c - 2 + 0.15f, c + 1, 0.3f), Mix(Mix(kVest9, kFur5, w), kFloorColour, alpha), 6);
 }
@@ -101,8 +93,7 @@ TEST_F(WorldPassesGl, DreamCylinderHidesNothingDrawnAfterItAndItsLabelFloatsAbov
     renderWorld();
     EXPECT_COLOUR_NEAR(At(mx, my, 1.0f), kDreamColour, 2);
 
-    // The label's lines ("M" each) start 4 pixels left of the point 1.5 above the cell: a 12-pixel white
-    // glyph, a light grey one 12 pixels lower, the cylinder beside them, all above the marker's foot.
+    // The label's lines start 4 pixels left of the point 1.5 above the cell: white "M", grey "M" below.
     EXPECT_COLOUR_NEAR(At(mx, my, 1.5f, {2, 5}), 0xFFFFFFu, 2);
     EXPECT_COLOUR_NEAR(At(mx, my, 1.5f, {2, 17}), 0xC8C8C8u, 2);
     EXPECT_COLOUR_NEAR(At(mx, my, 1.5f, {-12, 5}), kDreamColour, 2);
@@ -110,8 +101,7 @@ TEST_F(WorldPassesGl, DreamCylinderHidesNothingDrawnAfterItAndItsLabelFloatsAbov
     At(mx, my, 0);
     EXPECT_LT(labelFoot, pixel.y);
 
-    // An opaque red floor square under the marker, drawn after the passes with the depth test on, still
-    // shows where the cylinder stands in front of it.
+    // A red floor square drawn after the passes with the depth test on shows through the cylinder.
     const std::uint32_t red = 0xFFFF0000;
     const float l = mx - 4, r = mx + 4, t = my - 4, b = my + 4;
     const gfx::WorldVertex square[6] = {{l, t, .01f, 0, 0, -1, red, 0, 0}, {r, t, .01f, 0, 0, -1, red, 0, 0},

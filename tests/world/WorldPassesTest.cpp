@@ -1,5 +1,4 @@
-// The five world passes over a recording device: the exact triangles of a frame in drawing order and the
-// states each is drawn with, whatever the number of draw calls carrying them.
+// The world passes over a recording device: a frame's exact triangles in drawing order and their states.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -31,7 +30,6 @@ Vs operator+(Vs a, const Vs& b) {
     return a;
 }
 
-// The pieces of the passes' tables.
 constexpr std::uint32_t kWhite = 0xFFFFFFFF, kGrey = 0xFFC8C8C8;
 Vs Floor(float x, float y) {
     const float l = x - .5f, r = x + .5f, t = y - .5f, b = y + .5f;
@@ -42,12 +40,8 @@ Vs Wall(float ax, float ay, float bx, float by) {
     return {{ax, ay, 0, 0, 0, kWhite}, {bx, by, 0, 1, 0, kWhite}, {ax, ay, 1, 0, 1, kWhite},
             {ax, ay, 1, 0, 1, kWhite}, {bx, by, 0, 1, 0, kWhite}, {bx, by, 1, 1, 1, kWhite}};
 }
-Vs WallX(float x, float y) {
-    return Wall(x - .5f, y - .5f, x - .5f, y + .5f);
-}
-Vs WallY(float x, float y) {
-    return Wall(x - .5f, y - .5f, x + .5f, y - .5f);
-}
+const auto WallX = [](float x, float y) { return Wall(x - .5f, y - .5f, x - .5f, y + .5f); };
+const auto WallY = [](float x, float y) { return Wall(x - .5f, y - .5f, x + .5f, y - .5f); };
 Vs Marker(float x, float y) {
     const std::uint32_t c = 0xFFFFCCCC;
     return {{x, y - .5f, 0, 0, 0, c}, {x, y + .5f, 0, 1, 0, c}, {x, y, .5f, 0, 1, c},
@@ -72,7 +66,7 @@ Vs Cylinder(float x, float y) {
         const float x0 = float(x + .45 * std::sin(a0)), y0 = float(y + .45 * std::cos(a0));
         const float x1 = float(x + .45 * std::sin(a1)), y1 = float(y + .45 * std::cos(a1));
         const float u0 = i / 5.0f, u1 = (i + 1) / 5.0f;
-        // both triangles of a segment wound alike, so that culling keeps or drops the segment whole
+        // both triangles wound alike: culling keeps or drops a segment whole
         out = out + Vs{{x0, y0, 0, u0, 1, kWhite},    {x1, y1, 0, u1, 1, kWhite},
                        {x0, y0, 2, u0, .05f, kWhite}, {x0, y0, 2, u0, .05f, kWhite},
                        {x1, y1, 0, u1, 1, kWhite},    {x1, y1, 2, u1, .05f, kWhite}};
@@ -92,11 +86,11 @@ Vs Glyphs(const std::string& text, float x, float y, std::uint32_t c) {
     return out;
 }
 
-// A frame's triangles in drawing order; per world triangle, the states it was drawn with.
+using States =
+    std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, bool>;  // cull, z write, blend, texture
 struct Drawn {
     Vs world, screen;
-    std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, bool>>
-        states;  // cull, z write, blend, textured
+    std::vector<States> states;  // per world triangle
     std::vector<const gfx::RecordedDraw*> bufferDraws;
 };
 
@@ -142,13 +136,7 @@ protected:
         for (DXG::Texture& t : textures) ASSERT_TRUE(t.Create(64, 64, DXG::OPAQUE));
         setFloorTextures(textures);
     }
-    static gfx::Vector3 Screen(float x, float y) {
-        gfx::Vector3 s;
-        DXG::WorldToScreen({x, y, 1.5f}, &s.x, &s.y);
-        return s;
-    }
-    static void ExpectAll(const Drawn& d,
-                          std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, bool> states) {
+    static void ExpectAll(const Drawn& d, States states) {
         for (const auto& s : d.states) EXPECT_EQ(s, states);
     }
 
@@ -210,8 +198,7 @@ TEST_F(WorldPasses, WallsStandOnTheLowerEdgesOfWindowCellsWhateverTheByte) {
     ExpectAll(d, {gfx::cull::None, 1, 1, false});  // the wall texture did not load
 }
 
-// Over an opaque wall texture every wall fragment covers what lies under it, so the walls go depth first:
-// the same triangles without colour, then with colour only where their depth stayed.
+// Opaque walls go depth first: the triangles without colour, then with colour where their depth stayed.
 TEST_F(WorldPasses, OpaqueWallsAreDrawnDepthFirstThenTexturedAtEqualDepth) {
     WriteImage(
         "data/walls/stone1.bmp", 8, [](int, int) { return 0xFF808080u; }, false);
@@ -279,7 +266,7 @@ TEST_F(WorldPasses, DreamCylindersWriteNoDepthAndLabelsAreCentredAboveThem) {
     const Drawn d = Frame();
     EXPECT_EQ(d.world, Cylinder(17, 18) + Cylinder(15, 20) + Cylinder(18, 16));
     ExpectAll(d, {gfx::cull::CW, 0, 1, false});  // the marker texture did not load
-    const gfx::Vector3 a = Screen(17, 18);
+    const gfx::Vector3 a = ScreenOf(17, 18, 1.5f);
     EXPECT_EQ(Vs(d.screen.begin(), d.screen.begin() + 6 * 7), Glyphs("   abcd", a.x - 40, a.y, kWhite));
     const gfx::RecordedDraw& labels = device->draws.back();
     EXPECT_EQ(std::make_tuple(labels.fvf, labels.State(gfx::RenderState::CullMode),
@@ -297,7 +284,7 @@ TEST_F(WorldPasses, ServerLabelsCannotStyleTheFrameAndAreCutToTheScreen) {
     AddDreamMarker({13, 14, std::string(300, 'w'), "z"});
     AddDreamMarker({28, 28, "behind", "the eye"});  // beyond the camera: no label
     const Drawn d = Frame();
-    const gfx::Vector3 a = Screen(17, 18), b = Screen(15, 20), c = Screen(13, 14);
+    const gfx::Vector3 a = ScreenOf(17, 18, 1.5f), b = ScreenOf(15, 20, 1.5f), c = ScreenOf(13, 14, 1.5f);
     EXPECT_EQ(d.screen, Glyphs("abc", a.x - 12, a.y, kWhite) + Glyphs(" x", a.x - 12, a.y + 12, kGrey) +
                             Glyphs("ok", b.x - 8, b.y, kWhite) + Glyphs("ok", b.x - 8, b.y + 12, kGrey) +
                             Glyphs(std::string(100, 'w'), c.x - 400, c.y, kWhite) +

@@ -1,5 +1,3 @@
-// The frame's view as a value: the camera's view volume keeps what may show and drops what lies wholly
-// outside one of its planes; a point behind the eye has no positive w.
 #include <gtest/gtest.h>
 
 #include "world/WorldView.h"
@@ -7,7 +5,7 @@
 namespace {
 
 TEST(WorldView, VolumeDropsOnlyBoxesWhollyOutsideOnePlane) {
-    // The camera at the starting yaw (pi / 4) orbits cell (20, 20) from (+x, +y) and looks toward -x -y.
+    // At the starting yaw the camera looks from (+x, +y) toward -x -y.
     const WorldView v = MakeWorldView({40, 40, 20, 20}, 0.7853982f, 0, 0);
     const struct {
         gfx::Vector3 low, high;
