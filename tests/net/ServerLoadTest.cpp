@@ -130,4 +130,14 @@ TEST_F(ServerLoadTest, ConnectionsThatNeverLogInAreClosedAtTheLimit) {
     EXPECT_FALSE(newcomer.Enter("Newcomer").empty());
 }
 
+TEST_F(ServerLoadTest, TheFileServerRefusesALineWithoutEnd) {
+    ServerProcess files(std::filesystem::absolute("file-server"), "file", {});
+    ASSERT_TRUE(files.started()) << files.stderrText();
+    RawSocket client(files.port());
+    std::thread flood([&] { client.Send(std::string(10u << 20, 'a')); });  // 10 MiB, no line feed
+    EXPECT_TRUE(client.ClosedByPeerWithin(10000ms));
+    flood.join();
+    EXPECT_NE(client.received().find("45 bad request\n"), std::string::npos) << client.received();
+}
+
 }  // namespace
