@@ -56,6 +56,7 @@ std::int32_t Narrow(std::int64_t value) {
 }  // namespace
 
 void WorldMap::clear() {
+    ++m_revision;
     m_gridWidth = 0;
     m_gridHeight = 0;
     m_fileWidth = 0;
@@ -209,21 +210,25 @@ std::int32_t WorldMap::getWallLowX(std::int32_t gx, std::int32_t gy) const {
     return cell ? cell->wallLowX : 0;
 }
 void WorldMap::setFloor(std::int32_t gx, std::int32_t gy, std::uint16_t value) {
+    ++m_revision;
     if (MapCell* cell = cellAt(gx, gy)) {
         cell->floor = value;
     }
 }
 void WorldMap::setObject(std::int32_t gx, std::int32_t gy, std::uint16_t value) {
+    ++m_revision;
     if (MapCell* cell = cellAt(gx, gy)) {
         cell->object = value;
     }
 }
 void WorldMap::setWallLowY(std::int32_t gx, std::int32_t gy, std::uint8_t value) {
+    ++m_revision;
     if (MapCell* cell = cellAt(gx, gy)) {
         cell->wallLowY = value;
     }
 }
 void WorldMap::setWallLowX(std::int32_t gx, std::int32_t gy, std::uint8_t value) {
+    ++m_revision;
     if (MapCell* cell = cellAt(gx, gy)) {
         cell->wallLowX = value;
     }

@@ -47,6 +47,10 @@ public:
     void setWallLowY(std::int32_t gx, std::int32_t gy, std::uint8_t value);
     void setWallLowX(std::int32_t gx, std::int32_t gy, std::uint8_t value);
 
+    // Grows with every change (a load, a clear, any setter, even of a cell off the map or to its old
+    // value): what is built from the map is out of date when the revision it was built at is not this.
+    std::uint64_t revision() const { return m_revision; }
+
 private:
     const MapCell* cellAt(std::int32_t gx, std::int32_t gy) const;
     MapCell* cellAt(std::int32_t gx, std::int32_t gy);
@@ -59,6 +63,7 @@ private:
     // similar size, so loading the next map does not fault in fresh pages.
     std::unique_ptr<MapCell[]> m_cells;
     std::size_t m_cellCapacity = 0;
+    std::uint64_t m_revision = 0;
 };
 
 // The one current map of the client, and the operations on it.

@@ -58,14 +58,16 @@ void CharacterRenderer::draw(const WorldView& view) {
 
     m_vertices.clear();
     for (const CharacterRecord& avatar : CharacterList()) {
-        if (!view.contains(avatar.x, avatar.y)) {
+        const float x = float(avatar.x), y = float(avatar.y);
+        if (!view.contains(avatar.x, avatar.y) ||
+            !view.mayShow({x - kReach, y - kReach, kHeight}, {x + kReach, y + kReach, kHeight})) {
             continue;
         }
         // PartColor keeps indices the server sent outside 0..63 inside the table.
         const std::uint32_t tip = PartColor(kVest, avatar.colors[kVestColour]) | 0xFF000000u;
         const std::uint32_t rear = (PartColor(kFur, avatar.colors[kFurColour]) & 0x00FFFFFFu) | 0x80000000u;
         Point p[3];
-        Corners(avatar.direction, float(avatar.x), float(avatar.y), p);
+        Corners(avatar.direction, x, y, p);
         m_vertices.push_back({p[0].x, p[0].y, kHeight, 0.0f, 0.0f, -1.0f, tip, 0.5f, 0.0f});
         m_vertices.push_back({p[1].x, p[1].y, kHeight, 0.0f, 0.0f, -1.0f, rear, 0.0f, 1.0f});
         m_vertices.push_back({p[2].x, p[2].y, kHeight, 0.0f, 0.0f, -1.0f, rear, 1.0f, 1.0f});

@@ -129,8 +129,10 @@ void DreamMarkerRenderer::drawCylinders(gfx::Device& device, const WorldView& vi
 
     m_cylinders.clear();
     for (const DreamMarkerRecord& marker : DreamMarkerList()) {
-        if (view.contains(marker.x, marker.y)) {
-            AppendCylinder(m_cylinders, float(marker.x), float(marker.y));
+        const float x = float(marker.x), y = float(marker.y);
+        if (view.contains(marker.x, marker.y) &&
+            view.mayShow({x - kRadius, y - kRadius, 0.0f}, {x + kRadius, y + kRadius, kCylinderHeight})) {
+            AppendCylinder(m_cylinders, x, y);
         }
     }
     // Every cylinder is drawn with the same states: one list, in the order of the marker list.

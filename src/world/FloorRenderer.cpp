@@ -8,6 +8,7 @@
 #include "data/WorldMap.h"
 #include "gfx/DXG.h"
 #include "gfx/Device.h"
+#include "world/OpaquePieces.h"
 
 namespace {
 
@@ -21,8 +22,6 @@ FloorRenderer::FloorRenderer() {
 
 FloorRenderer::~FloorRenderer() {
     m_buffer.SRFree();
-    m_lastCentreX = 0;
-    m_lastCentreY = 0;
     m_dirty = false;
     for (DXG::Texture& slot : m_slots) {
         slot.SRFree();
@@ -34,11 +33,18 @@ void FloorRenderer::setTextures(const std::vector<DXG::Texture>& textures) {
         slot.SRFree();
     }
     const size_t count = std::min(textures.size(), size_t(kSlotCount));
+    m_opaqueTextures = true;
     for (size_t i = 0; i < count; ++i) {
         m_slots[i].SRShare(textures[i].GetRecord());
+        const std::shared_ptr<gfx::Texture> texture = m_slots[i].GetDeviceTexture();
+        m_opaqueTextures = m_opaqueTextures && (!texture || OpaqueFormat(texture->GetLevelDesc(0).format));
     }
     // New textures come with a new map: the cells under the window are another map's now.
     m_dirty = true;
+}
+
+bool FloorRenderer::opaque(const gfx::Device& device) const {
+    return m_opaqueTextures && StatesReplaceByDepth(device);
 }
 
 void FloorRenderer::draw(const WorldView& view) {
@@ -48,20 +54,12 @@ void FloorRenderer::draw(const WorldView& view) {
     }
     device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
 
-    const ViewWindow& window = view.window;
-    if (window.cx != m_lastCentreX || window.cy != m_lastCentreY) {
+    // A turn or a step of the camera shows other cells; so does a new map size, which moves the clipped
+    // window's edges without moving its centre.
+    if (!m_builtView.sameCamera(view)) {
         m_dirty = true;
     }
-    m_lastCentreX = window.cx;
-    m_lastCentreY = window.cy;
-
-    const std::int32_t x0 = view.x0, y0 = view.y0, x1 = view.x1, y1 = view.y1;
-    // The window is clipped to the map, so a new map size moves its edges without moving its centre.
-    if (x0 != m_builtBounds[0] || y0 != m_builtBounds[1] || x1 != m_builtBounds[2] ||
-        y1 != m_builtBounds[3]) {
-        m_dirty = true;
-    }
-    if (m_dirty && !rebuild(x0, y0, x1, y1)) {
+    if (m_dirty && !rebuild(view)) {
         return;
     }
 
@@ -80,21 +78,22 @@ void FloorRenderer::draw(const WorldView& view) {
     }
 }
 
-bool FloorRenderer::rebuild(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1) {
+bool FloorRenderer::rebuild(const WorldView& view) {
     m_dirty = false;
-    m_builtBounds[0] = x0;
-    m_builtBounds[1] = y0;
-    m_builtBounds[2] = x1;
-    m_builtBounds[3] = y1;
+    m_builtView = view;
+    const std::int32_t x0 = view.x0, y0 = view.y0, x1 = view.x1, y1 = view.y1;
+    // A cell's floor lies flat in its box: cells whose box is wholly outside the view get no squares.
+    auto drawn = [&view](std::int32_t x, std::int32_t y) {
+        return getFloor(x, y) < kSlotCount && view.cellMayShow(x, y, 0.0f);
+    };
 
     // Counting: the squares of floor n follow those of every lower floor number. Numbers of 256 and
     // more (0xFFFF marks a cell without floor) have no slot and get no squares.
     std::fill(std::begin(m_vertexCount), std::end(m_vertexCount), 0);
     for (std::int32_t y = y0; y <= y1; ++y) {
         for (std::int32_t x = x0; x <= x1; ++x) {
-            const std::uint16_t floor = getFloor(x, y);
-            if (floor < kSlotCount) {
-                m_vertexCount[floor] += 6;
+            if (drawn(x, y)) {
+                m_vertexCount[getFloor(x, y)] += 6;
             }
         }
     }
@@ -117,10 +116,10 @@ bool FloorRenderer::rebuild(std::int32_t x0, std::int32_t y0, std::int32_t x1, s
     auto* vertices = static_cast<gfx::WorldVertex*>(lock.data);
     for (std::int32_t y = y0; y <= y1; ++y) {
         for (std::int32_t x = x0; x <= x1; ++x) {
-            const std::uint16_t floor = getFloor(x, y);
-            if (floor >= kSlotCount) {
+            if (!drawn(x, y)) {
                 continue;
             }
+            const std::uint16_t floor = getFloor(x, y);
             const float left = float(x) - 0.5f, right = float(x) + 0.5f;
             const float top = float(y) - 0.5f, bottom = float(y) + 0.5f;
             const gfx::WorldVertex square[6] = {

@@ -26,18 +26,20 @@ public:
     void setTextures(const std::vector<DXG::Texture>& textures);
     // A floor in the window changed: the geometry is rebuilt at the next draw.
     void cellChanged() { m_dirty = true; }
+    // The floors replace what they cover by depth alone in the device's current states: every floor
+    // texture has no alpha, and the depth and blending states are the usual ones.
+    bool opaque(const gfx::Device& device) const;
     void draw(const WorldView& view);
 
 private:
-    // Fills the buffer for the window bounds; false when the buffer cannot be locked.
-    bool rebuild(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);
+    // Fills the buffer with the window's cells that may show; false when the buffer cannot be locked.
+    bool rebuild(const WorldView& view);
 
     DXG::Texture m_slots[kSlotCount];  // slot n: the texture of floor number n
     DXG::VertexBuffer m_buffer;        // kVertexCount world vertices, static, write-only
-    std::int32_t m_lastCentreX = 0;    // the window centre the buffer was built for
-    std::int32_t m_lastCentreY = 0;
+    WorldView m_builtView;             // the camera and window the buffer was built for
     bool m_dirty = true;
-    std::int32_t m_builtBounds[4] = {0, 0, -1, -1};  // x0, y0, x1, y1 of the window the buffer holds
-    std::int32_t m_firstVertex[kSlotCount] = {};     // per floor number, its first vertex in the buffer
-    std::int32_t m_vertexCount[kSlotCount] = {};     // per floor number, 6 per cell
+    bool m_opaqueTextures = true;                 // no slot's texture has alpha
+    std::int32_t m_firstVertex[kSlotCount] = {};  // per floor number, its first vertex in the buffer
+    std::int32_t m_vertexCount[kSlotCount] = {};  // per floor number, 6 per cell
 };

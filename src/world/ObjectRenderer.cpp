@@ -39,6 +39,27 @@ void AppendHoverSquare(std::vector<gfx::WorldVertex>& out, float x, float y) {
 
 }  // namespace
 
+ObjectRenderer::ObjectRenderer() : m_objects(kMostVertices) {}
+
+void ObjectRenderer::build(const WorldView& view, std::uint64_t hover) {
+    m_vertices.clear();
+    for (std::int32_t y = view.y0; y <= view.y1; ++y) {
+        for (std::int32_t x = view.x0; x <= view.x1; ++x) {
+            // A marker reaches height 0.5 inside its cell, the hover square 0.1.
+            if (!view.contains(x, y) || !view.cellMayShow(x, y, 0.5f)) {
+                continue;
+            }
+            // The hover cell shows its square alone, whether or not it holds an object.
+            if (x == view.hoverX && y == view.hoverY) {
+                AppendHoverSquare(m_vertices, float(x), float(y));
+            } else if (getObject(x, y) != 0) {
+                AppendMarker(m_vertices, float(x), float(y));
+            }
+        }
+    }
+    m_objects.store(m_vertices, view, hover);
+}
+
 void ObjectRenderer::draw(const WorldView& view) {
     gfx::Device* device = DXG::GetDevice();
     if (device == nullptr) {
@@ -46,25 +67,12 @@ void ObjectRenderer::draw(const WorldView& view) {
     }
     device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
     device->SetFVF(gfx::kFvfWorld);
-
-    const std::int32_t hoverX = view.hoverX, hoverY = view.hoverY;
-    m_vertices.clear();
-    for (std::int32_t y = view.y0; y <= view.y1; ++y) {
-        for (std::int32_t x = view.x0; x <= view.x1; ++x) {
-            if (!view.contains(x, y)) {
-                continue;
-            }
-            // The hover cell shows its square alone, whether or not it holds an object.
-            if (x == hoverX && y == hoverY) {
-                AppendHoverSquare(m_vertices, float(x), float(y));
-            } else if (getObject(x, y) != 0) {
-                AppendMarker(m_vertices, float(x), float(y));
-            }
-        }
+    const std::uint64_t hover = std::uint64_t(std::uint32_t(view.hoverX)) << 32 | std::uint32_t(view.hoverY);
+    if (!m_objects.upToDate(view, hover)) {
+        build(view, hover);
     }
-    if (!m_vertices.empty()) {
+    if (m_objects.triangles() != 0) {
         device->SetTexture(0, nullptr);
-        device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleList, std::uint32_t(m_vertices.size() / 3),
-                                m_vertices.data(), sizeof(gfx::WorldVertex));
+        m_objects.draw(*device);
     }
 }

@@ -123,9 +123,22 @@ void renderWorld() {
     device->SetTransform(gfx::TransformType::View, view.view);
 
     SetWhiteMaterial(device);
-    if (s.floor) s.floor->draw(view);
-    SetWhiteMaterial(device);
-    if (s.walls) s.walls->draw(view);
+    if (s.floor && s.walls && s.floor->opaque(*device) && s.walls->opaque(*device)) {
+        // Both passes replace what they cover, so each pixel ends as the nearest of floor and wall, the
+        // wall where they are equally near (it came second). Drawn walls first and floors under "less",
+        // every tie still goes to the wall, and floor hidden behind walls fails the depth test instead of
+        // being textured and painted over. (A floor fragment is never as far as the cleared depth: the
+        // window's cells lie well inside the far plane.)
+        s.walls->draw(view);
+        SetWhiteMaterial(device);
+        device->SetRenderState(gfx::RenderState::ZFunc, gfx::cmp::Less);
+        s.floor->draw(view);
+        device->SetRenderState(gfx::RenderState::ZFunc, gfx::cmp::LessEqual);
+    } else {
+        if (s.floor) s.floor->draw(view);
+        SetWhiteMaterial(device);
+        if (s.walls) s.walls->draw(view);
+    }
     SetWhiteMaterial(device);
     if (s.objects) s.objects->draw(view);
     SetWhiteMaterial(device);

@@ -6,6 +6,7 @@
 
 #include "gfx/Device.h"
 #include "gfx/Texture.h"
+#include "world/CachedTriangles.h"
 #include "world/WorldView.h"
 
 class WallRenderer {
@@ -16,11 +17,20 @@ public:
     WallRenderer(const WallRenderer&) = delete;
     WallRenderer& operator=(const WallRenderer&) = delete;
 
+    // The walls replace what they cover by depth alone in the device's current states (an opaque wall
+    // texture, the usual depth and blending states): they are then drawn depth first.
+    bool opaque(const gfx::Device& device) const;
     void draw(const WorldView& view);
 
 private:
+    static constexpr std::uint32_t kMostVertices = 31 * 31 * 2 * 6;  // both walls of every window cell
+
+    // Lists the walls of the window's cells that may show, in the order the cells are visited.
+    void build(const WorldView& view);
+
     DXG::Texture m_texture;
-    // The frame's walls, built anew every frame. Every wall is drawn with the same states, so the frame's
-    // walls go to the device as one triangle list, in the order the cells are visited.
-    std::vector<gfx::WorldVertex> m_vertices;
+    // Every wall is drawn with the same states, so the walls go to the device as one triangle list, kept
+    // until the camera, the window or the map changes.
+    CachedTriangles m_walls;
+    std::vector<gfx::WorldVertex> m_vertices;  // the list being built
 };

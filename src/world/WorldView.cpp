@@ -57,9 +57,9 @@ gfx::Matrix Multiply(const gfx::Matrix& a, const gfx::Matrix& b) {
     return m;
 }
 
-// The plane sign * column c (+ column w when w >= 0) of the row-vector clip transform m.
-ViewPlane Plane(const gfx::Matrix& m, int c, float sign, int w) {
-    auto at = [&](int row) { return sign * m.m[row * 4 + c] + (w >= 0 ? m.m[row * 4 + w] : 0.0f); };
+// The plane sign * column c + wScale * column w of the row-vector clip transform m.
+ViewPlane Plane(const gfx::Matrix& m, int c, float sign, float wScale) {
+    auto at = [&](int row) { return sign * m.m[row * 4 + c] + wScale * m.m[row * 4 + 3]; };
     return {at(0), at(1), at(2), at(3)};
 }
 
@@ -78,6 +78,18 @@ bool WorldView::mayShow(const gfx::Vector3& low, const gfx::Vector3& high) const
         if (p.a * x + p.b * y + p.c * z + p.d < 0.0f) return false;
     }
     return true;
+}
+
+bool WorldView::cellMayShow(std::int32_t gx, std::int32_t gy, float top) const {
+    const float x = float(gx), y = float(gy);
+    return mayShow({x - 0.5f, y - 0.5f, 0.0f}, {x + 0.5f, y + 0.5f, top});
+}
+
+bool WorldView::sameCamera(const WorldView& other) const {
+    auto same = [](const gfx::Matrix& a, const gfx::Matrix& b) { return std::equal(a.m, a.m + 16, b.m); };
+    return window.width == other.window.width && window.height == other.window.height &&
+           window.cx == other.window.cx && window.cy == other.window.cy && same(view, other.view) &&
+           same(projection, other.projection);
 }
 
 float WorldView::clipW(const gfx::Vector3& point) const {
@@ -106,9 +118,13 @@ WorldView MakeWorldView(const ViewWindow& window, float yaw, std::int32_t hoverX
     v.view = LookAtLH(eye, {cx, cy, 0.0f}, {0.0f, 0.0f, 1.0f});
 
     // A point is inside when -w <= x <= w, -w <= y <= w and 0 <= z <= w in clip space: each inequality
-    // is a plane in world space, read off the columns of the row-vector clip transform.
+    // is a plane in world space, read off the columns of the row-vector clip transform. Each plane is
+    // moved out by kMargin w (6 pixels across the screen's width): the device shifts every vertex half a
+    // pixel, and the plane test rounds differently from the device, so only what lies well outside is
+    // dropped, and dropping it cannot change a pixel.
+    constexpr float kMargin = 1.0f / 64.0f;
     const gfx::Matrix m = Multiply(v.view, v.projection);
-    v.volume = {Plane(m, 0, 1, 3),  Plane(m, 0, -1, 3), Plane(m, 1, 1, 3),
-                Plane(m, 1, -1, 3), Plane(m, 2, 1, -1), Plane(m, 2, -1, 3)};
+    v.volume = {Plane(m, 0, 1, 1 + kMargin),  Plane(m, 0, -1, 1 + kMargin), Plane(m, 1, 1, 1 + kMargin),
+                Plane(m, 1, -1, 1 + kMargin), Plane(m, 2, 1, kMargin),      Plane(m, 2, -1, 1 + kMargin)};
     return v;
 }

@@ -30,8 +30,14 @@ struct WorldView {
 
     // The cell lies in the window and on the map.
     bool contains(std::int32_t gx, std::int32_t gy) const;
-    // Some of the box may be on screen: it lies wholly outside no plane of the view volume.
+    // Some of the box may be on screen: it lies wholly outside no plane of the view volume (each moved
+    // out by a margin, so a box it drops has no pixel on screen).
     bool mayShow(const gfx::Vector3& low, const gfx::Vector3& high) const;
+    // The same for the box of cell (gx, gy) from the floor up to height top.
+    bool cellMayShow(std::int32_t gx, std::int32_t gy, float top) const;
+    // The same window on the same map size, seen by the same camera: the same cells may show. The window
+    // bounds and the view volume follow from these.
+    bool sameCamera(const WorldView& other) const;
     // The clip-space w of a world point: not positive behind the eye.
     float clipW(const gfx::Vector3& point) const;
 };
