@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,14 +61,8 @@ double ProcessCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-std::string ChatLine(int n) {
-    std::string line = "[" + std::to_string(n) + "] ";
-    while (line.size() < 87) line += char('a' + (line.size() * 7 + n) % 26);
-    return line;
-}
-
 std::vector<DXG::Texture> floorTextures;
-CTextWindow* chat = nullptr;
+std::unique_ptr<CTextWindow> chat;
 DXG::Texture quadTexture;
 
 enum class World { kNone, kBench, kFloors };
@@ -95,8 +90,7 @@ bool StartGraphics() {
     if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) return false;
     DXG::Setup setup;  // windowed, vsync off
     if (!DXG::Init(window, &setup)) return false;
-    chat = new CTextWindow(50, 300, 700, 250, 100);
-    for (int i = 0; i < 100; ++i) chat->AddText(ChatLine(i));
+    chat = reference::BenchChat();
     return reference::RampTexture(quadTexture, 5);
 }
 
@@ -179,7 +173,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    delete chat;
+    chat.reset();
     for (DXG::Texture& t : floorTextures) t.SRFree();
     quadTexture.SRFree();
     ResetProcessState();  // the world renderer, its label text and textures, the avatar and marker lists

@@ -1,11 +1,13 @@
 // The worlds whose pictures are the drawing's contract, shared by the picture test and the frame
-// benchmark: the busy bench world, the demo world around its start cell and a small world of translucent
-// pieces over each other. Each is built in the working folder, which holds a copy of the build's game
-// folder (the generated font, wall, dream and demo files). Header only: the benchmarks include it too.
+// benchmark: the busy bench world, the demo world around its start cell, a small world of translucent
+// pieces over each other, and the bench's full chat window. Each is built in the working folder, which holds
+// a copy of the build's game folder (the generated font, wall, dream and demo files). Header only: the
+// benchmarks include it too.
 #pragma once
 
 #include <cstdint>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "data/PcxPalette.h"
 #include "data/SpkArchive.h"
 #include "data/WorldMap.h"
+#include "gfx/CTextWindow.h"
 #include "gfx/DXG.h"
 #include "net/VelmDataManager.h"
 #include "world/FloorTextures.h"
@@ -165,6 +168,20 @@ inline bool BuildTranslucentWorld(std::vector<DXG::Texture>& floorTextures) {
     AddDreamMarker({kCentre - 1, kCentre - 1, "Hover", "three"});
     AddDreamMarker({kCentre - 3, kCentre - 3, "Back", "four"});
     return true;
+}
+
+// Line n of the bench chat: its number, then letters up to 87 characters, a full line of the window.
+inline std::string BenchChatLine(int n) {
+    std::string line = "[" + std::to_string(n) + "] ";
+    while (line.size() < 87) line += char('a' + (line.size() * 7 + n) % 26);
+    return line;
+}
+
+// The bench chat window: 700 x 250 at (50, 300), 100 lines added, the last 20 visible.
+inline std::unique_ptr<CTextWindow> BenchChat() {
+    auto chat = std::make_unique<CTextWindow>(50.0f, 300.0f, 700.0f, 250.0f, 100);
+    for (int i = 0; i < 100; ++i) chat->AddText(BenchChatLine(i));
+    return chat;
 }
 
 }  // namespace reference

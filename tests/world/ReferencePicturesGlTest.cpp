@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,8 +40,9 @@ bool WritePng(const fs::path& path, int width, int height, const std::vector<std
 
 struct Picture {
     const char* name;
-    std::function<bool(std::vector<DXG::Texture>&)> build;
+    std::function<bool(std::vector<DXG::Texture>&)> build;  // none: no world, the chat over a cleared frame
     float yaw;
+    bool chat = false;  // the bench's full chat window drawn over the world
 };
 
 constexpr float kPi = 3.14159265f;
@@ -69,8 +71,11 @@ protected:
 
 TEST_P(ReferencePictures, FrameEqualsTheCommittedPictureByteForByte) {
     const Picture& picture = GetParam();
-    ASSERT_TRUE(picture.build(floors)) << LogText(errorLog);
-    SetCameraYaw(picture.yaw);
+    if (picture.build) {
+        ASSERT_TRUE(picture.build(floors)) << LogText(errorLog);
+        SetCameraYaw(picture.yaw);
+    }
+    std::unique_ptr<CTextWindow> chat = picture.chat ? reference::BenchChat() : nullptr;
     // The second frame is compared: it starts from the states the first one left.
     for (int frame = 0; frame < 2; ++frame) {
         if (frame == 1) {
@@ -78,9 +83,11 @@ TEST_P(ReferencePictures, FrameEqualsTheCommittedPictureByteForByte) {
             DXG::EndFrame1();
         }
         OpenFrame();
-        renderWorld();
+        if (picture.build) renderWorld();
+        if (chat) chat->Draw();
     }
     const gfx::Image frame = Frame();
+    chat.reset();
     const std::vector<std::uint8_t> actual = RgbBytes(frame);
     const fs::path expectedPath = fs::path(std::getenv("VELM_SOURCE_DIR")) / "tests/world/pictures" /
                                   (std::string(picture.name) + ".png");
@@ -115,7 +122,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Picture{"bench-yaw-1", reference::BuildBenchWorld, 1.0f},
                       Picture{"bench-yaw-three-halves-pi", reference::BuildBenchWorld, 3 * kPi / 2},
                       Picture{"demo", reference::BuildDemoWorld, kPi / 4},
-                      Picture{"translucent", reference::BuildTranslucentWorld, kPi / 4}),
+                      Picture{"translucent", reference::BuildTranslucentWorld, kPi / 4},
+                      Picture{"chat", nullptr, 0.0f, true},
+                      Picture{"bench-chat", reference::BuildBenchWorld, 0.0f, true}),
     [](const ::testing::TestParamInfo<Picture>& info) {
         std::string name = info.param.name;
         for (char& c : name)
