@@ -36,6 +36,32 @@ float ReadFloat(const std::string& text, size_t at) {
     return f;
 }
 
+// Whether a fragment whose texel has alpha 0 leaves no trace under the device's current states: the stage's
+// alpha is the texel's (alone or times the vertex alpha, 0 either way) and the alpha test rejects 0, so the
+// fragment writes neither colour nor depth.
+bool ZeroAlphaTexelsDiscarded(gfx::Device& device) {
+    using gfx::StageState;
+    auto stage = [&](StageState s) { return device.GetTextureStageState(0, s); };
+    const uint32_t op = stage(StageState::AlphaOp);
+    const bool arg1 = stage(StageState::AlphaArg1) == gfx::targ::Texture;
+    const bool arg2 = stage(StageState::AlphaArg2) == gfx::targ::Texture;
+    const bool alphaFromTexel = (op == gfx::top::SelectArg1 && arg1) ||
+                                (op == gfx::top::SelectArg2 && arg2) ||
+                                (op == gfx::top::Modulate && (arg1 || arg2));
+    if (stage(StageState::ColorOp) == gfx::top::Disable || !alphaFromTexel) return false;
+    if (device.GetRenderState(gfx::RenderState::AlphaTestEnable) == 0) return false;
+    const uint32_t ref = device.GetRenderState(gfx::RenderState::AlphaRef) & 0xFF;
+    switch (device.GetRenderState(gfx::RenderState::AlphaFunc)) {
+    case gfx::cmp::Never: return true;
+    case gfx::cmp::Less: return ref == 0;
+    case gfx::cmp::Equal: return ref != 0;
+    case gfx::cmp::Greater: return true;
+    case gfx::cmp::NotEqual: return ref == 0;
+    case gfx::cmp::GreaterEqual: return ref != 0;
+    default: return false;
+    }
+}
+
 // A complete code needs its four bytes; a code cut short by the end of the text ends the text there.
 bool CodeComplete(const std::string& text, size_t at) {
     return text.size() - at >= 5;
@@ -55,6 +81,7 @@ CText::CText(const CText& other)
     : m_text(other.m_text),
       m_x(other.m_x),
       m_y(other.m_y),
+      m_leaveOutBlank(other.m_leaveOutBlank),
       m_fontFile(other.m_fontFile),
       m_scale(other.m_scale) {
     m_font.SRShare(other.m_font.GetRecord());
@@ -67,6 +94,7 @@ CText& CText::operator=(const CText& other) {
         m_y = other.m_y;
         m_scale = other.m_scale;
         m_fontFile = other.m_fontFile;
+        m_leaveOutBlank = other.m_leaveOutBlank;
         m_font.SRShare(other.m_font.GetRecord());
         m_fontLoaded = false;
         m_dirty = true;
@@ -196,8 +224,9 @@ float CText::MeasureWord(size_t position, float size) const {
     return total + 4.0f;
 }
 
-void CText::Layout() {
+void CText::Layout(bool leaveOutBlank) {
     m_dirty = false;
+    m_layoutLeftOutBlank = leaveOutBlank;
     uint32_t glyphs = 0;
     for (size_t i = 0; i < m_text.size(); ++i) {
         if (IsCode(static_cast<unsigned char>(m_text[i]))) {
@@ -230,7 +259,7 @@ void CText::Layout() {
         return;
     }
     auto* vertices = static_cast<gfx::ScreenVertex*>(locked);
-    uint32_t textCount = 0, backgroundCount = 0;
+    uint32_t textCount = 0, backgroundCount = 0, glyphCount = 0;
 
     uint32_t colour = 0xffffffffu, background = 0;
     float size = kStartSize, lineHeight = kStartSize, advance = 8.0f * m_scale;
@@ -293,8 +322,12 @@ void CText::Layout() {
             {x1, y0, 0.0f, 1.0f, colour, u1, v0}, {x1, y1, 0.0f, 1.0f, colour, u1, v1},
         };
         assert(textCount + 6 <= m_backgroundStart && m_backgroundStart + backgroundCount + 6 <= m_capacity);
-        std::copy(quad, quad + 6, vertices + textCount);
-        textCount += 6;
+        // A blank glyph's fragments all have alpha 0 and are discarded: its quad would draw nothing.
+        if (!(leaveOutBlank && m_ink.Blank(c))) {
+            std::copy(quad, quad + 6, vertices + textCount);
+            textCount += 6;
+        }
+        ++glyphCount;
         if ((background >> 24) != 0) {
             gfx::ScreenVertex* out = vertices + m_backgroundStart + backgroundCount;
             std::copy(quad, quad + 6, out);
@@ -306,15 +339,17 @@ void CText::Layout() {
     m_buffer->Unlock();
     m_textVertices = textCount;
     m_backgroundVertices = backgroundCount;
+    m_glyphs = glyphCount;
 }
 
 void CText::Draw() {
-    if (!m_dirty && m_textVertices == 0) return;
+    if (!m_dirty && m_glyphs == 0) return;
     if (!m_fontLoaded) {
         if (!m_font.Load(m_fontFile, DXG::FROM_FILE, false, false)) {
             errorLog.Write("Failed to load font \"" + m_fontFile + "\"\n");
             EchoStartupFailure("Failed to load font \"" + m_fontFile + "\"\n");
         }
+        m_ink.Measure(m_font.GetDeviceTexture().get(), kCellFraction, kFontColumns);
         m_fontLoaded = true;
     }
     gfx::Device* device = DXG::GetDevice();
@@ -323,7 +358,8 @@ void CText::Draw() {
     uint32_t magFilter = device->GetSamplerState(0, gfx::SamplerState::MagFilter);
     device->SetSamplerState(0, gfx::SamplerState::MinFilter, gfx::filter::Linear);
     device->SetSamplerState(0, gfx::SamplerState::MagFilter, gfx::filter::Linear);
-    if (m_dirty) Layout();
+    const bool leaveOutBlank = m_leaveOutBlank && ZeroAlphaTexelsDiscarded(*device);
+    if (m_dirty || leaveOutBlank != m_layoutLeftOutBlank) Layout(leaveOutBlank);
     if (m_buffer != nullptr && (m_textVertices != 0 || m_backgroundVertices != 0)) {
         device->SetFVF(gfx::kFvfScreen);
         device->SetNoShaders();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gfx/Device.h"
+#include "gfx/GlyphInk.h"
 #include "gfx/Texture.h"
 
 class CText {
@@ -39,6 +40,9 @@ public:
     void SetPosition(float x, float y);
     void SetWidthLimit(float width);  // 0 = no word wrap
     void SetFont(const std::string& fileName, float scale);
+    // Leaves out the quads of glyphs without a texel of ink (the blank, among others) while the device's
+    // states discard fragments of alpha 0, which such quads draw only. Their backgrounds stay.
+    void SetLeaveOutBlankGlyphs(bool leaveOut) { m_leaveOutBlank = leaveOut; }
 
     // The text without control codes, control characters (but tab and line feed) and bytes from 0x80.
     std::string GetPlainText() const;
@@ -49,7 +53,7 @@ public:
     void Draw();
 
 private:
-    void Layout();
+    void Layout(bool leaveOutBlank);
     float MeasureWord(size_t position, float size) const;
 
     std::string m_text;
@@ -60,6 +64,10 @@ private:
     uint32_t m_backgroundStart = 0;  // first vertex of the background area
     uint32_t m_textVertices = 0;
     uint32_t m_backgroundVertices = 0;
+    uint32_t m_glyphs = 0;  // laid out, drawn or left out
+    bool m_leaveOutBlank = false;
+    bool m_layoutLeftOutBlank = false;  // the layout in the buffer left blank glyphs out
+    GlyphInk m_ink;
     DXG::Texture m_font;
     bool m_fontLoaded = false;  // a load was attempted (successful or not)
     std::string m_fontFile = "data\\font12.dds";

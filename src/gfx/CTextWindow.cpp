@@ -15,6 +15,8 @@ CTextWindow::CTextWindow(float left, float top, float width, float height, uint3
       m_width(width),
       m_height(height) {
     m_inner.SetPosition(left, top);
+    // A full window of chat is the largest text on the screen; its blanks cost fragments that draw nothing.
+    m_inner.SetLeaveOutBlankGlyphs(true);
     m_moreBelow.SetBackground(0, 0, 0);
     m_moreBelow.SetColour(255, 255, 255, 255);
     m_moreBelow.Append("more below");

@@ -50,6 +50,33 @@ TEST_F(TextGl, GeneratedFontShowsGlyphPixelsWhereTheLayoutPutsThem) {
     EXPECT_EQ(litIn(80, 160, 90, 130), h + i);
 }
 
+// Leaving blank glyphs out changes no byte: every glyph and runs of blanks between overlapping neighbours,
+// blended over a gradient, with and without a background.
+TEST_F(TextGl, LeavingBlankGlyphsOutDrawsTheSameFrame) {
+    const char* bin = std::getenv("VELM_BIN_DIR");
+    ASSERT_NE(bin, nullptr);
+    WorkingDirectory game(std::filesystem::path(bin) / "game");
+    std::string glyphs;
+    for (int c = 0x20; c <= 0x7f; ++c) glyphs += char(c) + std::string(c % 3, ' ');
+    auto frame = [&](bool leaveOut) {
+        DXG::Clear(0xFF000000, true, true);
+        DXG::DrawGradient(0, 0, 800, 600, 0xFF204080, 0xFFC0A020, 0xFF10E0F0, 0xFF803010);
+        CText text;
+        text.SetPosition(3, 5);
+        text.SetWidthLimit(780);
+        text.SetColour(250, 120, 30, 200);
+        text.Append(glyphs);
+        text.SetBackground(20, 40, 60);
+        text.Append(" a  b ");
+        text.SetLeaveOutBlankGlyphs(leaveOut);
+        text.Draw();
+        return Frame().pixels;
+    };
+    const std::vector<uint32_t> all = frame(false);
+    EXPECT_TRUE(all == frame(true));
+    EXPECT_EQ(LogText(errorLog), "");
+}
+
 TEST_F(TextGl, PlacedTextureCoversExactlyItsPixelRectangleAndAStretchedOneWithSwappedXIsMirrored) {
     // A created 64 x 32 texture, red in its left half and blue in its right half.
     DXG::Texture texture;

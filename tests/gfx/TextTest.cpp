@@ -1,6 +1,8 @@
 // CText and CTextWindow over a RecordingDevice.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ImageTestSupport.h"
 #include "gfx/CText.h"
 #include "gfx/CTextWindow.h"
@@ -101,6 +103,77 @@ TEST_F(TextTest, ColourAndBackgroundCodes) {
     EXPECT_EQ(background[0].colour, 0xff0a141eu);
     EXPECT_EQ(std::make_pair(background[0].x, background[1].x), std::make_pair(q[1].x, q[2].x));
     EXPECT_LT(Draw(false), Draw(true));  // background first
+}
+
+// A font blank but for opaque texels at the given places.
+void WriteFontInkedAt(const std::vector<std::pair<int, int>>& texels) {
+    std::vector<uint32_t> pixels(256 * 256, 0x00ffffff);
+    for (auto [x, y] : texels) pixels[size_t(y) * 256 + size_t(x)] = 0xffffffff;
+    imagetest::WriteDdsArgb("data/font12.dds", 256, 256, pixels);
+}
+
+// A glyph is blank when no texel its quad can sample has ink: its 24-texel cell widened by the one texel
+// linear filtering reaches on each side, wrapping at the texture's edge.
+TEST_F(TextTest, BlankGlyphsAreThoseWithoutInkWithinTheTexelsTheirQuadsCanSample) {
+    struct Case {
+        int x, y;
+        char glyph;
+        bool drawn;
+    } const cases[] = {
+        {121, 77, 'B', false},  // 'B' is cell (4, 3), texels 96-119: 'C's second column is out of reach
+        {120, 77, 'B', true},   // 'C's first column is read by 'B's rightmost samples
+        {95, 77, 'B', true},    // and 'A's last column by its leftmost
+        {100, 96, 'B', true},   // the first row below the cell
+        {100, 97, 'B', false},
+        {255, 5, ' ', true},  // the blank's cell starts at the texture's edge: repeat wraps to the far side
+    };
+    for (const Case& c : cases) {
+        WriteFontInkedAt({{c.x, c.y}});
+        CText text(std::string(1, c.glyph));
+        text.SetLeaveOutBlankGlyphs(true);
+        EXPECT_EQ(Drawn(text).size(), c.drawn ? 1u : 0u) << c.x << ", " << c.y << " " << c.glyph;
+    }
+}
+
+// Left out only where the states discard alpha 0, taken from the texel; the pen and the backgrounds stay.
+TEST_F(TextTest, BlankGlyphsAreLeftOutOnlyWhileTheStatesDiscardTheirFragments) {
+    WriteFontInkedAt({{80, 80}});  // in 'A' (cell 3, 3) only
+    CText text;
+    text.SetBackground(1, 2, 3);
+    text.Append("B A");
+    text.SetLeaveOutBlankGlyphs(true);
+    using gfx::RenderState;
+    using gfx::StageState;
+    struct Case {
+        const char* states;
+        std::function<void()> set;
+        size_t quads;
+    } const cases[] = {
+        {"default: alpha test greater than 0", [] {}, 1},
+        {"alpha test off", [&] { device->SetRenderState(RenderState::AlphaTestEnable, 0); }, 3},
+        {"alpha test greater or equal 0",
+         [&] { device->SetRenderState(RenderState::AlphaFunc, gfx::cmp::GreaterEqual); }, 3},
+        {"alpha test greater or equal 1",
+         [&] {
+             device->SetRenderState(RenderState::AlphaFunc, gfx::cmp::GreaterEqual);
+             device->SetRenderState(RenderState::AlphaRef, 1);
+         },
+         1},
+        {"alpha from the vertices",
+         [&] { device->SetTextureStageState(0, StageState::AlphaOp, gfx::top::SelectArg2); }, 3},
+        {"texture stage off",
+         [&] { device->SetTextureStageState(0, StageState::ColorOp, gfx::top::Disable); }, 3},
+    };
+    for (const Case& c : cases) {
+        DXG::SetDefaultRenderStates();
+        c.set();
+        const std::vector<Quad> q = Drawn(text);  // the same text, laid out again as the states change
+        ASSERT_EQ(q.size(), c.quads) << c.states;
+        EXPECT_EQ(q.back().at(), XY(15.5f, -0.5f)) << c.states;
+        EXPECT_EQ(Quads(false).size(), 3u) << c.states;
+    }
+    CText plain("B A");  // without the request, every glyph is drawn
+    EXPECT_EQ(Drawn(plain).size(), 3u);
 }
 
 TEST_F(TextTest, WordWrapBreaksBeforeTheNinthNineLetterWordAndSplitsLongWords) {
