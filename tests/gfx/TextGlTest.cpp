@@ -5,6 +5,7 @@
 
 #include "ImageTestSupport.h"
 #include "gfx/CText.h"
+#include "gfx/GlyphInk.h"
 #include "gfx/Primitives.h"
 #include "gfx/gl/GlDevice.h"
 #include "support/GlFrameTest.h"
@@ -74,6 +75,14 @@ TEST_F(TextGl, LeavingBlankGlyphsOutDrawsTheSameFrame) {
     };
     const std::vector<uint32_t> all = frame(false);
     EXPECT_TRUE(all == frame(true));
+    // The generated font as the device holds it: the blank has no ink, the letters have.
+    DXG::Texture font;
+    ASSERT_TRUE(font.Load("data\\font12.dds", DXG::FROM_FILE, false, false));
+    GlyphInk ink;
+    ink.Measure(font.GetDeviceTexture().get(), 0.09375f, 10);
+    EXPECT_EQ(std::make_tuple(ink.Blank(' '), ink.Blank('A'), ink.Blank('.')),
+              std::make_tuple(true, false, false));
+    font.SRFree();
     EXPECT_EQ(LogText(errorLog), "");
 }
 
