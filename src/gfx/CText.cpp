@@ -349,8 +349,8 @@ void CText::Draw() {
             errorLog.Write("Failed to load font \"" + m_fontFile + "\"\n");
             EchoStartupFailure("Failed to load font \"" + m_fontFile + "\"\n");
         }
-        m_ink.Measure(m_font.GetDeviceTexture().get(), kCellFraction, kFontColumns);
         m_fontLoaded = true;
+        m_inkMeasured = false;
     }
     gfx::Device* device = DXG::GetDevice();
     if (device == nullptr) return;
@@ -358,6 +358,10 @@ void CText::Draw() {
     uint32_t magFilter = device->GetSamplerState(0, gfx::SamplerState::MagFilter);
     device->SetSamplerState(0, gfx::SamplerState::MinFilter, gfx::filter::Linear);
     device->SetSamplerState(0, gfx::SamplerState::MagFilter, gfx::filter::Linear);
+    if (m_leaveOutBlank && !m_inkMeasured) {
+        m_ink.Measure(m_font.GetDeviceTexture().get(), kCellFraction, kFontColumns);
+        m_inkMeasured = true;
+    }
     const bool leaveOutBlank = m_leaveOutBlank && ZeroAlphaTexelsDiscarded(*device);
     if (m_dirty || leaveOutBlank != m_layoutLeftOutBlank) Layout(leaveOutBlank);
     if (m_buffer != nullptr && (m_textVertices != 0 || m_backgroundVertices != 0)) {

@@ -68,6 +68,7 @@ private:
     bool m_leaveOutBlank = false;
     bool m_layoutLeftOutBlank = false;  // the layout in the buffer left blank glyphs out
     GlyphInk m_ink;
+    bool m_inkMeasured = false;  // m_ink describes the loaded font
     DXG::Texture m_font;
     bool m_fontLoaded = false;  // a load was attempted (successful or not)
     std::string m_fontFile = "data\\font12.dds";
