@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "gfx/DXG.h"
 #include "platform/MessageBox.h"
@@ -60,6 +63,21 @@ bool ZeroAlphaTexelsDiscarded(gfx::Device& device) {
     case gfx::cmp::GreaterEqual: return ref != 0;
     default: return false;
     }
+}
+
+// Texts share the font texture of a file while any of them holds it, so each font is measured once while
+// it lives (a font texture is never written after it loads).
+GlyphInk MeasuredInk(const std::shared_ptr<gfx::Texture>& font) {
+    static std::vector<std::pair<std::weak_ptr<gfx::Texture>, GlyphInk>> measured;
+    measured.erase(std::remove_if(measured.begin(), measured.end(),
+                                  [](const auto& entry) { return entry.first.expired(); }),
+                   measured.end());
+    for (const auto& [texture, ink] : measured)
+        if (texture.lock() == font) return ink;
+    GlyphInk ink;
+    ink.Measure(font.get(), kCellFraction, kFontColumns);
+    if (font != nullptr) measured.emplace_back(font, ink);
+    return ink;
 }
 
 // A complete code needs its four bytes; a code cut short by the end of the text ends the text there.
@@ -359,7 +377,7 @@ void CText::Draw() {
     device->SetSamplerState(0, gfx::SamplerState::MinFilter, gfx::filter::Linear);
     device->SetSamplerState(0, gfx::SamplerState::MagFilter, gfx::filter::Linear);
     if (m_leaveOutBlank && !m_inkMeasured) {
-        m_ink.Measure(m_font.GetDeviceTexture().get(), kCellFraction, kFontColumns);
+        m_ink = MeasuredInk(m_font.GetDeviceTexture());
         m_inkMeasured = true;
     }
     const bool leaveOutBlank = m_leaveOutBlank && ZeroAlphaTexelsDiscarded(*device);

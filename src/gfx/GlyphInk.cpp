@@ -16,7 +16,11 @@ template <class Visit>
 bool EveryTexel(float from, float to, int side, Visit visit) {
     const int first = int(std::floor(from)) - 1, last = int(std::ceil(to));
     for (int i = first; i <= last; ++i) {
-        if (!visit(((i % side) + side) % side) || !visit(std::clamp(i, 0, side - 1))) return false;
+        if (i >= 0 && i < side) {
+            if (!visit(i)) return false;
+        } else if (!visit(((i % side) + side) % side) || !visit(std::clamp(i, 0, side - 1))) {
+            return false;
+        }
     }
     return true;
 }
