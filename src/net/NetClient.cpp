@@ -100,13 +100,15 @@ NetClient::NetClient() {
     m_initialised = true;
 }
 
-NetClient::NetClient(SocketHandle socket) {
+NetClient::NetClient(SocketHandle socket) : m_socket(socket) {
+    // The client owns the socket from here on, started or not: its destructor closes it.
     if (!IsStarted()) return;
-    m_socket = socket;
+    // Both flags are set before the receive thread starts: a peer that has already closed is seen at
+    // once, and the thread then disconnects a client that counts as initialised.
+    m_initialised = true;
+    m_connected = true;
     m_thread = track(new CThread(ThreadProcedure, "NetClient", this),
                      "CThread(ThreadProcedure,\"NetClient\",this)", VELM_SITE);
-    m_connected = true;
-    m_initialised = true;
 }
 
 NetClient::~NetClient() {

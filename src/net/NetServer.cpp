@@ -136,9 +136,7 @@ void NetServer::AcceptPass() {
         if (!client->IsConnected()) {
             errorLog.Write(
                 "Net::Client rejected socket from a connection to server... ignoring connection attempt.\n");
-            trackedDelete(client, VELM_SITE);
-            std::lock_guard<std::recursive_mutex> network(networkLock);
-            CloseSocket(accepted);  // a client that could not start never adopted it
+            trackedDelete(client, VELM_SITE);  // it closes the socket it was given
             continue;
         }
         {
