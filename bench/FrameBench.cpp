@@ -10,16 +10,15 @@
 #include <sys/resource.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "BenchGraphics.h"
 #include "data/WorldMap.h"
 #include "gfx/CTextWindow.h"
 #include "gfx/DXG.h"
 #include "net/VelmDataManager.h"
-#include "platform/Window.h"
 #include "runtime/ProcessState.h"
 #include "support/ReferenceWorlds.h"
 #include "world/VelmRenderer.h"
@@ -81,15 +80,7 @@ bool UseWorld(World world) {
 
 bool StartGraphics() {
     if (window != nullptr) return true;
-    // The generated font, wall and dream textures lie in game/data beside the build's bench folder.
-    std::filesystem::path game =
-        std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "game";
-    std::error_code ignored;
-    std::filesystem::current_path(game, ignored);
-    platform::WindowSettings settings{"FrameBench", "VelmViewWindow", 800, 600};
-    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) return false;
-    DXG::Setup setup;  // windowed, vsync off
-    if (!DXG::Init(window, &setup)) return false;
+    if (!bench::OpenGraphics("FrameBench", &window)) return false;
     chat = reference::BenchChat();
     return reference::RampTexture(quadTexture, 5);
 }
@@ -177,7 +168,6 @@ int main(int argc, char** argv) {
     for (DXG::Texture& t : floorTextures) t.SRFree();
     quadTexture.SRFree();
     ResetProcessState();  // the world renderer, its label text and textures, the avatar and marker lists
-    DXG::Shutdown();
-    platform::DestroyAppWindow(window);
+    bench::CloseGraphics(window);
     return 0;
 }

@@ -6,13 +6,12 @@
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <string>
+#include <memory>
 #include <vector>
 
+#include "BenchGraphics.h"
 #include "gfx/CTextWindow.h"
 #include "gfx/DXG.h"
-#include "platform/Window.h"
 #include "runtime/ProcessState.h"
 #include "support/ReferenceWorlds.h"
 #include "world/VelmRenderer.h"
@@ -21,28 +20,15 @@ namespace {
 
 void* window = nullptr;
 std::vector<DXG::Texture> floorTextures;
-CTextWindow* chat = nullptr;
+std::unique_ptr<CTextWindow> chat;
 
-// The frame benchmark's bench world with a full chat window.
-bool BuildWorld() {
-    if (!reference::BuildBenchWorld(floorTextures)) return false;
-    chat = new CTextWindow(50, 300, 700, 250, 1000);
-    for (int i = 0; i < 100; ++i)
-        chat->AddText("[" + std::to_string(i) + "] " + std::string(80, char('a' + i % 26)));
-    return true;
-}
-
+// The frame benchmark's bench world and full chat window.
 bool StartGraphics() {
     if (window != nullptr) return true;
-    std::filesystem::path game =
-        std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "game";
-    std::error_code ignored;
-    std::filesystem::current_path(game, ignored);
-    platform::WindowSettings settings{"PresentBench", "VelmViewWindow", 800, 600};
-    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) return false;
-    platform::ShowAppWindow(window);
-    DXG::Setup setup;  // windowed, vsync off
-    return DXG::Init(window, &setup) && BuildWorld();
+    if (!bench::OpenGraphics("PresentBench", &window, true) || !reference::BuildBenchWorld(floorTextures))
+        return false;
+    chat = reference::BenchChat();
+    return true;
 }
 
 void Frame(bool world) {
@@ -97,10 +83,9 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    delete chat;
+    chat.reset();
     for (DXG::Texture& t : floorTextures) t.SRFree();
     ResetProcessState();
-    DXG::Shutdown();
-    platform::DestroyAppWindow(window);
+    bench::CloseGraphics(window);
     return 0;
 }

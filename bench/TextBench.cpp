@@ -4,28 +4,18 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
+#include "BenchGraphics.h"
 #include "gfx/CTextWindow.h"
 #include "gfx/DXG.h"
-#include "platform/Window.h"
 
 namespace {
 
 void* window = nullptr;
 
 bool StartGraphics() {
-    if (window != nullptr) return true;
-    // The generated font lies in game/data beside the build's bench folder.
-    std::filesystem::path game =
-        std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "game";
-    std::error_code ignored;
-    std::filesystem::current_path(game, ignored);
-    platform::WindowSettings settings{"TextBench", "VelmViewWindow", 800, 600};
-    if (platform::CreateAppWindow(settings, &window) != platform::CreateWindowResult::Ok) return false;
-    DXG::Setup setup;  // windowed, vsync off
-    return DXG::Init(window, &setup);
+    return bench::OpenGraphics("TextBench", &window);
 }
 
 std::string ChatLine(int n) {
@@ -93,7 +83,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    DXG::Shutdown();
-    platform::DestroyAppWindow(window);
+    bench::CloseGraphics(window);
     return 0;
 }
