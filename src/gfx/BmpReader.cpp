@@ -152,10 +152,7 @@ bool DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out) {
     if (h.alpha != 0 && alphaSeen == 0) {
         for (uint32_t& pixel : level.argb) pixel |= 0xff000000;
     }
-    out->info = h.info;
-    out->levels.clear();
-    out->levels.push_back(std::move(level));
-    out->dxtLevels.clear();
+    StoreOneLevel(h.info, std::move(level), out);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "data/ByteReader.h"
 #include "gfx/ImageFile.h"
@@ -34,6 +35,14 @@ inline uint32_t Channel(uint32_t pixel, uint32_t mask, uint32_t missing) {
     if (bits >= 8) return value >> (bits - 8);
     uint32_t maxValue = (1u << bits) - 1;
     return (value * 255 + maxValue / 2) / maxValue;
+}
+
+// A picture of one level, without DXT blocks, replaces what out held.
+inline void StoreOneLevel(const ImageFileInfo& info, ImageLevel&& level, DecodedImage* out) {
+    out->info = info;
+    out->levels.clear();
+    out->levels.push_back(std::move(level));
+    out->dxtLevels.clear();
 }
 
 // Each reader: whether the bytes start like its kind, the header alone, and header with pixels.

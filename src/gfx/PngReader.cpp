@@ -137,10 +137,7 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedImage* out) {
         const uint32_t a = keepAlpha ? p[3] : 255;
         level.argb[i] = a << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     }
-    out->info = info;
-    out->levels.clear();
-    out->levels.push_back(std::move(level));
-    out->dxtLevels.clear();
+    StoreOneLevel(info, std::move(level), out);
     return true;
 }
 
