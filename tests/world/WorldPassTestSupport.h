@@ -34,14 +34,9 @@ inline gfx::Vector3 ScreenOf(float x, float y, float z = 0) {
     return s;
 }
 
-inline void FillFloors(int side, std::uint16_t floor) {
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x) setFloor(x, y, floor);
-}
-
 // Fur entries 0, 5 and 63 and vest entries 0, 9 and 63 get distinct colours; the other entries stay 0.
-inline constexpr std::uint32_t kFur0 = 0x102030, kFur5 = 0x405060, kFur63 = 0x708090;
-inline constexpr std::uint32_t kVest0 = 0xA0B0C0, kVest9 = 0xD0E0F0, kVest63 = 0x0F1F2F;
+inline constexpr std::uint32_t kFur0 = 0x102030, kFur5 = 0x405060, kFur63 = 0x708090, kVest0 = 0xA0B0C0,
+                               kVest9 = 0xD0E0F0;
 inline void LoadTestColours() {
     WriteTextFile("data/colors/colors.txt",
                   "f0 16 32 48 f5 64 80 96 f63 112 128 144 v0 160 176 192 v9 208 224 240 v63 15 31 47 End\n");
