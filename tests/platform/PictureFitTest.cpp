@@ -18,7 +18,7 @@ TEST(PictureFit, ScalesAtFourToThreeCentredAndMapsBothWays) {
         bool whole;
         int barX, barY;  // a window pixel on a bar (-1: there is none)
     } cases[] = {
-        {800, 600, {0, 0, 800, 600}, true, -1, 10},          // one to one; -1 is left of the window
+        {800, 600, {0, 0, 800, 600}, true, -1, 10},           // one to one; -1 is left of the window
         {1920, 1080, {240, 0, 1440, 1080}, false, 239, 500},  // bars left and right
         {700, 900, {0, 187, 700, 525}, false, 350, 186},      // bars above and below
         {1700, 1200, {50, 0, 1600, 1200}, true, 1650, 10},    // twice, with narrow bars

@@ -91,7 +91,8 @@ TEST_F(VelmRenderer, FloorPassTakesTheFirst256TexturesAndCellChangesInTheWindow)
     std::vector<DXG::Texture> textures(300);
     for (DXG::Texture& texture : textures) ASSERT_TRUE(texture.Create(64, 64, DXG::OPAQUE));
     setFloorTextures(textures);
-    EXPECT_EQ(std::pair(textures[255].GetRecord()->count, textures[256].GetRecord()->count), std::pair(2u, 1u));
+    EXPECT_EQ(std::pair(textures[255].GetRecord()->count, textures[256].GetRecord()->count),
+              std::pair(2u, 1u));
     destroyWorldRenderers();
     EXPECT_EQ(textures[255].GetRecord()->count, 1u);
 }

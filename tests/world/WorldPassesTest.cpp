@@ -26,42 +26,30 @@ Vs operator+(Vs a, const Vs& b) {
     return a;
 }
 
-constexpr std::uint32_t kWhite = 0xFFFFFFFF, kGrey = 0xFFC8C8C8;
-Vs Floor(float x, float y) {
-    const float l = x - .5f, r = x + .5f, t = y - .5f, b = y + .5f;
-    return {{l, t, 0, 0, 0, kWhite}, {r, t, 0, 1, 0, kWhite}, {l, b, 0, 0, 1, kWhite},
-            {r, t, 0, 1, 0, kWhite}, {l, b, 0, 0, 1, kWhite}, {r, b, 0, 1, 1, kWhite}};
+constexpr std::uint32_t kWhite = 0xFFFFFFFF, kGrey = 0xFFC8C8C8, kMarker = 0xFFFFCCCC, kHover = 0x60CCFFCC;
+// A drawn piece by twice its centre and first colour; the exact geometry is held by the reference pictures.
+using Piece = std::tuple<long, long, std::uint32_t>;
+using Pieces = std::vector<Piece>;
+Pieces Split(const Vs& world, std::size_t verticesEach) {
+    Pieces out;
+    EXPECT_EQ(world.size() % verticesEach, 0u);
+    for (std::size_t i = 0; i + verticesEach <= world.size(); i += verticesEach) {
+        float x = 0, y = 0;
+        for (std::size_t k = i; k < i + verticesEach; ++k) x += world[k].x, y += world[k].y;
+        out.emplace_back(std::lround(2 * x / verticesEach), std::lround(2 * y / verticesEach),
+                         world[i].colour);
+    }
+    return out;
 }
-Vs Wall(float ax, float ay, float bx, float by) {
-    return {{ax, ay, 0, 0, 0, kWhite}, {bx, by, 0, 1, 0, kWhite}, {ax, ay, 1, 0, 1, kWhite},
-            {ax, ay, 1, 0, 1, kWhite}, {bx, by, 0, 1, 0, kWhite}, {bx, by, 1, 1, 1, kWhite}};
-}
-const auto WallX = [](float x, float y) { return Wall(x - .5f, y - .5f, x - .5f, y + .5f); };
-const auto WallY = [](float x, float y) { return Wall(x - .5f, y - .5f, x + .5f, y - .5f); };
-Vs Marker(float x, float y) {
-    const std::uint32_t c = 0xFFFFCCCC;
-    return {{x, y - .5f, 0, 0, 0, c}, {x, y + .5f, 0, 1, 0, c}, {x, y, .5f, 0, 1, c},
-            {x - .5f, y, 0, 0, 1, c}, {x + .5f, y, 0, 1, 0, c}, {x, y, .5f, 1, 1, c}};
-}
-Vs Hover(float x, float y) {
-    const std::uint32_t c = 0x60CCFFCC;
-    const float l = x - .5f, r = x + .5f, t = y - .5f, b = y + .5f;
-    return {{l, t, .1f, 0, 0, c}, {r, t, .1f, 0, 0, c}, {r, b, .1f, 0, 0, c},
-            {r, b, .1f, 0, 0, c}, {l, t, .1f, 0, 0, c}, {l, b, .1f, 0, 0, c}};
-}
+// A floor, marker, hover square or cylinder at a cell, and the walls on a cell's lower edges.
+const auto At = [](long x, long y, std::uint32_t colour = kWhite) { return Piece{2 * x, 2 * y, colour}; };
+const auto WallX = [](long x, long y) { return Piece{2 * x - 1, 2 * y, kWhite}; };
+const auto WallY = [](long x, long y) { return Piece{2 * x, 2 * y - 1, kWhite}; };
 // Tip, then the rear corners, as offsets from the cell centre.
 Vs Avatar(float x, float y, std::array<float, 6> d, std::uint32_t tip, std::uint32_t rear) {
     return {{x + d[0], y + d[1], .3f, .5f, 0, tip},
             {x + d[2], y + d[3], .3f, 0, 1, rear},
             {x + d[4], y + d[5], .3f, 1, 1, rear}};
-}
-// The cells of the 60-vertex cylinders, from each one's first foot 0.45 beyond its centre on +y.
-using Cells = std::vector<std::pair<long, long>>;
-Cells CylinderCells(const Vs& world) {
-    Cells out;
-    for (std::size_t i = 0; i < world.size(); i += 60)
-        out.emplace_back(std::lround(world[i].x), std::lround((world[i].y - .45f) * 100));
-    return out;
 }
 // A line of label glyphs from the pen: 12-pixel quads 8 pixels apart, glyph cells 0.09375 of the font.
 Vs Glyphs(const std::string& text, float x, float y, std::uint32_t c) {
@@ -103,7 +91,6 @@ protected:
         renderWorld();
         Drawn out;
         for (const gfx::RecordedDraw& d : device->draws) {
-            EXPECT_EQ(d.type, gfx::PrimitiveType::TriangleList);
             if (!d.fromMemory) out.bufferDraws.push_back(&d);
             for (std::uint32_t i = 0; i < d.VertexCount(); ++i) {
                 if (d.fvf == gfx::kFvfScreen) {
@@ -147,7 +134,7 @@ TEST_F(WorldPasses, FloorsAreGroupedByNumberAndCellsWithoutADrawableFloorAreLeft
     EXPECT_EQ(std::make_tuple(d.bufferDraws[0]->startVertex, d.bufferDraws[0]->texture,
                               d.bufferDraws[1]->startVertex, d.bufferDraws[1]->texture),
               std::make_tuple(0u, textures[1].GetDeviceTexture(), 6u, textures[3].GetDeviceTexture()));
-    EXPECT_EQ(d.world, Floor(4, 0) + Floor(1, 0) + Floor(0, 1));
+    EXPECT_EQ(Split(d.world, 6), (Pieces{At(4, 0), At(1, 0), At(0, 1)}));
 }
 
 // Locks are made to fail: a frame that needs no rebuild still draws, one that rebuilds draws nothing.
@@ -189,7 +176,8 @@ TEST_F(WorldPasses, WallsStandOnTheLowerEdgesOfWindowCellsThatMayShowWhateverThe
     setWallLowX(3, 20, 1);   // outside the window
     setWallLowX(28, 28, 1);  // in the window, behind the eye
     const Drawn d = Frame();
-    EXPECT_EQ(d.world, WallX(16, 16) + WallX(17, 16) + WallX(18, 18) + WallY(18, 18) + WallY(19, 18));
+    EXPECT_EQ(Split(d.world, 6),
+              (Pieces{WallX(16, 16), WallX(17, 16), WallX(18, 18), WallY(18, 18), WallY(19, 18)}));
     ExpectAll(d, {gfx::cull::None, 1, 1, false});  // the wall texture did not load
 
     // The list is kept while nothing changes, and built again when the map does.
@@ -197,13 +185,14 @@ TEST_F(WorldPasses, WallsStandOnTheLowerEdgesOfWindowCellsThatMayShowWhateverThe
     EXPECT_EQ(Frame().world, d.world);
     device->lockResult = gfx::Result::Ok;
     setWallLowX(16, 16, 0);
-    EXPECT_EQ(Frame().world, WallX(17, 16) + WallX(18, 18) + WallY(18, 18) + WallY(19, 18));
+    EXPECT_EQ(Split(Frame().world, 6), (Pieces{WallX(17, 16), WallX(18, 18), WallY(18, 18), WallY(19, 18)}));
 }
 
 // Opaque walls go depth first (no colour, then colour where the depth stayed), before the floors; states
 // under which an opaque piece would not simply replace what it covers keep one-pass walls after the floors.
 TEST_F(WorldPasses, OpaqueWallsAreDrawnDepthFirstBeforeOpaqueFloors) {
-    WriteImage("data/walls/stone1.bmp", 8, [](int, int) { return 0xFF808080u; }, false);
+    WriteImage(
+        "data/walls/stone1.bmp", 8, [](int, int) { return 0xFF808080u; }, false);
     ASSERT_TRUE(createWorldRenderers());
     GiveFloorTextures(1);
     setFloor(16, 16, 0);
@@ -221,13 +210,15 @@ TEST_F(WorldPasses, OpaqueWallsAreDrawnDepthFirstBeforeOpaqueFloors) {
     EXPECT_EQ(draws(), (std::vector<Draw>{{0u, 1u, gfx::cmp::LessEqual, false},
                                           {0xFu, 0u, gfx::cmp::Equal, false},
                                           {0xFu, 1u, gfx::cmp::Less, true}}));
-    EXPECT_EQ(Frame().world, WallX(16, 16) + WallY(18, 18) + WallX(16, 16) + WallY(18, 18) + Floor(16, 16));
+    EXPECT_EQ(Split(Frame().world, 6),
+              (Pieces{WallX(16, 16), WallY(18, 18), WallX(16, 16), WallY(18, 18), At(16, 16)}));
     EXPECT_EQ(std::pair(device->GetRenderState(gfx::RenderState::ZFunc),
                         device->GetRenderState(gfx::RenderState::ZWriteEnable)),
               std::pair(gfx::cmp::LessEqual, 1u));
 
     const std::pair<gfx::RenderState, std::uint32_t> notReplacing[] = {
-        {gfx::RenderState::DestBlend, gfx::blend::One}, {gfx::RenderState::AlphaRef, 0xFF},
+        {gfx::RenderState::DestBlend, gfx::blend::One},
+        {gfx::RenderState::AlphaRef, 0xFF},
         {gfx::RenderState::ZFunc, gfx::cmp::Less}};
     for (const auto& [state, value] : notReplacing) {
         SCOPED_TRACE(int(state));
@@ -245,10 +236,11 @@ TEST_F(WorldPasses, ObjectsAreMarkedAndTheHoverCellShowsOnlyItsSquare) {
     setObject(28, 28, 1);  // behind the eye
     setHoverCell(19, 19);
     Drawn d = Frame();
-    EXPECT_EQ(d.world, Marker(16, 16) + Marker(18, 16) + Hover(19, 19));
+    EXPECT_EQ(Split(d.world, 6), (Pieces{At(16, 16, kMarker), At(18, 16, kMarker), At(19, 19, kHover)}));
     ExpectAll(d, {gfx::cull::None, 1, 1, false});
     setHoverCell(16, 16);  // kept lists follow the hover cell
-    EXPECT_EQ(Frame().world, Hover(16, 16) + Marker(18, 16) + Marker(19, 19));
+    EXPECT_EQ(Split(Frame().world, 6),
+              (Pieces{At(16, 16, kHover), At(18, 16, kMarker), At(19, 19, kMarker)}));
 
     setObject(16, 16, 0), setObject(18, 16, 0), setObject(19, 19, 0);
     for (auto [hx, hy] : {std::pair{3, 20}, std::pair{-1, 20}, std::pair{20, 40}}) {
@@ -281,34 +273,18 @@ TEST_F(WorldPasses, AvatarsPointTheirWayInListOrderWithColoursKeptInsideTheTable
     ExpectAll(d, {gfx::cull::None, 1, 1, false});
 }
 
-TEST_F(WorldPasses, DreamCylindersWriteNoDepthAndLabelsAreCentredAboveThem) {
-    AddDreamMarker({17, 18, "abcd", "abcdefghij"});
-    AddDreamMarker({15, 20, "abcdefghij", "abcd"});
-    AddDreamMarker({3, 20, "out", "side"});  // outside the window
-    AddDreamMarker({18, 16, "", ""});        // an empty label
-    WriteBlockFont("data/font12.dds", 'a');
-    ASSERT_TRUE(createWorldRenderers());  // the marker pass loads its font when it is made
-    const Drawn d = Frame();
-    EXPECT_EQ(CylinderCells(d.world), (Cells{{17, 1800}, {15, 2000}, {18, 1600}}));
-    EXPECT_EQ(d.world.size(), 180u);
-    ExpectAll(d, {gfx::cull::CW, 0, 1, false});  // the marker texture did not load
-    const gfx::Vector3 a = ScreenOf(17, 18, 1.5f);
-    EXPECT_EQ(Vs(d.screen.begin(), d.screen.begin() + 6 * 7), Glyphs("   abcd", a.x - 40, a.y, kWhite));
-    const gfx::RecordedDraw& labels = device->draws.back();
-    EXPECT_EQ(std::make_tuple(labels.fvf, labels.State(gfx::RenderState::CullMode),
-                              labels.State(gfx::RenderState::ZWriteEnable), labels.texture != nullptr),
-              std::make_tuple(gfx::kFvfScreen, gfx::cull::CCW, 0u, true));
-    EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZWriteEnable), 1u);
-}
-
 // Label bytes come from the server: codes in them, and lines wider than the screen, change nothing else.
-TEST_F(WorldPasses, ServerLabelsCannotStyleTheFrameAndAreCutToTheScreen) {
+TEST_F(WorldPasses, DreamCylindersWriteNoDepthAndServerLabelsAreCentredAboveThemCutToTheScreenUnstyled) {
     const std::string styled = std::string("ab\x01\0\0\x40\x41", 7) + std::string("\x02\xff\0\0\xff", 5) +
                                "c\x07\xe9" + std::string("\0\0\0\xff", 4) + "d";
     AddDreamMarker({17, 18, styled, std::string("x\x01\0\0", 4)});  // a code cut short by the line's end
     AddDreamMarker({15, 20, "ok", "ok"});
     AddDreamMarker({13, 14, std::string(300, 'w'), "z"});
     AddDreamMarker({28, 28, "behind", "the eye"});  // beyond the camera: no label
+    AddDreamMarker({3, 20, "out", "side"});         // outside the window
+    AddDreamMarker({18, 16, "", ""});               // an empty label
+    WriteBlockFont("data/font12.dds", 'a');
+    ASSERT_TRUE(createWorldRenderers());  // the marker pass loads its font when it is made
     const Drawn d = Frame();
     const gfx::Vector3 a = ScreenOf(17, 18, 1.5f), b = ScreenOf(15, 20, 1.5f), c = ScreenOf(13, 14, 1.5f);
     EXPECT_EQ(d.screen, Glyphs("abc", a.x - 12, a.y, kWhite) + Glyphs(" x", a.x - 12, a.y + 12, kGrey) +
@@ -316,7 +292,13 @@ TEST_F(WorldPasses, ServerLabelsCannotStyleTheFrameAndAreCutToTheScreen) {
                             Glyphs(std::string(100, 'w'), c.x - 400, c.y, kWhite) +
                             Glyphs(std::string(49, ' ') + "z", c.x - 400, c.y + 12, kGrey));
     // Cylinders wholly off the screen are left out.
-    EXPECT_EQ(CylinderCells(d.world), (Cells{{17, 1800}, {15, 2000}}));
+    EXPECT_EQ(Split(d.world, 60), (Pieces{At(17, 18), At(15, 20), At(18, 16)}));
+    ExpectAll(d, {gfx::cull::CW, 0, 1, false});  // the marker texture did not load
+    const gfx::RecordedDraw& labels = device->draws.back();
+    EXPECT_EQ(std::make_tuple(labels.fvf, labels.State(gfx::RenderState::CullMode),
+                              labels.State(gfx::RenderState::ZWriteEnable), labels.texture != nullptr),
+              std::make_tuple(gfx::kFvfScreen, gfx::cull::CCW, 0u, true));
+    EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZWriteEnable), 1u);
 }
 
 }  // namespace

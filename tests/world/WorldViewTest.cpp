@@ -17,7 +17,8 @@ TEST(WorldView, VolumeDropsOnlyBoxesWhollyOutsideOnePlane) {
         {{4.5f, 34.5f, 0}, {5.5f, 35.5f, 0.5f}, false},  // far off to the side
         {{20, 20, 150}, {21, 21, 151}, false},           // beyond the far plane, high above
     };
-    for (const auto& row : rows) EXPECT_EQ(v.mayShow(row.low, row.high), row.shows) << row.low.x << "," << row.low.y;
+    for (const auto& row : rows)
+        EXPECT_EQ(v.mayShow(row.low, row.high), row.shows) << row.low.x << "," << row.low.y;
     EXPECT_GT(v.clipW({20, 20, 0}), 0.0f);
     EXPECT_LT(v.clipW({25, 25, 4}), 0.0f);
 }
