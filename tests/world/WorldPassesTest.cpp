@@ -1,15 +1,60 @@
-// The world passes over a recording device: a frame's exact triangles in drawing order and their states.
+// The world renderer over a recording device: a frame's triangles in drawing order and their states, the
+// window of cells, camera keys, view, picking and the culling volume.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <filesystem>
 
-#include "WorldPassTestSupport.h"
+#include "data/ColorTables.h"
+#include "data/DataTestFiles.h"
+#include "gfx/DdsWriter.h"
+#include "net/VelmDataManager.h"
+#include "runtime/Keyboard.h"
 #include "runtime/ProcessState.h"
+#include "support/HeldKeys.h"
 #include "testing/DxgTesting.h"
+#include "world/VelmRenderer.h"
+#include "world/WorldView.h"
 
 namespace {
 
-using namespace worldtest;
+// A square map of side 2 * half without floors, objects or walls, the player at (cx, cy) in the window.
+void EmptyMap(int half, int cx, int cy) {
+    const std::string bytes = MapFileBytes(half, half);
+    CurrentMap().loadBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "m");
+    for (int y = 0; y < 2 * half; ++y)
+        for (int x = 0; x < 2 * half; ++x)
+            setFloor(x, y, 0xFFFF), setObject(x, y, 0), setWallLowX(x, y, 0), setWallLowY(x, y, 0);
+    SetPlayerPosition(cx, cy);
+    updateCamera(0.0f);
+}
+
+// Where the last drawn frame put a world point on the screen.
+gfx::Vector3 ScreenOf(float x, float y, float z = 0) {
+    gfx::Vector3 s;
+    DXG::WorldToScreen({x, y, z}, &s.x, &s.y);
+    return s;
+}
+
+// Fur entries 0, 5 and 63 and vest entries 0, 9 and 63 get distinct colours; the other entries stay 0.
+constexpr std::uint32_t kFur0 = 0x102030, kFur5 = 0x405060, kFur63 = 0x708090, kVest0 = 0xA0B0C0,
+                        kVest9 = 0xD0E0F0;
+void LoadTestColours() {
+    WriteTextFile("data/colors/colors.txt",
+                  "f0 16 32 48 f5 64 80 96 f63 112 128 144 v0 160 176 192 v9 208 224 240 v63 15 31 47 End\n");
+    WriteTextFile("data/colors/fur.txt", "0 f0 5 f5 63 f63 -1\n");
+    WriteTextFile("data/colors/vest.txt", "0 v0 9 v9 63 v63 -1\n");
+    loadColorTables();
+}
+
+// A one-level A8R8G8B8 (X8R8G8B8 without alpha) image file; the loader reads it under a .bmp name too.
+template <class Argb>
+void WriteImage(const std::filesystem::path& path, std::uint32_t side, Argb argb, bool alpha = true) {
+    std::vector<std::uint32_t> pixels;
+    for (std::uint32_t i = 0; i < side * side; ++i) pixels.push_back(argb(int(i % side), int(i / side)));
+    WriteTextFile(path, gfx::DdsArgbFile(side, side, pixels, alpha));
+}
 
 struct V {
     float x, y, z, u, v;
@@ -50,6 +95,13 @@ Vs Avatar(float x, float y, std::array<float, 6> d, std::uint32_t tip, std::uint
     return {{x + d[0], y + d[1], .3f, .5f, 0, tip},
             {x + d[2], y + d[3], .3f, 0, 1, rear},
             {x + d[4], y + d[5], .3f, 1, 1, rear}};
+}
+// A 256 x 256 font whose only visible glyph is an opaque white block filling the cell of glyph.
+void WriteBlockFont(const std::filesystem::path& path, char glyph) {
+    const int n = glyph - 0x20, cellX = (n % 10) * 24, cellY = (n / 10) * 24;
+    WriteImage(path, 256, [&](int x, int y) {
+        return x >= cellX && x < cellX + 24 && y >= cellY && y < cellY + 24 ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    });
 }
 // A line of label glyphs from the pen: 12-pixel quads 8 pixels apart, glyph cells 0.09375 of the font.
 Vs Glyphs(const std::string& text, float x, float y, std::uint32_t c) {
@@ -121,6 +173,7 @@ protected:
     WorkingDirectory cwd{folder.path()};
     gfx::RecordingDevice* device = nullptr;
     std::vector<DXG::Texture> textures;
+    HeldKeys keys;
 };
 
 TEST_F(WorldPasses, FloorsAreGroupedByNumberAndCellsWithoutADrawableFloorAreLeftOut) {
@@ -299,6 +352,93 @@ TEST_F(WorldPasses, DreamCylindersWriteNoDepthAndServerLabelsAreCentredAboveThem
                               labels.State(gfx::RenderState::ZWriteEnable), labels.texture != nullptr),
               std::make_tuple(gfx::kFvfScreen, gfx::cull::CCW, 0u, true));
     EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZWriteEnable), 1u);
+}
+
+TEST_F(WorldPasses, WindowIsThe31CellSquareAroundThePlayerClippedToTheMap) {
+    EmptyMap(20, 30, 3);
+    const WorldView v = CurrentWorldView();
+    EXPECT_EQ((std::vector<int>{v.x0, v.y0, v.x1, v.y1}), (std::vector<int>{15, 0, 39, 18}));
+    EXPECT_FALSE(v.contains(v.x0 - 1, v.y0) || v.contains(v.x1, v.y1 + 1));
+}
+
+TEST_F(WorldPasses, KeypadTurnsTheCameraAndKeypad5Recentres) {
+    KeyboardStateManager::SetSource(&keys);
+    ASSERT_TRUE(KeyboardStateManager::Init(nullptr, &keys, false));
+    constexpr float kPi = 3.14159265f;
+    const struct {
+        std::vector<uint8_t> held;
+        float seconds, yaw;
+    } rows[] = {{{kScanKeypad4}, 0.5f, 7 * kPi / 4},  // below 0 wraps up by a turn
+                {{kScanKeypad6}, 2.0f, kPi / 4},      // above a turn wraps down
+                {{kScanKeypad4, kScanKeypad5}, 0.3f, kPi / 4}};
+    for (const auto& row : rows) {
+        SetCameraYaw(kPi / 4);
+        std::fill(std::begin(keys.down), std::end(keys.down), 0);
+        for (uint8_t key : row.held) keys.down[key] = 0x80;
+        KeyboardStateManager::Update();
+        updateCamera(row.seconds);
+        EXPECT_NEAR(CameraYaw(), row.yaw, 1e-5) << row.seconds;
+    }
+}
+
+TEST_F(WorldPasses, ViewCentresThePlayerCellAndPickingNamesTheNearestCell) {
+    EmptyMap(20, 3, 0);
+    renderWorld();
+    EXPECT_NEAR(ScreenOf(3, 0).x, 400.0f, 0.5f);
+    EXPECT_NEAR(ScreenOf(3, 0).y, 300.0f, 0.5f);
+    EXPECT_GT(ScreenOf(4, -1).x, 410.0f);  // left-handed: seen from (+x, +y), +x -y lies to the right
+    // Cell (gx, gy) covers [gx - 0.5, gx + 0.5]^2; truncation would give (3, 0) and (0, 1) here.
+    for (const auto& p : {std::array{3.7f, -0.2f, 4.f, 0.f}, std::array{-0.7f, 1.4f, -1.f, 1.f}}) {
+        const gfx::Vector3 s = ScreenOf(p[0], p[1]);
+        int gx = -99, gy = -99;
+        ASSERT_TRUE(pickCell(int(std::lround(s.x)), int(std::lround(s.y)), gx, gy));
+        EXPECT_EQ(std::pair(gx, gy), std::pair(int(p[2]), int(p[3]))) << p[0] << "," << p[1];
+    }
+
+    // A level camera never meets the floor; a view that cannot be inverted gives no ray.
+    gfx::Matrix level{}, world = gfx::Matrix::Identity();
+    level.m[2] = level.m[4] = level.m[9] = level.m[15] = world.m[12] = 1.0f;
+    device->SetTransform(gfx::TransformType::View, level);
+    device->SetTransform(gfx::TransformType::World, world);
+    for (const bool degenerate : {false, true}) {
+        if (degenerate) device->SetTransform(gfx::TransformType::Projection, gfx::Matrix{});
+        int gx = 7, gy = 8;
+        EXPECT_FALSE(pickCell(400, 300, gx, gy));
+        EXPECT_EQ(std::make_pair(gx, gy), std::make_pair(7, 8));
+    }
+    EXPECT_EQ(device->GetTransform(gfx::TransformType::World), world);
+}
+
+TEST_F(WorldPasses, FloorPassTakesTheFirst256Textures) {
+    destroyWorldRenderers();
+    EXPECT_FALSE(notifyCellChanged(20, 20));  // no floor pass
+    ASSERT_TRUE(createWorldRenderers());
+    std::vector<DXG::Texture> textures(300);
+    for (DXG::Texture& texture : textures) ASSERT_TRUE(texture.Create(64, 64, DXG::OPAQUE));
+    setFloorTextures(textures);
+    EXPECT_EQ(std::pair(textures[255].GetRecord()->count, textures[256].GetRecord()->count),
+              std::pair(2u, 1u));
+    destroyWorldRenderers();
+    EXPECT_EQ(textures[255].GetRecord()->count, 1u);  // released with the pass
+}
+
+TEST(WorldView, VolumeDropsOnlyBoxesWhollyOutsideOnePlane) {
+    // At the starting yaw the camera looks from (+x, +y) toward -x -y.
+    const WorldView v = MakeWorldView({40, 40, 20, 20}, 0.7853982f, 0, 0);
+    const struct {
+        gfx::Vector3 low, high;
+        bool shows;
+    } rows[] = {
+        {{19.5f, 19.5f, 0}, {20.5f, 20.5f, 1}, true},    // the centre cell
+        {{5.5f, 5.5f, 0}, {6.5f, 6.5f, 2}, false},       // far ahead, above the top edge
+        {{23.5f, 23.5f, 0}, {24.5f, 24.5f, 1}, false},   // behind the eye
+        {{4.5f, 34.5f, 0}, {5.5f, 35.5f, 0.5f}, false},  // far off to the side
+        {{20, 20, 150}, {21, 21, 151}, false},           // beyond the far plane, high above
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(v.mayShow(row.low, row.high), row.shows) << row.low.x << "," << row.low.y;
+    EXPECT_GT(v.clipW({20, 20, 0}), 0.0f);
+    EXPECT_LT(v.clipW({25, 25, 4}), 0.0f);
 }
 
 }  // namespace
