@@ -1,15 +1,60 @@
-// The world passes over a recording device: a frame's exact triangles in drawing order and their states.
+// The world renderer over a recording device: a frame's triangles in drawing order and their states, the
+// window of cells, camera keys, view, picking and the culling volume.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <filesystem>
 
-#include "WorldPassTestSupport.h"
+#include "data/ColorTables.h"
+#include "data/DataTestFiles.h"
+#include "gfx/DdsWriter.h"
+#include "net/VelmDataManager.h"
+#include "runtime/Keyboard.h"
 #include "runtime/ProcessState.h"
+#include "support/HeldKeys.h"
 #include "testing/DxgTesting.h"
+#include "world/VelmRenderer.h"
+#include "world/WorldView.h"
 
 namespace {
 
-using namespace worldtest;
+// A square map of side 2 * half without floors, objects or walls, the player at (cx, cy) in the window.
+void EmptyMap(int half, int cx, int cy) {
+    const std::string bytes = MapFileBytes(half, half);
+    CurrentMap().loadBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "m");
+    for (int y = 0; y < 2 * half; ++y)
+        for (int x = 0; x < 2 * half; ++x)
+            setFloor(x, y, 0xFFFF), setObject(x, y, 0), setWallLowX(x, y, 0), setWallLowY(x, y, 0);
+    SetPlayerPosition(cx, cy);
+    updateCamera(0.0f);
+}
+
+// Where the last drawn frame put a world point on the screen.
+gfx::Vector3 ScreenOf(float x, float y, float z = 0) {
+    gfx::Vector3 s;
+    DXG::WorldToScreen({x, y, z}, &s.x, &s.y);
+    return s;
+}
+
+// Fur entries 0, 5 and 63 and vest entries 0, 9 and 63 get distinct colours; the other entries stay 0.
+constexpr std::uint32_t kFur0 = 0x102030, kFur5 = 0x405060, kFur63 = 0x708090, kVest0 = 0xA0B0C0,
+                        kVest9 = 0xD0E0F0;
+void LoadTestColours() {
+    WriteTextFile("data/colors/colors.txt",
+                  "f0 16 32 48 f5 64 80 96 f63 112 128 144 v0 160 176 192 v9 208 224 240 v63 15 31 47 End\n");
+    WriteTextFile("data/colors/fur.txt", "0 f0 5 f5 63 f63 -1\n");
+    WriteTextFile("data/colors/vest.txt", "0 v0 9 v9 63 v63 -1\n");
+    loadColorTables();
+}
+
+// A one-level A8R8G8B8 (X8R8G8B8 without alpha) image file; the loader reads it under a .bmp name too.
+template <class Argb>
+void WriteImage(const std::filesystem::path& path, std::uint32_t side, Argb argb, bool alpha = true) {
+    std::vector<std::uint32_t> pixels;
+    for (std::uint32_t i = 0; i < side * side; ++i) pixels.push_back(argb(int(i % side), int(i / side)));
+    WriteTextFile(path, gfx::DdsArgbFile(side, side, pixels, alpha));
+}
 
 struct V {
     float x, y, z, u, v;
@@ -20,58 +65,43 @@ struct V {
                colour == o.colour;
     }
 };
-std::ostream& operator<<(std::ostream& out, const V& v) {
-    return out << "(" << v.x << "," << v.y << "," << v.z << " " << v.u << "," << v.v << " " << std::hex
-               << v.colour << std::dec << ")";
-}
 using Vs = std::vector<V>;
 Vs operator+(Vs a, const Vs& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
-constexpr std::uint32_t kWhite = 0xFFFFFFFF, kGrey = 0xFFC8C8C8;
-Vs Floor(float x, float y) {
-    const float l = x - .5f, r = x + .5f, t = y - .5f, b = y + .5f;
-    return {{l, t, 0, 0, 0, kWhite}, {r, t, 0, 1, 0, kWhite}, {l, b, 0, 0, 1, kWhite},
-            {r, t, 0, 1, 0, kWhite}, {l, b, 0, 0, 1, kWhite}, {r, b, 0, 1, 1, kWhite}};
+constexpr std::uint32_t kWhite = 0xFFFFFFFF, kGrey = 0xFFC8C8C8, kMarker = 0xFFFFCCCC, kHover = 0x60CCFFCC;
+// A drawn piece by twice its centre and first colour; the exact geometry is held by the reference pictures.
+using Piece = std::tuple<long, long, std::uint32_t>;
+using Pieces = std::vector<Piece>;
+Pieces Split(const Vs& world, std::size_t verticesEach) {
+    Pieces out;
+    EXPECT_EQ(world.size() % verticesEach, 0u);
+    for (std::size_t i = 0; i + verticesEach <= world.size(); i += verticesEach) {
+        float x = 0, y = 0;
+        for (std::size_t k = i; k < i + verticesEach; ++k) x += world[k].x, y += world[k].y;
+        out.emplace_back(std::lround(2 * x / verticesEach), std::lround(2 * y / verticesEach),
+                         world[i].colour);
+    }
+    return out;
 }
-Vs Wall(float ax, float ay, float bx, float by) {
-    return {{ax, ay, 0, 0, 0, kWhite}, {bx, by, 0, 1, 0, kWhite}, {ax, ay, 1, 0, 1, kWhite},
-            {ax, ay, 1, 0, 1, kWhite}, {bx, by, 0, 1, 0, kWhite}, {bx, by, 1, 1, 1, kWhite}};
-}
-const auto WallX = [](float x, float y) { return Wall(x - .5f, y - .5f, x - .5f, y + .5f); };
-const auto WallY = [](float x, float y) { return Wall(x - .5f, y - .5f, x + .5f, y - .5f); };
-Vs Marker(float x, float y) {
-    const std::uint32_t c = 0xFFFFCCCC;
-    return {{x, y - .5f, 0, 0, 0, c}, {x, y + .5f, 0, 1, 0, c}, {x, y, .5f, 0, 1, c},
-            {x - .5f, y, 0, 0, 1, c}, {x + .5f, y, 0, 1, 0, c}, {x, y, .5f, 1, 1, c}};
-}
-Vs Hover(float x, float y) {
-    const std::uint32_t c = 0x60CCFFCC;
-    const float l = x - .5f, r = x + .5f, t = y - .5f, b = y + .5f;
-    return {{l, t, .1f, 0, 0, c}, {r, t, .1f, 0, 0, c}, {r, b, .1f, 0, 0, c},
-            {r, b, .1f, 0, 0, c}, {l, t, .1f, 0, 0, c}, {l, b, .1f, 0, 0, c}};
-}
+// A floor, marker, hover square or cylinder at a cell, and the walls on a cell's lower edges.
+const auto At = [](long x, long y, std::uint32_t colour = kWhite) { return Piece{2 * x, 2 * y, colour}; };
+const auto WallX = [](long x, long y) { return Piece{2 * x - 1, 2 * y, kWhite}; };
+const auto WallY = [](long x, long y) { return Piece{2 * x, 2 * y - 1, kWhite}; };
 // Tip, then the rear corners, as offsets from the cell centre.
 Vs Avatar(float x, float y, std::array<float, 6> d, std::uint32_t tip, std::uint32_t rear) {
     return {{x + d[0], y + d[1], .3f, .5f, 0, tip},
             {x + d[2], y + d[3], .3f, 0, 1, rear},
             {x + d[4], y + d[5], .3f, 1, 1, rear}};
 }
-Vs Cylinder(float x, float y) {
-    Vs out;
-    for (int i = 0; i < 10; ++i) {
-        const double a0 = 2 * M_PI * i / 10, a1 = 2 * M_PI * (i + 1) / 10;
-        const float x0 = float(x + .45 * std::sin(a0)), y0 = float(y + .45 * std::cos(a0));
-        const float x1 = float(x + .45 * std::sin(a1)), y1 = float(y + .45 * std::cos(a1));
-        const float u0 = i / 5.0f, u1 = (i + 1) / 5.0f;
-        // both triangles wound alike: culling keeps or drops a segment whole
-        out = out + Vs{{x0, y0, 0, u0, 1, kWhite},    {x1, y1, 0, u1, 1, kWhite},
-                       {x0, y0, 2, u0, .05f, kWhite}, {x0, y0, 2, u0, .05f, kWhite},
-                       {x1, y1, 0, u1, 1, kWhite},    {x1, y1, 2, u1, .05f, kWhite}};
-    }
-    return out;
+// A 256 x 256 font whose only visible glyph is an opaque white block filling the cell of glyph.
+void WriteBlockFont(const std::filesystem::path& path, char glyph) {
+    const int n = glyph - 0x20, cellX = (n % 10) * 24, cellY = (n / 10) * 24;
+    WriteImage(path, 256, [&](int x, int y) {
+        return x >= cellX && x < cellX + 24 && y >= cellY && y < cellY + 24 ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    });
 }
 // A line of label glyphs from the pen: 12-pixel quads 8 pixels apart, glyph cells 0.09375 of the font.
 Vs Glyphs(const std::string& text, float x, float y, std::uint32_t c) {
@@ -113,7 +143,6 @@ protected:
         renderWorld();
         Drawn out;
         for (const gfx::RecordedDraw& d : device->draws) {
-            EXPECT_EQ(d.type, gfx::PrimitiveType::TriangleList);
             if (!d.fromMemory) out.bufferDraws.push_back(&d);
             for (std::uint32_t i = 0; i < d.VertexCount(); ++i) {
                 if (d.fvf == gfx::kFvfScreen) {
@@ -144,6 +173,7 @@ protected:
     WorkingDirectory cwd{folder.path()};
     gfx::RecordingDevice* device = nullptr;
     std::vector<DXG::Texture> textures;
+    HeldKeys keys;
 };
 
 TEST_F(WorldPasses, FloorsAreGroupedByNumberAndCellsWithoutADrawableFloorAreLeftOut) {
@@ -157,36 +187,31 @@ TEST_F(WorldPasses, FloorsAreGroupedByNumberAndCellsWithoutADrawableFloorAreLeft
     EXPECT_EQ(std::make_tuple(d.bufferDraws[0]->startVertex, d.bufferDraws[0]->texture,
                               d.bufferDraws[1]->startVertex, d.bufferDraws[1]->texture),
               std::make_tuple(0u, textures[1].GetDeviceTexture(), 6u, textures[3].GetDeviceTexture()));
-    EXPECT_EQ(d.world, Floor(4, 0) + Floor(1, 0) + Floor(0, 1));
+    EXPECT_EQ(Split(d.world, 6), (Pieces{At(4, 0), At(1, 0), At(0, 1)}));
 }
 
 // Locks are made to fail: a frame that needs no rebuild still draws, one that rebuilds draws nothing.
 TEST_F(WorldPasses, SteadyFramesLockNothingAndOnlyChangesInTheWindowRebuild) {
     EmptyMap(30, 20, 20);
-    FillFloors(60, 0);
+    for (int i = 0; i < 3600; ++i) setFloor(i % 60, i / 60, 0);
     GiveFloorTextures(1);
     auto floorTriangles = [&] {
         const Drawn d = Frame();
         return d.bufferDraws.empty() ? 0u : d.bufferDraws[0]->primitiveCount;
     };
-    // Of the window's 961 cells, only those whose square may show are built.
-    const std::uint32_t shown = floorTriangles();
-    ASSERT_GT(shown, 0u);
-    ASSERT_LT(shown, 1922u);
+    const std::uint32_t shown = floorTriangles();  // only the window's cells that may show: not all 961
+    ASSERT_TRUE(shown > 0 && shown < 1922u);
     device->lockResult = gfx::Result::Fail;
-    EXPECT_EQ(floorTriangles(), shown);
     EXPECT_FALSE(notifyCellChanged(40, 20));
-    EXPECT_EQ(floorTriangles(), shown);
+    EXPECT_EQ(floorTriangles(), shown);  // steady, and the change was outside the window
     EXPECT_TRUE(notifyCellChanged(30, 20));
     EXPECT_EQ(floorTriangles(), 0u);  // the rebuild could not lock
     EXPECT_EQ(floorTriangles(), 0u);  // not retried, and the unfilled buffer is not drawn
-
     device->lockResult = gfx::Result::Ok;
     SetPlayerPosition(21, 20);
     updateCamera(0.0f);
     EXPECT_GT(floorTriangles(), 0u);
-    // A new map's textures rebuild the floors even where the player stands on the same cell; so does a
-    // turn of the camera, which shows other cells.
+    // New textures rebuild the floors on the same cell; so does a turn of the camera.
     device->lockResult = gfx::Result::Fail;
     setFloorTextures(textures);
     EXPECT_EQ(floorTriangles(), 0u);
@@ -202,20 +227,19 @@ TEST_F(WorldPasses, WallsStandOnTheLowerEdgesOfWindowCellsThatMayShowWhateverThe
     setWallLowX(3, 20, 1);   // outside the window
     setWallLowX(28, 28, 1);  // in the window, behind the eye
     const Drawn d = Frame();
-    EXPECT_EQ(d.world, WallX(16, 16) + WallX(17, 16) + WallX(18, 18) + WallY(18, 18) + WallY(19, 18));
+    EXPECT_EQ(Split(d.world, 6),
+              (Pieces{WallX(16, 16), WallX(17, 16), WallX(18, 18), WallY(18, 18), WallY(19, 18)}));
     ExpectAll(d, {gfx::cull::None, 1, 1, false});  // the wall texture did not load
-
     // The list is kept while nothing changes, and built again when the map does.
     device->lockResult = gfx::Result::Fail;
     EXPECT_EQ(Frame().world, d.world);
     device->lockResult = gfx::Result::Ok;
     setWallLowX(16, 16, 0);
-    EXPECT_EQ(Frame().world, WallX(17, 16) + WallX(18, 18) + WallY(18, 18) + WallY(19, 18));
+    EXPECT_EQ(Split(Frame().world, 6), (Pieces{WallX(17, 16), WallX(18, 18), WallY(18, 18), WallY(19, 18)}));
 }
 
-// Opaque walls go depth first: the triangles without colour, then with colour where their depth stayed;
-// over opaque floors they come before the floors, which then lose ties to them. States under which an
-// opaque piece would not simply replace what it covers keep the one-pass walls after the floors.
+// Opaque walls go depth first (no colour, then colour where the depth stayed), before the floors; states
+// under which an opaque piece would not simply replace what it covers keep one-pass walls after the floors.
 TEST_F(WorldPasses, OpaqueWallsAreDrawnDepthFirstBeforeOpaqueFloors) {
     WriteImage(
         "data/walls/stone1.bmp", 8, [](int, int) { return 0xFF808080u; }, false);
@@ -236,21 +260,22 @@ TEST_F(WorldPasses, OpaqueWallsAreDrawnDepthFirstBeforeOpaqueFloors) {
     EXPECT_EQ(draws(), (std::vector<Draw>{{0u, 1u, gfx::cmp::LessEqual, false},
                                           {0xFu, 0u, gfx::cmp::Equal, false},
                                           {0xFu, 1u, gfx::cmp::Less, true}}));
-    EXPECT_EQ(Frame().world, WallX(16, 16) + WallY(18, 18) + WallX(16, 16) + WallY(18, 18) + Floor(16, 16));
-    EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZFunc), gfx::cmp::LessEqual);
-    EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZWriteEnable), 1u);
+    EXPECT_EQ(Split(Frame().world, 6),
+              (Pieces{WallX(16, 16), WallY(18, 18), WallX(16, 16), WallY(18, 18), At(16, 16)}));
+    EXPECT_EQ(std::pair(device->GetRenderState(gfx::RenderState::ZFunc),
+                        device->GetRenderState(gfx::RenderState::ZWriteEnable)),
+              std::pair(gfx::cmp::LessEqual, 1u));
 
     const std::pair<gfx::RenderState, std::uint32_t> notReplacing[] = {
         {gfx::RenderState::DestBlend, gfx::blend::One},
         {gfx::RenderState::AlphaRef, 0xFF},
-        {gfx::RenderState::ZFunc, gfx::cmp::Less},
-    };
+        {gfx::RenderState::ZFunc, gfx::cmp::Less}};
     for (const auto& [state, value] : notReplacing) {
-        SCOPED_TRACE(int(state));
         const std::uint32_t usual = device->GetRenderState(state);
         device->SetRenderState(state, value);
         const std::uint32_t zFunc = device->GetRenderState(gfx::RenderState::ZFunc);
-        EXPECT_EQ(draws(), (std::vector<Draw>{{0xFu, 1u, zFunc, true}, {0xFu, 1u, zFunc, false}}));
+        EXPECT_EQ(draws(), (std::vector<Draw>{{0xFu, 1u, zFunc, true}, {0xFu, 1u, zFunc, false}}))
+            << int(state);
         device->SetRenderState(state, usual);
     }
 }
@@ -261,11 +286,11 @@ TEST_F(WorldPasses, ObjectsAreMarkedAndTheHoverCellShowsOnlyItsSquare) {
     setObject(28, 28, 1);  // behind the eye
     setHoverCell(19, 19);
     Drawn d = Frame();
-    EXPECT_EQ(d.world, Marker(16, 16) + Marker(18, 16) + Hover(19, 19));
+    EXPECT_EQ(Split(d.world, 6), (Pieces{At(16, 16, kMarker), At(18, 16, kMarker), At(19, 19, kHover)}));
     ExpectAll(d, {gfx::cull::None, 1, 1, false});
     setHoverCell(16, 16);  // kept lists follow the hover cell
-    EXPECT_EQ(Frame().world, Hover(16, 16) + Marker(18, 16) + Marker(19, 19));
-
+    EXPECT_EQ(Split(Frame().world, 6),
+              (Pieces{At(16, 16, kHover), At(18, 16, kMarker), At(19, 19, kMarker)}));
     setObject(16, 16, 0), setObject(18, 16, 0), setObject(19, 19, 0);
     for (auto [hx, hy] : {std::pair{3, 20}, std::pair{-1, 20}, std::pair{20, 40}}) {
         setHoverCell(hx, hy);
@@ -297,18 +322,27 @@ TEST_F(WorldPasses, AvatarsPointTheirWayInListOrderWithColoursKeptInsideTheTable
     ExpectAll(d, {gfx::cull::None, 1, 1, false});
 }
 
-TEST_F(WorldPasses, DreamCylindersWriteNoDepthAndLabelsAreCentredAboveThem) {
-    AddDreamMarker({17, 18, "abcd", "abcdefghij"});
-    AddDreamMarker({15, 20, "abcdefghij", "abcd"});
-    AddDreamMarker({3, 20, "out", "side"});  // outside the window
-    AddDreamMarker({18, 16, "", ""});        // an empty label
+// Label bytes come from the server: codes in them, and lines wider than the screen, change nothing else.
+TEST_F(WorldPasses, DreamCylindersWriteNoDepthAndServerLabelsAreCentredAboveThemCutToTheScreenUnstyled) {
+    const std::string styled = std::string("ab\x01\0\0\x40\x41", 7) + std::string("\x02\xff\0\0\xff", 5) +
+                               "c\x07\xe9" + std::string("\0\0\0\xff", 4) + "d";
+    AddDreamMarker({17, 18, styled, std::string("x\x01\0\0", 4)});  // a code cut short by the line's end
+    AddDreamMarker({15, 20, "ok", "ok"});
+    AddDreamMarker({13, 14, std::string(300, 'w'), "z"});
+    AddDreamMarker({28, 28, "behind", "the eye"});  // beyond the camera: no label
+    AddDreamMarker({3, 20, "out", "side"});         // outside the window
+    AddDreamMarker({18, 16, "", ""});               // an empty label
     WriteBlockFont("data/font12.dds", 'a');
     ASSERT_TRUE(createWorldRenderers());  // the marker pass loads its font when it is made
     const Drawn d = Frame();
-    EXPECT_EQ(d.world, Cylinder(17, 18) + Cylinder(15, 20) + Cylinder(18, 16));
+    const gfx::Vector3 a = ScreenOf(17, 18, 1.5f), b = ScreenOf(15, 20, 1.5f), c = ScreenOf(13, 14, 1.5f);
+    EXPECT_EQ(d.screen, Glyphs("abc", a.x - 12, a.y, kWhite) + Glyphs(" x", a.x - 12, a.y + 12, kGrey) +
+                            Glyphs("ok", b.x - 8, b.y, kWhite) + Glyphs("ok", b.x - 8, b.y + 12, kGrey) +
+                            Glyphs(std::string(100, 'w'), c.x - 400, c.y, kWhite) +
+                            Glyphs(std::string(49, ' ') + "z", c.x - 400, c.y + 12, kGrey));
+    // Cylinders wholly off the screen are left out.
+    EXPECT_EQ(Split(d.world, 60), (Pieces{At(17, 18), At(15, 20), At(18, 16)}));
     ExpectAll(d, {gfx::cull::CW, 0, 1, false});  // the marker texture did not load
-    const gfx::Vector3 a = ScreenOf(17, 18, 1.5f);
-    EXPECT_EQ(Vs(d.screen.begin(), d.screen.begin() + 6 * 7), Glyphs("   abcd", a.x - 40, a.y, kWhite));
     const gfx::RecordedDraw& labels = device->draws.back();
     EXPECT_EQ(std::make_tuple(labels.fvf, labels.State(gfx::RenderState::CullMode),
                               labels.State(gfx::RenderState::ZWriteEnable), labels.texture != nullptr),
@@ -316,22 +350,77 @@ TEST_F(WorldPasses, DreamCylindersWriteNoDepthAndLabelsAreCentredAboveThem) {
     EXPECT_EQ(device->GetRenderState(gfx::RenderState::ZWriteEnable), 1u);
 }
 
-// Label bytes come from the server: codes in them, and lines wider than the screen, change nothing else.
-TEST_F(WorldPasses, ServerLabelsCannotStyleTheFrameAndAreCutToTheScreen) {
-    const std::string styled = std::string("ab\x01\0\0\x40\x41", 7) + std::string("\x02\xff\0\0\xff", 5) +
-                               "c\x07\xe9" + std::string("\0\0\0\xff", 4) + "d";
-    AddDreamMarker({17, 18, styled, std::string("x\x01\0\0", 4)});  // a code cut short by the line's end
-    AddDreamMarker({15, 20, "ok", "ok"});
-    AddDreamMarker({13, 14, std::string(300, 'w'), "z"});
-    AddDreamMarker({28, 28, "behind", "the eye"});  // beyond the camera: no label
-    const Drawn d = Frame();
-    const gfx::Vector3 a = ScreenOf(17, 18, 1.5f), b = ScreenOf(15, 20, 1.5f), c = ScreenOf(13, 14, 1.5f);
-    EXPECT_EQ(d.screen, Glyphs("abc", a.x - 12, a.y, kWhite) + Glyphs(" x", a.x - 12, a.y + 12, kGrey) +
-                            Glyphs("ok", b.x - 8, b.y, kWhite) + Glyphs("ok", b.x - 8, b.y + 12, kGrey) +
-                            Glyphs(std::string(100, 'w'), c.x - 400, c.y, kWhite) +
-                            Glyphs(std::string(49, ' ') + "z", c.x - 400, c.y + 12, kGrey));
-    // A label far up the screen keeps its line; the cylinders wholly off the screen are left out.
-    EXPECT_EQ(d.world, Cylinder(17, 18) + Cylinder(15, 20));
+TEST_F(WorldPasses, WindowIsThe31CellSquareAroundThePlayerClippedToTheMap) {
+    EmptyMap(20, 30, 3);
+    const WorldView v = CurrentWorldView();
+    EXPECT_EQ((std::vector<int>{v.x0, v.y0, v.x1, v.y1}), (std::vector<int>{15, 0, 39, 18}));
+    EXPECT_FALSE(v.contains(v.x0 - 1, v.y0) || v.contains(v.x1, v.y1 + 1));
+}
+
+TEST_F(WorldPasses, KeypadTurnsTheCameraAndKeypad5Recentres) {
+    KeyboardStateManager::SetSource(&keys);
+    ASSERT_TRUE(KeyboardStateManager::Init(nullptr, &keys, false));
+    constexpr float kPi = 3.14159265f;
+    const struct {
+        std::vector<uint8_t> held;
+        float seconds, yaw;
+    } rows[] = {{{kScanKeypad4}, 0.5f, 7 * kPi / 4},  // below 0 wraps up by a turn
+                {{kScanKeypad6}, 2.0f, kPi / 4},      // above a turn wraps down
+                {{kScanKeypad4, kScanKeypad5}, 0.3f, kPi / 4}};
+    for (const auto& row : rows) {
+        SetCameraYaw(kPi / 4);
+        std::fill(std::begin(keys.down), std::end(keys.down), 0);
+        for (uint8_t key : row.held) keys.down[key] = 0x80;
+        KeyboardStateManager::Update();
+        updateCamera(row.seconds);
+        EXPECT_NEAR(CameraYaw(), row.yaw, 1e-5) << row.seconds;
+    }
+}
+
+TEST_F(WorldPasses, ViewCentresThePlayerCellAndPickingNamesTheNearestCell) {
+    EmptyMap(20, 3, 0);
+    renderWorld();
+    EXPECT_NEAR(ScreenOf(3, 0).x, 400.0f, 0.5f);
+    EXPECT_NEAR(ScreenOf(3, 0).y, 300.0f, 0.5f);
+    EXPECT_GT(ScreenOf(4, -1).x, 410.0f);  // left-handed: seen from (+x, +y), +x -y lies to the right
+    // Cell (gx, gy) covers [gx - 0.5, gx + 0.5]^2; truncation would give (3, 0) and (0, 1) here.
+    for (const auto& p : {std::array{3.7f, -0.2f, 4.f, 0.f}, std::array{-0.7f, 1.4f, -1.f, 1.f}}) {
+        const gfx::Vector3 s = ScreenOf(p[0], p[1]);
+        int gx = -99, gy = -99;
+        ASSERT_TRUE(pickCell(int(std::lround(s.x)), int(std::lround(s.y)), gx, gy));
+        EXPECT_EQ(std::pair(gx, gy), std::pair(int(p[2]), int(p[3]))) << p[0] << "," << p[1];
+    }
+    // A level camera never meets the floor; a view that cannot be inverted gives no ray.
+    gfx::Matrix level{}, world = gfx::Matrix::Identity();
+    level.m[2] = level.m[4] = level.m[9] = level.m[15] = world.m[12] = 1.0f;
+    device->SetTransform(gfx::TransformType::View, level);
+    device->SetTransform(gfx::TransformType::World, world);
+    for (const bool degenerate : {false, true}) {
+        if (degenerate) device->SetTransform(gfx::TransformType::Projection, gfx::Matrix{});
+        int gx = 7, gy = 8;
+        EXPECT_FALSE(pickCell(400, 300, gx, gy));
+        EXPECT_EQ(std::make_pair(gx, gy), std::make_pair(7, 8)) << degenerate;
+    }
+    EXPECT_EQ(device->GetTransform(gfx::TransformType::World), world);
+}
+
+TEST_F(WorldPasses, FloorPassTakesTheFirst256Textures) {
+    destroyWorldRenderers();
+    EXPECT_FALSE(notifyCellChanged(20, 20));  // no floor pass
+    ASSERT_TRUE(createWorldRenderers());
+    GiveFloorTextures(300);
+    EXPECT_EQ(std::pair(textures[255].GetRecord()->count, textures[256].GetRecord()->count),
+              std::pair(2u, 1u));
+    destroyWorldRenderers();
+    EXPECT_EQ(textures[255].GetRecord()->count, 1u);  // released with the pass
+}
+
+// Behind the eye and off to the side are covered by the passes above.
+TEST(WorldView, VolumeDropsOnlyBoxesWhollyOutsideOnePlane) {
+    const WorldView v = MakeWorldView({40, 40, 20, 20}, 0.7853982f, 0, 0);  // looking toward -x -y
+    EXPECT_TRUE(v.mayShow({19.5f, 19.5f, 0}, {20.5f, 20.5f, 1}));           // the centre cell
+    EXPECT_FALSE(v.mayShow({5.5f, 5.5f, 0}, {6.5f, 6.5f, 2}));              // far ahead, above the top edge
+    EXPECT_FALSE(v.mayShow({20, 20, 150}, {21, 21, 151}));  // beyond the far plane, high above
 }
 
 }  // namespace
