@@ -38,10 +38,7 @@ TEST_F(DesktopSettingsTest, SavedSettingsLoadBackThroughTheXdgConfigFolder) {
 }
 
 TEST_F(DesktopSettingsTest, OddFilesAreIgnoredWithOneLine) {
-    const struct {
-        std::string text;
-        const char* why;
-    } odd[] = {
+    const std::pair<std::string, std::string> odd[] = {
         {"[window]\nheight=99\n", "line 2: height has an odd value"},  // below the least side
         {"[window]\nwidth=16385\n", "line 2: width has an odd value"},
         {"[window]\nfullscreen=2\n", "line 2: fullscreen has an odd value"},
@@ -53,12 +50,11 @@ TEST_F(DesktopSettingsTest, OddFilesAreIgnoredWithOneLine) {
         {std::string(kMaximumSettingsBytes + 1, '#'), "larger than 65536 bytes"},
     };
     const std::filesystem::path file = "settings.ini";
-    for (const auto& c : odd) {
-        SCOPED_TRACE(c.why);
+    for (const auto& [text, why] : odd) {
         ClearLog(errorLog);
-        WriteTextFile(file, c.text);
-        EXPECT_EQ(Fields(LoadDesktopSettings(file)), Fields(DesktopSettings()));
-        EXPECT_EQ(LogText(errorLog), "Settings file \"settings.ini\" ignored: " + std::string(c.why) + "\n");
+        WriteTextFile(file, text);
+        EXPECT_EQ(Fields(LoadDesktopSettings(file)), Fields(DesktopSettings())) << why;
+        EXPECT_EQ(LogText(errorLog), "Settings file \"settings.ini\" ignored: " + why + "\n");
     }
     // A folder in the file's place is not read (nor waited on).
     std::filesystem::remove(file);
