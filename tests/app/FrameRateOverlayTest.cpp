@@ -41,9 +41,8 @@ TEST_F(FrameRateOverlayTest, TwoLinesOfGlyphsAtFiveFiveGoneAfterAReleaseAndNoneB
     ASSERT_EQ(draws.size(), 1u);
     const gfx::RecordedDraw& d = draws[0];
     EXPECT_EQ(d.VertexCount(), 6u * (text.size() - 1));  // one glyph per byte but the line feed
-    gfx::ScreenVertex first = d.Screen(0), five = d.Screen(6 * 6), secondLine = d.Screen(6 * 7);
+    gfx::ScreenVertex first = d.Screen(0), secondLine = d.Screen(6 * 7);
     EXPECT_EQ(std::make_tuple(first.x, first.y, first.colour), std::make_tuple(4.5f, 4.5f, 0xffffffffu));
-    EXPECT_EQ(std::make_pair(five.x, five.y), std::make_pair(4.5f + 6 * 8, 4.5f));  // the "5" of "25"
     EXPECT_EQ(std::make_pair(secondLine.x, secondLine.y), std::make_pair(4.5f, 16.5f));
     EXPECT_EQ(LogText(errorLog), "");
     FrameRateOverlay::Release();
@@ -53,7 +52,6 @@ TEST_F(FrameRateOverlayTest, TwoLinesOfGlyphsAtFiveFiveGoneAfterAReleaseAndNoneB
     ResetProcessState();
     FrameRateOverlay::Update(0.1f);
     EXPECT_FALSE(FrameRateOverlay::Exists());
-    EXPECT_EQ(FrameRateOverlay::CurrentText(), "");
 }
 
 TEST_F(FrameRateOverlayTest, AverageFillsUpOverFiveUpdates) {

@@ -58,23 +58,15 @@ protected:
 TEST_F(WindowEvents, KeysPointerAndClosingBecomeWindowMessages) {
     if (!Open(800, 600)) GTEST_SKIP() << "no display";
     // Backspace and Enter as characters, the editing keys extended and their keypad twins not.
-    const struct {
-        SDL_Scancode key;
-        WindowMessage::Type type;
-        uint32_t code;
-        bool extended;
-    } keys[] = {
-        {SDL_SCANCODE_BACKSPACE, WindowMessage::Char, 8, false},
-        {SDL_SCANCODE_RETURN, WindowMessage::Char, 13, false},
-        {SDL_SCANCODE_UP, WindowMessage::KeyDown, platform::kVkUp, true},
-        {SDL_SCANCODE_KP_8, WindowMessage::KeyDown, platform::kVkUp, false},
-    };
-    for (const auto& c : keys) {
-        SCOPED_TRACE(c.key);
-        std::vector<WindowMessage> got = KeyWithText(c.key, SDLK_UNKNOWN, KMOD_NONE, nullptr);
-        ASSERT_EQ(got.size(), 1u);
-        EXPECT_EQ(std::tuple(got[0].type, got[0].code, got[0].extended),
-                  std::tuple(c.type, c.code, c.extended));
+    using Key = std::tuple<WindowMessage::Type, uint32_t, bool>;
+    for (auto [key, expected] :
+         {std::pair{SDL_SCANCODE_BACKSPACE, Key{WindowMessage::Char, 8, false}},
+          std::pair{SDL_SCANCODE_RETURN, Key{WindowMessage::Char, 13, false}},
+          std::pair{SDL_SCANCODE_UP, Key{WindowMessage::KeyDown, platform::kVkUp, true}},
+          std::pair{SDL_SCANCODE_KP_8, Key{WindowMessage::KeyDown, platform::kVkUp, false}}}) {
+        std::vector<WindowMessage> got = KeyWithText(key, SDLK_UNKNOWN, KMOD_NONE, nullptr);
+        ASSERT_EQ(got.size(), 1u) << key;
+        EXPECT_EQ(Key(got[0].type, got[0].code, got[0].extended), expected) << key;
     }
 
     // Keypad 4, 5 and 6 turn the camera and type nothing; keypad 7 types its digit.

@@ -1,5 +1,4 @@
-// Helpers of the end-to-end sessions: child processes (the client and both stand-in servers), polling,
-// shell captures and window pictures under the virtual display.
+// Helpers of the end-to-end sessions: child processes, polling, shell captures and window pictures.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -35,8 +34,7 @@ inline bool Poll(std::chrono::milliseconds limit, const std::function<bool()>& c
     return condition();
 }
 
-// A program run in a folder of its own with stdout and stderr in files there; killed if still running
-// when the object goes (SIGTERM first).
+// A program run in a folder of its own, stdout and stderr in files there; killed (SIGTERM first) at the end.
 class Child {
 public:
     Child(const fs::path& program, std::vector<std::string> args, const fs::path& folder,
@@ -53,9 +51,8 @@ public:
             ::setenv("XDG_CONFIG_HOME", (folder.string() + "-config").c_str(), 1);
             for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
             if (::chdir(folder.c_str()) != 0 || !std::freopen("stdout.txt", "w", stdout) ||
-                !std::freopen("stderr.txt", "w", stderr)) {
+                !std::freopen("stderr.txt", "w", stderr))
                 ::_exit(126);
-            }
             ::execv(program.c_str(), argv.data());
             ::_exit(127);
         }
@@ -137,8 +134,7 @@ inline std::unique_ptr<Child> LaunchClient(const fs::path& game, std::vector<std
         std::vector<std::pair<std::string, std::string>>{{"VELMVIEW_NO_DIALOGS", "1"}});
 }
 
-// The client's window, found by its process once its graphics are up; "" when either did not come within a
-// minute.
+// The client's window, found by its process once its graphics are up; "" after a minute without.
 inline std::string ClientWindow(const Child& client, const fs::path& game, const fs::path& scratch) {
     const std::string window =
         Capture("timeout 60 xdotool search --sync --all --pid " + std::to_string(client.pid()) +
@@ -160,8 +156,7 @@ inline bool PointAddressFiles(const fs::path& game, const Child& gameServer, con
     return true;
 }
 
-// Keys to the window, the focus set again first in case it moved. Each key is held for a few frames: the
-// chooser reads the keyboard's state once per frame.
+// Keys to the window, focused again first; each held a few frames (the chooser polls once per frame).
 inline bool HoldKeys(const std::string& window, const std::vector<std::string>& keys) {
     std::string command = "xdotool windowfocus --sync " + window;
     for (const std::string& key : keys)
@@ -187,8 +182,7 @@ protected:
         m_window = ClientWindow(*m_client, game(), m_dir);
         ASSERT_FALSE(m_window.empty()) << m_client->File("stderr.txt");
     }
-    // Closes the window: the client ends with code 0 and, when clean, leaves nothing in _error.txt (no leak
-    // report, no misuse at shutdown).
+    // Closes the window: exit code 0 and, when clean, an empty _error.txt (no leak report, no misuse).
     void Close(bool clean = true) {
         ASSERT_EQ(RunCommand("xdotool windowclose " + m_window), 0);
         EXPECT_EQ(m_client->Wait(60s), 0) << m_client->File("stderr.txt");
