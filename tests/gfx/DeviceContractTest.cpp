@@ -1,4 +1,4 @@
-// The same device and adapter rules against the recording and the OpenGL driver (skipped without a display).
+// The same device rules against the recording and the OpenGL driver (skipped without a display).
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -42,19 +42,15 @@ struct OpenGl {
         const char* display = std::getenv("DISPLAY");
         return display && *display;
     }
-    static void* Window() {
+    static std::unique_ptr<gfx::Device> Make() {
         static void* window = [] {
             void* w = nullptr;
             platform::WindowSettings settings{"DeviceContract", "VelmViewWindow", 64, 32};
             return platform::CreateAppWindow(settings, &w) == platform::CreateWindowResult::Ok ? w : nullptr;
         }();
-        return window;
-    }
-    static std::unique_ptr<gfx::Device> Make() {
-        auto driver = Window() ? gfx::CreateGlDriver() : nullptr;
         std::unique_ptr<gfx::Device> device;
         gfx::PresentParameters p = Params();
-        if (driver) driver->CreateDevice(0, Window(), 0, &p, &device);
+        if (window) gfx::CreateGlDriver()->CreateDevice(0, window, 0, &p, &device);
         return device;
     }
     // A frame buffer that cannot be made for a reason other than memory is a plain failure.

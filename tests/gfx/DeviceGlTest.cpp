@@ -3,12 +3,7 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
-#include <cmath>
-#include <cstring>
 #include <filesystem>
-#include <glm/ext/matrix_clip_space.hpp>
-#include <glm/ext/matrix_transform.hpp>
-#include <glm/glm.hpp>
 
 #include "ImageTestSupport.h"
 #include "gfx/DXG.h"
@@ -20,12 +15,6 @@ namespace {
 using gfx::Result;
 using gfx::ScreenVertex;
 using Prim = gfx::PrimitiveType;
-
-gfx::Matrix FromGlm(const glm::mat4& m) {
-    gfx::Matrix out;
-    memcpy(out.m, &m[0][0], sizeof out.m);
-    return out;
-}
 
 ScreenVertex V(float x, float y, uint32_t colour) {
     return {x, y, 0, 1.0f, colour, 0, 0};
@@ -80,30 +69,6 @@ TEST_F(DeviceGl, PixelCoverageCullingAlphaTestAndBlending) {
     DrawQuad(device, 310, 10, 320, 30, 0x80FF0000);
     EXPECT_EQ(Rgb(305, 15), 0x0000FFu);
     EXPECT_NEAR(double(Rgb(315, 15) >> 16), 128.0, 2.0);
-}
-
-TEST_F(DeviceGl, WorldToScreenAndBackMatchWhatIsDrawn) {
-    device->SetTransform(gfx::TransformType::View,
-                         FromGlm(glm::lookAtLH(glm::vec3(5, -8, 6), glm::vec3(5, 5, 0), glm::vec3(0, 0, 1))));
-    device->SetTransform(gfx::TransformType::Projection,
-                         FromGlm(glm::perspectiveLH_ZO(glm::radians(45.0f), 800.0f / 600.0f, 1.0f, 100.0f)));
-    float sx = 0, sy = 0;
-    DXG::WorldToScreen({5, 12, 2}, &sx, &sy);
-    gfx::Vector3 n, f;
-    DXG::ScreenToWorld(sx, sy, 0.0f, &n);
-    DXG::ScreenToWorld(sx, sy, 1.0f, &f);
-    glm::vec3 a(n.x, n.y, n.z), b(f.x, f.y, f.z), q(5, 12, 2);
-    EXPECT_LT(glm::length(glm::cross(b - a, q - a)) / glm::length(b - a), 1e-3f);  // the point is on the ray
-    // A world triangle around (6, 6, 0), off the centre on both axes, covers the pixel WorldToScreen names.
-    DXG::WorldToScreen({6, 6, 0}, &sx, &sy);
-    device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::None);
-    gfx::WorldVertex tri[3] = {{5.5f, 5.5f, 0, 0, 0, -1, 0xFFFFFF00, 0, 0},
-                               {6.5f, 5.5f, 0, 0, 0, -1, 0xFFFFFF00, 0, 0},
-                               {6.0f, 6.8f, 0, 0, 0, -1, 0xFFFFFF00, 0, 0}};
-    device->SetFVF(gfx::kFvfWorld);
-    ASSERT_EQ(device->DrawPrimitiveUP(Prim::TriangleList, 1, tri, sizeof(gfx::WorldVertex)), Result::Ok);
-    EXPECT_EQ(Rgb(uint32_t(std::lround(sx)), uint32_t(std::lround(sy))), 0xFFFF00u);
-    EXPECT_EQ(Rgb(5, 5), 0u);
 }
 
 TEST_F(DeviceGl, ScreenshotIsTheFrameAsPng) {
