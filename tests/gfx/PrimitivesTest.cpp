@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <functional>
 
 #include "ImageTestSupport.h"
@@ -67,10 +66,6 @@ TEST_F(PrimitivesTest, EachShapeDrawsItsVerticesFromMemoryWithTheDepthTestOff) {
          [] { DXG::DrawGradient(10, 20, 100, 50, 0xff000000, 0xff000000, w, w); }, P::TriangleFan, 4,
          {{60, 45, 0xff7f7f7f, 0, 0}, {10, 20, 0xff000000, 0, 0}, {110, 20, 0xff000000, 0, 0},
           {110, 70, w, 0, 0}, {10, 70, w, 0, 0}, {10, 20, 0xff000000, 0, 0}}},
-        {"line", [] { DXG::DrawLine(1, 2, 0xff0000ff, 30, 40, 0xffff0000); }, P::LineList, 1,
-         {{1, 2, 0xff0000ff, 0, 0}, {30, 40, 0xffff0000, 0, 0}}},
-        {"triangle", [] { DXG::DrawTriangleGradient(0, 0, 10, 0, 0, 10, 0xffff0000, 0xff00ff00, 0xff0000ff); },
-         P::TriangleList, 1, {{0, 0, 0xffff0000, 0, 0}, {10, 0, 0xff00ff00, 0, 0}, {0, 10, 0xff0000ff, 0, 0}}},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -86,19 +81,6 @@ TEST_F(PrimitivesTest, EachShapeDrawsItsVerticesFromMemoryWithTheDepthTestOff) {
     }
 }
 
-TEST_F(PrimitivesTest, StretchedTextureMirrorsWithCullingAndDepthOffForTheDraw) {
-    device->SetRenderState(gfx::RenderState::CullMode, gfx::cull::CCW);
-    device->SetRenderState(gfx::RenderState::ZEnable, 1);
-    device->ClearRecord();
-    DXG::DrawStretchedTexture(100, 10, 20, 50, texture, 1.0f);
-    const auto& d = OnlyDraw();
-    EXPECT_EQ(std::make_pair(d.State(gfx::RenderState::CullMode), d.State(gfx::RenderState::ZEnable)),
-              std::make_pair(uint32_t(gfx::cull::None), 0u));
-    EXPECT_EQ(std::make_pair(device->GetRenderState(gfx::RenderState::CullMode),
-                             device->GetRenderState(gfx::RenderState::ZEnable)),
-              std::make_pair(uint32_t(gfx::cull::CCW), 1u));  // restored after the draw
-}
-
 TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) {
     DXG::Texture blank;
     DXG::DrawTexture(0, 0, blank, 1.0f);
@@ -112,23 +94,6 @@ TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) 
     device->ClearRecord();
     DXG::DrawTexture(0, 0, texture, 1.0f);
     EXPECT_TRUE(device->calls.empty());
-    EXPECT_EQ(Log(), "");
-}
-
-TEST_F(PrimitivesTest, ManagedBufferFeedsTheStreamAndDynamicLocksDiscard) {
-    DXG::VertexBuffer floor, dynamic;
-    ASSERT_TRUE(floor.Create(5766, gfx::kFvfWorld, 36, false, true));
-    ASSERT_TRUE(dynamic.Create(4, gfx::kFvfScreen, 28, true, true));
-    EXPECT_EQ(device->CallTexts("CreateVertexBuffer"),
-              (std::vector<std::string>{"CreateVertexBuffer(207576,8,0x152,1)",
-                                        "CreateVertexBuffer(112,520,0x144,0)"}));
-    EXPECT_EQ(floor.SetAsStreamSource(0), gfx::Result::Ok);
-    for (int pass = 0; pass < 2; ++pass) {
-        DXG::VertexBufferLock lock(dynamic);
-        ASSERT_NE(lock.data, nullptr);
-        EXPECT_TRUE(pass == 0 || static_cast<uint8_t*>(lock.data)[0] != 0x11);  // the second lock discards
-        std::memset(lock.data, 0x11, 112);
-    }
     EXPECT_EQ(Log(), "");
 }
 

@@ -230,8 +230,6 @@ TEST_F(TextTest, WindowScrollbackStaysWithinTheKeptLinesAndMarksItself) {
     for (int i = 0; i < 40; ++i) window.AddText("line " + std::to_string(i));
     window.Scroll(100);
     EXPECT_EQ(window.VisibleText().substr(0, 8), "line 10\n");
-    window.Scroll(-4);
-    EXPECT_EQ(window.LinesScrolledBack(), 6u);
     window.Draw();
     const float withMark = lowestQuadTop();
     window.ScrollToEnd();
