@@ -42,17 +42,6 @@ protected:
     }
 };
 
-TEST_F(DeviceGl, ClearColourAndDepthReadBack) {
-    DXG::Clear(0xFF336699, true, true);
-    EXPECT_EQ(Rgb(799, 599), 0x336699u);
-    DrawQuad(device, 10, 10, 50, 50, 0xFFFF0000, 0.5f);
-    DrawQuad(device, 10, 10, 50, 50, 0xFF00FF00, 0.7f);  // behind: hidden (less-or-equal)
-    DXG::Clear(0, false, true);  // depth only: the colour stays and the far quad now passes
-    EXPECT_EQ(Rgb(30, 30), 0xFF0000u);
-    DrawQuad(device, 10, 10, 50, 50, 0xFF00FF00, 0.7f);
-    EXPECT_EQ(Rgb(30, 30), 0x00FF00u);
-}
-
 TEST_F(DeviceGl, PixelCoverageCullingAlphaTestAndBlending) {
     DrawQuad(device, 10, 20, 30, 30, 0xFFFFFFFF);
     EXPECT_EQ(
