@@ -59,9 +59,6 @@ TEST_F(PrimitivesTest, EachShapeDrawsItsVerticesFromMemoryWithTheDepthTestOff) {
         {"placed: its pixel rectangle, half-texel insets", [&] { DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f); },
          P::TriangleFan, 2, {{10.5f, 20.5f, w, u0, v0}, {74.5f, 20.5f, w, u1, v0}, {74.5f, 52.5f, w, u1, v1},
                              {10.5f, 52.5f, w, u0, v1}}},
-        // A quarter turn at scale 2 takes the top-left corner (-64, -32) to (32, -64).
-        {"rotated", [&] { DXG::DrawTexture(100.0f, 100.0f, float(M_PI / 2), 2.0f, texture, 1.0f); },
-         P::TriangleFan, 2, {{132, 36, w, 0, 0}, {132, 164, w, 1, 0}, {68, 164, w, 1, 1}, {68, 36, w, 0, 1}}},
         {"gradient: a fan from the centre in the mean colour",
          [] { DXG::DrawGradient(10, 20, 100, 50, 0xff000000, 0xff000000, w, w); }, P::TriangleFan, 4,
          {{60, 45, 0xff7f7f7f, 0, 0}, {10, 20, 0xff000000, 0, 0}, {110, 20, 0xff000000, 0, 0},
