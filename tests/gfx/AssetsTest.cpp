@@ -1,11 +1,9 @@
-// The generated data files: the formats the loaders need, and the same bytes from every run.
+// The generated data files: the same bytes from every run.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "ImageTestSupport.h"
-#include "gfx/ImageFile.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -15,28 +13,6 @@ const char* const kFiles[] = {"font12.dds", "pickINI.bmp", "walls/stone1.bmp", "
 std::filesystem::path GameData() {
     const char* bin = std::getenv("VELM_BIN_DIR");
     return std::filesystem::path(bin != nullptr ? bin : ".") / "game" / "data";
-}
-
-gfx::DecodedImage Decode(const std::filesystem::path& path) {
-    auto bytes = imagetest::ReadBytes(path);
-    gfx::DecodedImage image;
-    EXPECT_TRUE(gfx::DecodeImageFile(bytes.data(), bytes.size(), &image)) << path;
-    return image;
-}
-
-TEST(Assets, HaveThePixelFormatAndPowerOfTwoSizeAndTheMarkerHasBlackAsTheKeyAroundIt) {
-    const gfx::Format formats[] = {gfx::fmt::A8R8G8B8, gfx::fmt::R8G8B8, gfx::fmt::R8G8B8,
-                                   gfx::fmt::A8R8G8B8};
-    auto powerOfTwo = [](uint32_t v) { return v != 0 && (v & (v - 1)) == 0; };
-    for (int i = 0; i < 4; ++i) {
-        gfx::DecodedImage image = Decode(GameData() / kFiles[i]);
-        EXPECT_EQ(image.info.format, formats[i]) << kFiles[i];
-        EXPECT_TRUE(powerOfTwo(image.info.width) && powerOfTwo(image.info.height)) << kFiles[i];
-    }
-    const auto p = Decode(GameData() / "pickINI.bmp").levels.at(0).argb;
-    EXPECT_EQ(std::make_pair(p.front(), p.back()), std::make_pair(0xff000000u, 0xff000000u));
-    EXPECT_GT(size_t(std::count_if(p.begin(), p.end(), [](uint32_t c) { return c != 0xff000000u; })),
-              p.size() / 5);
 }
 
 TEST(Assets, GeneratorWritesTheSameBytesEveryRun) {

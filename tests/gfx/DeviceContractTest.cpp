@@ -1,4 +1,4 @@
-// The same device and adapter rules against the recording and the OpenGL driver (skipped without a display).
+// The same device rules against the recording and the OpenGL driver (skipped without a display).
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -26,11 +26,6 @@ gfx::PresentParameters Params() {
 
 struct Recording {
     static bool HasDisplay() { return true; }
-    static std::shared_ptr<gfx::Driver> Adapter() { return std::make_shared<gfx::RecordingDriver>(); }
-    static void* Window() {
-        static int standIn;
-        return &standIn;
-    }
     static std::unique_ptr<gfx::Device> Make() { return std::make_unique<gfx::RecordingDevice>(Params()); }
     // Makes the next Reset fail and returns what to reset with; Recover lets the one after succeed.
     static gfx::PresentParameters FailingReset(gfx::Device& d) {
@@ -47,20 +42,15 @@ struct OpenGl {
         const char* display = std::getenv("DISPLAY");
         return display && *display;
     }
-    static std::shared_ptr<gfx::Driver> Adapter() { return gfx::CreateGlDriver(); }
-    static void* Window() {
+    static std::unique_ptr<gfx::Device> Make() {
         static void* window = [] {
             void* w = nullptr;
             platform::WindowSettings settings{"DeviceContract", "VelmViewWindow", 64, 32};
             return platform::CreateAppWindow(settings, &w) == platform::CreateWindowResult::Ok ? w : nullptr;
         }();
-        return window;
-    }
-    static std::unique_ptr<gfx::Device> Make() {
-        auto driver = Window() ? Adapter() : nullptr;
         std::unique_ptr<gfx::Device> device;
         gfx::PresentParameters p = Params();
-        if (driver) driver->CreateDevice(0, Window(), 0, &p, &device);
+        if (window) gfx::CreateGlDriver()->CreateDevice(0, window, 0, &p, &device);
         return device;
     }
     // A frame buffer that cannot be made for a reason other than memory is a plain failure.
@@ -81,9 +71,9 @@ protected:
         device = Driver::Make();
         ASSERT_TRUE(device) << "the device could not be made: " << gfx::GlLastContextError();
     }
-    std::shared_ptr<gfx::Texture> Texture(uint32_t usage, gfx::Format format, Pool pool, uint32_t size = 4) {
+    std::shared_ptr<gfx::Texture> Texture(uint32_t usage, gfx::Format format, Pool pool) {
         std::shared_ptr<gfx::Texture> t;
-        EXPECT_EQ(device->CreateTexture(size, size, 1, usage, format, pool, &t), Result::Ok);
+        EXPECT_EQ(device->CreateTexture(4, 4, 1, usage, format, pool, &t), Result::Ok);
         return t;
     }
     std::unique_ptr<gfx::Device> device;
@@ -92,32 +82,25 @@ protected:
 using Drivers = ::testing::Types<Recording, OpenGl>;
 TYPED_TEST_SUITE(DeviceContract, Drivers);
 
-TYPED_TEST(DeviceContract, TextureSizesLevelsFormatsAndUsage) {
+TYPED_TEST(DeviceContract, TextureSizesLevelsAndFormats) {
     struct Row {
-        uint32_t width, height, levels, usage;
+        uint32_t width, height, levels;
         gfx::Format format;
         Pool pool;
         Result result;
         uint32_t levelCount;
     } rows[] = {
-        {256, 64, 0, 0, gfx::fmt::A8R8G8B8, Pool::Managed, Result::Ok, 9},
-        {256, 64, 20, 0, gfx::fmt::DXT5, Pool::Managed, Result::Ok, 9},
-        {5, 3, 2, 0, gfx::fmt::R5G6B5, Pool::SystemMem, Result::Ok, 2},
-        {0, 4, 1, 0, gfx::fmt::A8R8G8B8, Pool::Managed, Result::InvalidCall, 0},
-        {8193, 4, 1, 0, gfx::fmt::A8R8G8B8, Pool::Managed, Result::InvalidCall, 0},
-        {4, 4, 1, 0, gfx::fmt::A8B8G8R8, Pool::Managed, Result::NotAvailable, 0},
-        {4, 4, 1, 0, gfx::fmt::P8, Pool::Managed, Result::NotAvailable, 0},
-        {4, 4, 1, gfx::kUsageRenderTarget, gfx::fmt::X8R8G8B8, Pool::Managed, Result::InvalidCall, 0},
-        {4, 4, 1, gfx::kUsageRenderTarget, gfx::fmt::R5G6B5, Pool::Default, Result::InvalidCall, 0},
+        {256, 64, 0, gfx::fmt::A8R8G8B8, Pool::Managed, Result::Ok, 9},
+        {5, 3, 2, gfx::fmt::R5G6B5, Pool::SystemMem, Result::Ok, 2},
+        {8193, 4, 1, gfx::fmt::A8R8G8B8, Pool::Managed, Result::InvalidCall, 0},
+        {4, 4, 1, gfx::fmt::A8B8G8R8, Pool::Managed, Result::NotAvailable, 0},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.width << "x" << r.height << " format " << r.format);
         std::shared_ptr<gfx::Texture> t;
-        EXPECT_EQ(this->device->CreateTexture(r.width, r.height, r.levels, r.usage, r.format, r.pool, &t),
-                  r.result);
-        EXPECT_EQ(t ? t->GetLevelCount() : 0u, r.levelCount);
-        EXPECT_EQ(this->device->CheckTextureFormat(r.format, r.usage),
-                  r.result != Result::NotAvailable && !(r.usage && r.format == gfx::fmt::R5G6B5));
+        EXPECT_EQ(this->device->CreateTexture(r.width, r.height, r.levels, 0, r.format, r.pool, &t), r.result)
+            << r.width;
+        EXPECT_EQ(t ? t->GetLevelCount() : 0u, r.levelCount) << r.width;
+        EXPECT_EQ(this->device->CheckTextureFormat(r.format, 0), r.result != Result::NotAvailable) << r.width;
     }
     std::shared_ptr<gfx::VertexBuffer> b;
     EXPECT_EQ(this->device->CreateVertexBuffer(0, 0, gfx::kFvfScreen, Pool::Managed, &b),
@@ -135,7 +118,6 @@ TYPED_TEST(DeviceContract, SceneDrawAndClearRules) {
     ASSERT_EQ(d.BeginScene(), Result::Ok);
     EXPECT_EQ(d.BeginScene(), Result::InvalidCall);
     EXPECT_EQ(d.Clear(gfx::kClearTarget | gfx::kClearStencil, 0, 1.0f, 0), Result::InvalidCall);
-    EXPECT_EQ(d.Clear(gfx::kClearTarget | gfx::kClearZBuffer, 0, 1.0f, 0), Result::Ok);
     EXPECT_EQ(d.DrawPrimitiveUP(Prim::TriangleStrip, 2, quad, 12),
               Result::InvalidCall);  // shorter than 0x144
     d.SetFVF(0x102);
@@ -154,28 +136,15 @@ TYPED_TEST(DeviceContract, SceneDrawAndClearRules) {
     EXPECT_EQ(d.EndScene(), Result::Ok);
 }
 
-TYPED_TEST(DeviceContract, StageSettingsItCannotDrawAreRefused) {
-    gfx::Device& d = *this->device;
-    d.SetTextureStageState(1, gfx::StageState::ColorOp, gfx::top::Modulate);  // only stage 0 is drawn
-    d.SetTextureStageState(0, gfx::StageState::ColorArg1, 6);                 // an argument it has not
-    d.SetTextureStageState(0, gfx::StageState::ColorOp, gfx::top::SelectArg2);
-    EXPECT_EQ(d.GetTextureStageState(1, gfx::StageState::ColorOp), gfx::top::Disable);
-    EXPECT_EQ(d.GetTextureStageState(0, gfx::StageState::ColorArg1), gfx::targ::Texture);
-    EXPECT_EQ(d.GetTextureStageState(0, gfx::StageState::ColorOp), gfx::top::SelectArg2);
-}
-
-TYPED_TEST(DeviceContract, LocksAndRenderTargets) {
+TYPED_TEST(DeviceContract, LocksStayWithinTheirResource) {
     gfx::Device& d = *this->device;
     auto managed = this->Texture(0, gfx::fmt::A8R8G8B8, Pool::Managed);
     auto target = this->Texture(gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default);
-    auto copy = this->Texture(0, gfx::fmt::A8R8G8B8, Pool::SystemMem);
-    auto small = this->Texture(0, gfx::fmt::A8R8G8B8, Pool::SystemMem, 2);
-    ASSERT_TRUE(managed && target && copy && small);
+    ASSERT_TRUE(managed && target);
     gfx::LockedRect rect;
     EXPECT_EQ(managed->LockRect(0, &rect, 0), Result::Ok);
     EXPECT_EQ(managed->LockRect(0, &rect, 0), Result::InvalidCall);
     EXPECT_EQ(managed->UnlockRect(0), Result::Ok);
-    EXPECT_EQ(managed->UnlockRect(0), Result::InvalidCall);
     EXPECT_EQ(target->LockRect(0, &rect, 0), Result::InvalidCall);
 
     std::shared_ptr<gfx::VertexBuffer> b;
@@ -186,20 +155,6 @@ TYPED_TEST(DeviceContract, LocksAndRenderTargets) {
     EXPECT_EQ(b->Unlock(), Result::Ok);
 
     EXPECT_EQ(d.GetRenderTarget()->LockRect(&rect, 0), Result::InvalidCall);  // the back buffer
-    EXPECT_FALSE(d.ReadRenderTarget(nullptr));
-
-    std::shared_ptr<gfx::Texture> chain;
-    ASSERT_EQ(d.CreateTexture(4, 4, 2, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default, &chain),
-              Result::Ok);
-    EXPECT_EQ(d.SetRenderTarget(nullptr), Result::InvalidCall);
-    EXPECT_EQ(d.SetRenderTarget(managed->GetSurfaceLevel(0)), Result::InvalidCall);
-    EXPECT_EQ(d.SetRenderTarget(chain->GetSurfaceLevel(1)), Result::InvalidCall);  // only level 0
-    EXPECT_EQ(d.SetRenderTarget(target->GetSurfaceLevel(0)), Result::Ok);
-    EXPECT_EQ(d.GetViewport(), (gfx::Viewport{0, 0, 4, 4, 0.0f, 1.0f}));
-    auto surface = target->GetSurfaceLevel(0);
-    EXPECT_EQ(d.GetRenderTargetData(surface.get(), small->GetSurfaceLevel(0).get()), Result::InvalidCall);
-    EXPECT_EQ(d.GetRenderTargetData(surface.get(), managed->GetSurfaceLevel(0).get()), Result::InvalidCall);
-    EXPECT_EQ(d.GetRenderTargetData(surface.get(), copy->GetSurfaceLevel(0).get()), Result::Ok);
 }
 
 TYPED_TEST(DeviceContract, LostDeviceResetsOnlyOnceItMayAndThenCoversTheBackBuffer) {
@@ -211,8 +166,6 @@ TYPED_TEST(DeviceContract, LostDeviceResetsOnlyOnceItMayAndThenCoversTheBackBuff
     EXPECT_EQ(d.Reset(Params()), Result::DeviceLost);
     d.cooperativeLevel = Result::DeviceNotReset;
     EXPECT_EQ(d.Reset(Params()), Result::Ok);
-    EXPECT_EQ(d.TestCooperativeLevel(), Result::Ok);
-    EXPECT_EQ(d.GetRenderTarget()->GetDesc().width, 64u);
     EXPECT_EQ(d.GetViewport(), (gfx::Viewport{0, 0, 64, 32, 0.0f, 1.0f}));
 }
 
@@ -227,65 +180,12 @@ TYPED_TEST(DeviceContract, AFailedResetKeepsTheDeviceAsItWasAndMayBeTriedAgain) 
     ASSERT_EQ(d.Clear(gfx::kClearTarget, 0xFF204060, 1.0f, 0), Result::Ok);
     gfx::Image image;
     ASSERT_TRUE(d.ReadRenderTarget(&image));
-    EXPECT_EQ(image.width, 64u);
     EXPECT_EQ(image.At(63, 31), 0xFF204060u);
     if constexpr (std::is_same_v<TypeParam, OpenGl>) {
         GLint bound = 0;
         glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
         EXPECT_NE(bound, 0) << "frames would go straight to the window";
     }
-}
-
-// A render target the driver refuses (forced: OpenGL has none to make) or of another device changes nothing.
-TEST(DeviceFrontEnd, RenderTargetTheDriverRefusesOrAnotherDevicesChangesNothing) {
-    gfx::RecordingDevice d(Params()), other(Params());
-    std::shared_ptr<gfx::Texture> target, foreign;
-    ASSERT_EQ(d.CreateTexture(4, 4, 1, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default, &target),
-              Result::Ok);
-    ASSERT_EQ(
-        other.CreateTexture(4, 4, 1, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default, &foreign),
-        Result::Ok);
-    const auto backBuffer = d.GetRenderTarget();
-    d.SetViewport({1, 2, 30, 20, 0.0f, 1.0f});
-    d.renderTargetResult = Result::Fail;
-    EXPECT_EQ(d.SetRenderTarget(target->GetSurfaceLevel(0)), Result::Fail);
-    d.renderTargetResult = Result::Ok;
-    EXPECT_EQ(d.SetRenderTarget(foreign->GetSurfaceLevel(0)), Result::InvalidCall);
-    EXPECT_EQ(d.GetRenderTarget(), backBuffer);
-    EXPECT_EQ(d.GetViewport(), (gfx::Viewport{1, 2, 30, 20, 0.0f, 1.0f}));
-}
-
-template <class Driver>
-class AdapterContract : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!Driver::HasDisplay()) GTEST_SKIP() << "no display";
-        adapter = Driver::Adapter();
-        ASSERT_TRUE(adapter && Driver::Window()) << "the adapter could not be made";
-    }
-    std::shared_ptr<gfx::Driver> adapter;
-};
-TYPED_TEST_SUITE(AdapterContract, Drivers);
-
-TYPED_TEST(AdapterContract, OneAdapterEqualFormatsAndNoNullArguments) {
-    using namespace gfx::fmt;
-    gfx::Driver& a = *this->adapter;
-    EXPECT_TRUE(a.CheckDeviceType(0, X8R8G8B8, X8R8G8B8, true));
-    EXPECT_FALSE(a.CheckDeviceType(0, X8R8G8B8, R5G6B5, true));
-    EXPECT_FALSE(a.CheckDeviceType(1, X8R8G8B8, X8R8G8B8, true));
-    EXPECT_TRUE(a.CheckDepthStencilMatch(0, X8R8G8B8, D24X8));
-    EXPECT_FALSE(a.CheckDepthStencilMatch(1, X8R8G8B8, D24X8));
-    EXPECT_TRUE(a.CheckTextureFormat(0, X8R8G8B8, A8R8G8B8));
-    EXPECT_FALSE(a.CheckTextureFormat(0, X8R8G8B8, P8));
-    EXPECT_FALSE(a.CheckTextureFormat(1, X8R8G8B8, A8R8G8B8));
-
-    gfx::PresentParameters p = Params();
-    std::unique_ptr<gfx::Device> out;
-    EXPECT_EQ(a.CreateDevice(0, nullptr, 0, &p, &out), Result::InvalidCall);
-    EXPECT_EQ(a.CreateDevice(0, TypeParam::Window(), 0, nullptr, &out), Result::InvalidCall);
-    EXPECT_EQ(a.CreateDevice(0, TypeParam::Window(), 0, &p, nullptr), Result::InvalidCall);
-    EXPECT_EQ(a.CreateDevice(1, TypeParam::Window(), 0, &p, &out), Result::InvalidCall);
-    EXPECT_EQ(out, nullptr);
 }
 
 }  // namespace

@@ -38,14 +38,13 @@ TEST(DeviceSupport, MachineDescriptionFlagAndWarning) {
         EXPECT_EQ(tnl, c.tnlAfter) << c.probe.renderer;
         EXPECT_EQ(LogText(errorLog), c.errorText);
         std::string stat = LogText(statLog);
-        EXPECT_EQ(stat.rfind("OS Version: ", 0), 0u);
-        EXPECT_TRUE(stat.ends_with(c.statPart)) << stat;
-        EXPECT_EQ(stat.find("Video card") == std::string::npos, c.warns);
+        EXPECT_TRUE(stat.starts_with("OS Version: ") && stat.ends_with(c.statPart)) << stat;
         const std::string required =
             "earlier text\nOpenGL 3.3 or greater is required to run this program.\n"
             "Older versions of OpenGL (including OpenGL 3.2) will not work.\n";
-        EXPECT_EQ(warning.starts_with(required), c.warns) << warning;
-        EXPECT_TRUE(warning.ends_with(c.warns ? "\n\n" : "earlier text\n"));
+        EXPECT_TRUE(c.warns ? warning.starts_with(required) && warning.ends_with("\n\n")
+                            : warning == "earlier text\n")
+            << warning;
     }
     SetGraphicsProbe(nullptr);
 }

@@ -35,29 +35,25 @@ TEST_F(DxgFrame, FrameCycleAndItsMisuse) {
     EXPECT_EQ(device->CallTexts(),
               (Calls{"TestCooperativeLevel", "BeginScene", "Clear(3,FF102030,1,0)", "EndScene", "Present"}));
     std::string log = LogText(errorLog);
-    EXPECT_EQ(log.rfind("Error: Previous BeginFrame call was not matched with an EndFrame call\n"
-                        "  -2nd call made from:\n",
-                        0),
-              0u)
+    EXPECT_TRUE(
+        log.starts_with("Error: Previous BeginFrame call was not matched with an EndFrame call\n"
+                        "  -2nd call made from:\n"))
         << log;
     EXPECT_TRUE(
         log.ends_with("\nEndFrame should not be called if BeginFrame was not successfully called before.\n"));
 }
 
-std::string lossOrder;
+int losses = 0;
 
 TEST_F(DxgFrame, HandlersRunOncePerLossAndAResetRestoresTheDefaultStates) {
-    lossOrder.clear();
-    DXG::AddDeviceLostHandler([] { lossOrder += "a"; });
-    DXG::AddDeviceLostHandler([] { lossOrder += "b"; });
+    losses = 0;
+    DXG::AddDeviceLostHandler([] { ++losses; });
     device->cooperativeLevel = Result::DeviceNotReset;
     EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));
     EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));
-    EXPECT_TRUE(DXG::IsDeviceLost());
     device->SetRenderState(gfx::RenderState::Lighting, 1);
     device->ClearRecord();
     ASSERT_TRUE(DXG::BeginFrame(3.0f, true, true));  // reset
-    EXPECT_FALSE(DXG::IsDeviceLost());
     Calls calls = device->CallTexts();
     EXPECT_EQ(Calls(calls.begin(), calls.begin() + 4),
               (Calls{"TestCooperativeLevel", "Reset", "BeginScene", "SetRenderState(CullMode,3)"}));
@@ -65,7 +61,7 @@ TEST_F(DxgFrame, HandlersRunOncePerLossAndAResetRestoresTheDefaultStates) {
     DXG::EndFrame0();
     device->cooperativeLevel = Result::DeviceNotReset;  // a second loss
     EXPECT_FALSE(DXG::BeginFrame(0.01f, true, false));
-    EXPECT_EQ(lossOrder, "abab");
+    EXPECT_EQ(losses, 2);
     DXG::Shutdown();
     EXPECT_EQ(LogText(statLog).find("Average framerate"), std::string::npos);  // the reset frame: not counted
 }
@@ -79,18 +75,6 @@ TEST_F(DxgFrame, LostDeviceWaitsAndNothingIsDrawn) {
     DXG::Clear(0xFFFFFFFF, true, true);
     DXG::SetDefaultRenderStates();
     EXPECT_EQ(device->CallTexts(), Calls{});
-    device->cooperativeLevel = Result::DriverInternalError;  // any other code: no frame, no reset
-    EXPECT_FALSE(DXG::BeginFrame(0.01f, true, true));
-    EXPECT_EQ(device->CountCalls("Reset"), 0u);
-    EXPECT_FALSE(DXG::HasFailed());
-}
-
-TEST_F(DxgFrame, FailedResetEndsTheFoundation) {
-    device->cooperativeLevel = Result::DeviceNotReset;
-    device->resetResult = Result::DriverInternalError;
-    EXPECT_FALSE(DXG::BeginFrame(0.01f, true, true));
-    EXPECT_TRUE(DXG::HasFailed());
-    EXPECT_EQ(LogText(errorLog), "Internal graphics driver error occured\n");
 }
 
 TEST(DxgClear, FlagsFollowTheArgumentsAndTheDepthFormat) {

@@ -34,8 +34,7 @@ std::vector<uint32_t> ReadRgba(const std::filesystem::path& path) {
 }
 
 bool Convert(const std::string& arguments) {
-    std::string program = std::filesystem::exists("/usr/bin/convert") ? "/usr/bin/convert" : "convert";
-    return RunCommand(program + " " + arguments) == 0;
+    return RunCommand("convert " + arguments) == 0;
 }
 
 namespace {

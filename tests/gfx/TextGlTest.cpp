@@ -5,54 +5,21 @@
 
 #include "ImageTestSupport.h"
 #include "gfx/CText.h"
-#include "gfx/GlyphInk.h"
 #include "gfx/Primitives.h"
 #include "gfx/gl/GlDevice.h"
 #include "support/GlFrameTest.h"
 
 namespace {
 
-int Channel(uint32_t argb, int shift) {
-    return int(argb >> shift & 255);
-}
-int Brightness(uint32_t argb) {
-    return std::max({Channel(argb, 16), Channel(argb, 8), Channel(argb, 0)});
-}
-
 class TextGl : public GlFrameTest {
 protected:
     void SetUp() override {
         GlFrameTest::SetUp();
-        if (IsSkipped()) return;
-        Start();
-        ClearLog(errorLog);
+        if (!IsSkipped()) Start();
     }
 };
 
-TEST_F(TextGl, GeneratedFontShowsGlyphPixelsWhereTheLayoutPutsThem) {
-    const char* bin = std::getenv("VELM_BIN_DIR");
-    ASSERT_NE(bin, nullptr);
-    WorkingDirectory game(std::filesystem::path(bin) / "game");
-    CText text("H I");
-    text.SetPosition(100, 100);
-    text.Draw();
-    gfx::Image image = Frame();
-    EXPECT_EQ(LogText(errorLog), "");
-    auto litIn = [&](uint32_t x0, uint32_t x1, uint32_t y0, uint32_t y1) {
-        int lit = 0;
-        for (uint32_t y = y0; y < y1; ++y)
-            for (uint32_t x = x0; x < x1; ++x) lit += Brightness(image.At(x, y)) > 96;
-        return lit;
-    };
-    // 'H' lit in [100, 108), the blank's band dark, 'I' in [116, 124), and nothing outside those cells.
-    int h = litIn(100, 108, 100, 112), i = litIn(116, 124, 100, 112);
-    EXPECT_GT(h, 10);
-    EXPECT_GT(i, 5);
-    EXPECT_EQ(litIn(80, 160, 90, 130), h + i);
-}
-
-// Leaving blank glyphs out changes no byte: every glyph and runs of blanks between overlapping neighbours,
-// blended over a gradient, with and without a background.
+// Leaving blank glyphs out changes no byte: every glyph, runs of blanks, over a gradient and a background.
 TEST_F(TextGl, LeavingBlankGlyphsOutDrawsTheSameFrame) {
     const char* bin = std::getenv("VELM_BIN_DIR");
     ASSERT_NE(bin, nullptr);
@@ -75,18 +42,9 @@ TEST_F(TextGl, LeavingBlankGlyphsOutDrawsTheSameFrame) {
     };
     const std::vector<uint32_t> all = frame(false);
     EXPECT_TRUE(all == frame(true));
-    // The generated font as the device holds it: the blank has no ink, the letters have.
-    DXG::Texture font;
-    ASSERT_TRUE(font.Load("data\\font12.dds", DXG::FROM_FILE, false, false));
-    GlyphInk ink;
-    ink.Measure(font.GetDeviceTexture().get(), 0.09375f, 10);
-    EXPECT_EQ(std::make_tuple(ink.Blank(' '), ink.Blank('A'), ink.Blank('.')),
-              std::make_tuple(true, false, false));
-    font.SRFree();
-    EXPECT_EQ(LogText(errorLog), "");
 }
 
-TEST_F(TextGl, PlacedTextureCoversExactlyItsPixelRectangleAndAStretchedOneWithSwappedXIsMirrored) {
+TEST_F(TextGl, PlacedTextureCoversExactlyItsPixelRectangle) {
     // A created 64 x 32 texture, red in its left half and blue in its right half.
     DXG::Texture texture;
     ASSERT_TRUE(texture.Create(64, 32, DXG::OPAQUE));
@@ -97,24 +55,15 @@ TEST_F(TextGl, PlacedTextureCoversExactlyItsPixelRectangleAndAStretchedOneWithSw
             static_cast<uint32_t*>(rect.bits)[y * rect.pitch / 4 + x] = x < 32 ? 0xffff0000u : 0xff0000ffu;
     texture.GetDeviceTexture()->UnlockRect(0);
     DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f);
-    DXG::DrawTexture(200.0f, 20.0f, texture, -1.0f);  // fully transparent: the alpha test discards it
-    DXG::DrawStretchedTexture(300.0f, 100.0f, 100.0f, 200.0f, texture, 1.0f);
-    DXG::DrawStretchedTexture(400.0f, 100.0f, 600.0f, 200.0f, texture, 1.0f);
     gfx::Image image = Frame();
     int wrong = 0;
-    for (uint32_t y = 15; y < 60; ++y) {
+    for (uint32_t y = 15; y < 60; ++y)
         for (uint32_t x = 5; x < 80; ++x) {
             bool inside = x >= 11 && x <= 74 && y >= 21 && y <= 52;
-            if (inside && (x == 42 || x == 43)) continue;  // the halves blend at their seam
-            wrong += (image.At(x, y) & 0xffffff) != (inside ? (x < 43 ? 0xff0000u : 0x0000ffu) : 0u);
+            if (!inside || (x != 42 && x != 43))  // the halves blend at their seam
+                wrong += (image.At(x, y) & 0xffffff) != (inside ? (x < 43 ? 0xff0000u : 0x0000ffu) : 0u);
         }
-    }
     EXPECT_EQ(wrong, 0);
-    EXPECT_EQ(image.At(210, 30) & 0xffffff, 0u);
-    EXPECT_EQ(image.At(120, 150) & 0xffffff, 0x0000ffu);  // the blue half now on the left
-    EXPECT_EQ(image.At(280, 150) & 0xffffff, 0xff0000u);
-    EXPECT_EQ(image.At(420, 150) & 0xffffff, 0xff0000u);  // unmirrored copy for comparison
-    EXPECT_EQ(image.At(580, 150) & 0xffffff, 0x0000ffu);
 }
 
 }  // namespace
