@@ -79,7 +79,6 @@ TEST_F(NetClientTest, ConnectsByDottedQuadOrNameAndReportsFailures) {
         ClearLog(errorLog);
         NetClient client;
         EXPECT_EQ(client.Connect(host, port), log.empty()) << host;
-        EXPECT_EQ(client.IsConnected(), log.empty()) << host;
         EXPECT_EQ(LogText(errorLog), log) << host;
     }
 }
@@ -149,7 +148,6 @@ TEST_F(NetClientTest, DestroyingAConnectedClientStopsItsThreadPromptly) {
 TEST_F(NetClientTest, ServerHandsOutConnectionsOldestFirstUntilItStops) {
     NetServer server, other;
     ASSERT_TRUE(server.Listen(0));
-    EXPECT_EQ(server.TakeClient(), nullptr);
     EXPECT_FALSE(other.Listen(server.Port()));  // the port is in use
 
     NetClient first, second, third;
