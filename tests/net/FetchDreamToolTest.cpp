@@ -8,7 +8,6 @@ namespace fs = std::filesystem;
 
 class FetchDreamToolTest : public ::testing::Test {
 protected:
-    // Runs fetch-dream with the arguments in the game directory; its exit status.
     int Fetch(const std::string& args) {
         const std::string tool = BuiltProgram("tools/velm-tool/velm-tool").string();
         return RunCommand("cd '" + m_game.string() + "' && '" + tool + "' fetch-dream " + args +
@@ -19,7 +18,7 @@ protected:
 
 TEST_F(FetchDreamToolTest, CompleteDownloadsExitWithZeroEverythingElseWithOne) {
     fs::remove_all(m_game);
-    // Two complete profiles: the first by name order is used unless another is named.
+    // The first profile by name is used unless another is named.
     WriteTextFile(m_game / "alice.ini",
                   "V1.6\nName=Alice\nPassword=pa55\nColors=aaaaaaaaaa\nDesc=a\nSpec=11\n");
     WriteTextFile(m_game / "bob.ini",
@@ -30,12 +29,12 @@ TEST_F(FetchDreamToolTest, CompleteDownloadsExitWithZeroEverythingElseWithOne) {
     WriteTextFile(server.dreams() / "d9.dream", dream);
     WriteTextFile(m_game / "data" / "velmfile_ip.txt", "127.0.0.1 " + std::to_string(server.port()) + "\n");
 
-    EXPECT_EQ(Fetch("d9"), 0) << ReadTextFile(m_game / "out.txt");
+    EXPECT_EQ(Fetch("d9"), 0);
     EXPECT_TRUE(ReadTextFile(m_game / "vvw_tmp" / "d9" / "d9.dream") == dream);
     const std::string output = ReadTextFile(m_game / "out.txt");
     for (const char* line : {"as Alice\n", "> Download Complete.\n", "progress: 9000 of 9000 bytes\n"})
         EXPECT_NE(output.find(line), std::string::npos) << output;
-    EXPECT_EQ(Fetch("d9 --profile bob.ini"), 0) << ReadTextFile(m_game / "out.txt");
+    EXPECT_EQ(Fetch("d9 --profile bob.ini"), 0);
     EXPECT_EQ(Fetch("."), 1);  // the server's root folder is not a file to serve
     EXPECT_EQ(ReadTextFile(m_game / "out.txt").find("saved"), std::string::npos);
     EXPECT_EQ(Fetch("d9 --profile missing.ini"), 1);

@@ -1,4 +1,4 @@
-// The download exchange driven directly with bytes: what is sent back, what is written, what is posted.
+// The download exchange driven directly with bytes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,7 +15,7 @@ namespace {
 using VELM::FileGetterStream;
 
 std::string Block(std::uint32_t number, const std::string& payload, const char* marker = "SC") {
-    std::string block(16, '\0');  // the block size of every reply here: 6 payload bytes
+    std::string block(16, '\0');  // 6 payload bytes
     block.replace(0, 2, marker);
     for (int i = 0; i < 4; ++i) block[2 + i] = static_cast<char>(number >> (8 * i));
     return block.replace(10, payload.size(), payload);
@@ -45,7 +45,6 @@ protected:
     void Feed(FileGetterStream& stream, const std::string& bytes) {
         stream.Append(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
-    // Steps until nothing more can be done.
     static void Steps(FileGetterStream& stream) {
         while (stream.Step()) {
         }
@@ -69,8 +68,7 @@ TEST_F(FileGetterStreamTest, UnexpectedInputFailsTheDownload) {
         FileGetterStream stream = Make();
         Feed(stream, bytes);
         Steps(stream);
-        EXPECT_EQ(stream.State(), FileGetterStream::kFailed) << bytes;
-        EXPECT_TRUE(stream.Finished());
+        EXPECT_TRUE(stream.Finished() && stream.State() == FileGetterStream::kFailed) << bytes;
         EXPECT_EQ(LogText(errorLog), error) << bytes;
         EXPECT_EQ(TakeMessages().back(), "> FAILED");
         for (const std::string& message : sent) EXPECT_NE(message, "BYE\n");
@@ -85,14 +83,12 @@ TEST_F(FileGetterStreamTest, HugeSizeDoesNotOverflow) {
     EXPECT_EQ(stream.FileSize(), 2147483647);
 }
 
-// The seeds of the getter's fuzz target: a first byte that sets the piece size in which the rest arrives,
-// then the bytes after the welcome. They go to this test's folder and, with VELM_WRITE_SEEDS=1, to
-// fuzz/seeds/FileGetter/ of the source tree. Each is checked to drive a stream to its intended end.
+// The fuzz target's seeds (a piece size byte, then the bytes after the welcome), written with
+// VELM_WRITE_SEEDS=1 to fuzz/seeds/FileGetter/; each drives a stream to its intended end.
 TEST_F(FileGetterStreamTest, FuzzSeedsReachTheirEnds) {
     const std::string reply = "44 18 0 16\n";
     const std::string blocks = Block(0, "abcdef") + Block(1, "ghijkl") + Block(2, "mnopqr");
     const std::tuple<const char*, std::string, int> seeds[] = {
-        // name, bytes, the state they lead to
         {"complete.bin", "\x03" + reply + blocks, FileGetterStream::kComplete},
         {"crlf.bin", "\x40" + std::string("44 7 0 16\r\n") + Block(0, "abcdef") + Block(1, "g"),
          FileGetterStream::kComplete},

@@ -1,5 +1,4 @@
-// A line-reading connection to the stand-in game server, the small test world and the fixture that starts
-// the server on it, shared by the game server's test files.
+// A line-reading client of the stand-in game server, a small test world and a fixture starting the server.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,13 +11,10 @@
 
 using namespace std::chrono_literals;
 
-// A connection to the game server that reads whole lines.
 class LineClient {
 public:
     explicit LineClient(int port) { m_client.Connect("127.0.0.1", port); }
-    bool connected() const { return m_client.IsConnected(); }
     void Send(const std::string& bytes) { m_client.SendData(bytes.data(), static_cast<int>(bytes.size())); }
-    // Every byte received so far.
     const std::string& received() {
         std::vector<std::uint8_t> bytes;
         if (m_client.BufferedBytes() != 0 && m_client.ReceiveData(bytes)) {
@@ -27,8 +23,7 @@ public:
         }
         return m_received;
     }
-    // The next line (without its line feed) accepted, consuming the lines before it; "<none>" when none
-    // came in time.
+    // The next accepted line, consuming those before it; "<none>" when none came in time.
     template <class Predicate>
     std::string WaitFor(Predicate accept) {
         std::string found = "<none>";
@@ -48,7 +43,7 @@ public:
     std::string WaitForPrefix(const std::string& prefix) {
         return WaitFor([&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
     }
-    // Logs in and enters the world; the lines of the world it was sent, up to its own welcome text.
+    // Logs in; the world's lines up to the welcome text.
     std::vector<std::string> Enter(const std::string& name, const std::string& colors = "!!!!!!!!!!") {
         WaitForPrefix("END");
         Send("connect " + name + " secret\n");
@@ -65,10 +60,8 @@ private:
     std::string m_received, m_pending;
 };
 
-// A 2 x 4 map. File cell -> grid cell: (0,0)->(0,2) (0,1)->(0,3) (0,2)->(1,3) (0,3)->(1,4) (1,0)->(1,1)
-// (1,1)->(1,2) (1,2)->(2,2) (1,3)->(2,3). From the start (1,1): "m 9" leads to (1,0), where a dream waits;
-// "m 7" to (0,0), deep water; "m 1" to (0,2), a pillar; "m 3" to (1,2), behind a wall. From (1,0) "m 9" and
-// "m 7" lead off the map.
+// A 2 x 4 map. From the start (1,1): "m 9" leads to the dream on (1,0), "m 7" to deep water on (0,0),
+// "m 1" to a pillar on (0,2), "m 3" to (1,2) behind a wall. From (1,0) "m 7" leads off the map.
 inline std::string SmallMap() {
     std::string map = "MAP V01.10 Velmoria\nheight=4\nwidth=2\nBODY\n";
     const auto put16 = [&](int value) {

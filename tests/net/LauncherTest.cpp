@@ -1,5 +1,5 @@
-// The development launcher and the installed one as processes: one scripts/run at a time, its own help,
-// and the demo launcher stopping both stand-in servers when the client ends at once.
+// The launchers as processes: one scripts/run at a time, its help, and the demo launcher stopping its
+// servers when the client ends at once.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,7 +13,7 @@ using namespace std::chrono_literals;
 const fs::path kSource = std::getenv("VELM_SOURCE_DIR") ? std::getenv("VELM_SOURCE_DIR") : ".";
 
 TEST(LauncherTest, ASecondRunIsRefusedWhileTheFirstHoldsTheLockUntilItEnds) {
-    // A copy of scripts/run in a tree of its own: its bootstrap waits for "go", and its build fails.
+    // A copy of scripts/run whose bootstrap waits for "go" and whose build fails.
     const fs::path tree = fs::absolute("run-tree");
     fs::remove_all(tree);
     fs::create_directories(tree / "scripts");
@@ -32,7 +32,6 @@ TEST(LauncherTest, ASecondRunIsRefusedWhileTheFirstHoldsTheLockUntilItEnds) {
     EXPECT_NE(refusal.find("another run is playing"), std::string::npos) << refusal;
     EXPECT_NE(refusal.find(holder.substr(0, holder.find(" started"))), std::string::npos) << refusal;
 
-    // The first run fails in its build; its lock goes with it.
     WriteTextFile(tree / "go", "");
     ASSERT_TRUE(WaitUntil([&] { return !ReadTextFile(tree / "first-status.txt").empty(); }, 30000ms));
     EXPECT_NE(RunCommand(run + " >third.txt 2>&1"), 0);
@@ -48,7 +47,6 @@ TEST(LauncherTest, RunHelpNamesItself) {
 }
 
 TEST(LauncherTest, TheDemoStopsItsServersWhenTheClientEndsAtOnce) {
-    // A build folder whose client fails at once, as one without a display does.
     const fs::path build = fs::absolute("launcher-build");
     const fs::path built = BuiltProgram(".");
     fs::remove_all(build);
@@ -67,7 +65,6 @@ TEST(LauncherTest, TheDemoStopsItsServersWhenTheClientEndsAtOnce) {
         1)
         << ReadTextFile("demo.txt");
     EXPECT_FALSE(ReadTextFile(build / "servers" / "game" / "port.txt").empty());  // the servers had started
-    // "[t]ools" keeps pgrep from finding the shell that runs it.
     EXPECT_NE(RunCommand("pgrep -f '" + build.string() + "/[t]ools' >/dev/null"), 0);
 }
 

@@ -1,5 +1,5 @@
-// The stand-in servers under hostile load on loopback: a client that stops reading, a burst of
-// connections that close at once, connections that never speak.
+// The stand-in servers under hostile load: a client that stops reading, a burst of connections that close
+// at once, connections that never speak, a line without end.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -13,10 +13,9 @@
 
 namespace {
 
-// A plain blocking socket, for clients that must misbehave in ways NetClient never does.
+// A plain blocking socket, for clients that misbehave as NetClient never does.
 class RawSocket {
 public:
-    // receiveBuffer > 0 shrinks the socket's receive buffer, so a client that stops reading fills fast.
     explicit RawSocket(int port, int receiveBuffer = 0) : m_fd(::socket(AF_INET, SOCK_STREAM, 0)) {
         if (receiveBuffer > 0)
             ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
@@ -24,10 +23,9 @@ public:
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<std::uint16_t>(port));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     }
     ~RawSocket() { ::close(m_fd); }
-    bool connected() const { return m_connected; }
     void Send(const std::string& bytes) {
         for (std::size_t sent = 0; sent < bytes.size();) {
             const ssize_t n = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
@@ -35,7 +33,7 @@ public:
             sent += static_cast<std::size_t>(n);
         }
     }
-    // Reads (and discards) until the peer closes; false when it has not closed within the limit.
+    // Reads until the peer closes; false when it has not closed within the limit.
     bool ClosedByPeerWithin(std::chrono::milliseconds limit) {
         const auto end = std::chrono::steady_clock::now() + limit;
         char buffer[4096];
@@ -52,11 +50,10 @@ public:
 
 private:
     int m_fd;
-    bool m_connected = false;
     std::string m_received;
 };
 
-// How long the server takes to answer the Up key's step: the mover gets its position back, moved or not.
+// How long the server takes to answer a step with the mover's position.
 std::chrono::milliseconds UpRoundTrip(LineClient& client) {
     const auto start = std::chrono::steady_clock::now();
     client.Send("m 9\n");
@@ -67,7 +64,7 @@ std::chrono::milliseconds UpRoundTrip(LineClient& client) {
 // A 4 x 4 meadow without walls or objects: room for every avatar of a test.
 std::filesystem::path OpenWorld() {
     const std::filesystem::path dir = std::filesystem::absolute("open-world");
-    const std::string cells(16 * 2, '\0');  // sixteen cells of floor 0, then of object 0, then no walls
+    const std::string cells(16 * 2, '\0');  // floors, objects, walls: all 0
     WriteTextFile(dir / "maps" / "open.map",
                   "MAP V01.10 Velmoria\nheight=4\nwidth=4\nBODY\n" + cells + cells + cells);
     WriteTextFile(dir / "server" / "world.txt",
@@ -82,7 +79,6 @@ TEST_F(ServerLoadTest, AClientThatStopsReadingIsDroppedAndDelaysNobody) {
     LineClient observer(server.port()), talker(server.port());
     observer.Enter("Observer");
     talker.Enter("Talker");
-    // Every text goes to every player; the observer's Up is answered between the talker's batches.
     const std::string text = "\"" + std::string(399, 't') + "\n";
     std::string batch;
     while (batch.size() < (64u << 10)) batch += text;
@@ -113,7 +109,7 @@ TEST_F(ServerLoadTest, ABurstOfConnectAndCloseStallsNobody) {
     while (!burstDone) worst = std::max(worst, UpRoundTrip(player));
     burst.join();
     EXPECT_LT(worst, 1000ms);
-    // The room is free again, and refusals that could not be delivered left no reports.
+    // The room is free again; refusals that could not be delivered left no reports.
     LineClient late(server.port());
     EXPECT_NE(late.WaitForPrefix("END"), "<none>");
     EXPECT_EQ(ReadTextFile(std::filesystem::absolute("game-server") / "_error.txt").find("Attempt"),

@@ -1,5 +1,4 @@
-// Starts velm-server as a child process in a folder of its own, learns its port from the port file, and
-// always ends it when the object goes.
+// velm-server as a child process in a folder of its own, ended when the object goes.
 #pragma once
 
 #include <signal.h>
@@ -14,7 +13,7 @@
 
 #include "support/TestSupport.h"
 
-// Polls condition every millisecond until it holds or the limit has passed; the last result.
+// Polls until the condition holds or the limit has passed; the last result.
 template <class Condition>
 bool WaitUntil(Condition condition, std::chrono::milliseconds limit = std::chrono::milliseconds(10000)) {
     const auto end = std::chrono::steady_clock::now() + limit;
@@ -27,8 +26,7 @@ bool WaitUntil(Condition condition, std::chrono::milliseconds limit = std::chron
 
 class ServerProcess {
 public:
-    // Runs "velm-server MODE [--root <folder>/dreams] ARGS --port 0 --port-file ... --log ..." in the
-    // emptied folder; a file server gets the dreams folder as its root.
+    // "velm-server MODE ARGS" in the emptied folder; a file server serves <folder>/dreams.
     ServerProcess(const std::filesystem::path& folder, const std::string& mode, std::vector<std::string> args)
         : m_folder(folder) {
         std::filesystem::remove_all(folder);
@@ -61,12 +59,11 @@ public:
     std::filesystem::path dreams() const { return m_folder / "dreams"; }
     std::string transcript() const { return ReadTextFile(m_folder / "transcript.txt"); }
     std::string stderrText() const { return ReadTextFile(m_folder / "stderr.txt"); }
-    // Sends SIGTERM and waits; the exit status, or -1 when the server did not end in time.
+    // SIGTERM, then the exit status, or -1 when the server did not end in time.
     int Stop() {
         if (m_status == -1 && m_pid > 0) ::kill(m_pid, SIGTERM);
         return WaitForExit(std::chrono::milliseconds(5000));
     }
-    // Waits for the server to exit by itself; its exit status, or -1 when it did not exit in time.
     int WaitForExit(std::chrono::milliseconds limit) {
         return WaitUntil([&] { return Exited(); }, limit) ? m_status : -1;
     }
