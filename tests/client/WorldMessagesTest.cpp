@@ -22,13 +22,14 @@ std::pair<std::int32_t, std::int32_t> Grid(int x, int y) {
 }
 
 std::string At(std::pair<std::int32_t, std::int32_t> cell, int colour) {
-    return std::to_string(cell.first) + "," + std::to_string(cell.second) + ":" + std::to_string(colour);
+    return std::to_string(cell.first) + "," + std::to_string(cell.second) + ":" + std::to_string(colour) +
+           " ";
 }
 
 // Where each avatar stands and its first colour, in list order.
-std::vector<std::string> Avatars() {
-    std::vector<std::string> out;
-    for (const CharacterRecord& c : CharacterList()) out.push_back(At({c.x, c.y}, c.colors[0]));
+std::string Avatars() {
+    std::string out;
+    for (const CharacterRecord& c : CharacterList()) out += At({c.x, c.y}, c.colors[0]);
     return out;
 }
 
@@ -61,18 +62,18 @@ TEST_F(WorldMessagesTest, AvatarsTakeOneRecordPerCell) {
     struct Row {
         const char* name;
         std::vector<std::string> lines;
-        std::vector<std::string> avatars;
+        std::string avatars;
     } rows[] = {
-        {"appearing twice in a cell replaces", {Appears('!', 1, 2), Appears('#', 1, 2)}, {At(Grid(1, 2), 3)}},
+        {"appearing twice in a cell replaces", {Appears('!', 1, 2), Appears('#', 1, 2)}, At(Grid(1, 2), 3)},
         {"a move from an empty cell adds",
          {Appears('!', 1, 2), Moves('$', 3, 3, 2, 2)},
-         {At(Grid(1, 2), 1), At(Grid(3, 3), 4)}},
+         At(Grid(1, 2), 1) + At(Grid(3, 3), 4)},
         {"a move leaves the old cell and replaces the new one's",
          {Appears('!', 1, 2), Appears('"', 3, 3), Moves('$', 3, 3, 1, 2)},
-         {At(Grid(3, 3), 4)}},
+         At(Grid(3, 3), 4)},
         {"leaving removes the avatar",
          {Appears('!', 1, 2), Appears('"', 2, 2), ")" + Xy(1, 2)},
-         {At(Grid(2, 2), 2)}},
+         At(Grid(2, 2), 2)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -109,21 +110,9 @@ TEST_F(WorldMessagesTest, CellsPositionMarkersAndDownloads) {
     EXPECT_NE(LogText(errorLog).find("\"lake\" is already being downloaded"), std::string::npos);
 }
 
-TEST_F(WorldMessagesTest, AMapLoadClearsTheLists) {
-    Lines({Appears('!', 1, 2), "]s" + Xy(1, 1) + "..Red door"});
-    HandleServerLine(";maps\\missing.map");
-    EXPECT_TRUE(CharacterList().empty());
-    EXPECT_TRUE(DreamMarkerList().empty());
-    std::int32_t width = -1, height = -1;
-    mapSize(width, height);
-    EXPECT_EQ(width, 0);
-}
-
 // What the world lines can change, as one text.
 std::string WorldState() {
-    std::string text;
-    for (const std::string& avatar : Avatars()) text += avatar + " ";
-    text += "|" + std::to_string(DreamMarkerList().size());
+    std::string text = Avatars() + "|" + std::to_string(DreamMarkerList().size());
     std::int32_t x = 0, y = 0, width = 0, height = 0;
     GetPlayerPosition(x, y);
     mapSize(width, height);
@@ -209,21 +198,21 @@ TEST_F(WorldMessagesTest, AFloorChangeRebuildsTheFloorsAndAMapLoadAlwaysReplaces
     destroyWorldRenderers();
 }
 
-TEST_F(WorldMessagesTest, ServerNamedFilesOutsideTheGameDirectoryAreRefused) {
+TEST_F(WorldMessagesTest, ServerNamedFilesOutsideTheGameDirectoryAreRefusedAndAMapLoadClearsTheLists) {
     std::filesystem::create_directories("maps/folder.map");
     WriteTextFile("outside.pcx", std::string(900, '\x7F'));
     for (const char* line : {";..\\room.map", ";/etc/passwd", ";C:room.map", ";maps\\..\\..\\x.map",
                              ";maps\\folder.map", "]cc..\\..\\outside.pcx"}) {
         SCOPED_TRACE(line);
         ClearLog(errorLog);
-        HandleServerLine(Appears('!', 1, 2));
-        HandleServerLine(line);
+        Lines({Appears('!', 1, 2), "]s" + Xy(1, 1) + "..m", line});
         EXPECT_NE(ErrorText().find("Refused to read"), std::string::npos);
         if (line[0] == ';') {
             std::int32_t width = -1, height = -1;
             mapSize(width, height);
-            EXPECT_EQ(width, 0);
+            EXPECT_EQ(width, 0);  // and a map load, even a refused one, clears the lists
             EXPECT_TRUE(CharacterList().empty());
+            EXPECT_TRUE(DreamMarkerList().empty());
         }
     }
     EXPECT_EQ(FloorPalette()[0], 0u);
