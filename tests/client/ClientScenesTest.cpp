@@ -42,13 +42,6 @@ protected:
         for (std::uint8_t code : scanCodes) keys.down[code] = 0;
         KeyboardStateManager::Update();
     }
-    // Amy and Bob's profiles, the chooser as the first scene, scanned.
-    void StartChooser() {
-        WriteProfile("amy.ini", "Amy");
-        WriteProfile("bob.ini", "Bob");
-        AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
-        UpdateScenes(0.01f);
-    }
     void PressEnter() {
         keys.down[kScanEnter] = 0x80;
         KeyboardStateManager::Update();
@@ -110,22 +103,16 @@ TEST_F(ScenesTest, WithoutTheMarkerImageTheListIsDrawnUnmarkedAndNothingIsReport
     EXPECT_EQ(ErrorText(), "");
 }
 
-TEST_F(ScenesTest, EnterLoadsTheMarkedProfileAndStartsTheMainScene) {
-    StartChooser();
-    EXPECT_EQ(GetPlayerProfile().name, "Bob");  // the scan leaves the last usable profile
-    PressEnter();
-    EXPECT_EQ(CurrentSceneName(), "CMain");
-    EXPECT_EQ(GetPlayerProfile().name, "Amy");
-}
-
-TEST_F(ScenesTest, EnterOnAProfileDeletedSinceTheListWasMadeListsAgainInsteadOfLoggingInAsAnother) {
-    StartChooser();
-    std::filesystem::remove("amy.ini");
+TEST_F(ScenesTest, EnterLoadsTheMarkedProfileOrListsAgainIfItWasDeletedSinceTheListWasMade) {
+    for (const char* name : {"Amy", "Bob", "Cat"}) WriteProfile(std::string(name) + ".ini", name);
+    AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
+    UpdateScenes(0.01f);
+    std::filesystem::remove("Amy.ini");
     ClearLog(errorLog);
     PressEnter();
     EXPECT_EQ(CurrentSceneName(), "CChooseINI");
-    EXPECT_EQ(ErrorText(), "Failed to open player ini file: amy.ini\n");
-    PressEnter();  // Bob is now the only entry
+    EXPECT_EQ(ErrorText(), "Failed to open player ini file: Amy.ini\n");
+    PressEnter();  // Bob is now marked; the scan left Cat loaded
     EXPECT_EQ(CurrentSceneName(), "CMain");
     EXPECT_EQ(GetPlayerProfile().name, "Bob");
 }
@@ -148,22 +135,12 @@ protected:
     LoopbackServer server;
 };
 
-TEST_F(MainSceneTest, TypedLinesAreRewrittenAndSentWithTwoLineFeeds) {
+TEST_F(MainSceneTest, TypedLinesAreRewrittenAndSentWithTwoLineFeedsEditingKeysAndMoves) {
     CMain scene;
     ASSERT_TRUE(server.Accept());
     const std::string port = std::to_string(server.Port());
     EXPECT_EQ(Chat(scene), (std::vector<std::string>{"Connecting to velmoria server at ", "127.0.0.1",
                                                      " on port ", port, " ...", "Connected to server."}));
-    Type("hello\r/bob hi\r`raw\r:waves\r\r");
-    scene.Update(0);
-    const std::string sent = "\"hello\n\nwh bob hi\n\nraw\n\n:waves\n\n";
-    EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
-    EXPECT_EQ(scene.InputLine(), "");
-}
-
-TEST_F(MainSceneTest, EditingKeysControlAndMoves) {
-    CMain scene;
-    ASSERT_TRUE(server.Accept());
     Type("\babx\b");  // Backspace on the empty line does nothing
     scene.Update(0);
     EXPECT_EQ(scene.InputLine(), "ab");
@@ -174,14 +151,17 @@ TEST_F(MainSceneTest, EditingKeysControlAndMoves) {
     EXPECT_EQ(scene.InputLine(), "ab");
     keys.down[kScanRightControl] = 0;
     KeyboardStateManager::Update();
+    Type("\r/bob hi\r`raw\r:waves\r\r");
     for (std::uint32_t key : {platform::kVkUp, platform::kVkPageUp, platform::kVkLeft, platform::kVkHome,
                               platform::kVkDown, platform::kVkEnd, platform::kVkRight, platform::kVkPageDown,
                               platform::kVkDelete, platform::kVkInsert})
         Key(key);
     Key(platform::kVkUp, false);  // the keypad's 8 with Num Lock off
     scene.Update(0);
-    const std::string sent = "m 9\nm 9\nm 7\nm 7\nm 1\nm 1\nm 3\nm 3\n>\n<\n";
+    const std::string sent =
+        "\"ab\n\nwh bob hi\n\nraw\n\n:waves\n\nm 9\nm 9\nm 7\nm 7\nm 1\nm 1\nm 3\nm 3\n>\n<\n";
     EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
+    EXPECT_EQ(scene.InputLine(), "");
 }
 
 TEST_F(MainSceneTest, WithoutTheAddressFileTheSceneStaysOffline) {
