@@ -52,13 +52,21 @@ protected:
     }
 };
 
-TEST_F(ScenesTest, TheChooserListsCompleteProfilesButNotTheHostGamesFiles) {
+TEST_F(ScenesTest, TheChooserListsCompleteProfilesButNotTheHostGamesFilesAndWithoutAnyIgnoresKeys) {
     for (const char* excluded : {"options.ini", "audiolist.ini", "ranklevels.ini", "audlist.ini",
                                  "ScrDesign.ini", "scrlist2.ini", "scrlist.ini", "toolset.ini"})
         WriteProfile(excluded, "Host");
+    WriteTextFile("broken.ini", "V1.6\nName=Broken\n");
+    AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
+    EXPECT_EQ(ErrorText(),
+              "Error: Could not load all vital data fields from player .ini: broken.ini\n"
+              "No valid player .ini files found.\n");
+    keys.down[kScanDown] = 0x80;
+    PressEnter();
+    EXPECT_EQ(CurrentSceneName(), "CChooseINI");
+
     WriteProfile("bob.ini", "Bob");
     WriteProfile("amy.ini", "Amy");
-    WriteTextFile("broken.ini", "V1.6\nName=Broken\n");
     CChooseINI chooser;
     ASSERT_EQ(chooser.Entries().size(), 2u);
     EXPECT_EQ(chooser.Entries()[0].label, "Amy (amy.ini)");
@@ -115,15 +123,6 @@ TEST_F(ScenesTest, EnterLoadsTheMarkedProfileOrListsAgainIfItWasDeletedSinceTheL
     PressEnter();  // Bob is now marked; the scan left Cat loaded
     EXPECT_EQ(CurrentSceneName(), "CMain");
     EXPECT_EQ(GetPlayerProfile().name, "Bob");
-}
-
-TEST_F(ScenesTest, WithoutProfilesTheChooserShowsTheErrorAndIgnoresKeys) {
-    WriteTextFile("options.ini", "V1.6\nName=A\nPassword=p\nColors=0123456789\nDesc=d\nSpec=11\n");
-    AddScene(track(new CChooseINI(), "FIRST_SCENE", VELM_SITE));
-    EXPECT_EQ(ErrorText(), "No valid player .ini files found.\n");
-    keys.down[kScanDown] = 0x80;
-    PressEnter();
-    EXPECT_EQ(CurrentSceneName(), "CChooseINI");
 }
 
 class MainSceneTest : public ScenesTest {
