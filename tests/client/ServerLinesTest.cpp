@@ -76,18 +76,6 @@ TEST_F(ServerLinesTest, TheGreetingEndsWithTheBatchThatHeldEndAndTheLoginIsSentO
     EXPECT_EQ(TakeMessages(), Lines{});
 }
 
-TEST_F(ServerLinesTest, TheAcknowledgementSendsDescriptionAndColoursThenTextsArePosted) {
-    Batch("END\n");
-    TakeMessages();
-    Batch("(hello\n&&&&&&&&&&&&\n");  // before the acknowledgement (twelve ampersands are not it): dropped
-    EXPECT_EQ(TakeMessages(), Lines{});
-    Batch("welcome &&&&&&&&&&&&& in\n(hello\n[a\tb\x7F\x80~c\n(\n");
-    EXPECT_EQ(TakeMessages(), (Lines{"hello", "ab~c"}));
-    // The class digits 3 and 7 are sent as one base-95 digit each.
-    const std::string expected = "connect Bob pw\ndesc A cat\ncolor 0123456789#' \n";
-    EXPECT_EQ(server.Received(expected.size()), expected);
-}
-
 TEST_F(ServerLinesTest, LooksOutsideTheMapSendNothing) {
     const std::string map = MapFileBytes(4, 6);
     ASSERT_TRUE(CurrentMap().loadBytes(reinterpret_cast<const std::uint8_t*>(map.data()), map.size(), "m"));
@@ -138,7 +126,8 @@ TEST_F(ServerLinesTest, TheLastLinesBeforeACloseAreHandled) {
     EXPECT_EQ(ErrorText(), "");
 }
 
-TEST_F(ServerLinesTest, AReconnectedLoginStartsFromTheGreetingAndEmptiesTheWorldLists) {
+TEST_F(ServerLinesTest,
+       AReconnectedLoginStartsFromTheGreetingAndTheAcknowledgementEmptiesTheListsAndSendsTheProfile) {
     Batch("END\n");
     Batch("(unfinished line");
     TakeMessages();
@@ -146,12 +135,13 @@ TEST_F(ServerLinesTest, AReconnectedLoginStartsFromTheGreetingAndEmptiesTheWorld
     Batch("Hello again\nEND\n");
     AddCharacter(CharacterRecord{});
     AddDreamMarker(DreamMarkerRecord{});
-    Batch("(before the acknowledgement\n");
+    Batch("(hello\n&&&&&&&&&&&&\n");  // before the acknowledgement (twelve ampersands are not it): dropped
     EXPECT_EQ(CharacterList().size(), 1u);
-    Batch("&&&&&&&&&&&&&\n");
+    Batch("welcome &&&&&&&&&&&&& in\n(hello\n[a\tb\x7F\x80~c\n(\n");
     EXPECT_TRUE(CharacterList().empty());
     EXPECT_TRUE(DreamMarkerList().empty());
-    EXPECT_EQ(TakeMessages(), (Lines{"Hello again", "END"}));
+    EXPECT_EQ(TakeMessages(), (Lines{"Hello again", "END", "hello", "ab~c"}));
+    // The class digits 3 and 7 are sent as one base-95 digit each.
     const std::string login = "connect Bob pw\n";
     const std::string sent = login + login + "desc A cat\ncolor 0123456789#' \n";
     EXPECT_EQ(server.Received(sent.size()), sent);
