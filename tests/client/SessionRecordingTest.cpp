@@ -66,24 +66,7 @@ TEST(SessionRecordingFormat, EveryKindTimeAndByteSurvivesTheRoundTrip) {
     }
 }
 
-TEST(SessionRecordingFormat, AFileCutShortKeepsTheWholeEntriesBeforeTheCut) {
-    const Entries sample = Sample();
-    const std::string bytes = Encode(sample);
-    std::vector<std::size_t> ends{kRecordingHeader.size()};
-    for (const RecordedEntry& entry : sample) ends.push_back(ends.back() + EncodeRecordedEntry(entry).size());
-    for (std::size_t cut = kRecordingHeader.size(); cut < bytes.size(); ++cut) {
-        SCOPED_TRACE(cut);
-        std::size_t whole = 0;
-        while (ends[whole + 1] <= cut) ++whole;
-        std::string message;
-        ExpectEntries(Parse(std::string_view(bytes).substr(0, cut), message).entries,
-                      Entries(sample.begin(), sample.begin() + whole));
-        EXPECT_EQ(message.empty(), cut == ends[whole]) << message;
-        EXPECT_EQ(message.find("cut short") != std::string::npos, cut != ends[whole]) << message;
-    }
-}
-
-TEST(SessionRecordingFormat, ADamagedEntryEndsTheRecordingButUnknownKindsAreSkipped) {
+TEST(SessionRecordingFormat, ADamagedOrCutEntryEndsTheRecordingButUnknownKindsAreSkipped) {
     const struct {
         std::string tail;
         std::size_t kept;  // entries kept after the first, which is "received 7 2\nab\n"
@@ -94,6 +77,8 @@ TEST(SessionRecordingFormat, ADamagedEntryEndsTheRecordingButUnknownKindsAreSkip
         {"received x 2\nab\n", 0, "damaged at byte 45"},               // not a number
         {"received 99999999999 1\nx\n", 0, "damaged"},                 // beyond 32 bits of milliseconds
         {std::string(70, 'a'), 0, "damaged"},                          // no entry line within 64 bytes
+        {"sent 7", 0, "cut short"},                                    // cut in an entry line
+        {"sent 7 3\nab", 0, "cut short"},                              // cut in an entry's bytes
         {std::string("sent 7 1\n\0\n", 11) + "\xff", 1, "cut short"},  // a stray byte at the end
     };
     for (const auto& row : rows) {
