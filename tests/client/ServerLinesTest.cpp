@@ -30,23 +30,6 @@ protected:
     NetClient client;
 };
 
-TEST_F(ServerLinesTest, BytesAreCutIntoLinesAtLineFeedsOnly) {
-    const std::pair<Lines, Lines> rows[] = {
-        {{"abc"}, {}},
-        {{"abc", "def\n"}, {"abcdef"}},
-        {{"a\r\nb\n\nc"}, {"a\r", "b", ""}},
-    };
-    for (const auto& [batches, lines] : rows) {
-        SCOPED_TRACE(batches.front());
-        ServerLineFramer framer;
-        Lines seen;
-        for (const std::string& batch : batches)
-            framer.Append(reinterpret_cast<const std::uint8_t*>(batch.data()), batch.size(),
-                          [&](std::string_view line) { seen.emplace_back(line); });
-        EXPECT_EQ(seen, lines);
-    }
-}
-
 TEST_F(ServerLinesTest, ALineBeyondOneMebibyteIsDroppedUpToItsLineFeed) {
     const std::string longLine(ServerLineFramer::kMaxLineLength + 1, 'x');
     Batch("first\n" + longLine.substr(0, 1000));
