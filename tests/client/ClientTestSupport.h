@@ -36,11 +36,9 @@ public:
     int Port() const { return m_server.Port(); }
     bool Accept();
     void Send(const std::string& bytes);
-    void Close();  // the accepted connection; the listener stays
-    // Everything received so far, once at least count bytes arrived (or the wait ended).
-    std::string Received(std::size_t count);
-    // As Received, then nothing more for a short while: for checks that nothing else was sent.
-    std::string ReceivedAfterQuiet(std::size_t count = 0);
+    void Close();                                           // the accepted connection; the listener stays
+    std::string Received(std::size_t count);                // all so far, once count bytes arrived
+    std::string ReceivedAfterQuiet(std::size_t count = 0);  // and then nothing more for a while
 
 private:
     NetServer m_server;
@@ -55,11 +53,11 @@ protected:
     void TearDown() override;
     void StartDeviceAndKeyboard();
     static std::string ErrorText() { return LogText(errorLog); }
-    static std::vector<std::string> TakeMessages();            // the status texts queued since the last call
-    static std::vector<std::string> Chat(const CMain& scene);  // the chat window's plain lines
-    static void Type(const std::string& text);                 // as Char messages
+    static std::vector<std::string> TakeMessages();  // the status texts queued since the last call
+    static std::vector<std::string> Chat(const CMain& scene);
+    static void Type(const std::string& text);
     static void Key(std::uint32_t virtualKey, bool extended = true);
-    // A complete profile: Password "pw", Colors "0123456789", Desc "A cat" and the two class digits 3 and 7.
+    // Password "pw", Colors "0123456789", Desc "A cat", class digits 3 and 7.
     static void WriteProfile(const std::string& file, const std::string& name);
 
     gfx::RecordingDevice* device = nullptr;
@@ -69,9 +67,6 @@ protected:
     std::unique_ptr<MessageBoxCapture> boxes;
 };
 
-// One batch of server bytes, as PumpServerLines hands it over.
-void Batch(const std::string& bytes);
-// The handshake as a server sends it, in two batches, without a connection to answer on.
-void LogInWithoutConnection();
-// A file cell as two base-95 digits each.
+void Batch(const std::string& bytes);  // as PumpServerLines hands it over
+void LogInWithoutConnection();         // the handshake's two batches, nothing to answer on
 std::string Xy(int x, int y);

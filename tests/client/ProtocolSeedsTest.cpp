@@ -1,6 +1,5 @@
-// The seed inputs of the protocol fuzz target (one of each kind of server line), written to
-// fuzz/seeds/Protocol/ of the source tree with VELM_WRITE_SEEDS=1; the world seeds, fed as the target feeds
-// them, must reach their handlers.
+// The protocol fuzz target's seeds (VELM_WRITE_SEEDS=1 writes them to fuzz/seeds/Protocol/) reach their
+// handlers.
 #include <cstdlib>
 
 #include "ClientTestSupport.h"

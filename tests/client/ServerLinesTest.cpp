@@ -30,23 +30,6 @@ protected:
     NetClient client;
 };
 
-TEST_F(ServerLinesTest, BytesAreCutIntoLinesAtLineFeedsOnly) {
-    const std::pair<Lines, Lines> rows[] = {
-        {{"abc"}, {}},
-        {{"abc", "def\n"}, {"abcdef"}},
-        {{"a\r\nb\n\nc"}, {"a\r", "b", ""}},
-    };
-    for (const auto& [batches, lines] : rows) {
-        SCOPED_TRACE(batches.front());
-        ServerLineFramer framer;
-        Lines seen;
-        for (const std::string& batch : batches)
-            framer.Append(reinterpret_cast<const std::uint8_t*>(batch.data()), batch.size(),
-                          [&](std::string_view line) { seen.emplace_back(line); });
-        EXPECT_EQ(seen, lines);
-    }
-}
-
 TEST_F(ServerLinesTest, ALineBeyondOneMebibyteIsDroppedUpToItsLineFeed) {
     const std::string longLine(ServerLineFramer::kMaxLineLength + 1, 'x');
     Batch("first\n" + longLine.substr(0, 1000));
@@ -59,6 +42,12 @@ TEST_F(ServerLinesTest, ALineBeyondOneMebibyteIsDroppedUpToItsLineFeed) {
 }
 
 TEST_F(ServerLinesTest, TheGreetingEndsWithTheBatchThatHeldEndAndTheLoginIsSentOnce) {
+    Batch(
+        std::string("Wel\x01\x02"
+                    "come\x00\x7F\xC3\xA9!\n",
+                    15));  // printable bytes only, no login yet
+    EXPECT_EQ(TakeMessages(), Lines{"Welcome!"});
+    EXPECT_EQ(server.ReceivedAfterQuiet(), "");
     const std::string greeting = "Welcome\nEND of greeting\nmore END\n";
     server.Send(greeting);
     ASSERT_TRUE(WaitFor([&] { return client.PendingBytes() >= greeting.size(); }));
@@ -70,33 +59,18 @@ TEST_F(ServerLinesTest, TheGreetingEndsWithTheBatchThatHeldEndAndTheLoginIsSentO
     EXPECT_EQ(TakeMessages(), Lines{});
 }
 
-TEST_F(ServerLinesTest, TheAcknowledgementSendsDescriptionAndColoursThenTextsAndRefusalsArePosted) {
-    Batch("END\n");
-    TakeMessages();
-    Batch("(hello\n&&&&&&&&&&&&\n");  // before the acknowledgement (twelve ampersands are not it): dropped
-    EXPECT_EQ(TakeMessages(), Lines{});
-    Batch(
-        "welcome &&&&&&&&&&&&& in\n(hello\n[a\tb\x7F\x80~c\n(\nNope.\nInvalid Name or password.\nNope.\r\n");
-    const std::string refused = "Server reported error while trying to log in.";
-    EXPECT_EQ(TakeMessages(), (Lines{"hello", "ab~c", refused, refused}));
-    // The class digits 3 and 7 are sent as one base-95 digit each.
-    const std::string expected = "connect Bob pw\ndesc A cat\ncolor 0123456789#' \n";
-    EXPECT_EQ(server.Received(expected.size()), expected);
-}
-
-TEST_F(ServerLinesTest, MovesAndLooksSendTheirLines) {
-    for (int direction = -1; direction <= 6; ++direction) SendMove(direction);
+TEST_F(ServerLinesTest, LooksOutsideTheMapSendNothing) {
     const std::string map = MapFileBytes(4, 6);
     ASSERT_TRUE(CurrentMap().loadBytes(reinterpret_cast<const std::uint8_t*>(map.data()), map.size(), "m"));
     std::int32_t gx = 0, gy = 0, side = 0;
     fileToGrid(3, 5, gx, gy);
     EXPECT_TRUE(LookAt(gx, gy));
-    // A grid cell outside the map, and a corner cell whose file coordinates are negative: nothing sent.
+    // Outside the map, and a corner cell with negative file coordinates.
     mapSize(side, side);
     EXPECT_FALSE(LookAt(side, 0));
     EXPECT_FALSE(LookAt(-1, 0));
     EXPECT_FALSE(LookAt(0, side - 1));
-    const std::string sent = "m 9\nm 7\nm 1\nm 3\n>\n<\nl  # %\n";
+    const std::string sent = "l  # %\n";
     EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
     SetGameConnection(nullptr);
     EXPECT_FALSE(SendLine("hello"));
@@ -119,18 +93,6 @@ TEST_F(ServerLinesTest, ARefusalBeforeTheAcknowledgementIsShownAndEndsReconnecti
     }
 }
 
-TEST_F(ServerLinesTest, GreetingLinesKeepOnlyPrintableBytesEvenWithoutEnd) {
-    // 0x00 to 0x02 are the chat text's colour, size and background codes.
-    Batch(
-        std::string("Wel\x01\x02"
-                    "come\x00\x7F\xC3\xA9!\n",
-                    15));
-    Batch("still greeting\n");  // no "END" yet: the greeting goes on, and no login is sent
-    EXPECT_EQ(TakeMessages(), (Lines{"Welcome!", "still greeting"}));
-    EXPECT_EQ(server.ReceivedAfterQuiet(), "");
-    EXPECT_EQ(ErrorText(), "");
-}
-
 TEST_F(ServerLinesTest, TheLastLinesBeforeACloseAreHandled) {
     LogInWithoutConnection();
     TakeMessages();
@@ -147,7 +109,8 @@ TEST_F(ServerLinesTest, TheLastLinesBeforeACloseAreHandled) {
     EXPECT_EQ(ErrorText(), "");
 }
 
-TEST_F(ServerLinesTest, AReconnectedLoginStartsFromTheGreetingAndEmptiesTheWorldLists) {
+TEST_F(ServerLinesTest,
+       AReconnectedLoginStartsFromTheGreetingAndTheAcknowledgementEmptiesTheListsAndSendsTheProfile) {
     Batch("END\n");
     Batch("(unfinished line");
     TakeMessages();
@@ -155,12 +118,13 @@ TEST_F(ServerLinesTest, AReconnectedLoginStartsFromTheGreetingAndEmptiesTheWorld
     Batch("Hello again\nEND\n");
     AddCharacter(CharacterRecord{});
     AddDreamMarker(DreamMarkerRecord{});
-    Batch("(before the acknowledgement\n");
+    Batch("(hello\n&&&&&&&&&&&&\n");  // before the acknowledgement (twelve ampersands are not it): dropped
     EXPECT_EQ(CharacterList().size(), 1u);
-    Batch("&&&&&&&&&&&&&\n");
+    Batch("welcome &&&&&&&&&&&&& in\n(hello\n[a\tb\x7F\x80~c\n(\n");
     EXPECT_TRUE(CharacterList().empty());
     EXPECT_TRUE(DreamMarkerList().empty());
-    EXPECT_EQ(TakeMessages(), (Lines{"Hello again", "END"}));
+    EXPECT_EQ(TakeMessages(), (Lines{"Hello again", "END", "hello", "ab~c"}));
+    // The class digits 3 and 7 are sent as one base-95 digit each.
     const std::string login = "connect Bob pw\n";
     const std::string sent = login + login + "desc A cat\ncolor 0123456789#' \n";
     EXPECT_EQ(server.Received(sent.size()), sent);

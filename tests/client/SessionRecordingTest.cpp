@@ -1,5 +1,4 @@
-// Session recordings: the format, the recorder, the replay and the options. With VELM_WRITE_SEEDS=1 the
-// round trip also writes the recording fuzz target's seeds into the source tree.
+// Session recordings: format, recorder, replay, options. VELM_WRITE_SEEDS=1 writes the fuzz seeds.
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -37,7 +36,6 @@ std::string Encode(const Entries& entries) {
     return bytes;
 }
 
-// Parses the bytes, which must be accepted.
 Recording Parse(std::string_view bytes, std::string& message) {
     Recording recording;
     EXPECT_TRUE(ParseRecording(bytes, recording, message));
@@ -68,38 +66,19 @@ TEST(SessionRecordingFormat, EveryKindTimeAndByteSurvivesTheRoundTrip) {
     }
 }
 
-TEST(SessionRecordingFormat, AFileCutShortKeepsTheWholeEntriesBeforeTheCut) {
-    const Entries sample = Sample();
-    const std::string bytes = Encode(sample);
-    std::vector<std::size_t> ends{kRecordingHeader.size()};
-    for (const RecordedEntry& entry : sample) ends.push_back(ends.back() + EncodeRecordedEntry(entry).size());
-    for (std::size_t cut = kRecordingHeader.size(); cut < bytes.size(); ++cut) {
-        SCOPED_TRACE(cut);
-        std::size_t whole = 0;
-        while (ends[whole + 1] <= cut) ++whole;
-        std::string message;
-        ExpectEntries(Parse(std::string_view(bytes).substr(0, cut), message).entries,
-                      Entries(sample.begin(), sample.begin() + whole));
-        EXPECT_EQ(message.empty(), cut == ends[whole]) << message;
-        EXPECT_EQ(message.find("cut short") != std::string::npos, cut != ends[whole]) << message;
-    }
-}
-
-TEST(SessionRecordingFormat, ADamagedEntryEndsTheRecordingButUnknownKindsAreSkipped) {
+TEST(SessionRecordingFormat, ADamagedOrCutEntryEndsTheRecordingButUnknownKindsAreSkipped) {
     const struct {
         std::string tail;
         std::size_t kept;  // entries kept after the first, which is "received 7 2\nab\n"
         const char* message;
     } rows[] = {
         {"note 7 2\nhi\nsent 7 1\nx\n", 1, ""},                        // a later kind: skipped
-        {"sent 3 1\nx\n", 1, ""},                                      // a time that goes back: kept, at 7
         {"received 7 2\nabc\n", 0, "damaged at byte 60"},              // length does not match the bytes
         {"received x 2\nab\n", 0, "damaged at byte 45"},               // not a number
-        {"received 7 16777217\n", 0, "damaged"},                       // beyond the entry bound
         {"received 99999999999 1\nx\n", 0, "damaged"},                 // beyond 32 bits of milliseconds
-        {"RECEIVED 7 1\nx\n", 0, "damaged"},                           // not a kind word
         {std::string(70, 'a'), 0, "damaged"},                          // no entry line within 64 bytes
-        {"received 7 1 9\nx\n", 0, "damaged"},                         // a field too many
+        {"sent 7", 0, "cut short"},                                    // cut in an entry line
+        {"sent 7 3\nab", 0, "cut short"},                              // cut in an entry's bytes
         {std::string("sent 7 1\n\0\n", 11) + "\xff", 1, "cut short"},  // a stray byte at the end
     };
     for (const auto& row : rows) {
@@ -116,9 +95,7 @@ TEST(SessionRecordingFormat, ADamagedEntryEndsTheRecordingButUnknownKindsAreSkip
 
 TEST(SessionRecordingFormat, FilesThatAreNotRecordingsAreRefusedWithTheirReason) {
     const std::pair<std::string, const char*> rows[] = {
-        {"", "not a VelmView session recording"},
         {"hello\n", "not a VelmView session recording"},
-        {"\x89PNG\r\n\x1a\n", "not a VelmView session recording"},
         {"VELMVIEW SESSION RECORDING 1", "not a VelmView session recording"},  // no line feed
         {"VELMVIEW SESSION RECORDING 2\nreceived 0 0\n\n",
          "of format \"2\", and this VelmView reads format 1"},
@@ -134,7 +111,7 @@ TEST(SessionRecordingFormat, FilesThatAreNotRecordingsAreRefusedWithTheirReason)
     }
     EXPECT_FALSE(LoadRecording((folder.path() / "missing").string(), recording, message));
     EXPECT_EQ(message, "it cannot be opened");
-    // A pipe is refused before it is opened: opening it would wait for a writer for ever.
+    // A pipe is refused unopened: opening it would wait for a writer for ever.
     ASSERT_EQ(::mkfifo((folder.path() / "pipe").c_str(), 0600), 0);
     EXPECT_FALSE(LoadRecording((folder.path() / "pipe").string(), recording, message));
     EXPECT_EQ(message, "it is not a regular file");
@@ -142,13 +119,6 @@ TEST(SessionRecordingFormat, FilesThatAreNotRecordingsAreRefusedWithTheirReason)
 
 class SessionTest : public ClientTest {
 protected:
-    static Recording Load(const std::string& path) {
-        Recording recording;
-        std::string message;
-        EXPECT_TRUE(LoadRecording(path, recording, message)) << message;
-        EXPECT_EQ(message, "");
-        return recording;
-    }
     static int Prepare(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), "velmview");
         std::vector<char*> argv;
@@ -176,7 +146,9 @@ TEST_F(SessionTest, TheRecorderKeepsBlocksAsHandedOverAndSentLinesMaskedAsTheNet
     EndSession();
     SetGameConnection(nullptr);
 
-    const Recording recording = Load("session.rec");
+    Recording recording;
+    std::string message;
+    ASSERT_TRUE(LoadRecording("session.rec", recording, message)) << message;
     const std::string port = std::to_string(server.Port());
     const Entries expected = {{Kind::Player, 0, "Bob"},
                               {Kind::Server, 0, "127.0.0.1 " + port},
@@ -186,14 +158,10 @@ TEST_F(SessionTest, TheRecorderKeepsBlocksAsHandedOverAndSentLinesMaskedAsTheNet
                               {Kind::Sent, 0, "desc A cat\n"},
                               {Kind::Sent, 0, "color 0123456789#' \n"}};
     ASSERT_EQ(recording.entries.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(recording.entries[i].kind, expected[i].kind) << i;
-        EXPECT_EQ(recording.entries[i].bytes, expected[i].bytes) << i;
-        if (expected[i].kind == Kind::Sent) {
-            EXPECT_NE(LogText(netLog).find("{SENT TO SERVER}" + expected[i].bytes), std::string::npos) << i;
-        }
-    }
-    EXPECT_EQ(ReadTextFile("session.rec").find("pw"), std::string::npos);
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(std::tuple(recording.entries[i].kind, recording.entries[i].bytes),
+                  std::tuple(expected[i].kind, expected[i].bytes));
+    EXPECT_NE(LogText(netLog).find("{SENT TO SERVER}" + expected[3].bytes), std::string::npos);
 }
 
 TEST_F(SessionTest, BlocksReachTheProtocolAtTheirRecordedTimesScaledBySpeed) {
@@ -240,7 +208,6 @@ TEST_F(SessionTest, TheReplaySceneShowsTheRecordedConnectionAndTheReplayAndSends
               "REPLAY of Bob's session at 2x: typed lines, moves and clicks send nothing.");
     scene.Update(0.01f);
     EXPECT_EQ(scene.InputLine(), "REPLAY ended. Close the window to quit.");
-    // The dream offer starts no download: a replay reaches no server.
     EXPECT_EQ(Chat(scene).back(), "> Dream \"lake\" is not downloaded in a replay.");
     EXPECT_TRUE(Transfers().empty());
     EXPECT_FALSE(scene.Connection().IsConnected());  // though the address file names a live server
@@ -252,14 +219,11 @@ TEST_F(SessionTest, OptionsAreCheckedBeforeTheWindowOpens) {
         const char* error;  // empty: accepted
     } rows[] = {
         {{"--record", "a.rec"}, ""},
-        {{"--window", "800x600", "--replay", "a.rec", "--speed", "0.5"}, ""},  // others' options left alone
         {{"--record"}, "--record needs a value"},
         {{"--replay", ""}, "--replay needs a value"},
         {{"--speed", "4"}, "--speed needs --replay"},
         {{"--record", "a", "--replay", "b"}, "cannot be used together"},
-        {{"--replay", "a", "--speed", "0"}, "--speed takes a number"},
         {{"--replay", "a", "--speed", "4x"}, "--speed takes a number"},
-        {{"--replay", "a", "--speed", "inf"}, "--speed takes a number"},
         {{"--replay", "a", "--speed", "1001"}, "--speed takes a number"},
     };
     for (const auto& row : rows) {
@@ -270,17 +234,13 @@ TEST_F(SessionTest, OptionsAreCheckedBeforeTheWindowOpens) {
         EXPECT_NE(message.find(row.error), std::string::npos) << message;
     }
     SessionOptions options;
-    std::string message;
-    ASSERT_TRUE(ParseSessionOptions({"--replay", "a.rec", "--speed", "0.5"}, options, message));
+    std::string message;  // others' options are left alone
+    ASSERT_TRUE(ParseSessionOptions({"--window", "800x600", "--replay", "a.rec", "--speed", "0.5"}, options,
+                                    message));
     EXPECT_EQ(std::tuple(options.replayPath, options.speed), std::tuple("a.rec", 0.5));
 
     EXPECT_EQ(Prepare({"--speed", "2"}), 2);
-    WriteTextFile("notes.txt", "not a recording\n");
-    EXPECT_EQ(Prepare({"--replay", "notes.txt"}), 1);
-    EXPECT_NE(ErrorText().find("Cannot replay \"notes.txt\": it is not a VelmView session recording"),
-              std::string::npos);
     EXPECT_EQ(Prepare({"--record", "no-such-folder/a.rec"}), 1);
-    EXPECT_FALSE(IsReplaying());
     WriteTextFile("cut.rec", std::string(kRecordingHeader) + "received 0 3\nEN");
     EXPECT_EQ(Prepare({"--replay", "cut.rec"}), -1);
     EXPECT_TRUE(IsReplaying());
