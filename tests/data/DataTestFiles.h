@@ -1,5 +1,5 @@
-// Builders for the game data files the data tests write (map files, SPK archives), and a fixture that
-// runs each test in an empty folder of its own with an empty _error.txt and emptied data services.
+// Builders for the game data files the tests write (map files, SPK archives), and a fixture that runs each
+// data test in an empty folder of its own with an empty _error.txt and emptied data services.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,33 +40,24 @@ inline void PutU16(std::string& out, unsigned value) {
     out += {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
 }
 
-// The values of file cell (x, y) in the maps MapFileBytes writes.
-inline unsigned MapFloor(int x, int y) {
-    return static_cast<unsigned>(1 + x * 100 + y);
-}
-inline unsigned MapObject(int x, int y) {
-    return static_cast<unsigned>(1000 + x * 100 + y);
-}
-inline unsigned MapWallX(int x, int y) {
-    return static_cast<unsigned>((x * 7 + y) % 3);
-}
-inline unsigned MapWallY(int x, int y) {
-    return static_cast<unsigned>((x + y * 5) % 4);
+// Floor, object, low X wall and low Y wall of file cell (x, y) in the maps MapFileBytes writes.
+inline std::vector<unsigned> MapCellValues(int x, int y) {
+    const auto v = static_cast<unsigned>(x * 100 + y);
+    return {1 + v, 1000 + v, static_cast<unsigned>((x * 7 + y) % 3), static_cast<unsigned>((x + y * 5) % 4)};
 }
 
 // A map of width x height file cells: floors, objects, then per column its low X walls and low Y walls.
-inline std::string MapFileBytes(int width, int height, const std::string& eol = "\n") {
+inline std::string MapFileBytes(int width, int height) {
     std::string floors, objects, walls;
     for (int x = 0; x < width; ++x) {
         for (int y = 0; y < height; ++y) {
-            PutU16(floors, MapFloor(x, y));
-            PutU16(objects, MapObject(x, y));
-            walls += static_cast<char>(MapWallX(x, y));
+            const std::vector<unsigned> cell = MapCellValues(x, y);
+            PutU16(floors, cell[0]), PutU16(objects, cell[1]), walls += static_cast<char>(cell[2]);
         }
-        for (int y = 0; y < height; ++y) walls += static_cast<char>(MapWallY(x, y));
+        for (int y = 0; y < height; ++y) walls += static_cast<char>(MapCellValues(x, y)[3]);
     }
-    return "MAP V01.10 Velmoria" + eol + "height=" + std::to_string(height) + eol +
-           "width=" + std::to_string(width) + eol + "other=1" + eol + "BODY" + eol + floors + objects + walls;
+    return "MAP V01.10 Velmoria\nheight=" + std::to_string(height) + "\nwidth=" + std::to_string(width) +
+           "\nother=1\nBODY\n" + floors + objects + walls;
 }
 
 // One SPK shape, rows listed top row first here; the file stores them bottom row first.

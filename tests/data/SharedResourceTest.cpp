@@ -1,4 +1,4 @@
-// Reference counts, registry membership and the two logged faults of shared resource handles.
+// Reference counts, registry membership and the logged fault of shared resource handles.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,49 +40,35 @@ protected:
         payloadsFreed = 0;
         liveBefore = memoryTracker.LiveAllocations();
     }
-    int Live() const { return memoryTracker.LiveAllocations() - liveBefore; }
     // The record's count while it is registered, the payloads freed and the tracked records alive.
     std::string State(SharedRecord<Payload>* record) const {
-        const auto& registry = SharedResource<Payload>::Registry();
-        const bool registered = std::find(registry.begin(), registry.end(), record) != registry.end();
+        const bool registered = std::find(Registry().begin(), Registry().end(), record) != Registry().end();
         return (registered ? "count " + std::to_string(record->count) : std::string("gone")) + ", freed " +
-               std::to_string(payloadsFreed) + ", live " + std::to_string(Live());
+               std::to_string(payloadsFreed) + ", live " +
+               std::to_string(memoryTracker.LiveAllocations() - liveBefore);
     }
+    static const Handle::RegistryList& Registry() { return SharedResource<Payload>::Registry(); }
     int liveBefore = 0;
 };
 
-TEST_F(SharedResourceTest, AllocRegistersTrackedRecordsInOrderAndTheLastHolderFreesOnce) {
-    Handle a, b, second;
-    a.SRAlloc();
-    b.SRAlloc();
-    const auto& registry = SharedResource<Payload>::Registry();
-    EXPECT_EQ(std::next(std::find(registry.begin(), registry.end(), a.record())),
-              std::find(registry.begin(), registry.end(), b.record()));
-    auto* record = a.record();
-    second.SRShare(record);
-    EXPECT_EQ(State(record), "count 2, freed 0, live 2");
-    a.SRFree();
-    EXPECT_EQ(a.record(), nullptr);
-    EXPECT_EQ(State(record), "count 1, freed 0, live 2");
-    second.SRFree();
-    EXPECT_EQ(State(record), "gone, freed 1, live 1");
-    EXPECT_EQ(LogText(errorLog), "");
-}
-
-TEST_F(SharedResourceTest, AllocOrShareOnAHoldingHandleReleasesTheOldRecordFirst) {
+TEST_F(SharedResourceTest, TheLastHolderFreesOnceAndAHoldingHandleReleasesBeforeItHoldsAgain) {
     Handle a, b;
     a.SRAlloc();
-    auto* old = a.record();
+    auto* first = a.record();
+    b.SRShare(first);
+    EXPECT_EQ(State(first), "count 2, freed 0, live 1");
     a.SRAlloc();
-    EXPECT_EQ(State(old), "gone, freed 1, live 1");
-    b.SRAlloc();
-    auto* bRecord = b.record();
+    EXPECT_EQ(State(first), "count 1, freed 0, live 2");
+    EXPECT_EQ(std::next(std::find(Registry().begin(), Registry().end(), first)),
+              std::find(Registry().begin(), Registry().end(), a.record()));  // registered in order
     b.SRShare(a.record());
-    EXPECT_EQ(State(bRecord), "gone, freed 2, live 1");
+    EXPECT_EQ(State(first), "gone, freed 1, live 1");
     b.SRShare(nullptr);
-    EXPECT_EQ(b.record(), nullptr);
     a.SRShare(a.record());  // sharing the record already held keeps it alive
-    EXPECT_EQ(State(a.record()), "count 1, freed 2, live 1");
+    EXPECT_EQ(State(a.record()), "count 1, freed 1, live 1");
+    a.SRFree();
+    EXPECT_EQ(payloadsFreed, 2);
+    EXPECT_EQ(LogText(errorLog), "");
 }
 
 TEST_F(SharedResourceTest, DestroyedWhileHoldingWarnsAndKeepsTheRecord) {
@@ -92,12 +78,12 @@ TEST_F(SharedResourceTest, DestroyedWhileHoldingWarnsAndKeepsTheRecord) {
         h.SRAlloc();
         record = h.record();
     }
-    const std::string log = LogText(errorLog);
-    EXPECT_EQ(log.rfind("Warning: Base (SharedResource) being destructed, but resource still allocated.  Did "
-                        "child not call SRFree in destructor?\n  -call stack:\n",
-                        0),
-              0u)
-        << log;
+    EXPECT_EQ(
+        LogText(errorLog).rfind("Warning: Base (SharedResource) being destructed, but resource still "
+                                "allocated.  Did child not call SRFree in destructor?\n  -call stack:\n",
+                                0),
+        0u)
+        << LogText(errorLog);
     EXPECT_EQ(State(record), "count 1, freed 0, live 1");
     record->count = 0;  // adopted, so the process ends without a leak
     Handle adopter;

@@ -7,7 +7,6 @@
 
 #include "runtime/CThread.h"
 #include "runtime/Faults.h"
-#include "runtime/MemoryTracker.h"
 #include "runtime/ProcessState.h"
 #include "support/TestSupport.h"
 
@@ -20,38 +19,28 @@ protected:
     void TearDown() override { ResetProcessState(); }
 };
 
+// True once done() holds, false after five seconds.
 template <class Predicate>
-bool WaitFor(Predicate done, std::chrono::milliseconds limit = 5s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
+bool WaitFor(Predicate done) {
+    for (const auto deadline = std::chrono::steady_clock::now() + 5s; !done();
+         std::this_thread::sleep_for(1ms))
         if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
     return true;
 }
 
 struct Probe {
-    std::atomic<bool> sawRunningOwner{false};
+    std::atomic<bool> sawRunningOwner{false}, release{false};
     std::atomic<int> polls{0};
-    std::atomic<bool> release{false};
 };
 
 void PollUntilTerminated(CThread* owner, void* parameter) {
     auto* probe = static_cast<Probe*>(parameter);
     probe->sawRunningOwner = owner->Running();
-    while (!owner->terminateRequested) {
-        ++probe->polls;
-        std::this_thread::sleep_for(1ms);
-    }
-}
-
-void ReturnAtOnce(CThread*, void* parameter) {
-    static_cast<Probe*>(parameter)->sawRunningOwner = true;
+    for (; !owner->terminateRequested; std::this_thread::sleep_for(1ms)) ++probe->polls;
 }
 
 void IgnoreTheFlag(CThread*, void* parameter) {
-    auto* probe = static_cast<Probe*>(parameter);
-    while (!probe->release) std::this_thread::sleep_for(1ms);
+    while (!static_cast<Probe*>(parameter)->release) std::this_thread::sleep_for(1ms);
 }
 }  // namespace
 
@@ -88,10 +77,10 @@ TEST_F(CThreadTest, CreationFailureIsReportedAndDestructionReturns) {
     Probe probe;
     ArmFault(Fault::ThreadCreation);
     {
-        CThread thread(&ReturnAtOnce, "Never", &probe);
+        CThread thread(&PollUntilTerminated, "Never", &probe);
         EXPECT_FALSE(thread.Running());
         EXPECT_EQ(thread.Suspend(), -1);
     }
-    EXPECT_FALSE(probe.sawRunningOwner);
+    EXPECT_FALSE(probe.sawRunningOwner);  // the procedure never ran
     EXPECT_EQ(LogText(errorLog).rfind("CreateThread failed...?!?!\nCall stack:\n   test_runtime: ", 0), 0u);
 }
