@@ -1,4 +1,4 @@
-// The launchers as processes: one scripts/run at a time, its help, and the demo launcher stopping its
+// The launchers as processes: one scripts/run at a time, and the demo launcher stopping its
 // servers when the client ends at once.
 #include <gtest/gtest.h>
 
@@ -36,14 +36,6 @@ TEST(LauncherTest, ASecondRunIsRefusedWhileTheFirstHoldsTheLockUntilItEnds) {
     ASSERT_TRUE(WaitUntil([&] { return !ReadTextFile(tree / "first-status.txt").empty(); }, 30000ms));
     EXPECT_NE(RunCommand(run + " >third.txt 2>&1"), 0);
     EXPECT_EQ(ReadTextFile(tree / "third.txt").find("another run is playing"), std::string::npos);
-}
-
-TEST(LauncherTest, RunHelpNamesItself) {
-    const fs::path run = kSource / "scripts" / "run";
-    ASSERT_EQ(RunCommand("'" + run.string() + "' --help >help.txt 2>&1"), 0);
-    const std::string help = ReadTextFile("help.txt");
-    EXPECT_EQ(help.find("usage: scripts/run"), 0u) << help;
-    EXPECT_EQ(help.find("velmview-demo"), std::string::npos) << help;
 }
 
 TEST(LauncherTest, TheDemoStopsItsServersWhenTheClientEndsAtOnce) {
