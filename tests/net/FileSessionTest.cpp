@@ -1,5 +1,4 @@
-// The file server's exchange without a socket (what is served, the bound on a line) and the servers' log
-// bound.
+// The file server's exchange without a socket, and the servers' log bound.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

@@ -1,5 +1,4 @@
-// The stand-in game server on loopback: the world a newcomer gets, talking, walking, looking, accounts,
-// fault modes, bad client bytes and stopping.
+// The stand-in game server on loopback.
 #include <gtest/gtest.h>
 
 #include <algorithm>

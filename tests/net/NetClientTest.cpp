@@ -1,5 +1,4 @@
-// NetClient and NetServer on loopback: connecting, the traffic and its log copies, the byte totals,
-// accepting, and stopping the threads.
+// NetClient and NetServer on loopback.
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -1,5 +1,4 @@
-// The stand-in servers under hostile load: a client that stops reading, a burst of connections that close
-// at once, connections that never speak, a line without end.
+// The stand-in servers under hostile load.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -13,7 +12,6 @@
 
 namespace {
 
-// A plain blocking socket, for clients that misbehave as NetClient never does.
 class RawSocket {
 public:
     explicit RawSocket(int port, int receiveBuffer = 0) : m_fd(::socket(AF_INET, SOCK_STREAM, 0)) {
@@ -109,7 +107,7 @@ TEST_F(ServerLoadTest, ABurstOfConnectAndCloseStallsNobody) {
     while (!burstDone) worst = std::max(worst, UpRoundTrip(player));
     burst.join();
     EXPECT_LT(worst, 1000ms);
-    // The room is free again; refusals that could not be delivered left no reports.
+    // Refusals that could not be delivered left no reports.
     LineClient late(server.port());
     EXPECT_NE(late.WaitForPrefix("END"), "<none>");
     EXPECT_EQ(ReadTextFile(std::filesystem::absolute("game-server") / "_error.txt").find("Attempt"),
