@@ -155,48 +155,6 @@ TEST_F(WorldMessagesTest, EveryKindActsFromItsMinimumLengthAndIsIgnoredBelowIt) 
     }
 }
 
-// Failing locks show a rebuild: the floors it would fill are not drawn.
-TEST_F(WorldMessagesTest, AFloorChangeRebuildsTheFloorsAndAMapLoadAlwaysReplacesTheirTextures) {
-    ASSERT_TRUE(createWorldRenderers());
-    SetPlayerPosition(Grid(2, 3).first, Grid(2, 3).second);
-    updateCamera(0);
-    std::vector<DXG::Texture> textures(256);
-    for (DXG::Texture& texture : textures) ASSERT_TRUE(texture.Create(8, 8, DXG::OPAQUE));
-    setFloorTextures(textures);
-    auto floorTriangles = [&] {
-        device->ClearRecord();
-        EXPECT_TRUE(DXG::BeginFrame(0.01f, false, false));
-        renderWorld();
-        DXG::EndFrame0();
-        std::uint32_t count = 0;
-        for (const gfx::RecordedDraw& draw : device->draws)
-            for (const DXG::Texture& texture : textures)
-                if (!draw.fromMemory && draw.texture && draw.texture == texture.GetDeviceTexture())
-                    count += draw.primitiveCount;
-        return count;
-    };
-    const std::uint32_t steady = floorTriangles();
-    ASSERT_GT(steady, 0u);
-    device->lockResult = gfx::Result::Fail;
-    HandleServerLine("1" + Xy(2, 3) + encodeBase95(5, true));
-    EXPECT_EQ(floorTriangles(), 0u);
-
-    device->lockResult = gfx::Result::Ok;
-    HandleServerLine("1" + Xy(2, 3) + encodeBase95(6, true));
-    ASSERT_EQ(floorTriangles(), steady);
-    // A failed floor build still replaces the textures above.
-    WriteTextFile("patches/default/floors.spk", SpkFileBytes({PatternShape(62, 31, 1)}));
-    device->createTextureResult = gfx::Result::OutOfVideoMemory;
-    HandleServerLine(";maps\\room.map");
-    ASSERT_EQ(boxes->boxes().size(), 1u);
-    EXPECT_EQ(boxes->boxes()[0].caption, "oops");
-    EXPECT_EQ(boxes->boxes()[0].text.rfind("Something bad happened while trying to create floor textures", 0),
-              0u);
-    updateCamera(0);
-    EXPECT_EQ(floorTriangles(), 0u);
-    destroyWorldRenderers();
-}
-
 TEST_F(WorldMessagesTest, ServerNamedFilesOutsideTheGameDirectoryAreRefusedAndAMapLoadClearsTheLists) {
     std::filesystem::create_directories("maps/folder.map");
     WriteTextFile("outside.pcx", std::string(900, '\x7F'));
