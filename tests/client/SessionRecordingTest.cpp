@@ -14,7 +14,6 @@
 namespace {
 
 using Kind = RecordedEntry::Kind;
-using Entries = std::vector<RecordedEntry>;
 
 Recording Parse(std::string_view bytes, std::string& message) {
     Recording recording;
@@ -52,7 +51,6 @@ TEST(SessionRecordingFormat, ADamagedOrCutEntryEndsTheRecordingButUnknownKindsAr
 TEST(SessionRecordingFormat, FilesThatAreNotRecordingsAreRefusedWithTheirReason) {
     const std::pair<std::string, const char*> rows[] = {
         {"hello\n", "not a VelmView session recording"},
-        {"VELMVIEW SESSION RECORDING 1", "not a VelmView session recording"},  // no line feed
         {"VELMVIEW SESSION RECORDING 2\nreceived 0 0\n\n",
          "of format \"2\", and this VelmView reads format 1"},
     };
@@ -106,18 +104,17 @@ TEST_F(SessionTest, TheRecorderKeepsBlocksAsHandedOverAndSentLinesMaskedAsTheNet
     std::string message;
     ASSERT_TRUE(LoadRecording("session.rec", recording, message)) << message;
     const std::string port = std::to_string(server.Port());
-    const Entries expected = {{Kind::Player, 0, "Bob"},
-                              {Kind::Server, 0, "127.0.0.1 " + port},
-                              {Kind::Received, 0, "Hi\nEND\n"},
-                              {Kind::Sent, 0, "connect (NAME/PASS REMOVED FOR SECURITY)\n"},
-                              {Kind::Received, 0, "&&&&&&&&&&&&&\n"},
-                              {Kind::Sent, 0, "desc A cat\n"},
-                              {Kind::Sent, 0, "color 0123456789#' \n"}};
-    ASSERT_EQ(recording.entries.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(std::tuple(recording.entries[i].kind, recording.entries[i].bytes),
-                  std::tuple(expected[i].kind, expected[i].bytes));
-    EXPECT_NE(LogText(netLog).find("{SENT TO SERVER}" + expected[3].bytes), std::string::npos);
+    std::vector<std::pair<Kind, std::string>> entries;
+    for (const RecordedEntry& entry : recording.entries) entries.emplace_back(entry.kind, entry.bytes);
+    const std::string masked = "connect (NAME/PASS REMOVED FOR SECURITY)\n";
+    EXPECT_EQ(entries, (std::vector<std::pair<Kind, std::string>>{{Kind::Player, "Bob"},
+                                                                  {Kind::Server, "127.0.0.1 " + port},
+                                                                  {Kind::Received, "Hi\nEND\n"},
+                                                                  {Kind::Sent, masked},
+                                                                  {Kind::Received, "&&&&&&&&&&&&&\n"},
+                                                                  {Kind::Sent, "desc A cat\n"},
+                                                                  {Kind::Sent, "color 0123456789#' \n"}}));
+    EXPECT_NE(LogText(netLog).find("{SENT TO SERVER}" + masked), std::string::npos);
 }
 
 TEST_F(SessionTest, OptionsAreCheckedBeforeTheWindowOpens) {
@@ -125,9 +122,7 @@ TEST_F(SessionTest, OptionsAreCheckedBeforeTheWindowOpens) {
         std::vector<std::string> arguments;
         const char* error;  // empty: accepted
     } rows[] = {
-        {{"--record", "a.rec"}, ""},
         {{"--record"}, "--record needs a value"},
-        {{"--replay", ""}, "--replay needs a value"},
         {{"--speed", "4"}, "--speed needs --replay"},
         {{"--record", "a", "--replay", "b"}, "cannot be used together"},
         {{"--replay", "a", "--speed", "4x"}, "--speed takes a number"},
