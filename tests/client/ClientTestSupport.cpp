@@ -1,17 +1,11 @@
 // The client tests' fixture and loopback server.
 #include "ClientTestSupport.h"
 
-#include "client/CMain.h"
 #include "client/ServerLines.h"
 #include "data/AvatarCode.h"
-#include "gfx/CTextWindow.h"
 #include "net/VelmDataManager.h"
 #include "runtime/MemoryTracker.h"
 #include "runtime/ProcessState.h"
-
-LoopbackServer::~LoopbackServer() {
-    if (m_peer != nullptr) trackedDelete(m_peer, VELM_SITE);
-}
 
 bool LoopbackServer::Accept() {
     return WaitFor([&] { return (m_peer = m_server.TakeClient()) != nullptr; });
@@ -76,21 +70,6 @@ std::vector<std::string> ClientTest::TakeMessages() {
     std::vector<std::string> messages;
     for (std::string text; NextTransferMessage(text);) messages.push_back(text);
     return messages;
-}
-
-std::vector<std::string> ClientTest::Chat(const CMain& scene) {
-    std::vector<std::string> lines;
-    for (const CText& line : scene.ChatWindow().GetLines()) lines.push_back(line.GetPlainText());
-    return lines;
-}
-
-void ClientTest::Type(const std::string& text) {
-    for (char c : text)
-        HandleCharMessage({platform::WindowMessage::Char, static_cast<std::uint8_t>(c), false, 0, 0});
-}
-
-void ClientTest::Key(std::uint32_t virtualKey, bool extended) {
-    HandleCharMessage({platform::WindowMessage::KeyDown, virtualKey, extended, 0, 0});
 }
 
 void ClientTest::WriteProfile(const std::string& file, const std::string& name) {

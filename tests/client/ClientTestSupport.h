@@ -26,13 +26,11 @@ bool WaitFor(Condition condition) {
     return true;
 }
 
-class CMain;
-
 // A listening server on 127.0.0.1 and the one connection it accepts.
 class LoopbackServer {
 public:
     LoopbackServer() { EXPECT_TRUE(m_server.Listen(0)); }
-    ~LoopbackServer();
+    ~LoopbackServer() { Close(); }
     int Port() const { return m_server.Port(); }
     bool Accept();
     void Send(const std::string& bytes);
@@ -54,9 +52,6 @@ protected:
     void StartDeviceAndKeyboard();
     static std::string ErrorText() { return LogText(errorLog); }
     static std::vector<std::string> TakeMessages();  // the status texts queued since the last call
-    static std::vector<std::string> Chat(const CMain& scene);
-    static void Type(const std::string& text);
-    static void Key(std::uint32_t virtualKey, bool extended = true);
     // Password "pw", Colors "0123456789", Desc "A cat", class digits 3 and 7.
     static void WriteProfile(const std::string& file, const std::string& name);
 

@@ -41,31 +41,12 @@ TEST_F(ServerLinesTest, ALineBeyondOneMebibyteIsDroppedUpToItsLineFeed) {
     EXPECT_EQ(ErrorText(), message + message);
 }
 
-TEST_F(ServerLinesTest, TheGreetingEndsWithTheBatchThatHeldEndAndTheLoginIsSentOnce) {
-    Batch(
-        std::string("Wel\x01\x02"
-                    "come\x00\x7F\xC3\xA9!\n",
-                    15));  // printable bytes only, no login yet
-    EXPECT_EQ(TakeMessages(), Lines{"Welcome!"});
-    EXPECT_EQ(server.ReceivedAfterQuiet(), "");
-    const std::string greeting = "Welcome\nEND of greeting\nmore END\n";
-    server.Send(greeting);
-    ASSERT_TRUE(WaitFor([&] { return client.PendingBytes() >= greeting.size(); }));
-    PumpServerLines();
-    EXPECT_EQ(TakeMessages(), (Lines{"Welcome", "END of greeting", "more END"}));
-    const std::string sent = "connect Bob pw\n";
-    EXPECT_EQ(server.ReceivedAfterQuiet(sent.size()), sent);
-    Batch("(later\n");  // past the greeting, not logged in yet: dropped
-    EXPECT_EQ(TakeMessages(), Lines{});
-}
-
 TEST_F(ServerLinesTest, LooksOutsideTheMapSendNothing) {
     const std::string map = MapFileBytes(4, 6);
     ASSERT_TRUE(CurrentMap().loadBytes(reinterpret_cast<const std::uint8_t*>(map.data()), map.size(), "m"));
     std::int32_t gx = 0, gy = 0, side = 0;
     fileToGrid(3, 5, gx, gy);
     EXPECT_TRUE(LookAt(gx, gy));
-    // Outside the map, and a corner cell with negative file coordinates.
     mapSize(side, side);
     EXPECT_FALSE(LookAt(side, 0));
     EXPECT_FALSE(LookAt(-1, 0));
@@ -96,38 +77,13 @@ TEST_F(ServerLinesTest, ARefusalBeforeTheAcknowledgementIsShownAndEndsReconnecti
 TEST_F(ServerLinesTest, TheLastLinesBeforeACloseAreHandled) {
     LogInWithoutConnection();
     TakeMessages();
-    server.Send("(farewell\n@!!!!\n");
+    server.Send("(farewell\n");
     server.Close();
     ASSERT_TRUE(WaitFor([&] { return !client.IsConnected(); }));
     PumpServerLines();
     EXPECT_EQ(TakeMessages(), Lines{"farewell"});
-    std::int32_t x = -1, y = -1, gx = 0, gy = 0;
-    GetPlayerPosition(x, y);
-    fileToGrid(96, 96, gx, gy);  // "!!" is 1 * 95 + 1
-    EXPECT_EQ((std::pair{x, y}), (std::pair{gx, gy}));
     PumpServerLines();  // nothing left: no "not connected" report
     EXPECT_EQ(ErrorText(), "");
-}
-
-TEST_F(ServerLinesTest,
-       AReconnectedLoginStartsFromTheGreetingAndTheAcknowledgementEmptiesTheListsAndSendsTheProfile) {
-    Batch("END\n");
-    Batch("(unfinished line");
-    TakeMessages();
-    BeginReconnectedLogin();
-    Batch("Hello again\nEND\n");
-    AddCharacter(CharacterRecord{});
-    AddDreamMarker(DreamMarkerRecord{});
-    Batch("(hello\n&&&&&&&&&&&&\n");  // before the acknowledgement (twelve ampersands are not it): dropped
-    EXPECT_EQ(CharacterList().size(), 1u);
-    Batch("welcome &&&&&&&&&&&&& in\n(hello\n[a\tb\x7F\x80~c\n(\n");
-    EXPECT_TRUE(CharacterList().empty());
-    EXPECT_TRUE(DreamMarkerList().empty());
-    EXPECT_EQ(TakeMessages(), (Lines{"Hello again", "END", "hello", "ab~c"}));
-    // The class digits 3 and 7 are sent as one base-95 digit each.
-    const std::string login = "connect Bob pw\n";
-    const std::string sent = login + login + "desc A cat\ncolor 0123456789#' \n";
-    EXPECT_EQ(server.Received(sent.size()), sent);
 }
 
 }  // namespace
