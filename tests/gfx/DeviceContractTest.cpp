@@ -157,18 +157,6 @@ TYPED_TEST(DeviceContract, LocksStayWithinTheirResource) {
     EXPECT_EQ(d.GetRenderTarget()->LockRect(&rect, 0), Result::InvalidCall);  // the back buffer
 }
 
-TYPED_TEST(DeviceContract, LostDeviceResetsOnlyOnceItMayAndThenCoversTheBackBuffer) {
-    auto& d = static_cast<gfx::DeviceFrontEnd&>(*this->device);
-    auto target = this->Texture(gfx::kUsageRenderTarget, gfx::fmt::X8R8G8B8, Pool::Default);
-    ASSERT_EQ(d.SetRenderTarget(target->GetSurfaceLevel(0)), Result::Ok);
-    d.cooperativeLevel = Result::DeviceLost;
-    EXPECT_EQ(d.Present(), Result::DeviceLost);
-    EXPECT_EQ(d.Reset(Params()), Result::DeviceLost);
-    d.cooperativeLevel = Result::DeviceNotReset;
-    EXPECT_EQ(d.Reset(Params()), Result::Ok);
-    EXPECT_EQ(d.GetViewport(), (gfx::Viewport{0, 0, 64, 32, 0.0f, 1.0f}));
-}
-
 TYPED_TEST(DeviceContract, AFailedResetKeepsTheDeviceAsItWasAndMayBeTriedAgain) {
     auto& d = static_cast<gfx::DeviceFrontEnd&>(*this->device);
     d.cooperativeLevel = Result::DeviceNotReset;

@@ -77,9 +77,4 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& b
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-std::vector<uint8_t> Put32(std::vector<uint8_t> bytes, size_t at, uint32_t value) {
-    for (size_t i = 0; i < 4 && at + 4 <= bytes.size(); ++i) bytes[at + i] = uint8_t(value >> (8 * i));
-    return bytes;
-}
-
 }  // namespace imagetest

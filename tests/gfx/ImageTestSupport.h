@@ -60,7 +60,5 @@ void WriteDdsArgb(const std::filesystem::path& path, uint32_t width, uint32_t he
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
-// The bytes with a little-endian 32-bit value at the offset (unchanged when it does not fit).
-std::vector<uint8_t> Put32(std::vector<uint8_t> bytes, size_t at, uint32_t value);
 
 }  // namespace imagetest

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 
 #include "ImageTestSupport.h"
 #include "gfx/Primitives.h"
@@ -37,45 +36,25 @@ protected:
         texture.SRFree();
         RecordingTest::TearDown();
     }
-    const gfx::RecordedDraw& OnlyDraw() {
-        EXPECT_EQ(device->draws.size(), 1u);
-        return device->draws.at(0);
-    }
     DXG::Texture texture;
 };
 
-TEST_F(PrimitivesTest, EachShapeDrawsItsVerticesFromMemoryWithTheDepthTestOff) {
-    using P = gfx::PrimitiveType;
+// Its pixel rectangle with half-texel insets, from memory with the depth test off.
+TEST_F(PrimitivesTest, PlacedTextureDrawsItsPixelRectangleFromMemoryWithTheDepthTestOff) {
     const uint32_t w = 0xffffffff;
     const float u0 = 0.5f / 64, u1 = 1 - 0.5f / 64, v0 = 0.5f / 32, v1 = 1 - 0.5f / 32;
-    const struct {
-        const char* name;
-        std::function<void()> draw;
-        P type;
-        uint32_t count;
-        std::vector<V> vertices;
-    } rows[] = {
-        // clang-format off
-        {"placed: its pixel rectangle, half-texel insets", [&] { DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f); },
-         P::TriangleFan, 2, {{10.5f, 20.5f, w, u0, v0}, {74.5f, 20.5f, w, u1, v0}, {74.5f, 52.5f, w, u1, v1},
-                             {10.5f, 52.5f, w, u0, v1}}},
-        {"gradient: a fan from the centre in the mean colour",
-         [] { DXG::DrawGradient(10, 20, 100, 50, 0xff000000, 0xff000000, w, w); }, P::TriangleFan, 4,
-         {{60, 45, 0xff7f7f7f, 0, 0}, {10, 20, 0xff000000, 0, 0}, {110, 20, 0xff000000, 0, 0},
-          {110, 70, w, 0, 0}, {10, 70, w, 0, 0}, {10, 20, 0xff000000, 0, 0}}},
-        // clang-format on
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        device->SetRenderState(gfx::RenderState::ZEnable, 1);
-        device->ClearRecord();
-        row.draw();
-        const auto& d = OnlyDraw();
-        EXPECT_EQ(std::make_tuple(d.type, d.primitiveCount, d.fromMemory, d.fvf, d.stride,
-                                  d.State(gfx::RenderState::ZEnable)),
-                  std::make_tuple(row.type, row.count, true, gfx::kFvfScreen, 28u, 0u));
-        ExpectVertices(d, row.vertices);
-    }
+    device->SetRenderState(gfx::RenderState::ZEnable, 1);
+    device->ClearRecord();
+    DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f);
+    ASSERT_EQ(device->draws.size(), 1u);
+    const auto& d = device->draws[0];
+    EXPECT_EQ(std::make_tuple(d.type, d.primitiveCount, d.fromMemory, d.fvf, d.stride,
+                              d.State(gfx::RenderState::ZEnable)),
+              std::make_tuple(gfx::PrimitiveType::TriangleFan, 2u, true, gfx::kFvfScreen, 28u, 0u));
+    ExpectVertices(d, {{10.5f, 20.5f, w, u0, v0},
+                       {74.5f, 20.5f, w, u1, v0},
+                       {74.5f, 52.5f, w, u1, v1},
+                       {10.5f, 52.5f, w, u0, v1}});
 }
 
 TEST_F(PrimitivesTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) {

@@ -44,26 +44,4 @@ TEST_F(TextGl, LeavingBlankGlyphsOutDrawsTheSameFrame) {
     EXPECT_TRUE(all == frame(true));
 }
 
-TEST_F(TextGl, PlacedTextureCoversExactlyItsPixelRectangle) {
-    // A created 64 x 32 texture, red in its left half and blue in its right half.
-    DXG::Texture texture;
-    ASSERT_TRUE(texture.Create(64, 32, DXG::OPAQUE));
-    gfx::LockedRect rect;
-    ASSERT_EQ(texture.GetDeviceTexture()->LockRect(0, &rect, gfx::kLockNone), gfx::Result::Ok);
-    for (uint32_t y = 0; y < 32; ++y)
-        for (uint32_t x = 0; x < 64; ++x)
-            static_cast<uint32_t*>(rect.bits)[y * rect.pitch / 4 + x] = x < 32 ? 0xffff0000u : 0xff0000ffu;
-    texture.GetDeviceTexture()->UnlockRect(0);
-    DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f);
-    gfx::Image image = Frame();
-    int wrong = 0;
-    for (uint32_t y = 15; y < 60; ++y)
-        for (uint32_t x = 5; x < 80; ++x) {
-            bool inside = x >= 11 && x <= 74 && y >= 21 && y <= 52;
-            if (!inside || (x != 42 && x != 43))  // the halves blend at their seam
-                wrong += (image.At(x, y) & 0xffffff) != (inside ? (x < 43 ? 0xff0000u : 0x0000ffu) : 0u);
-        }
-    EXPECT_EQ(wrong, 0);
-}
-
 }  // namespace

@@ -48,30 +48,6 @@ protected:
     }
 };
 
-// Glyph corners and cells are pinned by the reference pictures; a copy shares the loaded font.
-TEST_F(TextTest, CopiesShareTheFont) {
-    CText text("AB");
-    text.SetPosition(10, 20);
-    text.Draw();
-    CText copy(text);
-    EXPECT_EQ(Drawn(copy).at(1).at(), XY(17.5f, 19.5f));
-    EXPECT_EQ(device->CountCalls("CreateTexture"), 0u);
-}
-
-TEST_F(TextTest, SizeCodeRaisesLineHeightAndAdvance) {
-    CText text("A");
-    text.SetSize(24.0f);
-    text.Append("BD\nE");
-    text.SetSize(10.0f);
-    text.Append("\nF");
-    auto q = Drawn(text);
-    ASSERT_EQ(q.size(), 5u);
-    // 'B' at 8 after 'A', 24 high, advancing 24 x 2/3 = 16; the line height becomes 24 and never shrinks.
-    const std::vector<std::tuple<float, float, float>> expected = {
-        {-0.5f, -0.5f, 12}, {7.5f, -0.5f, 24}, {23.5f, -0.5f, 24}, {-0.5f, 23.5f, 24}, {-0.5f, 47.5f, 10}};
-    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(std::make_tuple(q[i].x, q[i].y, q[i].size), expected[i]) << i;
-}
-
 TEST_F(TextTest, ColourAndBackgroundCodes) {
     CText text;
     text.SetColour(0x11, 0x22, 0x33, 0x44);
@@ -132,13 +108,6 @@ TEST_F(TextTest, BlankGlyphsAreLeftOutOnlyWhileTheStatesDiscardTheirFragments) {
         size_t quads;
     } const cases[] = {
         {"default: alpha test greater than 0", [] {}, 1},
-        {"alpha test off", [&] { device->SetRenderState(RenderState::AlphaTestEnable, 0); }, 3},
-        {"alpha test greater or equal 1",
-         [&] {
-             device->SetRenderState(RenderState::AlphaFunc, gfx::cmp::GreaterEqual);
-             device->SetRenderState(RenderState::AlphaRef, 1);
-         },
-         1},
         {"alpha from the vertices",
          [&] { device->SetTextureStageState(0, StageState::AlphaOp, gfx::top::SelectArg2); }, 3},
     };
@@ -150,26 +119,6 @@ TEST_F(TextTest, BlankGlyphsAreLeftOutOnlyWhileTheStatesDiscardTheirFragments) {
         EXPECT_EQ(q.back().at(), XY(15.5f, -0.5f)) << c.states;
         EXPECT_EQ(Quads(false).size(), 3u) << c.states;
     }
-}
-
-TEST_F(TextTest, WordWrapBreaksBeforeTheNinthNineLetterWordAndSplitsLongWords) {
-    std::string words;
-    for (int i = 0; i < 12; ++i) words += (i ? " " : "") + std::string(9, char('a' + i));
-    CText text(words);
-    text.SetPosition(50, 300);
-    text.SetWidthLimit(700);
-    auto q = Drawn(text);
-    ASSERT_EQ(q.size(), words.size());
-    // Word k starts at byte 10 k; the eighth (k = 7) still fits at 560, and so does the blank after it.
-    EXPECT_EQ(q[79].at(), XY(681.5f, 299.5f));
-    EXPECT_EQ(q[80].at(), XY(49.5f, 311.5f));
-
-    CText longWord(std::string(30, 'x'));
-    longWord.SetWidthLimit(100);
-    q = Drawn(longWord);
-    ASSERT_EQ(q.size(), 30u);
-    EXPECT_EQ(q[10].y, -0.5f);
-    EXPECT_EQ(q[11].at(), XY(-0.5f, 11.5f));  // 100 < 88 + 16
 }
 
 TEST_F(TextTest, MissingFontIsReportedOnceAndTextDrawsUntextured) {
@@ -214,28 +163,6 @@ TEST_F(TextTest, WindowCarriesColourAndBackgroundAcrossBreaks) {
     const std::string colour("\x00\x32\x64\xc8\xff", 5), background("\x02\x07\x08\x09\xff", 5);
     EXPECT_EQ(lines[0].GetRawText(), backgroundOff + defaultColour + "abc" + colour + background + "defghij");
     EXPECT_EQ(lines[1].GetRawText(), colour + background + " klm");
-}
-
-// While scrolled back, a "more below" mark straddles the window's bottom edge below every line of text.
-TEST_F(TextTest, WindowScrollbackStaysWithinTheKeptLinesAndMarksItself) {
-    auto lowestQuadTop = [&] {
-        float lowest = -1;
-        for (const gfx::RecordedDraw& d : device->draws)
-            for (uint32_t i = 0; !d.fromMemory && i + 6 <= d.VertexCount(); i += 6)
-                lowest = std::max(lowest, d.Screen(i).y);
-        device->ClearRecord();
-        return lowest;
-    };
-    CTextWindow window(50, 300, 700, 250, 30);  // 20 lines shown, 30 kept
-    for (int i = 0; i < 40; ++i) window.AddText("line " + std::to_string(i));
-    window.Scroll(100);
-    EXPECT_EQ(window.VisibleText().substr(0, 8), "line 10\n");
-    window.Draw();
-    const float withMark = lowestQuadTop();
-    window.ScrollToEnd();
-    window.Draw();
-    EXPECT_NEAR(withMark, 540 - 0.5f, 1.0f);
-    EXPECT_LT(lowestQuadTop(), withMark - 1.0f);
 }
 
 }  // namespace
