@@ -1,4 +1,4 @@
-// The image readers against files written by ImageMagick, hand-made BMPs and a damaged PNG.
+// The image readers against files written by ImageMagick and hand-made BMPs.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,37 +13,34 @@ using namespace imagetest;
 namespace {
 
 TEST(ImageFileEncoded, DecodesWhatImageMagickWrote) {
+    // Per-channel tolerance against ImageMagick's own decode of the very file; levels of the 8 x 4 pattern.
     const struct {
-        const char* name;
-        bool withAlpha;           // the source pattern has varying alpha
-        const char* convertArgs;  // between the input and the output file
-        const char* extension;
-        gfx::Format format;  // the format the reader must report
-        int tolerance;       // per channel, against ImageMagick's own decode of the file
-        uint32_t mipLevels;  // levels the file stores (8 x 4 pattern)
+        const char* file;
+        bool withAlpha;
+        const char* convertArgs;
+        gfx::Format format;
+        int tolerance;
+        uint32_t mipLevels;
     } cases[] = {
-        {"bmp24", false, "", "bmp", gfx::fmt::R8G8B8, 0, 1},
-        {"bmp32alpha", true, "", "bmp", gfx::fmt::A8R8G8B8, 0, 1},
-        {"bmp8palette", false, "-colors 16 -type palette -define bmp:format=bmp3", "bmp", gfx::fmt::P8, 0, 1},
-        {"png_rgba", true, "", "png", gfx::fmt::A8R8G8B8, 0, 1},
-        {"dds_argb", true, "-define dds:compression=none", "dds", gfx::fmt::A8R8G8B8, 0, 4},
-        {"dds_dxt1", false, "-define dds:compression=dxt1", "dds", gfx::fmt::DXT1, 3, 4},
-        {"dds_dxt5", true, "-define dds:compression=dxt5", "dds", gfx::fmt::DXT5, 3, 4},
+        {"24.bmp", false, "", gfx::fmt::R8G8B8, 0, 1},
+        {"32alpha.bmp", true, "", gfx::fmt::A8R8G8B8, 0, 1},
+        {"8palette.bmp", false, "-colors 16 -type palette -define bmp:format=bmp3", gfx::fmt::P8, 0, 1},
+        {"rgba.png", true, "", gfx::fmt::A8R8G8B8, 0, 1},
+        {"argb.dds", true, "-define dds:compression=none", gfx::fmt::A8R8G8B8, 0, 4},
+        {"dxt1.dds", false, "-define dds:compression=dxt1", gfx::fmt::DXT1, 3, 4},
+        {"dxt5.dds", true, "-define dds:compression=dxt5", gfx::fmt::DXT5, 3, 4},
     };
     ScratchFolder folder("image_encoded");
     const uint32_t w = 8, h = 4;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.file);
         auto source = folder.path() / "source.rgba", reference = folder.path() / "reference.rgba";
-        auto encoded = folder.path() / (std::string(c.name) + "." + c.extension);
+        auto encoded = folder.path() / c.file;
         WriteRgba(source, Pattern(w, h, c.withAlpha));
         ASSERT_TRUE(Convert("-size 8x4 -depth 8 rgba:" + source.string() +
                             (c.withAlpha ? " " : " -alpha off ") + c.convertArgs + " " + encoded.string()));
-        // The reference is ImageMagick's decode of the very file.
         ASSERT_TRUE(Convert(encoded.string() + " -depth 8 rgba:" + reference.string()));
         std::vector<uint32_t> expected = ReadRgba(reference);
-        ASSERT_GE(expected.size(), size_t(w * h));
-
         auto bytes = ReadBytes(encoded);
         gfx::ImageFileInfo info;
         ASSERT_TRUE(gfx::ReadImageFileInfo(bytes.data(), bytes.size(), &info));
@@ -56,7 +53,7 @@ TEST(ImageFileEncoded, DecodesWhatImageMagickWrote) {
         int worst = 0;
         for (size_t i = 0; i < w * h * 4; ++i)
             worst = std::max(worst, std::abs(int(image.levels[0].argb.at(i / 4) >> i % 4 * 8 & 255) -
-                                             int(expected[i / 4] >> i % 4 * 8 & 255)));
+                                             int(expected.at(i / 4) >> i % 4 * 8 & 255)));
         EXPECT_LE(worst, c.tolerance);  // alpha included: 255 where the file has none
         EXPECT_EQ(!image.dxtLevels.empty(), gfx::IsCompressedFormat(c.format));
     }

@@ -33,10 +33,6 @@ std::vector<uint32_t> ReadRgba(const std::filesystem::path& path) {
     return argb;
 }
 
-bool Convert(const std::string& arguments) {
-    return RunCommand("convert " + arguments) == 0;
-}
-
 namespace {
 // Writes a file, making its folder; Put appends a little-endian field.
 void Write(const std::filesystem::path& path, std::string out) {

@@ -51,7 +51,10 @@ std::vector<uint32_t> Pattern(uint32_t width, uint32_t height, bool withAlpha);
 void WriteRgba(const std::filesystem::path& path, const std::vector<uint32_t>& argb);
 std::vector<uint32_t> ReadRgba(const std::filesystem::path& path);
 
-bool Convert(const std::string& arguments);
+// Runs ImageMagick's convert.
+inline bool Convert(const std::string& arguments) {
+    return RunCommand("convert " + arguments) == 0;
+}
 
 void WriteBmp24(const std::filesystem::path& path, uint32_t width, uint32_t height,
                 const std::vector<uint32_t>& argb);
