@@ -71,11 +71,6 @@ protected:
         device = Driver::Make();
         ASSERT_TRUE(device) << "the device could not be made: " << gfx::GlLastContextError();
     }
-    std::shared_ptr<gfx::Texture> Texture(uint32_t usage, gfx::Format format, Pool pool) {
-        std::shared_ptr<gfx::Texture> t;
-        EXPECT_EQ(device->CreateTexture(4, 4, 1, usage, format, pool, &t), Result::Ok);
-        return t;
-    }
     std::unique_ptr<gfx::Device> device;
 };
 
@@ -138,9 +133,10 @@ TYPED_TEST(DeviceContract, SceneDrawAndClearRules) {
 
 TYPED_TEST(DeviceContract, LocksStayWithinTheirResource) {
     gfx::Device& d = *this->device;
-    auto managed = this->Texture(0, gfx::fmt::A8R8G8B8, Pool::Managed);
-    auto target = this->Texture(gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default);
-    ASSERT_TRUE(managed && target);
+    std::shared_ptr<gfx::Texture> managed, target;
+    ASSERT_EQ(d.CreateTexture(4, 4, 1, 0, gfx::fmt::A8R8G8B8, Pool::Managed, &managed), Result::Ok);
+    ASSERT_EQ(d.CreateTexture(4, 4, 1, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default, &target),
+              Result::Ok);
     gfx::LockedRect rect;
     EXPECT_EQ(managed->LockRect(0, &rect, 0), Result::Ok);
     EXPECT_EQ(managed->LockRect(0, &rect, 0), Result::InvalidCall);
