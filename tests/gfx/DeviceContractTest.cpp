@@ -38,10 +38,7 @@ struct Recording {
 };
 
 struct OpenGl {
-    static bool HasDisplay() {
-        const char* display = std::getenv("DISPLAY");
-        return display && *display;
-    }
+    static bool HasDisplay() { return std::getenv("DISPLAY") && *std::getenv("DISPLAY"); }
     static std::unique_ptr<gfx::Device> Make() {
         static void* window = [] {
             void* w = nullptr;

@@ -62,6 +62,5 @@ void WriteDdsArgb(const std::filesystem::path& path, uint32_t width, uint32_t he
                   const std::vector<uint32_t>& argb);
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
-void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace imagetest

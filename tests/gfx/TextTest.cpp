@@ -117,22 +117,6 @@ TEST_F(TextTest, MissingFontIsReportedOnceAndTextDrawsUntextured) {
     EXPECT_EQ(device->CountCalls("DrawPrimitive("), 2u);
 }
 
-TEST_F(TextTest, WindowLineBreaking) {
-    std::string letters;
-    for (int i = 0; i < 100; ++i) letters += char('A' + i % 26);
-    const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {letters, {letters.substr(0, 43), " " + letters.substr(43, 42), " " + letters.substr(85)}},
-        {"hello\n", {"hello"}},
-        {"one\n\ntwo", {"one", " ", " two"}}};
-    for (const auto& [message, lines] : cases) {
-        CTextWindow window(25, 25, 350, 525, 100);
-        window.AddText(message);
-        std::vector<std::string> plain;
-        for (const CText& line : window.GetLines()) plain.push_back(line.GetPlainText());
-        EXPECT_EQ(plain, lines) << message;
-    }
-}
-
 TEST_F(TextTest, WindowCarriesColourAndBackgroundAcrossBreaks) {
     CTextWindow window(0, 0, 80, 120, 100);  // 10 characters per line
     window.SetDefaultColour(1, 2, 3, 4);
