@@ -61,9 +61,9 @@ TEST_F(TextTest, ColourAndBackgroundCodes) {
     EXPECT_LT(Draw(false), Draw(true));  // background first
 }
 
-void WriteFontInkedAt(const std::vector<std::pair<int, int>>& texels) {
+void WriteFontInkedAt(int x, int y) {
     std::vector<uint32_t> pixels(256 * 256, 0x00ffffff);
-    for (auto [x, y] : texels) pixels[size_t(y) * 256 + size_t(x)] = 0xffffffff;
+    pixels[size_t(y) * 256 + size_t(x)] = 0xffffffff;
     imagetest::WriteDdsArgb("data/font12.dds", 256, 256, pixels);
 }
 
@@ -81,7 +81,7 @@ TEST_F(TextTest, BlankGlyphsAreThoseWithoutInkWithinTheTexelsTheirQuadsCanSample
         {255, 5, ' ', true},  // the blank's cell starts at the texture's edge: repeat wraps to the far side
     };
     for (const Case& c : cases) {
-        WriteFontInkedAt({{c.x, c.y}});
+        WriteFontInkedAt(c.x, c.y);
         CText text(std::string(1, c.glyph));
         text.SetLeaveOutBlankGlyphs(true);
         EXPECT_EQ(Drawn(text).size(), c.drawn ? 1u : 0u) << c.x << ", " << c.y << " " << c.glyph;
@@ -90,7 +90,7 @@ TEST_F(TextTest, BlankGlyphsAreThoseWithoutInkWithinTheTexelsTheirQuadsCanSample
 
 // Left out only where the states discard alpha 0, taken from the texel; the pen and the backgrounds stay.
 TEST_F(TextTest, BlankGlyphsAreLeftOutOnlyWhileTheStatesDiscardTheirFragments) {
-    WriteFontInkedAt({{80, 80}});  // in 'A' (cell 3, 3) only
+    WriteFontInkedAt(80, 80);  // in 'A' (cell 3, 3) only
     CText text;
     text.SetBackground(1, 2, 3);
     text.Append("B A");
