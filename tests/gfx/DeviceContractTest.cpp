@@ -87,17 +87,16 @@ TYPED_TEST(DeviceContract, TextureSizesLevelsAndFormats) {
         {8193, 4, 1, gfx::fmt::A8R8G8B8, Pool::Managed, Result::InvalidCall, 0},
         {4, 4, 1, gfx::fmt::A8B8G8R8, Pool::Managed, Result::NotAvailable, 0},
     };
+    gfx::Device& d = *this->device;
     for (const Row& r : rows) {
         std::shared_ptr<gfx::Texture> t;
-        EXPECT_EQ(this->device->CreateTexture(r.width, r.height, r.levels, 0, r.format, r.pool, &t), r.result)
-            << r.width;
+        EXPECT_EQ(d.CreateTexture(r.width, r.height, r.levels, 0, r.format, r.pool, &t), r.result) << r.width;
         EXPECT_EQ(t ? t->GetLevelCount() : 0u, r.levelCount) << r.width;
-        EXPECT_EQ(this->device->CheckTextureFormat(r.format, 0), r.result != Result::NotAvailable) << r.width;
+        EXPECT_EQ(d.CheckTextureFormat(r.format, 0), r.result != Result::NotAvailable) << r.width;
     }
     std::shared_ptr<gfx::VertexBuffer> b;
-    EXPECT_EQ(this->device->CreateVertexBuffer(0, 0, gfx::kFvfScreen, Pool::Managed, &b),
-              Result::InvalidCall);
-    EXPECT_EQ(this->device->CreateVertexBuffer((256u << 20) + 1, 0, gfx::kFvfScreen, Pool::Managed, &b),
+    EXPECT_EQ(d.CreateVertexBuffer(0, 0, gfx::kFvfScreen, Pool::Managed, &b), Result::InvalidCall);
+    EXPECT_EQ(d.CreateVertexBuffer((256u << 20) + 1, 0, gfx::kFvfScreen, Pool::Managed, &b),
               Result::InvalidCall);
 }
 
@@ -110,8 +109,8 @@ TYPED_TEST(DeviceContract, SceneDrawAndClearRules) {
     ASSERT_EQ(d.BeginScene(), Result::Ok);
     EXPECT_EQ(d.BeginScene(), Result::InvalidCall);
     EXPECT_EQ(d.Clear(gfx::kClearTarget | gfx::kClearStencil, 0, 1.0f, 0), Result::InvalidCall);
-    EXPECT_EQ(d.DrawPrimitiveUP(Prim::TriangleStrip, 2, quad, 12),
-              Result::InvalidCall);  // shorter than 0x144
+    // A stride shorter than the vertex format's, then a format other than the screen vertex's.
+    EXPECT_EQ(d.DrawPrimitiveUP(Prim::TriangleStrip, 2, quad, 12), Result::InvalidCall);
     d.SetFVF(0x102);
     EXPECT_EQ(d.DrawPrimitiveUP(Prim::TriangleStrip, 2, quad, sizeof quad[0]), Result::InvalidCall);
     d.SetFVF(gfx::kFvfScreen);
