@@ -70,10 +70,11 @@ TEST_F(DxgInit, FormatsFallBackInOrder) {
         setup.stencil = c.stencil;
         EXPECT_EQ(Init(setup), c.display != fmt::Unknown);
         EXPECT_EQ(LogText(errorLog), c.errorText);
-        if (c.display != fmt::Unknown)
+        if (c.display != fmt::Unknown) {
             EXPECT_EQ(
                 std::make_tuple(DXG::GetDisplayFormat(), DXG::GetDepthFormat(), DXG::GetSetup().colour32),
                 std::make_tuple(c.display, c.depth, c.desktopBits == 32));
+        }
     }
 }
 
