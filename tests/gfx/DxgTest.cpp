@@ -6,7 +6,6 @@
 #include <chrono>
 
 #include "gfx/GraphicsSupport.h"
-#include "gfx/Primitives.h"
 #include "gfx/Texture.h"
 #include "runtime/ProcessState.h"
 #include "support/TestSupport.h"

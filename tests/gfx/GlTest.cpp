@@ -44,10 +44,8 @@ TEST_F(PresentGl, OtherShapesGetBlackBarsAndTheScaledPicture) {
     }
 }
 
-using TextGl = GlFrameTest;
-
 // Leaving blank glyphs out changes no byte: every glyph, runs of blanks, over a gradient and a background.
-TEST_F(TextGl, LeavingBlankGlyphsOutDrawsTheSameFrame) {
+TEST_F(PresentGl, LeavingBlankGlyphsOutDrawsTheSameFrame) {
     Start();
     const char* bin = std::getenv("VELM_BIN_DIR");
     ASSERT_NE(bin, nullptr);
