@@ -38,7 +38,10 @@ struct Recording {
 };
 
 struct OpenGl {
-    static bool HasDisplay() { return std::getenv("DISPLAY") && *std::getenv("DISPLAY"); }
+    static bool HasDisplay() {
+        const char* display = std::getenv("DISPLAY");
+        return display && *display;
+    }
     static std::unique_ptr<gfx::Device> Make() {
         static void* window = [] {
             void* w = nullptr;
@@ -68,6 +71,11 @@ protected:
         device = Driver::Make();
         ASSERT_TRUE(device) << "the device could not be made: " << gfx::GlLastContextError();
     }
+    std::shared_ptr<gfx::Texture> Texture(uint32_t usage, gfx::Format format, Pool pool) {
+        std::shared_ptr<gfx::Texture> t;
+        EXPECT_EQ(device->CreateTexture(4, 4, 1, usage, format, pool, &t), Result::Ok);
+        return t;
+    }
     std::unique_ptr<gfx::Device> device;
 };
 
@@ -87,16 +95,17 @@ TYPED_TEST(DeviceContract, TextureSizesLevelsAndFormats) {
         {8193, 4, 1, gfx::fmt::A8R8G8B8, Pool::Managed, Result::InvalidCall, 0},
         {4, 4, 1, gfx::fmt::A8B8G8R8, Pool::Managed, Result::NotAvailable, 0},
     };
-    gfx::Device& d = *this->device;
     for (const Row& r : rows) {
         std::shared_ptr<gfx::Texture> t;
-        EXPECT_EQ(d.CreateTexture(r.width, r.height, r.levels, 0, r.format, r.pool, &t), r.result) << r.width;
+        EXPECT_EQ(this->device->CreateTexture(r.width, r.height, r.levels, 0, r.format, r.pool, &t), r.result)
+            << r.width;
         EXPECT_EQ(t ? t->GetLevelCount() : 0u, r.levelCount) << r.width;
-        EXPECT_EQ(d.CheckTextureFormat(r.format, 0), r.result != Result::NotAvailable) << r.width;
+        EXPECT_EQ(this->device->CheckTextureFormat(r.format, 0), r.result != Result::NotAvailable) << r.width;
     }
     std::shared_ptr<gfx::VertexBuffer> b;
-    EXPECT_EQ(d.CreateVertexBuffer(0, 0, gfx::kFvfScreen, Pool::Managed, &b), Result::InvalidCall);
-    EXPECT_EQ(d.CreateVertexBuffer((256u << 20) + 1, 0, gfx::kFvfScreen, Pool::Managed, &b),
+    EXPECT_EQ(this->device->CreateVertexBuffer(0, 0, gfx::kFvfScreen, Pool::Managed, &b),
+              Result::InvalidCall);
+    EXPECT_EQ(this->device->CreateVertexBuffer((256u << 20) + 1, 0, gfx::kFvfScreen, Pool::Managed, &b),
               Result::InvalidCall);
 }
 
@@ -109,8 +118,8 @@ TYPED_TEST(DeviceContract, SceneDrawAndClearRules) {
     ASSERT_EQ(d.BeginScene(), Result::Ok);
     EXPECT_EQ(d.BeginScene(), Result::InvalidCall);
     EXPECT_EQ(d.Clear(gfx::kClearTarget | gfx::kClearStencil, 0, 1.0f, 0), Result::InvalidCall);
-    // A stride shorter than the vertex format's, then a format other than the screen vertex's.
-    EXPECT_EQ(d.DrawPrimitiveUP(Prim::TriangleStrip, 2, quad, 12), Result::InvalidCall);
+    EXPECT_EQ(d.DrawPrimitiveUP(Prim::TriangleStrip, 2, quad, 12),
+              Result::InvalidCall);  // shorter than 0x144
     d.SetFVF(0x102);
     EXPECT_EQ(d.DrawPrimitiveUP(Prim::TriangleStrip, 2, quad, sizeof quad[0]), Result::InvalidCall);
     d.SetFVF(gfx::kFvfScreen);
@@ -129,10 +138,9 @@ TYPED_TEST(DeviceContract, SceneDrawAndClearRules) {
 
 TYPED_TEST(DeviceContract, LocksStayWithinTheirResource) {
     gfx::Device& d = *this->device;
-    std::shared_ptr<gfx::Texture> managed, target;
-    ASSERT_EQ(d.CreateTexture(4, 4, 1, 0, gfx::fmt::A8R8G8B8, Pool::Managed, &managed), Result::Ok);
-    ASSERT_EQ(d.CreateTexture(4, 4, 1, gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default, &target),
-              Result::Ok);
+    auto managed = this->Texture(0, gfx::fmt::A8R8G8B8, Pool::Managed);
+    auto target = this->Texture(gfx::kUsageRenderTarget, gfx::fmt::A8R8G8B8, Pool::Default);
+    ASSERT_TRUE(managed && target);
     gfx::LockedRect rect;
     EXPECT_EQ(managed->LockRect(0, &rect, 0), Result::Ok);
     EXPECT_EQ(managed->LockRect(0, &rect, 0), Result::InvalidCall);
@@ -147,6 +155,18 @@ TYPED_TEST(DeviceContract, LocksStayWithinTheirResource) {
     EXPECT_EQ(b->Unlock(), Result::Ok);
 
     EXPECT_EQ(d.GetRenderTarget()->LockRect(&rect, 0), Result::InvalidCall);  // the back buffer
+}
+
+TYPED_TEST(DeviceContract, LostDeviceResetsOnlyOnceItMayAndThenCoversTheBackBuffer) {
+    auto& d = static_cast<gfx::DeviceFrontEnd&>(*this->device);
+    auto target = this->Texture(gfx::kUsageRenderTarget, gfx::fmt::X8R8G8B8, Pool::Default);
+    ASSERT_EQ(d.SetRenderTarget(target->GetSurfaceLevel(0)), Result::Ok);
+    d.cooperativeLevel = Result::DeviceLost;
+    EXPECT_EQ(d.Present(), Result::DeviceLost);
+    EXPECT_EQ(d.Reset(Params()), Result::DeviceLost);
+    d.cooperativeLevel = Result::DeviceNotReset;
+    EXPECT_EQ(d.Reset(Params()), Result::Ok);
+    EXPECT_EQ(d.GetViewport(), (gfx::Viewport{0, 0, 64, 32, 0.0f, 1.0f}));
 }
 
 TYPED_TEST(DeviceContract, AFailedResetKeepsTheDeviceAsItWasAndMayBeTriedAgain) {

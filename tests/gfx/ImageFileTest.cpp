@@ -1,4 +1,4 @@
-// The image readers against files written by ImageMagick and hand-made BMPs.
+// The image readers against files written by ImageMagick, hand-made BMPs and a damaged PNG.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,34 +13,39 @@ using namespace imagetest;
 namespace {
 
 TEST(ImageFileEncoded, DecodesWhatImageMagickWrote) {
-    // Per-channel tolerance against ImageMagick's own decode of the very file; levels of the 8 x 4 pattern.
     const struct {
-        const char* file;
-        bool withAlpha;
-        const char* convertArgs;
-        gfx::Format format;
-        int tolerance;
-        uint32_t mipLevels;
+        const char* name;
+        bool withAlpha;           // the source pattern has varying alpha
+        const char* convertArgs;  // between the input and the output file
+        const char* extension;
+        gfx::Format format;  // the format the reader must report
+        int tolerance;       // per channel, against ImageMagick's own decode of the file
+        uint32_t mipLevels;  // levels the file stores (8 x 4 pattern)
     } cases[] = {
-        {"24.bmp", false, "", gfx::fmt::R8G8B8, 0, 1},
-        {"32alpha.bmp", true, "", gfx::fmt::A8R8G8B8, 0, 1},
-        {"8palette.bmp", false, "-colors 16 -type palette -define bmp:format=bmp3", gfx::fmt::P8, 0, 1},
-        {"rgba.png", true, "", gfx::fmt::A8R8G8B8, 0, 1},
-        {"argb.dds", true, "-define dds:compression=none", gfx::fmt::A8R8G8B8, 0, 4},
-        {"dxt1.dds", false, "-define dds:compression=dxt1", gfx::fmt::DXT1, 3, 4},
-        {"dxt5.dds", true, "-define dds:compression=dxt5", gfx::fmt::DXT5, 3, 4},
+        {"bmp24", false, "", "bmp", gfx::fmt::R8G8B8, 0, 1},
+        {"bmp32alpha", true, "", "bmp", gfx::fmt::A8R8G8B8, 0, 1},
+        {"bmp8palette", false, "-colors 16 -type palette -define bmp:format=bmp3", "bmp", gfx::fmt::P8, 0, 1},
+        {"png_rgba", true, "", "png", gfx::fmt::A8R8G8B8, 0, 1},
+        {"dds_argb", true, "-define dds:compression=none", "dds", gfx::fmt::A8R8G8B8, 0, 4},
+        {"dds_dxt1", false, "-define dds:compression=dxt1", "dds", gfx::fmt::DXT1, 3, 4},
+        {"dds_dxt5", true, "-define dds:compression=dxt5", "dds", gfx::fmt::DXT5, 3, 4},
+        {"dds_nomips", true, "-define dds:compression=none -define dds:mipmaps=0", "dds", gfx::fmt::A8R8G8B8,
+         0, 1},
     };
     ScratchFolder folder("image_encoded");
     const uint32_t w = 8, h = 4;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
+        SCOPED_TRACE(c.name);
         auto source = folder.path() / "source.rgba", reference = folder.path() / "reference.rgba";
-        auto encoded = folder.path() / c.file;
+        auto encoded = folder.path() / (std::string(c.name) + "." + c.extension);
         WriteRgba(source, Pattern(w, h, c.withAlpha));
         ASSERT_TRUE(Convert("-size 8x4 -depth 8 rgba:" + source.string() +
                             (c.withAlpha ? " " : " -alpha off ") + c.convertArgs + " " + encoded.string()));
+        // The reference is ImageMagick's decode of the very file.
         ASSERT_TRUE(Convert(encoded.string() + " -depth 8 rgba:" + reference.string()));
         std::vector<uint32_t> expected = ReadRgba(reference);
+        ASSERT_GE(expected.size(), size_t(w * h));
+
         auto bytes = ReadBytes(encoded);
         gfx::ImageFileInfo info;
         ASSERT_TRUE(gfx::ReadImageFileInfo(bytes.data(), bytes.size(), &info));
@@ -53,7 +58,7 @@ TEST(ImageFileEncoded, DecodesWhatImageMagickWrote) {
         int worst = 0;
         for (size_t i = 0; i < w * h * 4; ++i)
             worst = std::max(worst, std::abs(int(image.levels[0].argb.at(i / 4) >> i % 4 * 8 & 255) -
-                                             int(expected.at(i / 4) >> i % 4 * 8 & 255)));
+                                             int(expected[i / 4] >> i % 4 * 8 & 255)));
         EXPECT_LE(worst, c.tolerance);  // alpha included: 255 where the file has none
         EXPECT_EQ(!image.dxtLevels.empty(), gfx::IsCompressedFormat(c.format));
     }
@@ -117,6 +122,25 @@ TEST(ImageFileBmp, ReadsEveryStoredVariantOrRefusesIt) {
             EXPECT_EQ(image.levels[0].argb, picture);
         }
     }
+}
+
+// A PNG whose pixel chunk is empty (running on into a damaged chunk) is refused; its header still reads.
+TEST(ImageFileFindings, PngWithEmptyPixelChunkIsRefused) {
+    const char* hex =
+        "89504e470d0a1a0a0000000d49484452000000040000000404030000005bdf834d0000000467414d410000b18f0bfc610500"
+        "0000206348524d00007a260000808400008800000080e8000075300000ea6000003a98000017709cba513c0000000f504c54"
+        "45ff0000aa00555500aa0000ffffffff9b04b78800000001624b4744048f68d9510000000774494d4507ea0c061427080100"
+        "0000000000004944415408d790606060f0eb9baf52623135060002d600cd653d8ff50000002574455874646174653a637265"
+        "61746500323032363631322d30365432303a33393a30387fffffffffffffff7c000000002574455874646174653a6d6f6469"
+        "667900323032362d31322d30365432303a33393a30382b30303a3030fa04179c0000000049454e44ae426082";
+    std::vector<uint8_t> png;
+    for (const char* p = hex; *p != 0; p += 2)
+        png.push_back(uint8_t(std::stoi(std::string(p, 2), nullptr, 16)));
+    gfx::ImageFileInfo info;
+    ASSERT_TRUE(gfx::ReadImageFileInfo(png.data(), png.size(), &info));
+    EXPECT_EQ(std::make_pair(info.width, info.height), std::make_pair(4u, 4u));
+    gfx::DecodedImage image;
+    EXPECT_FALSE(gfx::DecodeImageFile(png.data(), png.size(), &image));
 }
 
 }  // namespace

@@ -18,6 +18,25 @@ std::vector<uint32_t> Pattern(uint32_t width, uint32_t height, bool withAlpha) {
     return argb;
 }
 
+void WriteRgba(const std::filesystem::path& path, const std::vector<uint32_t>& argb) {
+    std::vector<uint8_t> bytes;
+    for (uint32_t c : argb)
+        bytes.insert(bytes.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c >> 24)});
+    WriteBytes(path, bytes);
+}
+
+std::vector<uint32_t> ReadRgba(const std::filesystem::path& path) {
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    std::vector<uint32_t> argb;
+    for (size_t i = 0; i + 4 <= bytes.size(); i += 4)
+        argb.push_back(uint32_t(bytes[i + 3]) << 24 | bytes[i] << 16 | bytes[i + 1] << 8 | bytes[i + 2]);
+    return argb;
+}
+
+bool Convert(const std::string& arguments) {
+    return RunCommand("convert " + arguments) == 0;
+}
+
 namespace {
 // Writes a file, making its folder; Put appends a little-endian field.
 void Write(const std::filesystem::path& path, std::string out) {
@@ -28,20 +47,6 @@ void Put(std::string& out, uint32_t v, int bytes = 4) {
     for (int i = 0; i < bytes; ++i) out.push_back(char(v >> (8 * i) & 255));
 }
 }  // namespace
-
-void WriteRgba(const std::filesystem::path& path, const std::vector<uint32_t>& argb) {
-    std::string bytes;
-    for (uint32_t c : argb) bytes += {char(c >> 16), char(c >> 8), char(c), char(c >> 24)};
-    Write(path, bytes);
-}
-
-std::vector<uint32_t> ReadRgba(const std::filesystem::path& path) {
-    std::vector<uint8_t> bytes = ReadBytes(path);
-    std::vector<uint32_t> argb;
-    for (size_t i = 0; i + 4 <= bytes.size(); i += 4)
-        argb.push_back(uint32_t(bytes[i + 3]) << 24 | bytes[i] << 16 | bytes[i + 1] << 8 | bytes[i + 2]);
-    return argb;
-}
 
 void WriteBmp24(const std::filesystem::path& path, uint32_t width, uint32_t height,
                 const std::vector<uint32_t>& argb) {
@@ -66,6 +71,15 @@ void WriteDdsArgb(const std::filesystem::path& path, uint32_t width, uint32_t he
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::vector<uint8_t> Put32(std::vector<uint8_t> bytes, size_t at, uint32_t value) {
+    for (size_t i = 0; i < 4 && at + 4 <= bytes.size(); ++i) bytes[at + i] = uint8_t(value >> (8 * i));
+    return bytes;
 }
 
 }  // namespace imagetest

@@ -51,10 +51,7 @@ std::vector<uint32_t> Pattern(uint32_t width, uint32_t height, bool withAlpha);
 void WriteRgba(const std::filesystem::path& path, const std::vector<uint32_t>& argb);
 std::vector<uint32_t> ReadRgba(const std::filesystem::path& path);
 
-// Runs ImageMagick's convert.
-inline bool Convert(const std::string& arguments) {
-    return RunCommand("convert " + arguments) == 0;
-}
+bool Convert(const std::string& arguments);
 
 void WriteBmp24(const std::filesystem::path& path, uint32_t width, uint32_t height,
                 const std::vector<uint32_t>& argb);
@@ -62,5 +59,8 @@ void WriteDdsArgb(const std::filesystem::path& path, uint32_t width, uint32_t he
                   const std::vector<uint32_t>& argb);
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
+void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+// The bytes with a little-endian 32-bit value at the offset (unchanged when it does not fit).
+std::vector<uint8_t> Put32(std::vector<uint8_t> bytes, size_t at, uint32_t value);
 
 }  // namespace imagetest

@@ -1,15 +1,17 @@
-// DXG::Texture and the 2-D primitives over a RecordingDevice.
+// DXG::Texture over a RecordingDevice.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstring>
 
 #include "ImageTestSupport.h"
-#include "gfx/Primitives.h"
 
 using namespace imagetest;
 
 namespace {
+
+std::vector<uint32_t> Solid(uint32_t w, uint32_t h, uint32_t argb) {
+    return std::vector<uint32_t>(w * h, argb);
+}
 
 // A device texture level's rows read through a lock; rowBytes 0 for its 32-bit pixels.
 template <class T = uint32_t>
@@ -39,21 +41,50 @@ TEST_F(TextureTest, HandlesShareOneCachedRecordByCaseInsensitiveName) {
     std::filesystem::remove("data/walls/stone1.bmp");  // later loads read no file
     ASSERT_TRUE(second.Load("DATA\\Walls\\STONE1.BMP", DXG::FROM_FILE, true, true));
     EXPECT_EQ(first.GetRecord(), second.GetRecord());
+    device->ClearRecord();
+    EXPECT_TRUE(second.Load("data\\walls\\stone1.BMP", DXG::ALPHA, false, false));  // already held
+    EXPECT_EQ(first.GetRecord()->count, 2u);
+    EXPECT_TRUE(device->calls.empty());
     // A failed load releases the held record.
     EXPECT_FALSE(first.Load("missing.bmp", DXG::FROM_FILE, false, false));
     EXPECT_FALSE(second.Load("missing.bmp", DXG::FROM_FILE, false, false));
     EXPECT_TRUE(DXG::Texture::Registry().empty());
 }
 
-TEST_F(TextureTest, RefusedLoadReportsItsMessageAndLeavesTheHandleBlank) {
-    WriteBmp24("odd.bmp", 100, 64, std::vector<uint32_t>(100 * 64, 0xff808080));
-    DXG::Texture t;
-    EXPECT_FALSE(t.Load("odd.bmp", DXG::FROM_FILE, true, true));
-    EXPECT_EQ(t.GetRecord(), nullptr);
-    EXPECT_TRUE(
-        Log().starts_with("Unable to load image \"odd.bmp\"\n  -dimensions must be powers of 2\n"
-                          "  -call made from:\n"))
-        << Log();
+TEST_F(TextureTest, RefusedLoadsReportTheirMessageAndLeaveTheHandleBlank) {
+    WriteBmp24("odd.bmp", 100, 64, Solid(100, 64, 0xff808080));
+    WriteBmp24("pic.bmp", 8, 8, Solid(8, 8, 0xff000000));
+    WriteDdsArgb("alpha.dds", 8, 8, Solid(8, 8, 0x80ffffff));
+    WriteDdsArgb("cube.dds", 4, 4, Solid(4, 4 * 6, 0xff00ff00));  // room for six faces
+    WriteBytes("cube.dds", Put32(ReadBytes("cube.dds"), 112, 0xfe00));
+    auto cut = ReadBytes("alpha.dds");
+    WriteBytes("cut.dds", std::vector<uint8_t>(cut.begin(), cut.begin() + 128 + 50));
+    const struct {
+        const char* file;
+        bool colourKey;
+        std::string message;                   // before the call stack
+        gfx::Result create = gfx::Result::Ok;  // forced device outcome
+    } cases[] = {
+        {"odd.bmp", false, "Unable to load image \"odd.bmp\"\n  -dimensions must be powers of 2\n"},
+        {"cube.dds", false,
+         "Unable to load image \"cube.dds\"\n  -image type must be either a surface or a texture\n"},
+        {"alpha.dds", true,
+         "Unable to load image \"alpha.dds\"\n  -cannot apply colorkey-based loading to images with an alpha "
+         "channel\n"},
+        {"cut.dds", false, "Failed to load image \"cut.dds\"\n  -file contains invalid data\n"},
+        {"pic.bmp", false, "Failed to load image \"pic.bmp\"\n  -graphics device out of memory\n",
+         gfx::Result::OutOfVideoMemory},
+    };
+    for (const auto& c : cases) {
+        ClearLog(errorLog);
+        device->createTextureResult = c.create;
+        DXG::Texture t;
+        EXPECT_FALSE(c.colourKey ? t.LoadColorKeyed(c.file) : t.Load(c.file, DXG::FROM_FILE, true, true))
+            << c.message;
+        EXPECT_EQ(t.GetRecord(), nullptr) << c.message;
+        EXPECT_TRUE(Log().starts_with(c.message + "  -call made from:\n") && Log().back() == '\n') << Log();
+    }
+    device->createTextureResult = gfx::Result::Ok;
 }
 
 // Levels until the smaller side is 8 texels; the box filter greys columns alternating black and white.
@@ -61,9 +92,12 @@ TEST_F(TextureTest, MipLevelsFollowTheSmallerSideAndAreBoxFiltered) {
     std::vector<uint32_t> stripes(256 * 64);
     for (uint32_t i = 0; i < stripes.size(); ++i) stripes[i] = (i % 2) ? 0xffffffffu : 0xff000000u;
     WriteBmp24("mipped.bmp", 256, 64, stripes);
-    DXG::Texture mipped;
+    WriteBmp24("single.bmp", 256, 64, stripes);
+    DXG::Texture mipped, single;
     ASSERT_TRUE(mipped.Load("mipped.bmp", DXG::FROM_FILE, true, true));
+    ASSERT_TRUE(single.Load("single.bmp", DXG::FROM_FILE, false, false));
     EXPECT_EQ(mipped.GetDeviceTexture()->GetLevelCount(), 4u);
+    EXPECT_EQ(single.GetDeviceTexture()->GetLevelCount(), 1u);
     EXPECT_EQ(Level(mipped, 1)[0], 0xff808080u);
 }
 
@@ -74,7 +108,14 @@ TEST_F(TextureTest, ColourKeyMakesOpaqueBlackTransparent) {
     EXPECT_EQ(Level(t, 0), (std::vector<uint32_t>{0, 0xffff0000, 0xff000001, 0}));
 }
 
-TEST_F(TextureTest, CompressedFileWithoutATypeIsLoadedAsAlphaWithItsBlocksAsIs) {
+TEST_F(TextureTest, TypeIsDeducedFromTheFilesPixelFormat) {
+    WriteDdsArgb("alpha.dds", 4, 4, Solid(4, 4, 0x80ff0000));
+    DXG::Texture alpha;
+    ASSERT_TRUE(alpha.Load("alpha.dds", DXG::OPAQUE, false, false));
+    EXPECT_EQ(alpha.GetType(), uint32_t(DXG::ALPHA));
+    EXPECT_EQ(alpha.GetDeviceTexture()->GetLevelDesc(0).format, gfx::fmt::X8R8G8B8);  // the type's format
+
+    // A DXT5 file: no type for its format, so the internal error and ALPHA; its blocks are uploaded as is.
     ASSERT_TRUE(
         Convert("-size 8x8 xc:red -alpha set -channel A -evaluate set 50% -define "
                 "dds:compression=dxt5 -define dds:mipmaps=0 blocks.dds"));
@@ -106,48 +147,6 @@ TEST_F(TextureTest, CreateWarnsOnOddSizesAndDeviceLossDropsOnlyVolatileTextures)
     EXPECT_NE(kept.GetDeviceTexture(), nullptr);
     EXPECT_EQ(dropped.GetDeviceTexture(), nullptr);
     EXPECT_FALSE(dropped.IsBlank());  // the record stays; only its device texture went
-}
-
-// Its pixel rectangle with half-texel insets, from memory with the depth test off.
-TEST_F(TextureTest, PlacedTextureDrawsItsPixelRectangleFromMemoryWithTheDepthTestOff) {
-    DXG::Texture texture;
-    ASSERT_TRUE(texture.Create(64, 32, DXG::OPAQUE));
-    device->SetRenderState(gfx::RenderState::ZEnable, 1);
-    device->ClearRecord();
-    DXG::DrawTexture(10.0f, 20.0f, texture, 1.0f);
-    ASSERT_EQ(device->draws.size(), 1u);
-    const auto& d = device->draws[0];
-    EXPECT_EQ(std::make_tuple(d.type, d.primitiveCount, d.fromMemory, d.fvf, d.stride,
-                              d.State(gfx::RenderState::ZEnable)),
-              std::make_tuple(gfx::PrimitiveType::TriangleFan, 2u, true, gfx::kFvfScreen, 28u, 0u));
-    ASSERT_EQ(d.VertexCount(), 4u);
-    const float u0 = 0.5f / 64, u1 = 1 - u0, v0 = 0.5f / 32, v1 = 1 - v0;
-    const std::array<float, 4> expected[] = {
-        {10.5f, 20.5f, u0, v0}, {74.5f, 20.5f, u1, v0}, {74.5f, 52.5f, u1, v1}, {10.5f, 52.5f, u0, v1}};
-    for (uint32_t i = 0; i < 4; ++i) {
-        gfx::ScreenVertex s = d.Screen(i);
-        EXPECT_EQ((std::array<float, 4>{s.x, s.y, s.u, s.v}), expected[i]) << i;
-        EXPECT_EQ(std::make_tuple(s.colour, s.z, s.rhw), std::make_tuple(0xffffffffu, 0.0f, 1.0f)) << i;
-    }
-}
-
-TEST_F(TextureTest, BlankTextureIsReportedAndLostDeviceSkipsDrawingSilently) {
-    DXG::Texture blank, texture;
-    ASSERT_TRUE(texture.Create(64, 32, DXG::OPAQUE));
-    ClearLog(errorLog);
-    device->ClearRecord();
-    DXG::DrawTexture(0, 0, blank, 1.0f);
-    EXPECT_TRUE(device->draws.empty());
-    EXPECT_TRUE(Log().starts_with("Error: Attempt to draw using a blank texture.\n  -attempt made from:\n"));
-
-    DXG::EndFrame0();
-    device->cooperativeLevel = gfx::Result::DeviceLost;
-    EXPECT_FALSE(DXG::BeginFrame(0.0f, false, false));
-    ClearLog(errorLog);
-    device->ClearRecord();
-    DXG::DrawTexture(0, 0, texture, 1.0f);
-    EXPECT_TRUE(device->calls.empty());
-    EXPECT_EQ(Log(), "");
 }
 
 }  // namespace
